@@ -1,0 +1,220 @@
+#include "core/WinMain.h"
+
+#include <cstring>
+
+#include "core/D3DMain.h"
+#include "core/EConsole.h"
+#include "core/EDebug.h"
+#include "core/EFocusMgr.h"
+#include "core/EInput.h"
+#include "core/EProfiler.h"
+#include "core/ESettings.h"
+#include "core/ETextMgr.h"
+#include "core/Launcher.h"
+#include "core/QueryAppTimer.h"
+#include "game/CLoadingScreen.h"
+#include "game/CMainGame.h"
+#include "game/CMenu.h"
+#include "platform/gfx/Device.h"
+#include "platform/os/Files.h"
+#include "platform/os/MessageBox.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/os/Random.h"
+#include "platform/os/Window.h"
+#include "render/CTTFonts.h"
+#include "world/CRoutesMgr.h"
+#include "world/EEngine.h"
+
+void* g_hInstance = nullptr;
+plat::WindowHandle g_hWnd = nullptr;
+uint8_t g_bQuitOnce = 0;
+char g_szTitle[256] = {};
+uint8_t g_bShowLauncherNext = 0;
+uint8_t g_bShowVideoOptionsNext = 0;
+uint8_t g_bExitChosen = 0;
+
+namespace {
+
+constexpr const char* kPreviousRunReports[] = {"!error.txt", "!anims.txt",    "!subsets.txt",
+                                               "!techs.txt", "!textures.txt", "!variables.txt"};
+
+// Profiler sections of the frame.
+constexpr int kSectionEngineUpdate = 0;
+constexpr int kSectionGameUpdate = 200;
+// Stopwatches of the performance report.
+constexpr int kTimerUpdateTotal = 407;
+constexpr int kTimerFrame = 401;
+
+void EarlyShutdown() {
+    g_TTFonts.RemoveFontResources();
+    g_Input.Release();
+    plat::PostQuitMessage(0);
+}
+
+void RunLauncher() {
+    g_bExitChosen = 0;
+    if (g_D3DMain.LoadVideoConfig()) g_bShowLauncherNext = 1;
+    else g_bShowVideoOptionsNext = 1;
+    for (;;) {
+        if (g_bShowLauncherNext) {
+            g_bShowLauncherNext = 0;
+            RunLauncherDialog(g_hWnd);
+        } else if (g_bShowVideoOptionsNext) {
+            g_bShowVideoOptionsNext = 0;
+            RunVideoOptionsDialog(g_hWnd);
+        } else {
+            break;
+        }
+    }
+}
+
+void RunFrame() {
+    if (!g_FocusMgr.CheckFocus()) return;
+    if (!g_Engine.UpdateTimer()) return;
+    g_Profiler.BeginFrame();
+    g_Profiler.BeginSection(kSectionEngineUpdate);
+    g_Engine.Update();
+    g_Profiler.EndSection(kSectionEngineUpdate);
+    if (g_Settings.m_bDebugPerformance) {
+        g_Debug.m_dUpdateTotalTime = g_Debug.GetTimerElapsed(kTimerUpdateTotal);
+        g_Debug.StartTimer(kTimerFrame);
+    }
+    g_Profiler.BeginSection(kSectionGameUpdate);
+    g_MainGame.Update();
+    g_Profiler.EndSection(kSectionGameUpdate);
+    if (g_Engine.m_bWorldRender || g_Menu.m_bActive) g_D3DMain.RenderFrame();
+    if (g_LoadingScreen.m_bActive) g_LoadingScreen.Render();
+    if (g_Engine.m_szPendingWorld[0]) {
+        if (g_Settings.m_iDebug) g_Console.PrintStr2("Starting world ", g_Engine.m_szPendingWorld);
+        g_Engine.ProcessStartWorld(g_Engine.m_szPendingWorld);
+    }
+}
+
+}  // namespace
+
+void RequestQuit() {
+    if (g_bQuitOnce) return;
+    g_bQuitOnce = 1;
+    g_D3DMain.Release();
+    plat::PostQuitMessage(0);
+}
+
+int64_t WndProc(plat::WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam) {
+    // Destroy ends the program whether or not the device has focus; otherwise a window closed
+    // before the device exists (or while it is lost) would leave the loop running forever.
+    if (message == plat::msg::Destroy) {
+        if (window == g_hWnd) g_hWnd = nullptr;
+        RequestQuit();
+        return 0;
+    }
+    if (!g_FocusMgr.m_bOnFocus) return plat::DefaultWindowProc(window, message, wParam, lParam);
+    g_D3DMain.MessageHook(window, message, wParam, lParam);
+    switch (message) {
+        case plat::msg::Paint:
+        case plat::msg::Command:
+        case plat::msg::App + 1:
+            return 0;
+        default:
+            return plat::DefaultWindowProc(window, message, wParam, lParam);
+    }
+}
+
+int WinMain(void* instance, void*, const char*, int showCommand) {
+    std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
+    g_Console.OpenLog();
+    g_Console.Print("Engine start, WinMain first entry.");
+    if (plat::WindowWithTitleExists(g_szTitle)) return 0;
+    // The named mutex of the original single-instance scheme is not needed: the window's own
+    // lock already tells a second start.
+    g_pD3D.reset();
+    g_pd3dDevice.reset();
+    for (const char* report : kPreviousRunReports) plat::DeleteFile(report);
+    g_bQuitOnce = 0;
+
+    g_Console.ExecFile("qv.cfg");
+    g_Console.Print("Welcome to the farm.");
+    g_Console.Print("Machines warming up...");
+    plat::SeedRandom(static_cast<uint32_t>(QueryAppTimer(TIMER_GETABSOLUTETIME) * 100.0));
+
+    plat::RegisterWindowClass({g_szTitle, WndProc});
+    g_hInstance = instance;
+    plat::WindowDesc desc;
+    desc.className = g_szTitle;
+    desc.title = g_szTitle;
+    desc.caption = g_Settings.m_bWindowed != 0;
+    desc.width = g_Settings.m_bWindowed ? 800 : 1;
+    desc.height = g_Settings.m_bWindowed ? 600 : 1;
+    plat::WindowHandle window = plat::CreateMainWindow(desc);
+    if (window) {
+        plat::ShowMainWindow(window, showCommand != 0);
+        plat::BringWindowToTop(window);
+    }
+    if (!window) {
+        g_bQuitOnce = 1;
+        plat::PostQuitMessage(0);
+        return 0;
+    }
+    g_hWnd = window;
+    g_pD3D = gfx::CreateSystem();
+    if (!g_pD3D) {
+        plat::ShowMessageBox("DX9.0c or newer could not have been found!", "Qv message");
+        return 0;
+    }
+
+    g_Input.Init();
+    g_RoutesMgr.Load();
+    RunLauncher();
+    g_TTFonts.AddFontResources();
+
+    if (g_bExitChosen) {
+        g_bQuitOnce = 1;
+        g_pD3D.reset();
+        EarlyShutdown();
+        return 0;
+    }
+    for (int i = 0; i < 2; ++i) {
+        plat::BringWindowToTop(g_hWnd);
+        plat::SetKeyboardFocus(g_hWnd);
+    }
+    g_D3DMain.Create(g_hWnd);
+    if (!g_D3DMain.m_bCreated) {
+        EarlyShutdown();
+        return 0;
+    }
+    plat::BringWindowToTop(g_hWnd);
+    g_FocusMgr.SetOnFocus();
+    plat::BringWindowToTop(g_hWnd);
+    g_D3DMain.RenderFrame();
+    g_MainGame.Start();
+    plat::BringWindowToTop(g_hWnd);
+
+    plat::Message message;
+    bool haveMessage = plat::PeekMessage(message);
+    bool quitTaken = haveMessage && message.id == plat::msg::Quit;
+    // The message taken here is dispatched like every other, not dropped.
+    if (haveMessage && !quitTaken) {
+        plat::DispatchMessage(message);
+    }
+    while (!g_Engine.m_bQuit && !quitTaken) {
+        if (plat::PeekMessage(message)) {
+            if (message.id == plat::msg::Quit) {
+                quitTaken = true;
+                break;
+            }
+            plat::DispatchMessage(message);
+            continue;
+        }
+        RunFrame();
+    }
+
+    g_FocusMgr.OnRelease();
+    RequestQuit();
+    g_Console.Print("Farewell, the farm is closed.");
+    g_Console.CloseLog();
+    g_Console.FreeVariables();
+    g_TTFonts.RemoveFontResources();
+    g_Input.Release();
+    // Only a quit message taken by the loop carries an exit code; a loop ended by the engine's
+    // quit flag exits cleanly with 0.
+    return quitTaken ? static_cast<int>(message.wParam) : 0;
+}

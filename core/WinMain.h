@@ -1,0 +1,20 @@
+#pragma once
+// The program's entry: start-up in a fixed order, the one main loop, shut-down.
+#include <cstdint>
+
+#include "platform/os/Message.h"
+
+// Runs the game; returns the exit code of the final quit message, or 0 on every early exit.
+int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
+int64_t WndProc(plat::WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
+// Shuts the device, the world, the game and the engine down once, then asks the loop to end.
+void RequestQuit();
+
+extern void* g_hInstance;
+extern plat::WindowHandle g_hWnd;
+extern uint8_t g_bQuitOnce;
+extern char g_szTitle[256];
+// Shared with the launcher.
+extern uint8_t g_bShowLauncherNext;
+extern uint8_t g_bShowVideoOptionsNext;
+extern uint8_t g_bExitChosen;

@@ -1,0 +1,36 @@
+#include "game/CMainGame.h"
+
+#include "core/ESettings.h"
+#include "game/CMenu.h"
+#include "world/EEngine.h"
+
+CMainGame g_MainGame;
+
+namespace {
+constexpr const char* kIntroWorld = "worlds\\Intro.w";
+}
+
+CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1) {}
+
+CMainGame::~CMainGame() = default;
+
+void CMainGame::Start() {
+    m_bRunning = 1;
+    if (!g_Settings.m_bStartMenu) {
+        g_Engine.RequestStartWorld(g_Settings.m_szWorldName);
+    } else if (g_Settings.m_bSkipIntro) {
+        g_Menu.m_bActive = 1;
+    } else {
+        g_Settings.m_bGameMode = 0;
+        g_Engine.RequestStartWorld(kIntroWorld);
+    }
+}
+
+void CMainGame::Update() { ++m_uFrameCounter; }
+
+void CMainGame::Stop() {
+    m_bRunning = 0;
+    g_Engine.m_bWorldRender = 0;
+}
+
+void CMainGame::Render() {}

@@ -1,0 +1,21 @@
+#pragma once
+// The main game object: game start, the per-frame update and the HUD render.
+#include <cstdint>
+
+class CMainGame {
+public:
+    CMainGame();
+    virtual ~CMainGame();
+
+    // Opens the menu, the intro world or the configured world.
+    void Start();
+    void Update();
+    void Stop();
+    void Render();
+
+    uint8_t m_bRunning;
+    uint32_t m_uFrameCounter;
+    uint8_t m_bKeyInputEnabled;
+};
+
+extern CMainGame g_MainGame;

@@ -1,0 +1,13 @@
+#include "game/CMenu.h"
+
+#include "world/EEngine.h"
+
+CMenu g_Menu;
+
+CMenu::CMenu() : m_bActive(0) {}
+
+CMenu::~CMenu() = default;
+
+void CMenu::PrepareSceneRender() { g_Engine.m_bWorldRender = 1; }
+
+void CMenu::Render() {}

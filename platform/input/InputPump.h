@@ -1,0 +1,17 @@
+#pragma once
+// Turns what the input backends report into window messages and input state. Called by the
+// message queue whenever it looks for new messages.
+#include <cstdint>
+#include <deque>
+
+#include "platform/os/Message.h"
+
+namespace plat {
+
+// Appends the messages of events that arrived since the last call. upcomingFrame is the number of
+// the frame that runs when the queue next turns out empty (script events of that frame are due).
+void PumpInput(uint64_t upcomingFrame, std::deque<Message>& queue);
+// Forgets the loaded input script and its position (tests).
+void ResetInputPump();
+
+}  // namespace plat

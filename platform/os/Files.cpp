@@ -1,0 +1,255 @@
+#include "platform/os/Files.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <system_error>
+
+namespace plat {
+namespace fs = std::filesystem;
+namespace {
+
+std::optional<fs::path>& StartDir() {
+    static std::optional<fs::path> dir;
+    return dir;
+}
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int ca = std::tolower(static_cast<unsigned char>(a[i]));
+        int cb = std::tolower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareIgnoringCase(a, b) == 0;
+}
+
+// Directory entries cached by directory path, valid while the directory's modification time
+// stays the same (any entry added, removed or renamed changes it).
+struct CachedDirectory {
+    timespec modified{};
+    std::vector<std::string> names;
+};
+
+std::map<std::string, CachedDirectory>& DirectoryCache() {
+    static std::map<std::string, CachedDirectory> cache;
+    return cache;
+}
+
+const std::vector<std::string>* EntriesOf(const fs::path& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+    auto& cached = DirectoryCache()[dir.string()];
+    if (cached.modified.tv_sec != st.st_mtim.tv_sec || cached.modified.tv_nsec != st.st_mtim.tv_nsec ||
+        cached.names.empty()) {
+        cached.names.clear();
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            cached.names.push_back(it->path().filename().string());
+        cached.modified = st.st_mtim;
+    }
+    return &cached.names;
+}
+
+std::vector<std::string> SplitGamePath(std::string_view gamePath) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : gamePath) {
+        if (c == '\\' || c == '/') {
+            if (!current.empty()) parts.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) parts.push_back(current);
+    return parts;
+}
+
+bool IsAbsolute(std::string_view p) { return !p.empty() && (p[0] == '/' || p[0] == '\\'); }
+
+// Text-mode reading through a FILE that drops CR, so every reader sees Unix line ends.
+struct CrDroppingReader {
+    FILE* file;
+};
+
+ssize_t ReadDroppingCr(void* cookie, char* buffer, size_t size) {
+    auto* reader = static_cast<CrDroppingReader*>(cookie);
+    size_t produced = 0;
+    while (produced == 0) {
+        size_t got = std::fread(buffer, 1, size, reader->file);
+        if (got == 0) return std::ferror(reader->file) ? -1 : 0;
+        for (size_t i = 0; i < got; ++i)
+            if (buffer[i] != '\r') buffer[produced++] = buffer[i];
+    }
+    return static_cast<ssize_t>(produced);
+}
+
+int CloseReader(void* cookie) {
+    auto* reader = static_cast<CrDroppingReader*>(cookie);
+    int result = std::fclose(reader->file);
+    delete reader;
+    return result;
+}
+
+}  // namespace
+
+const fs::path& StartDirectory() {
+    auto& dir = StartDir();
+    if (!dir) {
+        std::error_code ec;
+        dir = fs::current_path(ec);
+    }
+    return *dir;
+}
+
+void SetStartDirectory(const fs::path& dir) {
+    StartDir() = dir;
+    DirectoryCache().clear();
+}
+
+fs::path ResolvePath(std::string_view gamePath) {
+    fs::path resolved = IsAbsolute(gamePath) ? fs::path("/") : StartDirectory();
+    bool exists = true;
+    for (const std::string& part : SplitGamePath(gamePath)) {
+        if (part == ".") continue;
+        if (part == "..") {
+            resolved = resolved.parent_path();
+            continue;
+        }
+        const std::vector<std::string>* entries = exists ? EntriesOf(resolved) : nullptr;
+        std::string name = part;
+        bool found = false;
+        if (entries) {
+            for (const std::string& entry : *entries) {
+                if (entry == part) { found = true; break; }
+            }
+            if (!found) {
+                for (const std::string& entry : *entries) {
+                    if (EqualIgnoringCase(entry, part)) { name = entry; found = true; break; }
+                }
+            }
+        }
+        exists = found;
+        resolved /= name;
+    }
+    return resolved;
+}
+
+FILE* OpenFile(std::string_view gamePath, const char* mode) {
+    if (gamePath.empty() || !mode) return nullptr;
+    fs::path path = ResolvePath(gamePath);
+    bool binary = std::strchr(mode, 'b') != nullptr;
+    bool reading = mode[0] == 'r' && !std::strchr(mode, '+');
+    std::string realMode;
+    for (const char* m = mode; *m; ++m)
+        if (*m != 't') realMode += *m;
+    if (!binary) realMode += 'b';
+    FILE* file = std::fopen(path.c_str(), realMode.c_str());
+    if (!file || binary || !reading) return file;
+    auto* reader = new CrDroppingReader{file};
+    cookie_io_functions_t functions{ReadDroppingCr, nullptr, nullptr, CloseReader};
+    FILE* filtered = fopencookie(reader, "r", functions);
+    if (!filtered) {
+        std::fclose(file);
+        delete reader;
+    }
+    return filtered;
+}
+
+bool FileExists(std::string_view gamePath) {
+    std::error_code ec;
+    return fs::is_regular_file(ResolvePath(gamePath), ec);
+}
+
+bool DirectoryExists(std::string_view gamePath) {
+    std::error_code ec;
+    return fs::is_directory(ResolvePath(gamePath), ec);
+}
+
+bool DeleteFile(std::string_view gamePath) {
+    std::error_code ec;
+    fs::path path = ResolvePath(gamePath);
+    return fs::is_regular_file(path, ec) && fs::remove(path, ec);
+}
+
+bool CreateDirectory(std::string_view gamePath) {
+    std::error_code ec;
+    return fs::create_directory(ResolvePath(gamePath), ec);
+}
+
+bool CopyFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    std::error_code ec;
+    return fs::copy_file(ResolvePath(fromGamePath), ResolvePath(toGamePath), fs::copy_options::overwrite_existing,
+                         ec);
+}
+
+bool RenameFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    std::error_code ec;
+    fs::rename(ResolvePath(fromGamePath), ResolvePath(toGamePath), ec);
+    return !ec;
+}
+
+std::vector<std::string> ListDirectory(std::string_view gameDir, std::string_view pattern, bool directories) {
+    std::vector<std::string> names;
+    fs::path dir = ResolvePath(gameDir);
+    const std::vector<std::string>* entries = EntriesOf(dir);
+    if (!entries) return names;
+    // "*.*" means every name, with or without a dot, as the data's scripts expect.
+    if (pattern == "*.*") pattern = "*";
+    for (const std::string& name : *entries) {
+        std::error_code ec;
+        bool isDir = fs::is_directory(dir / name, ec);
+        if (isDir == directories && MatchWildcard(pattern, name)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        int c = CompareIgnoringCase(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out) {
+    FILE* file = OpenFile(gamePath, "rb");
+    if (!file) return false;
+    out.clear();
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool MatchWildcard(std::string_view pattern, std::string_view name) {
+    size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' ||
+                                   std::tolower(static_cast<unsigned char>(pattern[p])) ==
+                                       std::tolower(static_cast<unsigned char>(name[n])))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace plat

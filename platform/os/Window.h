@@ -1,0 +1,58 @@
+#pragma once
+// The program's window: window classes with their procedures, creation and destruction, the
+// single-instance check by title, and the default handling of messages.
+#include <cstdint>
+#include <string>
+
+#include "platform/os/Message.h"
+
+namespace plat {
+
+struct WindowClass {
+    std::string name;
+    WindowProc procedure = nullptr;
+};
+
+struct WindowDesc {
+    std::string className;
+    std::string title;
+    bool caption = true;   // a captioned, movable window; else a borderless popup
+    int width = 800;
+    int height = 600;
+};
+
+bool RegisterWindowClass(const WindowClass& windowClass);
+// Creates the window (hidden until ShowMainWindow) and takes the single-instance lock of its
+// title. Null when the class is unknown or the window system refuses.
+WindowHandle CreateMainWindow(const WindowDesc& desc);
+// Sends the destroy message to the window's procedure, then lets the window and its lock go.
+void DestroyMainWindow(WindowHandle window);
+// The window most recently created and not yet destroyed, or null.
+WindowHandle MainWindow();
+
+// True when a window with this title exists in any process on this machine (the single-instance
+// lock of the title is held).
+bool WindowWithTitleExists(const std::string& title);
+
+void ShowMainWindow(WindowHandle window, bool show);
+void BringWindowToTop(WindowHandle window);
+void SetKeyboardFocus(WindowHandle window);
+
+// Client size and title as created or last set.
+int WindowWidth(WindowHandle window);
+int WindowHeight(WindowHandle window);
+bool WindowHasCaption(WindowHandle window);
+const std::string& WindowTitle(WindowHandle window);
+// Fits the window to a back buffer: windowed at that size, or full screen.
+void SetWindowMode(WindowHandle window, int width, int height, bool windowed);
+
+// What an application's window procedure does with messages it does not handle: a close request
+// destroys the window; everything else is answered 0.
+int64_t DefaultWindowProc(WindowHandle window, uint32_t id, uint64_t wParam, int64_t lParam);
+// Calls the window's procedure.
+int64_t SendWindowMessage(WindowHandle window, uint32_t id, uint64_t wParam, int64_t lParam);
+
+// Destroys every window and forgets the classes (tests).
+void ResetWindows();
+
+}  // namespace plat

@@ -1,0 +1,11 @@
+#include "render/CTTFonts.h"
+
+CTTFonts g_TTFonts;
+
+CTTFonts::CTTFonts() : m_bInstalled(false) {}
+
+CTTFonts::~CTTFonts() = default;
+
+void CTTFonts::AddFontResources() { m_bInstalled = true; }
+
+void CTTFonts::RemoveFontResources() { m_bInstalled = false; }

@@ -1,0 +1,65 @@
+// The whole program, headless: null video and audio, scripted input, fixed clock.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_game = m_root.path() / "game";
+        test::CopyGameTo(m_game);
+    }
+
+    test::ProgramRun Run(const std::string& inputScript) {
+        test::WriteWholeFile(m_game / "input.txt", inputScript);
+        return test::RunProgram(m_game, {{"FURROW_VIDEO", "null"},
+                                         {"FURROW_AUDIO", "null"},
+                                         {"FURROW_INPUT", "script:input.txt"},
+                                         {"FURROW_CLOCK", "fixed:60"}});
+    }
+
+    std::string ConsoleLog() const { return test::ReadWholeFile(m_game / "!console.txt"); }
+
+    test::TempDir m_root;
+    fs::path m_game;
+};
+
+TEST_F(ProgramTest, RunsUntilTheWindowIsClosedAndLogsStartAndFarewell) {
+    test::ProgramRun run = Run("30 close\n");
+    ASSERT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ConsoleLog();
+    size_t start = log.find("Engine start, WinMain first entry.");
+    size_t created = log.find("CreateDevice OK");
+    size_t farewell = log.find("Farewell");
+    ASSERT_NE(start, std::string::npos) << log;
+    ASSERT_NE(created, std::string::npos) << log;
+    ASSERT_NE(farewell, std::string::npos) << log;
+    EXPECT_EQ(start, 0u);
+    EXPECT_LT(start, created);
+    EXPECT_LT(created, farewell);
+}
+
+TEST_F(ProgramTest, DeletesThePreviousRunsReportFiles) {
+    const char* reports[] = {"!error.txt", "!anims.txt", "!subsets.txt", "!techs.txt", "!textures.txt",
+                             "!variables.txt"};
+    for (const char* r : reports) test::WriteWholeFile(m_game / r, "old\n");
+    test::WriteWholeFile(m_game / "!keep.txt", "not a report\n");
+    test::ProgramRun run = Run("2 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const char* r : reports) EXPECT_FALSE(fs::exists(m_game / r)) << r;
+    EXPECT_TRUE(fs::exists(m_game / "!keep.txt"));
+}
+
+TEST_F(ProgramTest, StartsTheConfiguredWorldAtTheEndOfTheFirstFrame) {
+    test::WriteWholeFile(m_game / "qv.cfg", "Windowed 1\nDebug 1\nStartMenu 0\n");
+    test::ProgramRun run = Run("3 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
+}
+
+}  // namespace

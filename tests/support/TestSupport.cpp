@@ -1,0 +1,131 @@
+#include "support/TestSupport.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "platform/gfx/NullSystem.h"
+#include "platform/input/InputPump.h"
+#include "platform/input/InputState.h"
+#include "platform/os/Backends.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Files.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/os/Window.h"
+
+namespace fs = std::filesystem;
+
+namespace test {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "furrow-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    if (!::mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = buffer.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+void ResetPlatform() {
+    plat::BackendChoice choice;
+    choice.video = plat::VideoBackend::Null;
+    choice.audio = plat::AudioBackend::Null;
+    choice.input = plat::InputBackend::Sdl;
+    choice.clock = plat::ClockBackend::Fixed;
+    choice.fixedFramesPerSecond = 60;
+    plat::SetBackends(choice);
+    plat::ResetWindows();
+    plat::ResetMessageQueue();
+    plat::ResetInputPump();
+    plat::ResetInput();
+    plat::ResetClock();
+    gfx::ResetNullBackend();
+}
+
+void StartDirTest::SetUp() {
+    ResetPlatform();
+    plat::SetStartDirectory(m_dir.path());
+}
+
+void StartDirTest::TearDown() {
+    plat::ResetWindows();
+    plat::SetStartDirectory(fs::current_path());
+}
+
+fs::path StartDirTest::Path(const std::string& gamePath) const {
+    std::string p = gamePath;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return m_dir.path() / p;
+}
+
+void StartDirTest::WriteFile(const std::string& gamePath, const std::string& content) const {
+    WriteWholeFile(Path(gamePath), content);
+}
+
+std::string StartDirTest::ReadFile(const std::string& gamePath) const { return ReadWholeFile(Path(gamePath)); }
+
+bool StartDirTest::Exists(const std::string& gamePath) const { return fs::exists(Path(gamePath)); }
+
+std::string ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteWholeFile(const fs::path& path, const std::string& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+void CopyGameTo(const fs::path& dir) {
+    fs::copy(FURROW_GAME_DIR, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::string>& env, int timeoutSeconds) {
+    ProgramRun run;
+    fs::path outputPath = dir.string() + ".output";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        int fd = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            ::dup2(fd, 1);
+            ::dup2(fd, 2);
+        }
+        for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+        ::execl(FURROW_PROGRAM, FURROW_PROGRAM, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            run.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!run.timedOut && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    run.output = ReadWholeFile(outputPath);
+    fs::remove(outputPath);
+    return run;
+}
+
+}  // namespace test

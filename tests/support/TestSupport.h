@@ -1,0 +1,66 @@
+#pragma once
+// Shared test helpers: temporary start directories, fresh globals, running the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <new>
+#include <string>
+
+namespace test {
+
+// A directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Puts a global component back into its start state.
+template <class T>
+void ResetGlobal(T& global) {
+    global.~T();
+    new (&global) T();
+}
+
+// Null video, null audio, no scripted input, fixed clock at 60 frames per second, a fresh
+// message queue, no windows, clock at frame 0.
+void ResetPlatform();
+
+// Every test of this fixture runs in an empty temporary start directory on the null backends.
+class StartDirTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes a file below the start directory (folders are made as needed); '\' in the name is a
+    // folder separator as in the game's paths.
+    void WriteFile(const std::string& gamePath, const std::string& content) const;
+    std::string ReadFile(const std::string& gamePath) const;
+    bool Exists(const std::string& gamePath) const;
+    std::filesystem::path Path(const std::string& gamePath) const;
+
+    TempDir m_dir;
+};
+
+std::string ReadWholeFile(const std::filesystem::path& path);
+void WriteWholeFile(const std::filesystem::path& path, const std::string& content);
+
+struct ProgramRun {
+    int exitCode = -1;
+    bool timedOut = false;
+    std::string output;  // stdout and stderr together
+};
+
+// Copies the assembled game (build/game) into dir.
+void CopyGameTo(const std::filesystem::path& dir);
+// Runs the program with dir as its start directory and these environment variables added.
+ProgramRun RunProgram(const std::filesystem::path& dir, const std::map<std::string, std::string>& env,
+                      int timeoutSeconds = 60);
+
+}  // namespace test

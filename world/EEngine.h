@@ -1,0 +1,52 @@
+#pragma once
+// The engine: the frame timer, the running world and its start and end, key routing.
+#include <cstdint>
+
+#include "platform/os/Message.h"
+
+class EEngine {
+public:
+    EEngine();
+    virtual ~EEngine();
+
+    // Initialises the engine once the device exists.
+    void Init(plat::WindowHandle window);
+    void Release();
+
+    // Advances the frame timer; false when less than 0.001 s passed (the frame is skipped).
+    bool UpdateTimer();
+    void Update();
+
+    void RequestStartWorld(const char* worldFile);
+    // Ends the running world and starts the named one; only at the very end of a frame.
+    void ProcessStartWorld(const char* worldFile);
+    void BeginWorld();
+    void EndWorld();
+    void Quit();
+
+    void OnKeyDown(uint32_t virtualKey);
+    void OnKeyUp(uint32_t virtualKey);
+
+    void PrepareCamera();
+    void RenderScene();
+
+    uint8_t m_bQuit;
+    uint8_t m_bStartWorld;
+    char m_szPendingWorld[256];
+    char m_szStartingWorld[256];
+    uint8_t m_bReady;
+    uint8_t m_bWorldRender;
+    uint8_t m_bScreenshot;
+    uint8_t m_bKeyboardAcquired;
+    float m_fFrameTime;
+    float m_fLevelTime;
+    float m_fRunningClock;
+    uint32_t m_uFrameCounter;
+    uint32_t m_uBackgroundColour;
+    plat::WindowHandle m_hWnd;
+
+private:
+    double m_dLastTime;
+};
+
+extern EEngine g_Engine;

@@ -189,7 +189,7 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     plat::BringWindowToTop(g_hWnd);
 
     plat::Message message;
-    bool haveMessage = plat::PeekMessage(message);
+    bool haveMessage = plat::PeekMessage(message, false);
     bool quitTaken = haveMessage && message.id == plat::msg::Quit;
     // The message taken here is dispatched like every other, not dropped.
     if (haveMessage && !quitTaken) {

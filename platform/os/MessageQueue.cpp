@@ -61,9 +61,9 @@ bool TakeMessage(Message& out) {
 
 }  // namespace
 
-bool PeekMessage(Message& out) {
+bool PeekMessage(Message& out, bool loopPass) {
     if (TakeMessage(out)) return true;
-    AdvanceFrame();
+    if (loopPass) AdvanceFrame();
     return false;
 }
 

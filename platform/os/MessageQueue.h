@@ -9,8 +9,10 @@
 
 namespace plat {
 
-// Takes the next message; false when the queue is empty (the caller runs a frame).
-bool PeekMessage(Message& out);
+// Takes the next message; false when the queue is empty. An empty queue in a pass of the main loop
+// means the caller runs a frame, and that frame is counted; a look before the loop starts passes
+// loopPass false so that the first frame of the loop is frame 1.
+bool PeekMessage(Message& out, bool loopPass = true);
 // Waits for the next message (dialog loops); false when it is the quit message.
 bool GetMessage(Message& out);
 // Hands the message to its window's procedure.

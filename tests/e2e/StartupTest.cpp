@@ -1,6 +1,9 @@
 // The whole program, headless: null video and audio, scripted input, fixed clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "platform/os/Window.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -60,6 +63,34 @@ TEST_F(ProgramTest, StartsTheConfiguredWorldAtTheEndOfTheFirstFrame) {
     test::ProgramRun run = Run("3 close\n");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProgramTest, ASecondStartLeavesAtOnceWithoutTouchingTheReportFiles) {
+    // This test process plays the running first instance by holding a window of the game's title.
+    test::ResetPlatform();
+    plat::RegisterWindowClass({"first", plat::DefaultWindowProc});
+    ASSERT_NE(plat::CreateMainWindow({"first", "Furrow Cup", true, 800, 600}), nullptr);
+    test::WriteWholeFile(m_game / "!error.txt", "first instance's report\n");
+    test::WriteWholeFile(m_game / "input.txt", "1000 close\n");
+    test::WriteWholeFile(m_game / "!console.txt", "the first instance's log\n");
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(m_game)) names.push_back(e.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    std::vector<std::string> before = listing();
+
+    test::ProgramRun run = Run("1000 close\n");
+    plat::ResetWindows();
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ConsoleLog(), "Engine start, WinMain first entry.\n");
+    EXPECT_EQ(listing(), before);  // nothing created or deleted; only the log was rewritten
 }
 
 }  // namespace

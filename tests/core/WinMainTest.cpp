@@ -1,0 +1,125 @@
+#include "core/WinMain.h"
+
+#include <gtest/gtest.h>
+
+#include "core/D3DMain.h"
+#include "core/EConsole.h"
+#include "core/EFocusMgr.h"
+#include "core/ESettings.h"
+#include "core/ETextMgr.h"
+#include "game/CMainGame.h"
+#include "game/CMenu.h"
+#include "platform/gfx/NullSystem.h"
+#include "platform/os/Backends.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/os/Window.h"
+#include "support/TestSupport.h"
+#include "world/EEngine.h"
+
+namespace {
+
+class WinMainTest : public test::StartDirTest {
+protected:
+    void SetUp() override {
+        StartDirTest::SetUp();
+        test::ResetGlobal(g_Settings);
+        test::ResetGlobal(g_Console);
+        test::ResetGlobal(g_Engine);
+        test::ResetGlobal(g_MainGame);
+        test::ResetGlobal(g_Menu);
+        test::ResetGlobal(g_FocusMgr);
+        test::ResetGlobal(g_D3DMain);
+        WriteFile("scripts\\text_keys.txt", ">GameName Furrow unit test run\n");
+        g_TextMgr.Load();
+        WriteFile("qv.cfg", "Windowed 1\n");
+    }
+
+    void TearDown() override {
+        g_TextMgr.Load();
+        StartDirTest::TearDown();
+    }
+
+    int RunWithInput(const std::string& script) {
+        WriteFile("input.txt", script);
+        plat::BackendChoice choice = plat::Backends();
+        choice.input = plat::InputBackend::Script;
+        choice.inputScript = Path("input.txt").string();
+        plat::SetBackends(choice);
+        return WinMain(nullptr, nullptr, "", 1);
+    }
+};
+
+TEST_F(WinMainTest, CreatesTheDeviceAndDrawsAFirstFrameBeforeTheGameStarts) {
+    EXPECT_EQ(RunWithInput("3 close\n"), 0);
+    const std::vector<std::string>& calls = gfx::NullBackend().calls;
+    std::vector<std::string> firstCalls(calls.begin(), calls.begin() + std::min<size_t>(calls.size(), 7));
+    // Creation, the reset with the depth format found, the creation frame, then the start frame.
+    EXPECT_EQ(firstCalls, (std::vector<std::string>{"CreateDevice", "Reset", "Clear", "BeginScene", "EndScene",
+                                                    "Present", "Clear"}));
+}
+
+TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirstFrame) {
+    for (int burst : {0, 40}) {
+        SetUp();
+        std::string script;
+        for (int i = 0; i < burst; ++i) script += "5 mousemove 1 1\n";
+        script += "10 close\n";
+        ASSERT_EQ(RunWithInput(script), 0);
+        // Frames 1 to 9 ran; frame 10's pass took the close and ended the loop.
+        EXPECT_EQ(g_MainGame.m_uFrameCounter, 9u) << burst;
+        // The engine counted frame 1 before the world started at its end, then counted from 0 again.
+        EXPECT_EQ(g_Engine.m_uFrameCounter, 8u) << burst;
+        TearDown();
+    }
+}
+
+TEST_F(WinMainTest, DestroyQuitsEvenBeforeTheDeviceHasFocus) {
+    ASSERT_EQ(g_FocusMgr.m_bOnFocus, 0);
+    g_bQuitOnce = 0;
+    WndProc(nullptr, plat::msg::Destroy, 0, 0);
+    EXPECT_EQ(g_bQuitOnce, 1);
+    plat::Message m;
+    ASSERT_TRUE(plat::PeekMessage(m));
+    EXPECT_EQ(m.id, plat::msg::Quit);
+}
+
+TEST_F(WinMainTest, RequestQuitReleasesOnlyOnce) {
+    g_bQuitOnce = 0;
+    g_MainGame.m_bRunning = 1;
+    RequestQuit();
+    EXPECT_EQ(g_MainGame.m_bRunning, 0);  // the release path stopped the game
+    g_MainGame.m_bRunning = 1;
+    RequestQuit();
+    EXPECT_EQ(g_MainGame.m_bRunning, 1);  // and does not run a second time
+}
+
+TEST_F(WinMainTest, TheEnginesQuitFlagEndsTheLoopWithExitCodeZero) {
+    // No close in the script: the loop must end on the engine's flag, set here by the game start.
+    g_Engine.m_bQuit = 1;
+    EXPECT_EQ(RunWithInput(""), 0);
+    EXPECT_NE(ReadFile("!console.txt").find("Farewell"), std::string::npos);
+}
+
+TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popup) {
+    struct Case {
+        const char* config;
+        bool caption;
+        int width, height;
+    } cases[] = {{"Windowed 1\nscreenwidth 1280\nscreenheight 1024\n", true, 800, 600},
+                 {"Windowed 0\n", false, 1, 1}};
+    for (const Case& c : cases) {
+        SetUp();
+        WriteFile("qv.cfg", c.config);
+        // Leave before the device exists: no graphics system at all.
+        gfx::NullBackend().systemUnavailable = true;
+        EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+        plat::WindowHandle w = plat::MainWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(plat::WindowHasCaption(w), c.caption);
+        EXPECT_EQ(plat::WindowWidth(w), c.width);
+        EXPECT_EQ(plat::WindowHeight(w), c.height);
+        TearDown();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include "platform/os/Files.h"
+
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+class FilesTest : public test::StartDirTest {};
+
+TEST_F(FilesTest, ResolvesEveryComponentIgnoringCase) {
+    WriteFile("Scripts/Vehicles/Tractor.txt", "x");
+    struct Case {
+        const char* gamePath;
+        const char* expected;  // relative to the start directory
+    } cases[] = {
+        {"scripts\\vehicles\\tractor.txt", "Scripts/Vehicles/Tractor.txt"},
+        {"SCRIPTS\\VEHICLES\\TRACTOR.TXT", "Scripts/Vehicles/Tractor.txt"},
+        {"scripts/Vehicles\\tractor.TXT", "Scripts/Vehicles/Tractor.txt"},
+        {"scripts\\vehicles\\New.txt", "Scripts/Vehicles/New.txt"},     // new file: given spelling
+        {"scripts\\missing\\a.txt", "Scripts/missing/a.txt"},           // below a missing folder
+        {".\\scripts\\.\\vehicles\\tractor.txt", "Scripts/Vehicles/Tractor.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(plat::ResolvePath(c.gamePath), m_dir.path() / c.expected) << c.gamePath;
+}
+
+TEST_F(FilesTest, PrefersAnExactSpellingWhenTwoEntriesDifferOnlyInCase) {
+    WriteFile("data.txt", "lower");
+    WriteFile("DATA.txt", "upper");
+    EXPECT_EQ(plat::ResolvePath("DATA.txt"), m_dir.path() / "DATA.txt");
+    EXPECT_EQ(plat::ResolvePath("data.txt"), m_dir.path() / "data.txt");
+}
+
+TEST_F(FilesTest, WritingAnExistingFileUnderOtherCaseReplacesIt) {
+    WriteFile("Save/Keys.cfg", "old");
+    FILE* f = plat::OpenFile("save\\keys.cfg", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("new", f);
+    std::fclose(f);
+    EXPECT_EQ(ReadFile("Save/Keys.cfg"), "new");
+    EXPECT_EQ(plat::ListDirectory("save", "*").size(), 1u);
+}
+
+TEST_F(FilesTest, TextReadsDropCarriageReturnsBinaryReadsKeepThem) {
+    WriteFile("a.txt", "one\r\ntwo\r\n\r\nthree");
+    char line[64];
+    FILE* text = plat::OpenFile("A.TXT", "rt");
+    ASSERT_NE(text, nullptr);
+    std::string read;
+    while (std::fgets(line, sizeof line, text)) read += line;
+    std::fclose(text);
+    EXPECT_EQ(read, "one\ntwo\n\nthree");
+
+    std::vector<char> bytes;
+    ASSERT_TRUE(plat::ReadFileBytes("a.txt", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "one\r\ntwo\r\n\r\nthree");
+}
+
+TEST_F(FilesTest, ListsMatchingFilesSortedIgnoringCase) {
+    for (const char* name : {"b.ogg", "A.ogg", "c.OGG", "notes.txt", "Z.ogg"}) WriteFile(std::string("Music/") + name, "");
+    WriteFile("Music/sub.ogg/inner.txt", "");  // a folder is not a file
+    std::vector<std::string> expected = {"A.ogg", "b.ogg", "c.OGG", "Z.ogg"};
+    EXPECT_EQ(plat::ListDirectory("music", "*.ogg"), expected);
+    EXPECT_EQ(plat::ListDirectory("music", "*.*").size(), 5u);
+    EXPECT_EQ(plat::ListDirectory("music", "*", true), std::vector<std::string>{"sub.ogg"});
+    EXPECT_TRUE(plat::ListDirectory("nothing", "*").empty());
+}
+
+TEST_F(FilesTest, SeesFilesAddedAndRemovedBehindItsBack) {
+    EXPECT_FALSE(plat::FileExists("late.txt"));
+    WriteFile("Late.txt", "x");
+    EXPECT_TRUE(plat::FileExists("late.txt"));
+    EXPECT_TRUE(plat::DeleteFile("LATE.TXT"));
+    EXPECT_FALSE(plat::FileExists("late.txt"));
+    EXPECT_FALSE(plat::DeleteFile("late.txt"));
+}
+
+TEST(MatchWildcard, MatchesStarAndQuestionMarkIgnoringCase) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    } cases[] = {
+        {"*", "anything", true},          {"*.txt", "a.TXT", true},      {"*.txt", "a.txt.bak", false},
+        {"a?c", "abc", true},             {"a?c", "ac", false},          {"*a*b", "xxaxxb", true},
+        {"*a*b", "xxaxxbx", false},       {"", "", true},                {"", "a", false},
+        {"track*.ogg", "Track01.ogg", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::MatchWildcard(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+}  // namespace

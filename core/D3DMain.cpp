@@ -4,6 +4,7 @@
 
 #include "core/EConsole.h"
 #include "core/EFocusMgr.h"
+#include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "game/CMainGame.h"
@@ -86,6 +87,7 @@ void D3DMain::Create(plat::WindowHandle window) {
     g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Console.Draw();
+    g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     g_pd3dDevice->Present();
 
@@ -127,6 +129,7 @@ gfx::Result D3DMain::RenderFrame() {
         else g_MainGame.Render();
     }
     g_Console.Draw();
+    g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     return g_pd3dDevice->Present();
 }

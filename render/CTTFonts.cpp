@@ -9,3 +9,6 @@ CTTFonts::~CTTFonts() = default;
 void CTTFonts::AddFontResources() { m_bInstalled = true; }
 
 void CTTFonts::RemoveFontResources() { m_bInstalled = false; }
+
+// The faces are not rasterised yet: the text is not drawn.
+void CTTFonts::DrawTextUnscaled(const char*, float, float, unsigned int, bool, bool) {}

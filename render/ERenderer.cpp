@@ -1,0 +1,3 @@
+#include "render/ERenderer.h"
+
+ERenderer g_Renderer;

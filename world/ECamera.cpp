@@ -1,0 +1,3 @@
+#include "world/ECamera.h"
+
+ECamera g_Camera;

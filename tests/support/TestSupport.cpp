@@ -77,6 +77,13 @@ void StartDirTest::WriteFile(const std::string& gamePath, const std::string& con
 
 std::string StartDirTest::ReadFile(const std::string& gamePath) const { return ReadWholeFile(Path(gamePath)); }
 
+std::vector<std::string> StartDirTest::ReadLines(const std::string& gamePath) const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(gamePath));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 bool StartDirTest::Exists(const std::string& gamePath) const { return fs::exists(Path(gamePath)); }
 
 std::string ReadWholeFile(const fs::path& path) {

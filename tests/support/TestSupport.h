@@ -6,6 +6,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -42,6 +43,8 @@ protected:
     // folder separator as in the game's paths.
     void WriteFile(const std::string& gamePath, const std::string& content) const;
     std::string ReadFile(const std::string& gamePath) const;
+    // The file's lines without their line ends; none when the file is missing.
+    std::vector<std::string> ReadLines(const std::string& gamePath) const;
     bool Exists(const std::string& gamePath) const;
     std::filesystem::path Path(const std::string& gamePath) const;
 

@@ -20,23 +20,15 @@ using Lines = std::vector<std::string>;
 
 Lines Texts(const OverlayLines& lines) { return Lines(lines.text, lines.text + lines.count); }
 
-class EDebugTest : public test::StartDirTest {
+class EDebugTest : public test::ConsoleLogTest {
 protected:
     void SetUp() override {
-        StartDirTest::SetUp();
-        test::ResetGlobal(g_Settings);
-        test::ResetGlobal(g_Console);
+        ConsoleLogTest::SetUp();
         test::ResetGlobal(g_Debug);
         test::ResetGlobal(g_Engine);
         test::ResetGlobal(g_Renderer);
-        g_Console.OpenLog();
         g_Settings.m_iSystemDebug = 1;
     }
-    void TearDown() override {
-        g_Console.CloseLog();
-        StartDirTest::TearDown();
-    }
-    Lines Console() const { return ReadLines("!console.txt"); }
 };
 
 TEST_F(EDebugTest, TagsCountIgnoringCaseAndABalancedTagStaysInTheDump) {
@@ -46,14 +38,14 @@ TEST_F(EDebugTest, TagsCountIgnoringCaseAndABalancedTagStaysInTheDump) {
     g_Debug.RemoveAlloc("MESHVB");
     g_Debug.RemoveAlloc("texture");
     g_Debug.DumpAllocs();
-    EXPECT_EQ(Console(), (Lines{"*** Current memory allocations:", "MeshVB: 1", "Texture: 0"}));
+    EXPECT_EQ(ConsoleLines(), (Lines{"*** Current memory allocations:", "MeshVB: 1", "Texture: 0"}));
 }
 
 TEST_F(EDebugTest, RemovingAnUnknownTagSaysSoAndChangesNothing) {
     g_Debug.AddAlloc("LockVB");
     g_Debug.RemoveAlloc("SoundBuffer");
     g_Debug.DumpAllocs();
-    EXPECT_EQ(Console(), (Lines{"Remove SoundBuffer nie ma odpowiednika!", "*** Current memory allocations:",
+    EXPECT_EQ(ConsoleLines(), (Lines{"Remove SoundBuffer nie ma odpowiednika!", "*** Current memory allocations:",
                                 "LockVB: 1"}));
 }
 
@@ -62,11 +54,11 @@ TEST_F(EDebugTest, NothingIsCountedOrPrintedWhileSystemDebugIsOff) {
     g_Debug.AddAlloc("MeshVB");
     g_Debug.RemoveAlloc("Unknown");
     g_Debug.DumpAllocs();
-    EXPECT_TRUE(Console().empty());
+    EXPECT_TRUE(ConsoleLines().empty());
     // Switched on later, a block made before has no counterpart.
     g_Settings.m_iSystemDebug = 1;
     g_Debug.RemoveAlloc("MeshVB");
-    EXPECT_EQ(Console(), (Lines{"Remove MeshVB nie ma odpowiednika!"}));
+    EXPECT_EQ(ConsoleLines(), (Lines{"Remove MeshVB nie ma odpowiednika!"}));
 }
 
 TEST_F(EDebugTest, AFullRegistryIgnoresNewTags) {
@@ -74,7 +66,7 @@ TEST_F(EDebugTest, AFullRegistryIgnoresNewTags) {
     g_Debug.AddAlloc("one too many");
     g_Debug.AddAlloc("tag7");
     g_Debug.DumpAllocs();
-    Lines lines = Console();
+    Lines lines = ConsoleLines();
     ASSERT_EQ(lines.size(), 1u + EDebug::kTagSlots);
     EXPECT_EQ(lines[8], "tag7: 2");
     EXPECT_EQ(lines.back(), "tag1023: 1");
@@ -153,7 +145,7 @@ TEST_F(EDebugTest, PerformanceReportGivesSharesOrSaysWhatIsMissing) {
     g_Debug.m_dRendererTime = 0.0025;
     g_Debug.m_dMovableTime = 0.001;
     g_Debug.ReportPerformance();
-    Lines lines = Console();
+    Lines lines = ConsoleLines();
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(Lines(lines.begin(), lines.end() - 1),
               (Lines{"fTotal==0", "Szczatkowe == 0", "Debug performance", "Update: 50.000000", "  MainGame: 25.000000",
@@ -172,7 +164,7 @@ TEST_F(EDebugTest, LightCountsCountSlotsInUseAndSwitchedOn) {
     EXPECT_EQ(Texts(lines), (Lines{"Total FX rendered: 12", "Total lights rendered: 3"}));
     // Nothing is registered for segment queries, so no object is described.
     g_Debug.DrawLightCounts();
-    EXPECT_TRUE(Console().empty());
+    EXPECT_TRUE(ConsoleLines().empty());
 }
 
 TEST_F(EDebugTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject) {
@@ -191,7 +183,7 @@ TEST_F(EDebugTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject) {
     object.m_uFlags = FLAG_VISIBLE;
     g_Debug.CheckParticularMesh(&object);
 
-    EXPECT_EQ(Console(), (Lines{"CheckParticularMesh barn_01", "Name: barn_01 (radius == 41)", "!h->pVideoMesh",
+    EXPECT_EQ(ConsoleLines(), (Lines{"CheckParticularMesh barn_01", "Name: barn_01 (radius == 41)", "!h->pVideoMesh",
                                 "Sector enabled!", "FLAG_VISIBLE off!", "CheckParticularMesh barn_01",
                                 "Name: barn_01 (radius == 41)", "LOD set: 2, displayed faces: 640",
                                 "Sector disabled!", "FLAG_VISIBLE on!"}));
@@ -201,7 +193,7 @@ TEST_F(EDebugTest, CheckParticularMeshIgnoresObjectsWithoutAMesh) {
     EObjectSlot object;
     g_Debug.CheckParticularMesh(&object);
     g_Debug.CheckParticularMesh(nullptr);
-    EXPECT_TRUE(Console().empty());
+    EXPECT_TRUE(ConsoleLines().empty());
 }
 
 }  // namespace

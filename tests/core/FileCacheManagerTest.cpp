@@ -15,20 +15,16 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class FileCacheManagerTest : public test::StartDirTest {
+class FileCacheManagerTest : public test::ConsoleLogTest {
 protected:
     void SetUp() override {
-        StartDirTest::SetUp();
-        test::ResetGlobal(g_Settings);
-        test::ResetGlobal(g_Console);
+        ConsoleLogTest::SetUp();
         test::ResetGlobal(g_Debug);
         test::ResetGlobal(g_FileCacheManager);
-        g_Console.OpenLog();
     }
     void TearDown() override {
-        g_Console.CloseLog();
         test::ResetGlobal(g_FileCacheManager);
-        StartDirTest::TearDown();
+        ConsoleLogTest::TearDown();
     }
 
     // Every line up to the end of the file, read through a buffer of n bytes.
@@ -124,14 +120,14 @@ TEST_F(FileCacheManagerTest, AFreedFileIsReadFromDiskAgainAndItsHandlesClose) {
     g_FileCacheManager.FreeFile("ragdoll.txt");
     g_FileCacheManager.FreeFile("never loaded.txt");
     g_Debug.DumpAllocs();
-    EXPECT_EQ(ReadLines("!console.txt"), (Lines{"*** Current memory allocations:", "m_Cache[i].pData: 0"}));
+    EXPECT_EQ(ConsoleLines(), (Lines{"*** Current memory allocations:", "m_Cache[i].pData: 0"}));
 }
 
 TEST_F(FileCacheManagerTest, AMissingFileGivesNothingAndSaysNothing) {
     EXPECT_EQ(g_FileCacheManager.LoadFile("missing.txt"), -1);
     EXPECT_EQ(g_FileCacheManager.Open("missing.txt"), nullptr);
     EXPECT_EQ(g_FileCacheManager.LoadFile(std::string(FileCacheManager::kNameLength, 'a').c_str()), -1);
-    EXPECT_TRUE(ReadLines("!console.txt").empty());
+    EXPECT_TRUE(ConsoleLines().empty());
 }
 
 TEST_F(FileCacheManagerTest, FullTablesRefuseWithAConsoleLine) {
@@ -141,7 +137,7 @@ TEST_F(FileCacheManagerTest, FullTablesRefuseWithAConsoleLine) {
     EXPECT_EQ(g_FileCacheManager.Open("a.txt"), nullptr);
     for (int i = 1; i < FileCacheManager::kFiles; ++i) ASSERT_EQ(g_FileCacheManager.LoadFile("a.txt"), i);
     EXPECT_EQ(g_FileCacheManager.Open("b.txt"), nullptr);
-    EXPECT_EQ(ReadLines("!console.txt"),
+    EXPECT_EQ(ConsoleLines(),
               (Lines{"ERROR in FileCacheManager: no more free file handles! file: a.txt",
                      "ERROR in FileCacheManager: no more free space in cache! file: b.txt"}));
 }

@@ -12,28 +12,21 @@
 
 namespace {
 
-class CMainGameTest : public test::StartDirTest {
+class CMainGameTest : public test::ConsoleLogTest {
 protected:
     void SetUp() override {
-        StartDirTest::SetUp();
-        test::ResetGlobal(g_Settings);
-        test::ResetGlobal(g_Console);
+        ConsoleLogTest::SetUp();
         test::ResetGlobal(g_Debug);
         test::ResetGlobal(g_MainGame);
-        g_Console.OpenLog();
-    }
-    void TearDown() override {
-        g_Console.CloseLog();
-        StartDirTest::TearDown();
     }
 };
 
 TEST_F(CMainGameTest, RenderRunsOnlyTheReportsTheirSwitchesSelect) {
     g_MainGame.Render();
-    EXPECT_TRUE(ReadLines("!console.txt").empty());
+    EXPECT_TRUE(ConsoleLines().empty());
     g_Settings.m_bDebugPerformance = 1;
     g_MainGame.Render();
-    EXPECT_EQ(ReadLines("!console.txt"), std::vector<std::string>{"fTotal==0"});
+    EXPECT_EQ(ConsoleLines(), std::vector<std::string>{"fTotal==0"});
 }
 
 }  // namespace

@@ -51,6 +51,14 @@ protected:
     TempDir m_dir;
 };
 
+// A StartDirTest with fresh settings and a fresh console whose log "!console.txt" is open.
+class ConsoleLogTest : public StartDirTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::vector<std::string> ConsoleLines() const { return ReadLines("!console.txt"); }
+};
+
 std::string ReadWholeFile(const std::filesystem::path& path);
 void WriteWholeFile(const std::filesystem::path& path, const std::string& content);
 

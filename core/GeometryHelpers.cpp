@@ -69,11 +69,8 @@ void ParallelSegmentParams(float a00, float a01, float a11, float b0, float b1, 
 }  // namespace
 
 void TransformNormal(DV* out, const DV* v, const pmath::Matrix* m) {
-    const auto& r = m->m;
-    const float x = v->x * r[0][0] + v->y * r[1][0] + v->z * r[2][0] + r[3][0];
-    const float y = v->x * r[0][1] + v->y * r[1][1] + v->z * r[2][1] + r[3][1];
-    const float z = v->x * r[0][2] + v->y * r[1][2] + v->z * r[2][2] + r[3][2];
-    *out = {x, y, z};
+    const pmath::Vec4 h = pmath::Transform(*v, *m);
+    *out = {h.x, h.y, h.z};
 }
 
 void PerpendicularVector(DV* out, const DV* v) {

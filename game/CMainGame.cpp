@@ -34,3 +34,6 @@ void CMainGame::Stop() {
 }
 
 void CMainGame::Render() {}
+
+// No cutscene plays yet.
+void CMainGame::UpdateCutscene() {}

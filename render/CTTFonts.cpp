@@ -9,3 +9,7 @@ CTTFonts::~CTTFonts() = default;
 void CTTFonts::AddFontResources() { m_bInstalled = true; }
 
 void CTTFonts::RemoveFontResources() { m_bInstalled = false; }
+
+// No font object is created yet.
+void CTTFonts::OnLostDevice() {}
+void CTTFonts::OnResetDevice() {}

@@ -8,6 +8,9 @@ public:
 
     void AddFontResources();
     void RemoveFontResources();
+    // Around a device reset: every font object lets go of its device state, then takes it back.
+    void OnLostDevice();
+    void OnResetDevice();
 
     bool m_bInstalled;
 };

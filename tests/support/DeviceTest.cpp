@@ -35,6 +35,8 @@ void ResetDeviceGlobals() {
 
 void DeviceTest::SetUp() {
     StartDirTest::SetUp();
+    // Tests that run a table of cases call SetUp again: each case starts in an empty directory.
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) std::filesystem::remove_all(entry);
     ResetGlobal(g_Settings);
     ResetGlobal(g_Console);
     ResetGlobal(g_Engine);

@@ -61,6 +61,7 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
 }
 
 GlDevice::~GlDevice() {
+    // Buffers that outlive the device must not touch the context deleted here.
     m_ledger->deviceAlive = false;
     if (m_context) SDL_GL_DeleteContext(m_context);
 }

@@ -147,6 +147,7 @@ void DrawFirstFrame() {
     g_pd3dDevice->Clear(kClearAll, g_Engine.m_uBackgroundColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Console.Draw();
+    g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     g_pd3dDevice->Present();
 }
@@ -283,22 +284,22 @@ gfx::Result D3DMain::RenderFrame() {
     g_FXMgr.PrepareVertexBuffers();
     uint32_t clearColour = g_Engine.m_bReady ? g_Engine.m_uBackgroundColour : 0;
 
-    g_Profiler.BeginSection(kSectionFrame);
+    g_Profiler.Begin(kSectionFrame);
     if (g_Settings.m_bPostProcess) g_PostProcess.BeginCapture();
     g_pd3dDevice->Clear(kClearAll, clearColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     if (g_Menu.m_bActive || g_Engine.m_bReady) {
-        g_Profiler.BeginSection(kSectionScene);
+        g_Profiler.Begin(kSectionScene);
         if (g_Menu.m_bActive) g_Menu.PrepareSceneRender();
         g_Engine.RenderScene();
-        g_Profiler.EndSection(kSectionScene);
-        g_Profiler.BeginSection(kSectionOverlay);
+        g_Profiler.End(kSectionScene);
+        g_Profiler.Begin(kSectionOverlay);
         if (g_Menu.m_bActive) g_Menu.Render();
         else g_MainGame.Render();
-        g_Profiler.EndSection(kSectionOverlay);
+        g_Profiler.End(kSectionOverlay);
     }
     g_Console.Draw();
-    g_Profiler.EndSection(kSectionFrame);
+    g_Profiler.End(kSectionFrame);
     g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     hr = g_pd3dDevice->Present();

@@ -1,12 +1,125 @@
 #include "core/EDebug.h"
 
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "collision/EIntersectSegment.h"
+#include "collision/IntersectFilters.h"
+#include "core/EConsole.h"
+#include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
+#include "core/SegmentHit.h"
+#include "core/SegmentQuery.h"
+#include "mesh/EMesh.h"
+#include "platform/os/Clock.h"
+#include "render/CTTFonts.h"
+#include "render/ERenderer.h"
+#include "world/ECamera.h"
+#include "world/EEngine.h"
+#include "world/EObjectSlot.h"
 
 EDebug g_Debug;
 
-EDebug::EDebug() : m_dTimerStarts{}, m_dUpdateTotalTime(0) {}
+namespace {
+
+constexpr uint32_t kShadowColour = 0xFF000000;
+constexpr uint32_t kVideoMemoryColour = 0xFFD0D0FF;
+constexpr uint32_t kStatsColour = 0xFFFFFFD0;
+constexpr uint32_t kMeshColour = 0xFFFFFFFF;
+constexpr float kShadowShift = 2.0f;
+constexpr float kLineSpacing = 20.0f;
+// How far the light-count report looks along the view for the object to describe.
+constexpr float kViewProbeLength = 40000.0f;
+
+// Positions are in a 1024 x 768 layout scaled to the screen; the black copy underneath keeps
+// the text readable on any background.
+void DrawShadowedLine(float x, float y, uint32_t colour, const char* text) {
+    float sx = g_Settings.m_fScaleX;
+    float sy = g_Settings.m_fScaleY;
+    g_TTFonts.DrawTextUnscaled(text, (x + kShadowShift) * sx, (y + kShadowShift) * sy, kShadowColour, false, false);
+    g_TTFonts.DrawTextUnscaled(text, x * sx, y * sy, colour, false, false);
+}
+
+void DrawOverlay(const OverlayLines& lines, float x, float y, uint32_t colour) {
+    for (int i = 0; i < lines.count; ++i) DrawShadowedLine(x, y + kLineSpacing * i, colour, lines.text[i]);
+}
+
+// Share of a subset class in percent; 0 when no subset was switched (an empty scene).
+int Percent(int count, int total) { return total ? count * 100 / total : 0; }
+
+void PrintPercentage(const char* label, double part, double whole) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%s%f", label, part * 100.0 / whole);
+    g_Console.Print(line);
+}
+
+}  // namespace
+
+void OverlayLines::Add(const char* format, ...) {
+    if (count >= kMaxLines) return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text[count], kLineLength, format, args);
+    va_end(args);
+    ++count;
+}
+
+EDebug::EDebug()
+    : m_szTagNames{}, m_uTagCounts{}, m_bTagUsed{}, m_dTimerStarts{}, m_iVideoMemoryTotal(0), m_iVideoMemory{},
+      m_iVideoMemoryCategory(0), m_iMeasuredAmount(0), m_iVisibleMeshPolygons(0), m_iRenderedMeshPolygons(0),
+      m_iVisibleShadowPolygons(0), m_iSubsetStats{}, m_dUpdateTotalTime(0), m_dMainGameTime(0), m_dEngineTime(0),
+      m_dEngineObjectsTime(0), m_dMovableTime(0), m_dRendererTime(0), m_dRenderTime(0) {}
 
 EDebug::~EDebug() = default;
+
+int EDebug::FindTag(const char* tag) const {
+    for (int i = 0; i < kTagSlots; ++i)
+        if (m_bTagUsed[i] && !strcasecmp(m_szTagNames[i], tag)) return i;
+    return -1;
+}
+
+void EDebug::AddAlloc(const char* tag) {
+    if (!g_Settings.m_iSystemDebug || !tag) return;
+    int slot = FindTag(tag);
+    if (slot >= 0) {
+        ++m_uTagCounts[slot];
+        return;
+    }
+    for (int i = 0; i < kTagSlots; ++i) {
+        if (m_bTagUsed[i]) continue;
+        std::snprintf(m_szTagNames[i], kTagLength, "%s", tag);
+        m_bTagUsed[i] = 1;
+        m_uTagCounts[i] = 1;
+        return;
+    }
+}
+
+void EDebug::RemoveAlloc(const char* tag) {
+    if (!g_Settings.m_iSystemDebug || !tag) return;
+    int slot = FindTag(tag);
+    if (slot < 0) {
+        char line[kTagLength + 64];
+        std::snprintf(line, sizeof line, "Remove %s nie ma odpowiednika!", tag);
+        g_Console.Print(line);
+        return;
+    }
+    // The slot stays in use at 0, so a balanced tag still shows in the dump.
+    if (m_uTagCounts[slot]) --m_uTagCounts[slot];
+}
+
+void EDebug::DumpAllocs() {
+    if (!g_Settings.m_iSystemDebug) return;
+    g_Console.Print("*** Current memory allocations:");
+    char line[kTagLength + 16];
+    for (int i = 0; i < kTagSlots; ++i) {
+        if (!m_bTagUsed[i]) continue;
+        std::snprintf(line, sizeof line, "%s: %i", m_szTagNames[i], static_cast<int>(m_uTagCounts[i]));
+        g_Console.Print(line);
+    }
+}
 
 void EDebug::StartTimer(int slot) {
     if (slot >= 0 && slot < kTimerSlots) m_dTimerStarts[slot] = QueryAppTimer(TIMER_GETABSOLUTETIME);
@@ -16,3 +129,138 @@ double EDebug::GetTimerElapsed(int slot) const {
     if (slot < 0 || slot >= kTimerSlots) return 0.0;
     return QueryAppTimer(TIMER_GETABSOLUTETIME) - m_dTimerStarts[slot];
 }
+
+void EDebug::ResetVideoMemoryTotal() { m_iVideoMemoryTotal = 0; }
+
+void EDebug::BeginVideoMemoryCount(int category) {
+    m_iVideoMemoryCategory = category;
+    m_iMeasuredAmount = 0;
+}
+
+void EDebug::EndVideoMemoryCount() {
+    if (m_iVideoMemoryCategory >= 0 && m_iVideoMemoryCategory < kVideoMemoryCategories)
+        m_iVideoMemory[m_iVideoMemoryCategory] += m_iMeasuredAmount;
+}
+
+void EDebug::FormatVideoMemory(OverlayLines& lines) const {
+    int targets = m_iVideoMemory[kCategoryRenderTargets];
+    int postProcessing = m_iVideoMemory[kCategoryPostProcessing];
+    lines.Add("Render targets (sky+projectors): %i", targets);
+    lines.Add("Post processing surfaces: %i", postProcessing);
+    lines.Add("Other resources (screen+meshes+textures): %i", m_iVideoMemoryTotal - postProcessing - targets);
+    lines.Add("Total video memory taken: %i", m_iVideoMemoryTotal);
+}
+
+void EDebug::ReportVideoMemory() {
+    OverlayLines lines;
+    FormatVideoMemory(lines);
+    DrawOverlay(lines, 504, 260, kVideoMemoryColour);
+}
+
+void EDebug::FormatRenderStats(OverlayLines& lines) const {
+    int switched = m_iSubsetStats[SWITCHED_SUBSETS];
+    int under100 = m_iSubsetStats[SUBSETS_UNDER_100];
+    int from100 = m_iSubsetStats[SUBSETS_100_499];
+    int from500 = m_iSubsetStats[SUBSETS_500_999];
+    int from1000 = switched - under100 - from100 - from500;
+    lines.Add("Visible mesh polygons: %i", m_iVisibleMeshPolygons);
+    lines.Add("Rendered mesh polygons: %i", m_iRenderedMeshPolygons);
+    lines.Add("Visible mesh shadow polygons: %i", m_iVisibleShadowPolygons);
+    lines.Add("Switched subsets: %i", switched);
+    lines.Add("Average faces per subset: %i", switched ? m_iRenderedMeshPolygons / switched : 0);
+    lines.Add("Subsets with less than 100 faces: %i (%i%%)", under100, Percent(under100, switched));
+    lines.Add("Subsets 100-499 faces: %i (%i%%)", from100, Percent(from100, switched));
+    lines.Add("Subsets 500-999 faces: %i (%i%%)", from500, Percent(from500, switched));
+    lines.Add("Subsets 1000 faces and above: %i (%i%%)", from1000, Percent(from1000, switched));
+    lines.Add("Technique switches: %i", m_iSubsetStats[TECHNIQUE_SWITCHES]);
+}
+
+void EDebug::ReportRenderStats() {
+    OverlayLines lines;
+    FormatRenderStats(lines);
+    DrawOverlay(lines, 504, 390, kStatsColour);
+}
+
+void EDebug::ReportPerformance() {
+    double total = m_dUpdateTotalTime + m_dRenderTime;
+    if (total == 0) {
+        g_Console.Print("fTotal==0");
+        return;
+    }
+    if (m_dUpdateTotalTime == 0 || m_dRenderTime == 0 || m_dEngineTime == 0) {
+        g_Console.Print("Szczatkowe == 0");
+        return;
+    }
+    g_Console.Print("Debug performance");
+    PrintPercentage("Update: ", m_dUpdateTotalTime, total);
+    PrintPercentage("  MainGame: ", m_dMainGameTime, m_dUpdateTotalTime);
+    PrintPercentage("  Engine: ", m_dEngineTime, m_dUpdateTotalTime);
+    PrintPercentage("    EngineObject: ", m_dEngineObjectsTime, m_dEngineTime);
+    PrintPercentage("    Renderer: ", m_dRendererTime, m_dEngineTime);
+    PrintPercentage("    Movable: ", m_dMovableTime, m_dEngineTime);
+    PrintPercentage("    ----: ", m_dEngineTime - m_dRendererTime - m_dEngineObjectsTime - m_dMovableTime,
+                    m_dEngineTime);
+    PrintPercentage("Render: ", m_dRenderTime, total);
+    int64_t frequency = plat::PerformanceFrequency();
+    if (frequency > 0) {
+        char line[64];
+        std::snprintf(line, sizeof line, "Using QPF with timer %lld", static_cast<long long>(frequency));
+        g_Console.Print(line);
+    } else {
+        g_Console.Print("NOT Using QPF");
+    }
+}
+
+void EDebug::FormatLightCounts(OverlayLines& lines) {
+    int lightsOn = 0;
+    for (int i = 0; i < EEngine::kLightSlots; ++i)
+        if (g_Engine.m_bLightUsed[i] && g_Engine.m_bLightOn[i]) ++lightsOn;
+    lines.Add("Total FX rendered: %i", g_Renderer.m_iFXRendered);
+    lines.Add("Total lights rendered: %i", lightsOn);
+}
+
+void EDebug::DrawLightCounts() {
+    OverlayLines lines;
+    FormatLightCounts(lines);
+    DrawOverlay(lines, 520, 260, kStatsColour);
+
+    const DV& from = g_Camera.m_vPosition;
+    const DV& along = g_Camera.m_vDirection;
+    DV start = from;
+    DV end{from.x + kViewProbeLength * along.x, from.y + kViewProbeLength * along.y,
+           from.z + kViewProbeLength * along.z};
+    SegmentQuery query;
+    query.m_pStart = &start;
+    query.m_pEnd = &end;
+    query.m_pFilter = IntersectFilterNotClass128;
+    query.m_bFirstTable = 1;
+    query.m_bSecondTable = 1;
+    query.m_fSkinMeshRange = 1.0f;
+    SegmentHit hit;
+    if (!g_IntersectSegment.Intersect(&query, &hit) || !hit.m_pObject) return;
+    int kind = hit.m_pObject->m_iKind;
+    if (kind == OBJECT_MESH || kind == OBJECT_SKINMESH) CheckParticularMesh(hit.m_pObject);
+}
+
+void EDebug::FormatMeshDescription(const EObjectSlot& object, OverlayLines& lines) {
+    lines.Add("Name: %s (radius == %i)", object.m_szName, static_cast<int>(object.m_fRadius));
+    if (!object.m_pMesh->m_pVideoMesh) lines.Add("!h->pVideoMesh");
+    else lines.Add("LOD set: %i, displayed faces: %i", object.m_pMesh->m_iLodSet, object.m_pMesh->m_iDisplayedFaces);
+    lines.Add(object.m_bSectorDisabled ? "Sector disabled!" : "Sector enabled!");
+    lines.Add((object.m_uFlags & FLAG_VISIBLE) ? "FLAG_VISIBLE on!" : "FLAG_VISIBLE off!");
+}
+
+void EDebug::CheckParticularMesh(EObjectSlot* object) {
+    if (!object || !object->m_pMesh) return;
+    g_Console.PrintStr2("CheckParticularMesh ", object->m_szName);
+    OverlayLines lines;
+    FormatMeshDescription(*object, lines);
+    DrawOverlay(lines, 220, 300, kMeshColour);
+    for (int i = 0; i < lines.count; ++i) g_Console.Print(lines.text[i]);
+}
+
+void EDebug::DrawSystemDebug() {}
+void EDebug::OnBeginWorld() {}
+void EDebug::OnEndWorld() {}
+
+int EDebug::QueryZero() { return 0; }

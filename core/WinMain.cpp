@@ -72,16 +72,16 @@ void RunFrame() {
     if (!g_FocusMgr.CheckFocus()) return;
     if (!g_Engine.UpdateTimer()) return;
     g_Profiler.BeginFrame();
-    g_Profiler.BeginSection(kSectionEngineUpdate);
+    g_Profiler.Begin(kSectionEngineUpdate);
     g_Engine.Update();
-    g_Profiler.EndSection(kSectionEngineUpdate);
+    g_Profiler.End(kSectionEngineUpdate);
     if (g_Settings.m_bDebugPerformance) {
         g_Debug.m_dUpdateTotalTime = g_Debug.GetTimerElapsed(kTimerUpdateTotal);
         g_Debug.StartTimer(kTimerFrame);
     }
-    g_Profiler.BeginSection(kSectionGameUpdate);
+    g_Profiler.Begin(kSectionGameUpdate);
     g_MainGame.Update();
-    g_Profiler.EndSection(kSectionGameUpdate);
+    g_Profiler.End(kSectionGameUpdate);
     if (g_Engine.m_bWorldRender || g_Menu.m_bActive) g_D3DMain.RenderFrame();
     if (g_LoadingScreen.m_bActive) g_LoadingScreen.Render();
     if (g_Engine.m_szPendingWorld[0]) {

@@ -1,5 +1,6 @@
 #include "game/CMainGame.h"
 
+#include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
 #include "world/EEngine.h"
@@ -33,7 +34,14 @@ void CMainGame::Stop() {
     g_Engine.m_bWorldRender = 0;
 }
 
-void CMainGame::Render() {}
+void CMainGame::Render() {
+    // The developer reports go over the finished scene.
+    if (g_Settings.m_bPrintPolygonCount) g_Debug.ReportRenderStats();
+    if (g_Settings.m_bDebugPerformance) g_Debug.ReportPerformance();
+    if (g_Settings.m_iSystemDebug) g_Debug.DrawSystemDebug();
+    if (g_Settings.m_iDebugLights) g_Debug.DrawLightCounts();
+    if (g_Settings.m_bDebugVM) g_Debug.ReportVideoMemory();
+}
 
 // No cutscene plays yet.
 void CMainGame::UpdateCutscene() {}

@@ -2,9 +2,5 @@
 
 ERenderer g_Renderer;
 
-ERenderer::ERenderer() {}
-
-ERenderer::~ERenderer() = default;
-
 // No render list exists yet.
 void ERenderer::PreRender() {}

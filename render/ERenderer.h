@@ -1,13 +1,16 @@
 #pragma once
-// The renderer: per-texture render lists drawn through the effects, with the frame's passes.
+// The renderer: per-texture render lists and the scene passes.
+#include <cstdint>
 
 class ERenderer {
 public:
-    ERenderer();
-    virtual ~ERenderer();
+    virtual ~ERenderer() = default;
 
     // Before the scene begins: the overview map, the shadow maps and the render-list build.
     void PreRender();
+
+    // Particle effects drawn in the current frame.
+    int32_t m_iFXRendered = 0;
 };
 
 extern ERenderer g_Renderer;

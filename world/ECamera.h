@@ -1,5 +1,7 @@
 #pragma once
-// The game camera: view and projection, the screen gamma ramp.
+// The game camera: where the view is and where it looks, view and projection, the screen gamma
+// ramp.
+#include "core/DV.h"
 
 class ECamera {
 public:
@@ -14,6 +16,9 @@ public:
     // Builds the projection and hands it to the device.
     void SetupProjection();
 
+    DV m_vPosition;
+    // Unit length.
+    DV m_vDirection{0, 0, 1};
     float m_fGamma;
     float m_fGammaR;
     float m_fGammaG;

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "core/EConsole.h"
+#include "core/EDebug.h"
+#include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
 #include "render/EFont.h"
@@ -17,12 +19,13 @@ constexpr double kMaximumFrameTime = 0.5;
 EEngine::EEngine()
     : m_bQuit(0), m_bStartWorld(0), m_szPendingWorld{}, m_szStartingWorld{}, m_bReady(0), m_bWorldRender(0),
       m_bScreenshot(0), m_bKeyboardAcquired(0), m_fFrameTime(0), m_fLevelTime(0), m_fRunningClock(0),
-      m_uFrameCounter(0), m_uBackgroundColour(0xFF000000), m_hWnd(nullptr), m_dLastTime(0) {}
+      m_uFrameCounter(0), m_uBackgroundColour(0xFF000000), m_hWnd(nullptr), m_bLightUsed{}, m_bLightOn{}, m_dLastTime(0) {}
 
 EEngine::~EEngine() = default;
 
 void EEngine::Init(plat::WindowHandle window) {
     m_hWnd = window;
+    g_Profiler.RegisterSections();
     QueryAppTimer(TIMER_RESET);
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
@@ -46,7 +49,10 @@ bool EEngine::UpdateTimer() {
     return true;
 }
 
-void EEngine::Update() { ++m_uFrameCounter; }
+void EEngine::Update() {
+    g_Profiler.Update();
+    ++m_uFrameCounter;
+}
 
 void EEngine::RequestStartWorld(const char* worldFile) {
     if (!worldFile) return;
@@ -71,11 +77,16 @@ void EEngine::BeginWorld() {
     m_uFrameCounter = 0;
     m_bReady = 1;
     m_bWorldRender = 1;
+    // The profiler has to be switched on again in every world.
+    g_Profiler.Disable();
+    g_Debug.OnBeginWorld();
 }
 
 void EEngine::EndWorld() {
     m_bReady = 0;
     m_bWorldRender = 0;
+    g_Profiler.Release();
+    g_Debug.OnEndWorld();
 }
 
 void EEngine::Quit() { m_bQuit = 1; }

@@ -7,6 +7,8 @@
 
 class EEngine {
 public:
+    static constexpr int kLightSlots = 100;
+
     EEngine();
     virtual ~EEngine();
 
@@ -47,6 +49,9 @@ public:
     uint32_t m_uFrameCounter;
     uint32_t m_uBackgroundColour;
     plat::WindowHandle m_hWnd;
+    // The light slots of the object table.
+    uint8_t m_bLightUsed[kLightSlots];
+    uint8_t m_bLightOn[kLightSlots];
 
 private:
     double m_dLastTime;

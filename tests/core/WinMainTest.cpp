@@ -1,6 +1,9 @@
 #include "core/WinMain.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "core/D3DMain.h"
 #include "core/EConsole.h"
@@ -29,7 +32,8 @@ protected:
         test::ResetGlobal(g_Menu);
         test::ResetGlobal(g_FocusMgr);
         test::ResetGlobal(g_D3DMain);
-        WriteFile("scripts\\text_keys.txt", ">GameName Furrow unit test run\n");
+        // A title of this process's own: tests in other processes hold their own windows meanwhile.
+        WriteFile("scripts\\text_keys.txt", ">GameName Furrow unit test " + std::to_string(::getpid()) + "\n");
         g_TextMgr.Load();
         WriteFile("qv.cfg", "Windowed 1\n");
     }

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/EConsole.h"
+#include "core/ESettings.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/input/InputPump.h"
 #include "platform/input/InputState.h"
@@ -64,6 +66,18 @@ void StartDirTest::TearDown() {
     plat::SetStartDirectory(fs::current_path());
 }
 
+void ConsoleLogTest::SetUp() {
+    StartDirTest::SetUp();
+    ResetGlobal(g_Settings);
+    ResetGlobal(g_Console);
+    g_Console.OpenLog();
+}
+
+void ConsoleLogTest::TearDown() {
+    g_Console.CloseLog();
+    StartDirTest::TearDown();
+}
+
 fs::path StartDirTest::Path(const std::string& gamePath) const {
     std::string p = gamePath;
     for (char& c : p)
@@ -76,6 +90,13 @@ void StartDirTest::WriteFile(const std::string& gamePath, const std::string& con
 }
 
 std::string StartDirTest::ReadFile(const std::string& gamePath) const { return ReadWholeFile(Path(gamePath)); }
+
+std::vector<std::string> StartDirTest::ReadLines(const std::string& gamePath) const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(gamePath));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 bool StartDirTest::Exists(const std::string& gamePath) const { return fs::exists(Path(gamePath)); }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -42,10 +43,20 @@ protected:
     // folder separator as in the game's paths.
     void WriteFile(const std::string& gamePath, const std::string& content) const;
     std::string ReadFile(const std::string& gamePath) const;
+    // The file's lines without their line ends; none when the file is missing.
+    std::vector<std::string> ReadLines(const std::string& gamePath) const;
     bool Exists(const std::string& gamePath) const;
     std::filesystem::path Path(const std::string& gamePath) const;
 
     TempDir m_dir;
+};
+
+// A StartDirTest with fresh settings and a fresh console whose log "!console.txt" is open.
+class ConsoleLogTest : public StartDirTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::vector<std::string> ConsoleLines() const { return ReadLines("!console.txt"); }
 };
 
 std::string ReadWholeFile(const std::filesystem::path& path);

@@ -1,0 +1,14 @@
+#include "collision/EIntersectSegment.h"
+
+#include "core/SegmentHit.h"
+#include "core/SegmentQuery.h"
+
+EIntersectSegment g_IntersectSegment;
+
+bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
+    if (!query || !hit) return false;
+    hit->Clear();
+    hit->m_SkinMeshHit.Clear();
+    // No object is registered in the collision tables yet, so no segment hits anything.
+    return false;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Segment queries against the registered objects of the collision tables.
+
+class EObjectSlot;
+class SegmentHit;
+class SegmentQuery;
+
+class EIntersectSegment {
+public:
+    virtual ~EIntersectSegment() = default;
+
+    // Clears the hit and fills it with the nearest hit along the query's segment; true when
+    // something was hit, false when nothing was or when either record is missing.
+    bool Intersect(const SegmentQuery* query, SegmentHit* hit);
+
+    // The object that filters refuse whatever the query (such as the player's own machine).
+    EObjectSlot* m_pExcluded = nullptr;
+};
+
+extern EIntersectSegment g_IntersectSegment;

@@ -1,0 +1,45 @@
+#include "core/SegmentQuery.h"
+
+#include <gtest/gtest.h>
+
+#include "collision/IntersectFilters.h"
+#include "core/SegmentHit.h"
+#include "world/EObjectSlot.h"
+
+namespace {
+
+TEST(SegmentQuery, StartsWithTheAcceptAllFilterAndTheLongSkinnedMeshRange) {
+    SegmentQuery query;
+    EXPECT_EQ(query.m_pStart, nullptr);
+    EXPECT_EQ(query.m_pEnd, nullptr);
+    EXPECT_EQ(query.m_pFilter, &IntersectFilterAll);
+    EXPECT_EQ(query.m_pFilterArgument, nullptr);
+    EXPECT_EQ(query.m_bFirstTable, 0);
+    EXPECT_EQ(query.m_bSecondTable, 0);
+    EXPECT_EQ(query.m_fSkinMeshRange, 5000.0f);
+    EXPECT_EQ(query.m_bSkipSkinMeshes, 0);
+}
+
+TEST(SegmentHit, ClearLeavesAReusedRecordReportingNothing) {
+    EObjectSlot object;
+    SegmentHit hit;
+    EXPECT_EQ(hit.m_bHit, 0u);
+    EXPECT_EQ(hit.m_pObject, nullptr);
+    EXPECT_EQ(hit.m_SkinMeshHit.m_bHit, 0u);
+
+    hit.m_bHit = 1;
+    hit.m_pObject = &object;
+    hit.m_vPoint = {1, 2, 3};
+    hit.m_fDistance = 7;
+    hit.m_vNormal = {0, 1, 0};
+    hit.m_uHitKind = 4;
+    hit.Clear();
+    EXPECT_EQ(hit.m_bHit, 0u);
+    EXPECT_EQ(hit.m_pObject, nullptr);
+    EXPECT_EQ(hit.m_vPoint.x + hit.m_vPoint.y + hit.m_vPoint.z, 0.0f);
+    EXPECT_EQ(hit.m_fDistance, 0.0f);
+    EXPECT_EQ(hit.m_vNormal.y, 0.0f);
+    EXPECT_EQ(hit.m_uHitKind, 0u);
+}
+
+}  // namespace

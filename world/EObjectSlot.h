@@ -1,0 +1,25 @@
+#pragma once
+// One engine object: what it is, where it is, and the mesh it owns.
+#include <cstdint>
+
+class EMesh;
+
+// Object kinds.
+constexpr int32_t OBJECT_MESH = 0;
+constexpr int32_t OBJECT_SKINMESH = 6;
+
+// Flag bits.
+constexpr uint32_t FLAG_VISIBLE = 0x1;
+
+class EObjectSlot {
+public:
+    uint8_t m_bUsed = 0;
+    int32_t m_iKind = OBJECT_MESH;
+    char m_szName[64] = {};
+    float m_fRadius = 0;
+    uint32_t m_uFlags = 0;
+    // The collision class word; the segment filters skip objects by it.
+    uint32_t m_uClass = 0;
+    uint8_t m_bSectorDisabled = 0;
+    EMesh* m_pMesh = nullptr;
+};

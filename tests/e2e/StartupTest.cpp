@@ -16,10 +16,13 @@ protected:
 
     test::ProgramRun Run(const std::string& inputScript) {
         test::WriteWholeFile(m_game / "input.txt", inputScript);
+        // Each run has its own runtime directory, where the single-instance lock lives: runs of
+        // parallel tests (or a game started by hand) are not taken for a second instance.
         return test::RunProgram(m_game, {{"FURROW_VIDEO", "null"},
                                          {"FURROW_AUDIO", "null"},
                                          {"FURROW_INPUT", "script:input.txt"},
-                                         {"FURROW_CLOCK", "fixed:60"}});
+                                         {"FURROW_CLOCK", "fixed:60"},
+                                         {"XDG_RUNTIME_DIR", m_root.path().string()}});
     }
 
     std::string ConsoleLog() const { return test::ReadWholeFile(m_game / "!console.txt"); }
@@ -60,6 +63,17 @@ TEST_F(ProgramTest, StartsTheConfiguredWorldAtTheEndOfTheFirstFrame) {
     test::ProgramRun run = Run("3 close\n");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
+}
+
+TEST_F(ProgramTest, StartsAFreshLogAndItsTextKeysLoadCleanly) {
+    test::WriteWholeFile(m_game / "!console.txt", "previous run\n");
+    test::ProgramRun run = Run("2 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ConsoleLog();
+    EXPECT_EQ(log.find("previous run"), std::string::npos) << log;
+    EXPECT_EQ(log.rfind("Farewell"), log.rfind('\n', log.size() - 2) + 1) << log;  // the last line
+    // The bundled keys hold no duplicates.
+    EXPECT_FALSE(fs::exists(m_game / "!labels.txt")) << test::ReadWholeFile(m_game / "!labels.txt");
 }
 
 }  // namespace

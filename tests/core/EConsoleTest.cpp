@@ -1,7 +1,6 @@
 // The console's output side: the screen buffer, the log "!console.txt" with its dated copy, the
 // formatted prints and the loading-screen state.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <ctime>
@@ -210,11 +209,10 @@ TEST_F(EConsoleTest, TheDatedNameHasNoLeadingZeros) {
 TEST_F(EConsoleTest, TheLogIsInTheStartDirectoryWhateverTheCurrentDirectory) {
     m_console.OpenLog();
     test::TempDir elsewhere;
-    char saved[4096];
-    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
-    ASSERT_EQ(::chdir(elsewhere.path().c_str()), 0);
-    m_console.Print("here");
-    ASSERT_EQ(::chdir(saved), 0);
+    {
+        test::CurrentDirectory inside(elsewhere.path());
+        m_console.Print("here");
+    }
     EXPECT_EQ(Log(), "here\n");
     EXPECT_FALSE(fs::exists(elsewhere.path() / "!console.txt"));
 }

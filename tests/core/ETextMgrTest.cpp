@@ -1,6 +1,5 @@
 // Text keys: loading "scripts\text_keys.txt" with its rules, look-ups and in-line substitution.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -108,11 +107,10 @@ TEST_F(ETextMgrTest, LoadsFromTheStartDirectoryWhateverTheCurrentDirectory) {
     WriteFile("scripts\\text_keys.txt", ">Where start\n");
     test::TempDir elsewhere;
     test::WriteWholeFile(elsewhere.path() / "scripts" / "text_keys.txt", ">Where elsewhere\n");
-    char saved[4096];
-    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
-    ASSERT_EQ(::chdir(elsewhere.path().c_str()), 0);
-    m_mgr.Load();
-    ASSERT_EQ(::chdir(saved), 0);
+    {
+        test::CurrentDirectory inside(elsewhere.path());
+        m_mgr.Load();
+    }
     EXPECT_STREQ(m_mgr.GetText(">Where"), "start");
 }
 

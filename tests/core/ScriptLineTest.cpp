@@ -1,6 +1,5 @@
 // Script lines: reading lines, keywords and words, and the report-file appender.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -240,11 +239,10 @@ TEST_F(LogErrorTest, KeepsAtMost256Characters) {
 
 TEST_F(LogErrorTest, WritesToTheStartDirectoryWhateverTheCurrentDirectory) {
     test::TempDir elsewhere;
-    char saved[4096];
-    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
-    ASSERT_EQ(::chdir(elsewhere.path().c_str()), 0);
-    LogError("from elsewhere", "!subsets.txt");
-    ASSERT_EQ(::chdir(saved), 0);
+    {
+        test::CurrentDirectory inside(elsewhere.path());
+        LogError("from elsewhere", "!subsets.txt");
+    }
     EXPECT_EQ(ReadFile("!subsets.txt"), "from elsewhere\n");
     EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "!subsets.txt"));
 }

@@ -1,5 +1,7 @@
 #include "game/CMainGame.h"
 
+#include "audio/CMusicPlaylist.h"
+#include "audio/CSoundMgr.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
 #include "world/EEngine.h"
@@ -16,6 +18,7 @@ CMainGame::~CMainGame() = default;
 
 void CMainGame::Start() {
     m_bRunning = 1;
+    g_MusicPlaylist.Init();
     if (!g_Settings.m_bStartMenu) {
         g_Engine.RequestStartWorld(g_Settings.m_szWorldName);
     } else if (g_Settings.m_bSkipIntro) {
@@ -26,7 +29,11 @@ void CMainGame::Start() {
     }
 }
 
-void CMainGame::Update() { ++m_uFrameCounter; }
+void CMainGame::Update() {
+    ++m_uFrameCounter;
+    g_SoundMgr.Update();
+    g_MusicPlaylist.Update();
+}
 
 void CMainGame::Stop() {
     m_bRunning = 0;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "audio/CSoundCache.h"
+#include "audio/CSoundMgr.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
@@ -25,9 +27,13 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_RESET);
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
+    g_SoundMgr.Initialize(window);
 }
 
-void EEngine::Release() { m_hWnd = nullptr; }
+void EEngine::Release() {
+    g_SoundMgr.Release();
+    m_hWnd = nullptr;
+}
 
 bool EEngine::UpdateTimer() {
     double now = QueryAppTimer(TIMER_GETABSOLUTETIME);
@@ -66,11 +72,14 @@ void EEngine::BeginWorld() {
     m_uFrameCounter = 0;
     m_bReady = 1;
     m_bWorldRender = 1;
+    ClearSoundCache();
 }
 
 void EEngine::EndWorld() {
     m_bReady = 0;
     m_bWorldRender = 0;
+    ClearSoundCache();
+    g_SoundMgr.ReleaseAllSounds();
 }
 
 void EEngine::Quit() { m_bQuit = 1; }

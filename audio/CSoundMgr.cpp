@@ -90,6 +90,8 @@ float DistanceBetween(const snd::Vector3& a, const snd::Vector3& b) {
 
 }  // namespace
 
+CSoundMgr::CSoundMgr() = default;
+
 CSoundMgr::~CSoundMgr() { Release(); }
 
 // ---- start and end ----

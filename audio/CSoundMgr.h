@@ -34,7 +34,7 @@ struct SoundRecord {
 
 class CSoundMgr {
 public:
-    CSoundMgr() = default;
+    CSoundMgr();
     ~CSoundMgr();
     CSoundMgr(const CSoundMgr&) = delete;
     CSoundMgr& operator=(const CSoundMgr&) = delete;

@@ -157,8 +157,8 @@ private:
 // queued a few ahead.
 class ALStreamBuffer final : public ALSourceBuffer {
 public:
-    static constexpr int kSegments = 8;
-    static constexpr int kQueuedAhead = 3;
+    static constexpr int kSegments = 16;
+    static constexpr int kQueuedAhead = 4;
 
     ALStreamBuffer(Device& device, const BufferDesc& desc) : ALSourceBuffer(device, desc) {
         if (!m_ok) return;
@@ -179,7 +179,9 @@ public:
     }
 
 protected:
-    void StartPlayback() override { Pump(); }
+    // The owner writes ahead of the play cursor only after playback starts, so at first just
+    // one segment is handed on; later pumps keep several queued.
+    void StartPlayback() override { Pump(1); }
     void StopPlayback() override { Flush(); }
     uint32_t PlayCursor() override {
         Pump();
@@ -197,7 +199,7 @@ private:
         m_queued = 0;
     }
 
-    void Pump() {
+    void Pump(int ahead = kQueuedAhead) {
         if (!m_playing) return;
         ALint processed = 0;
         alGetSourcei(m_source, AL_BUFFERS_PROCESSED, &processed);
@@ -207,7 +209,7 @@ private:
             m_free.push_back(done);
             --m_queued;
         }
-        while (m_queued < kQueuedAhead && !m_free.empty()) {
+        while (m_queued < ahead && !m_free.empty()) {
             ALuint next = m_free.back();
             m_free.pop_back();
             CopyRing(m_cursor, m_scratch.data(), m_segment);

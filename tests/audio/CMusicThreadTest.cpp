@@ -67,40 +67,29 @@ TEST_F(MusicThreadTest, TheBufferTakesTheStreamsChannelsAndRate) {
     }
 }
 
-TEST_F(MusicThreadTest, ATrackShorterThanTheBufferPlaysOnceAndStops) {
+// A track shorter than the buffer: the stream runs out during the first fills, and the play
+// cursor then has to wrap before it reaches the end marker.
+TEST_F(MusicThreadTest, ATrackShorterThanTheBufferStopsOrRestartsAtItsEnd) {
     WriteTrack("Music\\short.ogg", 0.1f);  // 8820 bytes of mono audio, the buffer holds 18432
-    CMusicThread& music = Load("Music\\short.ogg");
-    music.Play(1.0, 0.0, 0);
-    music.WaitSemaphore();
-    FillAt(1024);
-    // The stream ran out while writing 0..511 after the wrap: the end marker lies behind the cursor.
-    EXPECT_EQ(music.m_iEndMarker, 512);
-    EXPECT_TRUE(music.m_bWrapPending);
-    FillAt(10000);
-    EXPECT_TRUE(music.m_bPlaying);
-    FillAt(300);  // wrapped, still short of the marker
-    EXPECT_FALSE(music.m_bWrapPending);
-    EXPECT_TRUE(music.m_bPlaying);
-    FillAt(2000);
-    EXPECT_FALSE(music.m_bPlaying);
-    music.ReleaseSemaphore();
-    EXPECT_FALSE(music.IsPlaying());
-}
-
-TEST_F(MusicThreadTest, ALoopedTrackStartsAgainAfterItsEnd) {
-    WriteTrack("Music\\short.ogg", 0.1f);
-    CMusicThread& music = Load("Music\\short.ogg");
-    music.Play(1.0, 0.0, 1);
-    music.WaitSemaphore();
-    FillAt(1024);
-    FillAt(10000);
-    FillAt(300);
-    FillAt(2000);
-    EXPECT_TRUE(music.m_bPlaying);
-    EXPECT_EQ(music.m_iEndMarker, -1);
-    EXPECT_FALSE(music.m_pStream->IsEOF());
-    music.ReleaseSemaphore();
-    EXPECT_TRUE(music.IsPlaying());
+    for (uint8_t loop : {0, 1}) {
+        CMusicThread& music = Load("Music\\short.ogg");
+        music.Play(1.0, 0.0, loop);
+        music.WaitSemaphore();
+        FillAt(1024);
+        // The stream ran out while writing 0..511 after the wrap: the marker lies behind the cursor.
+        EXPECT_EQ(music.m_iEndMarker, 512);
+        EXPECT_TRUE(music.m_bWrapPending);
+        FillAt(10000);
+        FillAt(300);  // wrapped, still short of the marker
+        EXPECT_FALSE(music.m_bWrapPending);
+        EXPECT_TRUE(music.m_bPlaying);
+        FillAt(2000);
+        EXPECT_EQ(music.m_bPlaying, loop);
+        // Looping, the stream was rewound and the fill went on with the track's start.
+        EXPECT_EQ(music.m_iEndMarker, loop ? -1 : 512);
+        music.ReleaseSemaphore();
+        EXPECT_EQ(music.IsPlaying(), loop != 0);
+    }
 }
 
 TEST_F(MusicThreadTest, PlayingAgainRestartsFromTheBeginning) {

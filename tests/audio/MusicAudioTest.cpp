@@ -2,7 +2,6 @@
 #include <thread>
 
 #include "SoundFixture.h"
-#include "platform/os/Backends.h"
 #include "platform/sound/OpenALSound.h"
 
 namespace {
@@ -14,10 +13,7 @@ protected:
     void SetUp() override {
         if (!snd::LoopbackAvailable()) GTEST_SKIP() << "no OpenAL loopback device";
         SoundTest::SetUp();
-        plat::BackendChoice choice = plat::Backends();
-        choice.audio = plat::AudioBackend::OpenAL;
-        plat::SetBackends(choice);
-        snd::UseLoopbackDevice(true, kOutputRate);
+        test::UseLoopbackAudio(kOutputRate);
         g_SoundMgr.Initialize(nullptr);
         ASSERT_NE(g_SoundMgr.m_pDS, nullptr);
     }

@@ -20,6 +20,7 @@
 #include "platform/os/Files.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
+#include "platform/sound/OpenALSound.h"
 
 namespace fs = std::filesystem;
 
@@ -52,6 +53,14 @@ void ResetPlatform() {
     plat::ResetInput();
     plat::ResetClock();
     gfx::ResetNullBackend();
+    snd::UseLoopbackDevice(false);
+}
+
+void UseLoopbackAudio(uint32_t rate) {
+    plat::BackendChoice choice = plat::Backends();
+    choice.audio = plat::AudioBackend::OpenAL;
+    plat::SetBackends(choice);
+    snd::UseLoopbackDevice(true, rate);
 }
 
 void StartDirTest::SetUp() {

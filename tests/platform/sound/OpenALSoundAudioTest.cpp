@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/os/Backends.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -16,10 +15,7 @@ protected:
     void SetUp() override {
         if (!snd::LoopbackAvailable()) GTEST_SKIP() << "no OpenAL loopback device";
         test::ResetPlatform();
-        plat::BackendChoice choice = plat::Backends();
-        choice.audio = plat::AudioBackend::OpenAL;
-        plat::SetBackends(choice);
-        snd::UseLoopbackDevice(true, kRate);
+        test::UseLoopbackAudio(kRate);
         ASSERT_EQ(snd::CreateDevice(m_device), snd::OK);
     }
     void TearDown() override {

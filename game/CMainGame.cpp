@@ -1,5 +1,7 @@
 #include "game/CMainGame.h"
 
+#include "audio/CMusicPlaylist.h"
+#include "audio/CSoundMgr.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
@@ -17,17 +19,24 @@ CMainGame::~CMainGame() = default;
 
 void CMainGame::Start() {
     m_bRunning = 1;
+    g_MusicPlaylist.Init();
     if (!g_Settings.m_bStartMenu) {
         g_Engine.RequestStartWorld(g_Settings.m_szWorldName);
     } else if (g_Settings.m_bSkipIntro) {
         g_Menu.m_bActive = 1;
     } else {
-        g_Settings.m_bGameMode = 0;
+        // The intro switch: the playlist plays the intro track and the sky a fixed time of day while it
+        // is raised.
+        g_Settings.m_bGameMode = 1;
         g_Engine.RequestStartWorld(kIntroWorld);
     }
 }
 
-void CMainGame::Update() { ++m_uFrameCounter; }
+void CMainGame::Update() {
+    ++m_uFrameCounter;
+    g_SoundMgr.Update();
+    g_MusicPlaylist.Update();
+}
 
 void CMainGame::Stop() {
     m_bRunning = 0;

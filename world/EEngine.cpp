@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "audio/CSoundCache.h"
+#include "audio/CSoundMgr.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/EProfiler.h"
@@ -30,9 +32,11 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
+    g_SoundMgr.Initialize(window);
 }
 
 void EEngine::Release() {
+    g_SoundMgr.Release();
     g_Font.Release();
     m_hWnd = nullptr;
 }
@@ -80,6 +84,7 @@ void EEngine::BeginWorld() {
     // The profiler has to be switched on again in every world.
     g_Profiler.Disable();
     g_Debug.OnBeginWorld();
+    ClearSoundCache();
 }
 
 void EEngine::EndWorld() {
@@ -87,6 +92,8 @@ void EEngine::EndWorld() {
     m_bWorldRender = 0;
     g_Profiler.Release();
     g_Debug.OnEndWorld();
+    ClearSoundCache();
+    g_SoundMgr.ReleaseAllSounds();
 }
 
 void EEngine::Quit() { m_bQuit = 1; }

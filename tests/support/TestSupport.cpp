@@ -22,6 +22,7 @@
 #include "platform/os/Files.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
+#include "platform/sound/OpenALSound.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,14 @@ void ResetPlatform() {
     plat::ResetInput();
     plat::ResetClock();
     gfx::ResetNullBackend();
+    snd::UseLoopbackDevice(false);
+}
+
+void UseLoopbackAudio(uint32_t rate) {
+    plat::BackendChoice choice = plat::Backends();
+    choice.audio = plat::AudioBackend::OpenAL;
+    plat::SetBackends(choice);
+    snd::UseLoopbackDevice(true, rate);
 }
 
 void StartDirTest::SetUp() {
@@ -135,6 +144,9 @@ ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::stri
             ::dup2(fd, 1);
             ::dup2(fd, 2);
         }
+        // Each run keeps its single-instance lock in its own directory, so runs in parallel
+        // (other tests, other checkouts) never take each other for a second start.
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
         ::execl(FURROW_PROGRAM, FURROW_PROGRAM, static_cast<char*>(nullptr));
         ::_exit(127);

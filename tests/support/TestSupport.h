@@ -34,6 +34,9 @@ void ResetGlobal(T& global) {
 // message queue, no windows, clock at frame 0.
 void ResetPlatform();
 
+// The OpenAL backend on its loopback device of this output rate (tests labelled audio).
+void UseLoopbackAudio(uint32_t rate);
+
 // Every test of this fixture runs in an empty temporary start directory on the null backends.
 class StartDirTest : public ::testing::Test {
 protected:

@@ -1,0 +1,51 @@
+#include "audio/CMusicSource.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/EConsole.h"
+#include "platform/os/Files.h"
+
+CMusicSource::CMusicSource() : m_szName{}, m_uSize(0), m_uPosition(0), m_bOpen(0), m_bEnded(0) {}
+
+CMusicSource::~CMusicSource() { Close(); }
+
+int CMusicSource::Open(const char* path) {
+    g_Console.Print("CMusicSource::Open");
+    m_bOpen = 0;
+    if (!path) return -1;
+    std::vector<char> data;
+    if (!plat::ReadFileBytes(path, data)) return -1;
+    std::strncpy(m_szName, path, sizeof m_szName - 1);
+    g_Console.Print("CMusicSource::Open przed allokacja");
+    m_Data = std::move(data);
+    m_uSize = static_cast<uint32_t>(m_Data.size());
+    g_Console.Print("CMusicSource::Open po allokacji");
+    m_uPosition = 0;
+    m_bOpen = 1;
+    g_Console.Print("exiting CMusicSource::Open");
+    return 0;
+}
+
+int CMusicSource::Read(void* dst, int n) {
+    if (!dst || !m_bOpen || n < 1) return 0;
+    m_bEnded = 0;
+    if (int64_t{m_uPosition} + n >= m_uSize) {
+        n = static_cast<int>(m_uSize - m_uPosition);
+        m_bEnded = 1;
+    }
+    std::memcpy(dst, m_Data.data() + m_uPosition, static_cast<size_t>(n));
+    m_uPosition += static_cast<uint32_t>(n);
+    return n;
+}
+
+void CMusicSource::Seek(uint32_t position) { m_uPosition = std::min(position, m_uSize); }
+
+void CMusicSource::Close() {
+    m_Data = {};
+    m_uSize = 0;
+    m_uPosition = 0;
+    m_bOpen = 0;
+    m_bEnded = 0;
+    m_szName[0] = 0;
+}

@@ -9,10 +9,11 @@
 #include "audio/CMusicThread.h"
 #include "audio/CSoundCache.h"
 #include "audio/CSoundWave.h"
+#include "core/NumericHelpers.h"
 #include "core/EConsole.h"
+#include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "platform/os/Files.h"
-#include "platform/os/Random.h"
 #include "world/EEngine.h"
 
 CSoundMgr g_SoundMgr;
@@ -83,12 +84,13 @@ int32_t BufferVolumeOf(double attenuationDb) {
     return static_cast<int32_t>(std::clamp(v, double{snd::VOLUME_MIN}, double{snd::VOLUME_MAX}));
 }
 
-float DistanceBetween(const snd::Vector3& a, const snd::Vector3& b) {
-    float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
+snd::Vector3 ToSoundVector(const DV& v) { return {v.x, v.y, v.z}; }
 
 }  // namespace
+
+SoundRecord::SoundRecord() { g_Debug.AddAlloc("strSound"); }
+
+SoundRecord::~SoundRecord() { g_Debug.RemoveAlloc("strSound"); }
 
 CSoundMgr::CSoundMgr() = default;
 
@@ -135,6 +137,7 @@ bool CSoundMgr::InitListener() {
         return false;
     m_pDSListener = primary->GetListener();
     if (!m_pDSListener) return false;
+    g_Debug.AddAlloc("m_pDSListener");
     m_pDSListener->SetVelocity({}, snd::APPLY_DEFERRED);
     m_pDSListener->SetDistanceFactor(1.0f, snd::APPLY_DEFERRED);
     m_pDSListener->SetRolloffFactor(kListenerRolloff, snd::APPLY_DEFERRED);
@@ -144,6 +147,7 @@ bool CSoundMgr::InitListener() {
 void CSoundMgr::Release() {
     ReleaseAllSounds();
     ClearSoundCache();
+    if (m_pDSListener) g_Debug.RemoveAlloc("m_pDSListener");
     m_pDSListener = nullptr;
     Music_Release();
     m_pDS.reset();
@@ -271,7 +275,7 @@ void CSoundMgr::PlaySound(SoundRecord* sound, bool loop) {
     }
 }
 
-void CSoundMgr::PlaySound3DAt(const char* name, const snd::Vector3* position, float distance) {
+void CSoundMgr::PlaySound3DAt(const char* name, const DV* position, float distance) {
     if (!g_Settings.m_bSound) return;
     SoundRecord* sound = CreateSound3D(name, false);
     if (!sound) return;
@@ -293,7 +297,7 @@ void CSoundMgr::PlaySound2D(const char* name, float volume, float pan) {
     PlaySound(sound, false);
 }
 
-SoundRecord* CSoundMgr::CreatePlayingSound3D(const char* name, const snd::Vector3* position, float distance,
+SoundRecord* CSoundMgr::CreatePlayingSound3D(const char* name, const DV* position, float distance,
                                              bool play, bool loop, bool frequencyControl) {
     if (!name || !position || !plat::FileExists(name)) return nullptr;
     SoundRecord* sound = CreateSound3D(name, frequencyControl);
@@ -345,11 +349,11 @@ void CSoundMgr::SetFrequency(SoundRecord* sound, float hertz) {
     sound->m_pBuffer->SetFrequency(hz);
 }
 
-void CSoundMgr::SetSoundPosition(SoundRecord* sound, const snd::Vector3& position) {
+void CSoundMgr::SetSoundPosition(SoundRecord* sound, const DV& position) {
     if (!sound || !sound->m_b3D || !sound->m_p3DBuffer) return;
     {
         SoundLock lock(*this);
-        sound->m_p3DBuffer->SetPosition(position, snd::APPLY_DEFERRED);
+        sound->m_p3DBuffer->SetPosition(ToSoundVector(position), snd::APPLY_DEFERRED);
         sound->m_vPosition = position;
     }
     UpdateSoundVolume(sound);
@@ -399,7 +403,7 @@ void CSoundMgr::Unlink(SoundRecord* sound) {
 // Full up to about 9 % of the sound's distance, then falling linearly to silence at about 91 %.
 void CSoundMgr::UpdateSoundVolume(SoundRecord* sound) {
     if (!sound || !sound->m_b3D) return;
-    float r = DistanceBetween(m_vListenerPosition, sound->m_vPosition);
+    float r = pmath::Length(m_vListenerPosition - sound->m_vPosition);
     float v = (1.0f - r / sound->m_fDistance) * 1.1f;
     if (v < 0.1f) v = 0.0f;
     if (v > 1.0f) v = 1.0f;
@@ -408,17 +412,17 @@ void CSoundMgr::UpdateSoundVolume(SoundRecord* sound) {
 
 // ---- listener and the whole list ----
 
-void CSoundMgr::SetListenerPosition(const snd::Vector3& position) {
+void CSoundMgr::SetListenerPosition(const DV& position) {
     m_vListenerPosition = position;
     if (!m_pDSListener) return;
     SoundLock lock(*this);
-    m_pDSListener->SetPosition(position, snd::APPLY_DEFERRED);
+    m_pDSListener->SetPosition(ToSoundVector(position), snd::APPLY_DEFERRED);
 }
 
-void CSoundMgr::SetListenerOrientation(const snd::Vector3& front, const snd::Vector3& top) {
+void CSoundMgr::SetListenerOrientation(const DV& front, const DV& top) {
     if (!m_pDSListener) return;
     SoundLock lock(*this);
-    m_pDSListener->SetOrientation(front, top, snd::APPLY_DEFERRED);
+    m_pDSListener->SetOrientation(ToSoundVector(front), ToSoundVector(top), snd::APPLY_DEFERRED);
 }
 
 void CSoundMgr::CommitListener() {
@@ -452,7 +456,7 @@ void CSoundMgr::SetMasterVolume(float volume) {
 void CSoundMgr::Update() {
     m_fUpdateTimer -= g_Engine.m_fFrameTime;
     if (m_fUpdateTimer > 0.0f) return;
-    m_fUpdateTimer = static_cast<float>(plat::Random()) * 0.1f / 32768.0f + 0.1f;
+    m_fUpdateTimer = RandomFloat(0.1f) + 0.1f;
     for (SoundRecord* s = m_pSounds; s; s = s->m_pNext)
         if (s->m_b3D) UpdateSoundVolume(s);
     CommitListener();
@@ -479,6 +483,7 @@ void CSoundMgr::Music_Play(const char* path, bool loop) {
         return;
     }
     m_pMusic = std::make_unique<CMusicThread>(m_pDS.get());
+    g_Debug.AddAlloc("CMusicThread");
     if (m_pMusic->Load(path)) {
         m_pMusic->Play(m_fMusicVolume, 0.0, loop);
         return;
@@ -512,4 +517,8 @@ void CSoundMgr::Music_Stop() {
 
 bool CSoundMgr::Music_IsPlaying() { return m_pMusic && m_pMusic->IsPlaying(); }
 
-void CSoundMgr::Music_Release() { m_pMusic.reset(); }
+void CSoundMgr::Music_Release() {
+    if (!m_pMusic) return;
+    m_pMusic.reset();
+    g_Debug.RemoveAlloc("CMusicThread");
+}

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/DV.h"
 #include "platform/os/Message.h"
 #include "platform/sound/SoundDevice.h"
 
@@ -17,6 +18,11 @@ class CSoundWave;
 
 // One live sound effect, handed to callers as a handle and released through the manager.
 struct SoundRecord {
+    SoundRecord();
+    ~SoundRecord();
+    SoundRecord(const SoundRecord&) = delete;
+    SoundRecord& operator=(const SoundRecord&) = delete;
+
     char m_szFileName[256] = {};
     std::unique_ptr<snd::Buffer> m_pBuffer;
     snd::WaveFormat m_Format;
@@ -25,7 +31,7 @@ struct SoundRecord {
     float m_fStoredVolume = 1.0f;
     float m_fBaseVolume = 1.0f;
     uint8_t m_b3D = 0;
-    snd::Vector3 m_vPosition;
+    DV m_vPosition;
     float m_fDistance = 0.0f;  // a 3-D sound is silent beyond it
     uint8_t m_bFrequencyControl = 0;
     snd::Buffer3D* m_p3DBuffer = nullptr;
@@ -45,10 +51,10 @@ public:
     SoundRecord* CreateSound(const char* name, bool frequencyControl);
     SoundRecord* CreateSound3D(const char* name, bool frequencyControl);
     void PlaySound(SoundRecord* sound, bool loop);
-    void PlaySound3DAt(const char* name, const snd::Vector3* position, float distance);
+    void PlaySound3DAt(const char* name, const DV* position, float distance);
     void PlaySound2D(const char* name, float volume, float pan);
     // The caller owns the sound; null when the name or position is missing or there is no file.
-    SoundRecord* CreatePlayingSound3D(const char* name, const snd::Vector3* position, float distance, bool play,
+    SoundRecord* CreatePlayingSound3D(const char* name, const DV* position, float distance, bool play,
                                       bool loop, bool frequencyControl);
 
     void SetVolume(SoundRecord* sound, float volume);
@@ -56,15 +62,15 @@ public:
     void SetSoundBaseVolume(SoundRecord* sound, float volume);
     void SetPan(SoundRecord* sound, float pan);
     void SetFrequency(SoundRecord* sound, float hertz);
-    void SetSoundPosition(SoundRecord* sound, const snd::Vector3& position);
+    void SetSoundPosition(SoundRecord* sound, const DV& position);
     void SetSoundDistance(SoundRecord* sound, float distance);
     bool IsPlaying(SoundRecord* sound);
     void StopSound(SoundRecord* sound);
     void ReleaseSound(SoundRecord* sound);
     void UpdateSoundVolume(SoundRecord* sound);
 
-    void SetListenerPosition(const snd::Vector3& position);
-    void SetListenerOrientation(const snd::Vector3& front, const snd::Vector3& top);
+    void SetListenerPosition(const DV& position);
+    void SetListenerOrientation(const DV& front, const DV& top);
     void CommitListener();
     void ReleaseAllSounds();
     void StopAllSounds();
@@ -87,7 +93,7 @@ public:
     float m_fMasterVolume = 0.0f;
     std::unique_ptr<CMusicThread> m_pMusic;
     float m_fMusicVolume = 0.0f;
-    snd::Vector3 m_vListenerPosition;
+    DV m_vListenerPosition;
     float m_fUpdateTimer = 0.0f;
 
 private:

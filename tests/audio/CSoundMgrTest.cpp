@@ -149,7 +149,7 @@ TEST_F(SoundMgrTest, RefusedRequestsGiveNullAndLeaveNoRecord) {
 
 TEST_F(SoundMgrTest, OneShotSoundsAreReleasedOnceFinished) {
     g_SoundMgr.PlaySound2D("sounds\\mono.wav", 1.0f, 0.0f);
-    snd::Vector3 at{1, 2, 3};
+    DV at{1, 2, 3};
     g_SoundMgr.PlaySound3DAt("sounds\\mono.wav", &at, 30.0f);
     SoundRecord* kept = g_SoundMgr.CreatePlayingSound3D("sounds\\mono.wav", &at, 30.0f, true, false, false);
     ASSERT_EQ(Count(), 3);

@@ -1,9 +1,11 @@
 #include "core/D3DMain.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/EConsole.h"
 #include "core/EFocusMgr.h"
+#include "core/EInput.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
@@ -12,16 +14,79 @@
 #include "platform/os/Files.h"
 #include "platform/os/Message.h"
 #include "platform/os/MessageBox.h"
+#include "render/EFXMgr.h"
+#include "render/EPostProcess.h"
+#include "render/ERenderStateCache.h"
+#include "render/ERenderer.h"
+#include "render/ESky.h"
 #include "world/EEngine.h"
 
 D3DMain g_D3DMain;
 std::unique_ptr<gfx::System> g_pD3D;
 std::unique_ptr<gfx::Device> g_pd3dDevice;
+std::unique_ptr<gfx::Surface> g_pBackBuffer;
 gfx::PresentParameters g_d3dpp;
+std::unique_ptr<gfx::VertexDeclaration> g_pVertexDeclaration;
+std::unique_ptr<gfx::VertexDeclaration> g_pSkinVertexDeclaration;
+float g_fScaleX = 1.0f;
+float g_fScaleY = 1.0f;
 
 namespace {
 
 constexpr const char* kVideoConfig = "save\\video.cfg";
+constexpr const char* kCaption = "Qv message";
+constexpr uint32_t kClearAll = gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL;
+constexpr uint32_t kMaxQualityIndex = 2;
+
+// Profiler sections of the frame.
+constexpr int kSectionFrame = 400;
+constexpr int kSectionScene = 430;
+constexpr int kSectionOverlay = 460;
+
+// Initial fog of set 0 once the device exists.
+constexpr float kDefaultFogFar = 10000.0f;
+
+constexpr gfx::VertexElement kMeshVertex[] = {
+    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
+    {0, 12, gfx::DECLTYPE_D3DCOLOR, 0, gfx::DECLUSAGE_COLOR, 0},
+    {0, 16, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
+    {0, 28, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
+    gfx::DECL_END,
+};
+
+constexpr gfx::VertexElement kSkinVertex[] = {
+    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
+    {0, 12, gfx::DECLTYPE_FLOAT4, 0, gfx::DECLUSAGE_BLENDWEIGHT, 0},
+    {0, 28, gfx::DECLTYPE_UBYTE4, 0, gfx::DECLUSAGE_BLENDINDICES, 0},
+    {0, 32, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
+    {0, 44, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
+    gfx::DECL_END,
+};
+
+// A depth-stencil format with its bit counts, in the order the search tries them.
+struct DepthFormat {
+    gfx::Format format;
+    int depthBits;
+    int stencilBits;
+};
+constexpr DepthFormat kDepthFormats[] = {
+    {gfx::FMT_D16, 16, 0},   {gfx::FMT_D15S1, 15, 1}, {gfx::FMT_D24X8, 24, 0},
+    {gfx::FMT_D24S8, 24, 8}, {gfx::FMT_D24X4S4, 24, 4}, {gfx::FMT_D32, 32, 0},
+};
+
+// One line appended to the error report, the file opened and closed for it.
+void AppendErrorReport(const char* line) {
+    FILE* f = plat::OpenFile("!error.txt", "a");
+    if (!f) return;
+    std::fprintf(f, "%.255s\n", line);
+    std::fclose(f);
+}
+
+void PrintNumber(const char* label, uint32_t value) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%s%d", label, static_cast<int>(value));
+    g_Console.Print(line);
+}
 
 gfx::PresentParameters MakePresentParameters(gfx::Format depthFormat) {
     gfx::PresentParameters pp;
@@ -36,10 +101,11 @@ gfx::PresentParameters MakePresentParameters(gfx::Format depthFormat) {
     return pp;
 }
 
-bool CreateDevice(plat::WindowHandle window) {
+// Three tries with hardware vertex processing, then one with software vertex processing and no
+// light; the second and third tries keep the first's parameters.
+bool CreateDevice(plat::WindowHandle window, const gfx::PresentParameters& pp) {
     static const char* const kRetryLines[] = {"First Create failed, checking for different format",
                                               "Second Create failed, checking for last different format"};
-    gfx::PresentParameters pp = MakePresentParameters(gfx::FMT_D16);
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (!gfx::Failed(g_pD3D->CreateDevice(window, gfx::CREATE_HARDWARE_VERTEXPROCESSING, pp, g_pd3dDevice)))
             return true;
@@ -51,55 +117,149 @@ bool CreateDevice(plat::WindowHandle window) {
     g_Settings.m_bNoLight = 1;
     if (!gfx::Failed(g_pD3D->CreateDevice(window, gfx::CREATE_SOFTWARE_VERTEXPROCESSING, pp, g_pd3dDevice)))
         return true;
-    plat::ShowMessageBox(g_TextMgr.GetText(">NoMode"), "Qv message");
+    AppendErrorReport("First CreateDevice failed");
+    const char* text = g_TextMgr.GetText(">NoMode");
+    plat::ShowMessageBox(*text ? text : "Zephon5", kCaption);
     return false;
 }
 
-}  // namespace
+// The depth-stencil format for the device: 4 stencil bits wanted, 1 accepted, none as a last resort.
+gfx::Format ChooseDepthFormat() {
+    gfx::Format format = gfx::FMT_D16;
+    g_D3DMain.m_iMinDepthBits = 15;
+    g_D3DMain.m_iMinStencilBits = 4;
+    if (g_D3DMain.FindStencilFormat(gfx::FMT_X8R8G8B8, format)) return format;
+    AppendErrorReport("4-bit stencil failed");
+    g_D3DMain.m_iMinStencilBits = 1;
+    if (g_D3DMain.FindStencilFormat(gfx::FMT_X8R8G8B8, format)) return format;
+    AppendErrorReport("Second FindStencilFormat failed");
+    g_Console.Print("Running game WITHOUT stencil shadows!");
+    return gfx::FMT_D16;
+}
 
-D3DMain::D3DMain() : version(10), m_bCreated(0) {}
+bool CreateVertexDeclarations() {
+    return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertex, g_pVertexDeclaration)) &&
+           !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinVertex, g_pSkinVertexDeclaration));
+}
 
-D3DMain::~D3DMain() = default;
-
-void D3DMain::Create(plat::WindowHandle window) {
-    if (!g_pD3D) {
-        plat::ShowMessageBox("DX9.0c or newer could not have been found!", "Qv message");
-        return;
-    }
-    gfx::DisplayMode mode;
-    if (gfx::Failed(g_pD3D->GetAdapterDisplayMode(mode))) return;
-    gfx::AdapterIdentifier id;
-    if (!gfx::Failed(g_pD3D->GetAdapterIdentifier(id))) {
-        g_Console.PrintStr2("> Driver: ", id.driver.c_str());
-        g_Console.PrintStr2("> Description: ", id.description.c_str());
-    }
-    if (!CreateDevice(window)) return;
-    g_Console.Print("CreateDevice OK");
-
-    g_d3dpp = MakePresentParameters(gfx::FMT_D24S8);
-    if (gfx::Failed(g_pd3dDevice->Reset(g_d3dpp))) {
-        g_d3dpp.autoDepthStencilFormat = gfx::FMT_D16;
-        if (gfx::Failed(g_pd3dDevice->Reset(g_d3dpp))) return;
-    }
-    m_bCreated = 1;
-
-    // The first frame shows the console's loading text while the engine starts.
-    g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0, 1.0f, 0);
+// The creation frame: the console's loading text while the engine starts.
+void DrawFirstFrame() {
+    g_pd3dDevice->Clear(kClearAll, g_Engine.m_uBackgroundColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Console.Draw();
     g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     g_pd3dDevice->Present();
+}
 
+uint32_t ReadU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+void WriteU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+D3DMain::D3DMain() : version(10), m_iMinDepthBits(0), m_iMinStencilBits(0), m_bCreated(0) {}
+
+D3DMain::~D3DMain() = default;
+
+void D3DMain::Create(plat::WindowHandle window) {
+    if (!g_pD3D) {
+        plat::ShowMessageBox("DX9.0c or newer could not have been found!", kCaption);
+        return;
+    }
+    gfx::DisplayMode mode;
+    if (gfx::Failed(g_pD3D->GetAdapterDisplayMode(mode))) return;
+    ReportAdapter();
+
+    gfx::PresentParameters pp = MakePresentParameters(gfx::FMT_D16);
+    if (!CreateDevice(window, pp)) return;
+    g_Console.Print("CreateDevice OK");
+
+    pp.autoDepthStencilFormat = ChooseDepthFormat();
+    if (gfx::Failed(g_pd3dDevice->Reset(pp))) {
+        pp.autoDepthStencilFormat = gfx::FMT_D16;
+        if (gfx::Failed(g_pd3dDevice->Reset(pp))) return;
+    }
+    // Without its vertex layouts no mesh could be drawn: that is a failed creation, not a quiet one.
+    if (!CreateVertexDeclarations()) {
+        g_Console.Print("CreateVertexDeclaration failed");
+        return;
+    }
+    m_bCreated = 1;
+    g_pd3dDevice->GetRenderTarget(0, g_pBackBuffer);
+    g_fScaleX = g_Settings.m_fScaleX;
+    g_fScaleY = g_Settings.m_fScaleY;
+    g_d3dpp = pp;
+
+    DrawFirstFrame();
+
+    ReportCaps();
     g_Engine.Init(window);
     SetDefaultRenderStates();
+    g_Sky.SetFogColour(0, 0);
+    g_Sky.SetFogFar(kDefaultFogFar, 0);
+    g_Sky.SetFogNear(0.0f, 0);
+}
+
+void D3DMain::ReportAdapter() {
+    gfx::AdapterIdentifier id;
+    if (gfx::Failed(g_pD3D->GetAdapterIdentifier(id))) return;
+    g_Console.PrintStr2("> Driver: ", id.driver.c_str());
+    g_Console.PrintStr2("> Description: ", id.description.c_str());
+}
+
+bool D3DMain::FindStencilFormat(gfx::Format adapterFormat, gfx::Format& format) {
+    for (const DepthFormat& candidate : kDepthFormats) {
+        if (m_iMinDepthBits > candidate.depthBits || m_iMinStencilBits > candidate.stencilBits) continue;
+        if (gfx::Failed(g_pD3D->CheckDeviceFormat(adapterFormat, gfx::USAGE_DEPTHSTENCIL, candidate.format)))
+            continue;
+        if (gfx::Failed(g_pD3D->CheckDepthStencilMatch(adapterFormat, adapterFormat, candidate.format))) continue;
+        format = candidate.format;
+        return true;
+    }
+    return false;
+}
+
+void D3DMain::CheckPixelShaders() {
+    gfx::Caps caps;
+    g_pd3dDevice->GetDeviceCaps(caps);
+    uint32_t shaderModel = caps.pixelShaderVersion & 0xFFFF;
+    g_Settings.m_bPixelShader20 = shaderModel >= (gfx::PixelShaderVersion(2, 0) & 0xFFFF);
+    g_Settings.m_bPixelShader30 = shaderModel >= (gfx::PixelShaderVersion(3, 0) & 0xFFFF);
+    if (g_Settings.m_bPixelShader30) {
+        g_Console.Print("PixelShader model 3.0 detected.");
+    } else if (g_Settings.m_bPixelShader20) {
+        g_Console.Print("PixelShader model 3.0 not supported!");
+        g_Console.Print("PixelShader model 2.0 detected.");
+    } else {
+        g_Console.Print("PixelShader model 2.0 not supported!");
+    }
+}
+
+void D3DMain::ReportCaps() {
+    CheckPixelShaders();
+    if (!g_Settings.m_bPixelShader30) SaveVideoConfig();
+    gfx::Caps caps;
+    g_pd3dDevice->GetDeviceCaps(caps);
+    PrintNumber("MaxVertexIndex == ", caps.maxVertexIndex);
+    PrintNumber("Max texture width: ", caps.maxTextureWidth);
+    PrintNumber("Max texture height: ", caps.maxTextureHeight);
+    PrintNumber("MaxPixelShader30InstructionSlots: ", caps.maxPixelShader30InstructionSlots);
+    PrintNumber("MaxPShaderInstructionsExecuted: ", caps.maxPShaderInstructionsExecuted);
+    PrintNumber("MaxSimultaneousTextures: ", caps.maxSimultaneousTextures);
+    PrintNumber("MaxPrimitiveCount: ", caps.maxPrimitiveCount);
 }
 
 void D3DMain::SetDefaultRenderStates() {
     if (!g_pd3dDevice) return;
     gfx::Device& d = *g_pd3dDevice;
     d.SetRenderState(gfx::RS_ZENABLE, 1);
-    d.SetRenderState(gfx::RS_CULLMODE, gfx::CULL_CCW);
+    g_RenderStateCache.ForceCulling();
     d.SetRenderState(gfx::RS_FILLMODE, g_Settings.m_bWireFrame ? gfx::FILL_WIREFRAME : gfx::FILL_SOLID);
     d.SetRenderState(gfx::RS_LIGHTING, 0);
     d.SetRenderState(gfx::RS_SHADEMODE, gfx::SHADE_GOURAUD);
@@ -118,26 +278,44 @@ gfx::Result D3DMain::RenderFrame() {
     gfx::Result hr = g_pd3dDevice->TestCooperativeLevel();
     if (gfx::Failed(hr) || !g_FocusMgr.m_bOnFocus) return hr;
 
+    g_MainGame.UpdateCutscene();
     g_Engine.PrepareCamera();
+    g_Renderer.PreRender();
+    g_FXMgr.PrepareVertexBuffers();
     uint32_t clearColour = g_Engine.m_bReady ? g_Engine.m_uBackgroundColour : 0;
-    g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, clearColour, 1.0f, 0);
+
+    g_Profiler.Begin(kSectionFrame);
+    if (g_Settings.m_bPostProcess) g_PostProcess.BeginCapture();
+    g_pd3dDevice->Clear(kClearAll, clearColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     if (g_Menu.m_bActive || g_Engine.m_bReady) {
+        g_Profiler.Begin(kSectionScene);
         if (g_Menu.m_bActive) g_Menu.PrepareSceneRender();
         g_Engine.RenderScene();
+        g_Profiler.End(kSectionScene);
+        g_Profiler.Begin(kSectionOverlay);
         if (g_Menu.m_bActive) g_Menu.Render();
         else g_MainGame.Render();
+        g_Profiler.End(kSectionOverlay);
     }
     g_Console.Draw();
+    g_Profiler.End(kSectionFrame);
     g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
-    return g_pd3dDevice->Present();
+    hr = g_pd3dDevice->Present();
+    if (g_Engine.m_bScreenshot) return g_Engine.SaveScreenshot();
+    return hr;
 }
 
 int64_t D3DMain::MessageHook(plat::WindowHandle, uint32_t message, uint64_t wParam, int64_t) {
     switch (message) {
         case plat::msg::KeyDown: g_Engine.OnKeyDown(static_cast<uint32_t>(wParam)); break;
         case plat::msg::KeyUp: g_Engine.OnKeyUp(static_cast<uint32_t>(wParam)); break;
+        case plat::msg::Timer:
+            // Input seam: the mouse poll and then the game keyboard's poll come first here, once
+            // the mouse and keyboard devices exist.
+            g_Input.Poll();
+            break;
         default: break;
     }
     return 0;
@@ -147,55 +325,62 @@ void D3DMain::Release() {
     g_Engine.EndWorld();
     g_MainGame.Stop();
     g_Engine.Release();
+    g_pBackBuffer.reset();
+    g_pVertexDeclaration.reset();
+    g_pSkinVertexDeclaration.reset();
     g_pd3dDevice.reset();
     g_pD3D.reset();
     m_bCreated = 0;
 }
 
 void D3DMain::SaveVideoConfig() {
+    uint8_t bytes[kVideoConfigSize];
+    auto flag = [](uint8_t v) -> uint8_t { return v ? 1 : 0; };
+    WriteU32(bytes, version);
+    bytes[4] = flag(g_Settings.m_bDrawNotImportant);
+    bytes[5] = flag(g_Settings.m_bDrawShadows);
+    bytes[6] = flag(g_Settings.m_bVideoOptionsConfirmed);
+    WriteU32(bytes + 7, static_cast<uint32_t>(g_Settings.m_iAnimatedModelsTextureQuality));
+    WriteU32(bytes + 11, static_cast<uint32_t>(g_Settings.m_iShadowQuality));
+    WriteU32(bytes + 15, static_cast<uint32_t>(g_Settings.m_iWorldTextureQuality));
+    bytes[19] = flag(g_Settings.m_bDrawGrass);
+    bytes[20] = flag(g_Settings.m_bDrawBirds);
+    bytes[21] = flag(g_Settings.m_bDrawDust);
+    bytes[22] = flag(g_Settings.m_bPostProcess);
+
     plat::CreateDirectory("save");
     FILE* f = plat::OpenFile(kVideoConfig, "wb");
     if (!f) return;
-    auto u8 = [&](uint8_t v) { v = v ? 1 : 0; std::fwrite(&v, 1, 1, f); };
-    auto u32 = [&](uint32_t v) { std::fwrite(&v, 4, 1, f); };
-    u32(version);
-    u8(g_Settings.m_bDrawNotImportant);
-    u8(g_Settings.m_bDrawShadows);
-    u8(g_Settings.m_bVideoOptionsConfirmed);
-    u32(static_cast<uint32_t>(g_Settings.m_iAnimatedModelsTextureQuality));
-    u32(static_cast<uint32_t>(g_Settings.m_iShadowQuality));
-    u32(static_cast<uint32_t>(g_Settings.m_iWorldTextureQuality));
-    u8(g_Settings.m_bDrawGrass);
-    u8(g_Settings.m_bDrawBirds);
-    u8(g_Settings.m_bDrawDust);
-    u8(g_Settings.m_bPostProcess);
+    std::fwrite(bytes, 1, sizeof bytes, f);
     std::fclose(f);
 }
 
 bool D3DMain::LoadVideoConfig() {
-    FILE* f = plat::OpenFile(kVideoConfig, "rb");
-    uint32_t fileVersion = 0;
-    if (!f || std::fread(&fileVersion, 4, 1, f) != 1 || fileVersion != version) {
-        if (f) std::fclose(f);
+    uint8_t bytes[kVideoConfigSize];
+    size_t got = 0;
+    if (FILE* f = plat::OpenFile(kVideoConfig, "rb")) {
+        got = std::fread(bytes, 1, sizeof bytes, f);
+        std::fclose(f);
+    }
+    // A short file, another version or a quality index out of range would leave settings that
+    // nothing chose: such a file is replaced by the defaults.
+    bool valid = got == sizeof bytes && ReadU32(bytes) == version && ReadU32(bytes + 7) <= kMaxQualityIndex &&
+                 ReadU32(bytes + 11) <= kMaxQualityIndex && ReadU32(bytes + 15) <= kMaxQualityIndex;
+    if (!valid) {
         SetVideoDefaults();
         return false;
     }
-    bool ok = true;
-    auto u8 = [&](uint8_t& v) { uint8_t b = 0; ok &= std::fread(&b, 1, 1, f) == 1; v = b ? 1 : 0; };
-    auto i32v = [&](int32_t& v) { ok &= std::fread(&v, 4, 1, f) == 1; };
-    u8(g_Settings.m_bDrawNotImportant);
-    u8(g_Settings.m_bDrawShadows);
-    u8(g_Settings.m_bVideoOptionsConfirmed);
-    i32v(g_Settings.m_iAnimatedModelsTextureQuality);
-    i32v(g_Settings.m_iShadowQuality);
-    i32v(g_Settings.m_iWorldTextureQuality);
-    u8(g_Settings.m_bDrawGrass);
-    u8(g_Settings.m_bDrawBirds);
-    u8(g_Settings.m_bDrawDust);
-    u8(g_Settings.m_bPostProcess);
-    std::fclose(f);
+    g_Settings.m_bDrawNotImportant = bytes[4] != 0;
+    g_Settings.m_bDrawShadows = bytes[5] != 0;
+    g_Settings.m_iAnimatedModelsTextureQuality = static_cast<int32_t>(ReadU32(bytes + 7));
+    g_Settings.m_iShadowQuality = static_cast<int32_t>(ReadU32(bytes + 11));
+    g_Settings.m_iWorldTextureQuality = static_cast<int32_t>(ReadU32(bytes + 15));
+    g_Settings.m_bDrawGrass = bytes[19] != 0;
+    g_Settings.m_bDrawBirds = bytes[20] != 0;
+    g_Settings.m_bDrawDust = bytes[21] != 0;
+    g_Settings.m_bPostProcess = bytes[22] != 0;
     g_Settings.m_bVideoOptionsConfirmed = 1;
-    return ok;
+    return true;
 }
 
 void D3DMain::SetVideoDefaults() {

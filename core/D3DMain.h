@@ -1,6 +1,7 @@
 #pragma once
-// Owns the graphics device: creation with its fallbacks, the frame sequence, the window
-// messages that reach input, release, and the saved video settings "save\video.cfg".
+// Owns the graphics device: creation with its fallbacks, the adapter and capability reports, the
+// default render states, the frame sequence, the window messages that reach input, release, and
+// the saved video settings "save\video.cfg".
 #include <cstdint>
 #include <memory>
 
@@ -8,9 +9,13 @@
 
 class D3DMain {
 public:
+    // "save\video.cfg": version word, then the fields in this order.
+    static constexpr uint32_t kVideoConfigSize = 23;
+
     D3DMain();
     virtual ~D3DMain();
 
+    // Success is m_bCreated.
     void Create(plat::WindowHandle window);
     gfx::Result RenderFrame();
     void Release();
@@ -18,10 +23,20 @@ public:
 
     void SetDefaultRenderStates();
     void SaveVideoConfig();
+    // True when the file was read; otherwise the video defaults are applied (and saved).
     bool LoadVideoConfig();
     void SetVideoDefaults();
 
+    void CheckPixelShaders();
+    // The first depth-stencil format, in a fixed order, that meets the minimum bit counts and
+    // that the adapter supports with this display format.
+    bool FindStencilFormat(gfx::Format adapterFormat, gfx::Format& format);
+    void ReportCaps();
+    void ReportAdapter();
+
     uint32_t version;
+    int32_t m_iMinDepthBits;
+    int32_t m_iMinStencilBits;
     uint8_t m_bCreated;
 };
 
@@ -29,5 +44,13 @@ extern D3DMain g_D3DMain;
 // The graphics system ("interface") and device, shared with the renderer.
 extern std::unique_ptr<gfx::System> g_pD3D;
 extern std::unique_ptr<gfx::Device> g_pd3dDevice;
-// The present parameters of the last creation, used again for every reset.
+// Render target 0 as taken after creation and after every reset; released before a reset.
+extern std::unique_ptr<gfx::Surface> g_pBackBuffer;
+// The present parameters of the last successful creation, used again for every reset.
 extern gfx::PresentParameters g_d3dpp;
+// The engine's mesh vertex layout (36 bytes) and the skinned-mesh layout (52 bytes).
+extern std::unique_ptr<gfx::VertexDeclaration> g_pVertexDeclaration;
+extern std::unique_ptr<gfx::VertexDeclaration> g_pSkinVertexDeclaration;
+// The 2-D scale factors as they were when the device was made.
+extern float g_fScaleX;
+extern float g_fScaleY;

@@ -1,32 +1,151 @@
 #pragma once
-// The console: every diagnostic is printed through it, kept on screen and appended to the log
-// "!console.txt"; configuration lines and typed lines run through its command executor.
-#include <cstdio>
+// The console: every diagnostic is printed through it, kept in a screen buffer of the last 128
+// lines and appended to the log "!console.txt" in the start directory; configuration lines and
+// typed lines run through its command executor. It also keeps the state of the loading screen
+// (steps, stage, animation frame, progress bar) shown while a world loads.
+//
+// Drawing (the open and closed console, the console bar and the loading screen's picture, bar,
+// task text and tips) is not done here yet: Draw and RenderLoadingFrame are the places where it
+// goes; everything they will need is kept and tested already.
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+struct RouteTasks;
 
 class EConsole {
 public:
+    static constexpr int kOutputLines = 128;
+    static constexpr int kOutputLineSize = 80;  // 79 visible characters and the terminator
+    static constexpr int kPieceLength = kOutputLineSize - 1;
+    static constexpr int kInputLineSize = 80;
+    static constexpr int kProgressTotal = 321;
+
     EConsole();
     virtual ~EConsole();
 
-    // Start-up: removes the previous log, then prints go to a fresh "!console.txt".
+    // Start-up: with BackupConsole set, the previous log is first copied to its dated name; in
+    // every case it is deleted, and from now on prints are appended to a fresh "!console.txt".
     void OpenLog();
-    // Shut-down: the log is closed; later prints only reach the screen buffer.
+    // Shut-down: with BackupConsole set, the log is copied to its dated name and deleted;
+    // otherwise it stays. Later prints reach only the screen buffer.
     void CloseLog();
+    // Copies "!console.txt" to "!Console Y-M-D at h-m-s.txt" (local time now, no leading zeros;
+    // an existing copy of that name is overwritten). False when there was nothing to copy.
+    bool BackupLog();
+    // The dated copy's name for a local time.
+    static std::string DatedLogName(const std::tm& localTime);
+    // The BackupConsole switch. Until console variables exist it is the member flag below, which
+    // the variables code sets.
+    bool BackupConsoleEnabled() const { return m_bBackupConsole != 0; }
 
+    // Prints one line: the screen buffer scrolls up one line (also for an empty text); a non-empty
+    // text is appended whole to the log (at most 256 characters) and put on the screen in pieces of
+    // 79 characters (at most 1023 characters in all), each further piece scrolling one line more.
     void Print(const char* text);
+
+    // Formatted prints: each formats its arguments into a line and prints it. A null string
+    // prints as "".
+    template <class Vec>
+    void PrintVector(const char* label, const Vec& v) {
+        PrintFormatted("%s(%f, %f, %f)", S(label), v.x, v.y, v.z);
+    }
+    template <class Vec>
+    void PrintStr2Vector(const char* a, const char* b, const Vec& v) {
+        PrintFormatted("%s%s(%f, %f, %f)", S(a), S(b), v.x, v.y, v.z);
+    }
+    template <class Vec>
+    void PrintStr3Vector(const char* a, const char* b, const char* c, const Vec& v) {
+        PrintFormatted("%s%s%s(%f, %f, %f)", S(a), S(b), S(c), v.x, v.y, v.z);
+    }
     void PrintStr2(const char* a, const char* b);
+    void PrintStr3(const char* a, const char* b, const char* c);
+    void PrintStr4(const char* a, const char* b, const char* c, const char* d);
+    void PrintStr5(const char* a, const char* b, const char* c, const char* d, const char* e);
+    void PrintFloat(const char* label, float value);
+    void PrintDouble(const char* label, double value);
+    void PrintFloatAlt(const char* label, float value);
+    void PrintInt(const char* label, int value);
+    void PrintIntAlt(const char* label, int value);
+    void PrintStrFloatStr(const char* a, float value, const char* b);
+    void PrintStr2Float(const char* a, const char* b, float value);
+    void PrintStr2Int(const char* a, const char* b, int value);
+    void PrintStr3Int(const char* a, const char* b, const char* c, int value);
+    void PrintStr4Int(const char* a, const char* b, const char* c, const char* d, int value);
+
+    // Screen line i counting back from the newest (0 is the newest line).
+    const char* RecentLine(int i) const;
 
     // Executes a configuration file, one "name value" line at a time.
     bool ExecFile(const char* fileName);
     bool ExecuteCommand(const char* line);
     void FreeVariables();
 
-    // Drawn once per rendered frame.
+    // Drawn once per rendered frame (the drawing comes with the 2-D layer).
     void Draw();
+    // Called once per frame by the engine; does nothing.
+    void Update();
 
-    unsigned char m_bOpen;
+    // Loading screen, console side.
+    // Starts it for a world file: the expected step count is the number of the file's lines that
+    // begin with "mesh"; the picture is chosen by the current route's tasks; draws once.
+    void ShowLoadingScreen(const char* worldFile);
+    // One loaded mesh (not while the menu is active): steps done + 1, stage = done x 8 /
+    // (expected + 1) within 0..7; redraws when the stage changes.
+    void StepLoadingScreen();
+    // Adds n to the progress done counter; redraws while loading is active.
+    void AddLoadingProgress(int n);
+    // Only while loading is active, the game's frame count is below 199 and the menu is not
+    // active, and at most once per 0.5 s of application time: advances the animation frame
+    // (0..7, wrapping) and draws one loading frame. True when it drew.
+    bool DrawLoadingScreen();
+    // Ends the loading screen: its bar is released and loading-active cleared.
+    void EndLoadingScreen();
+    // Clears loading-active, the input line and its cursor.
+    void Reset();
+
+    // The bar's fill: 1.4 x done / total within 0..1, done first limited to total.
+    float LoadingProgressFraction() const;
+    // The picture for a route's tasks ("hud_loading.tga" for none or null).
+    static const char* LoadingPictureFor(const RouteTasks* tasks);
+    // The text key of the task line (">TD01" ...), or null when there is no task text.
+    static const char* LoadingTaskKey(const RouteTasks* tasks, bool gameMode);
+    // The tips group character ('0' while the menu is active, '1'..'9' or 'a' by task), or 0 when
+    // there are no tips; tip line i (0..9) of group g has the key ">LL" g "T" i.
+    static char LoadingTipsGroup(const RouteTasks* tasks, bool menuActive);
+    static std::string LoadingTipKey(char group, int line);
+
+    // Output buffer; line kOutputLines - 1 is the newest.
+    char m_szOutput[kOutputLines][kOutputLineSize];
+    // Console-open flag.
+    uint8_t m_bOpen;
+    // How many output lines are shown while the console is closed.
+    int m_iNumConsoleLines;
+    // The BackupConsole switch (see BackupConsoleEnabled).
+    uint8_t m_bBackupConsole;
+
+    // Typed input line and cursor.
+    char m_szInputLine[kInputLineSize];
+    int m_iCursor;
+
+    // Loading screen state.
+    uint8_t m_bLoading;
+    int m_iLoadingExpected;
+    int m_iLoadingDone;
+    int m_iLoadingStage;
+    int m_iLoadingFrame;          // 0..7; 255 before the first draw
+    float m_fLastLoadingDraw;     // application time of the last loading draw
+    int m_iProgressDone;
+    int m_iProgressTotal;
+    const char* m_szLoadingPicture;
 
 private:
+    static const char* S(const char* s) { return s ? s : ""; }
+    void PrintFormatted(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void ScrollOutput();
+    // Draws one loading frame (picture, bar, tips, task text); the 2-D layer fills it in.
+    void RenderLoadingFrame();
+
     bool m_bLogOpen;
 };
 

@@ -1,5 +1,8 @@
 #pragma once
-// The text keys: every user-visible text is named by a key beginning with '>' and looked up here.
+// The text keys: every user-visible text is named by a key beginning with '>' (">GameName") and
+// looked up here. The global manager loads "scripts\text_keys.txt" from the start directory while
+// globals are constructed, so texts exist before the entry point runs.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,17 +11,31 @@ public:
     ETextMgr();
     virtual ~ETextMgr();
 
-    // Loads "scripts\text_keys.txt" from the start directory (the constructor does this once).
+    // Forgets every entry and loads "scripts\text_keys.txt" again (the constructor does this once;
+    // tests call it after changing the start directory). A missing file leaves no entries.
     void Load();
-    // The text of a key (ignoring case), or "" when there is none.
+
+    // The text of a key compared ignoring ASCII case; "" (never null) when there is none. Of
+    // several entries with the same key the one read last wins. The text lives until the next Load.
     const char* GetText(const char* key) const;
+
+    // Replaces, in place, every key token of the line (from a '>' up to a NUL, blank or tab, at most
+    // 127 characters) whose key matches exactly, case-sensitive, by its text; an undefined token
+    // stays as written and a replaced text is not searched again. The line's buffer holds `capacity`
+    // bytes: the expanded line is cut to fit it and the 4096-byte work buffer.
+    void ReplaceKeysInLine(char* line, size_t capacity) const;
+
+    size_t Count() const { return m_entries.size(); }
 
 private:
     struct Entry {
         std::string key;
         std::string text;
     };
-    std::vector<Entry> m_entries;  // newest first
+    // In file order: searched from the back, so the entry read last is found first.
+    std::vector<Entry> m_entries;
+
+    const Entry* FindExact(const char* key, size_t length) const;
 };
 
 extern ETextMgr g_TextMgr;

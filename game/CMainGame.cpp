@@ -42,3 +42,6 @@ void CMainGame::Render() {
     if (g_Settings.m_iDebugLights) g_Debug.DrawLightCounts();
     if (g_Settings.m_bDebugVM) g_Debug.ReportVideoMemory();
 }
+
+// No cutscene plays yet.
+void CMainGame::UpdateCutscene() {}

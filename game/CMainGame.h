@@ -12,6 +12,8 @@ public:
     void Update();
     void Stop();
     void Render();
+    // The cutscene playback step of the frame, before the scene.
+    void UpdateCutscene();
 
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;

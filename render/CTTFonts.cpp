@@ -12,3 +12,7 @@ void CTTFonts::RemoveFontResources() { m_bInstalled = false; }
 
 // The faces are not rasterised yet: the text is not drawn.
 void CTTFonts::DrawTextUnscaled(const char*, float, float, unsigned int, bool, bool) {}
+
+// No font object is created yet.
+void CTTFonts::OnLostDevice() {}
+void CTTFonts::OnResetDevice() {}

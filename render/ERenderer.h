@@ -6,6 +6,9 @@ class ERenderer {
 public:
     virtual ~ERenderer() = default;
 
+    // Before the scene begins: the overview map, the shadow maps and the render-list build.
+    void PreRender();
+
     // Particle effects drawn in the current frame.
     int32_t m_iFXRendered = 0;
 };

@@ -1,14 +1,28 @@
 #pragma once
-// The camera: where the view is and where it looks.
+// The game camera: where the view is and where it looks, view and projection, the screen gamma
+// ramp.
 #include "core/DV.h"
 
 class ECamera {
 public:
-    virtual ~ECamera() = default;
+    ECamera();
+    virtual ~ECamera();
+
+    // Clamped to 0.5 .. 3.0 and applied to all channels.
+    void SetGamma(float gamma);
+    void GetGamma(float& gamma) const;
+    // Hands the ramp of the current gamma values to the device; nothing without a device.
+    void ApplyGammaRamp();
+    // Builds the projection and hands it to the device.
+    void SetupProjection();
 
     DV m_vPosition;
     // Unit length.
     DV m_vDirection{0, 0, 1};
+    float m_fGamma;
+    float m_fGammaR;
+    float m_fGammaG;
+    float m_fGammaB;
 };
 
 extern ECamera g_Camera;

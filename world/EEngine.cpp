@@ -7,6 +7,7 @@
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
+#include "render/EFont.h"
 
 EEngine g_Engine;
 
@@ -28,9 +29,13 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_RESET);
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
+    g_Font.CreateVB();
 }
 
-void EEngine::Release() { m_hWnd = nullptr; }
+void EEngine::Release() {
+    g_Font.Release();
+    m_hWnd = nullptr;
+}
 
 bool EEngine::UpdateTimer() {
     double now = QueryAppTimer(TIMER_GETABSOLUTETIME);
@@ -91,3 +96,9 @@ void EEngine::OnKeyUp(uint32_t) {}
 
 void EEngine::PrepareCamera() {}
 void EEngine::RenderScene() {}
+
+// No screenshot writer exists yet: the request is dropped and the frame reports it was not saved.
+gfx::Result EEngine::SaveScreenshot() {
+    m_bScreenshot = 0;
+    return gfx::ERR_NOTAVAILABLE;
+}

@@ -2,6 +2,7 @@
 // The engine: the frame timer, the running world and its start and end, key routing.
 #include <cstdint>
 
+#include "platform/gfx/GfxTypes.h"
 #include "platform/os/Message.h"
 
 class EEngine {
@@ -31,6 +32,8 @@ public:
 
     void PrepareCamera();
     void RenderScene();
+    // Saves the requested screenshot and clears the request.
+    gfx::Result SaveScreenshot();
 
     uint8_t m_bQuit;
     uint8_t m_bStartWorld;

@@ -16,6 +16,8 @@ constexpr Result ERR_DEVICENOTRESET = static_cast<Result>(0x88760869);
 constexpr Result ERR_INVALIDCALL = static_cast<Result>(0x8876086C);
 constexpr Result ERR_OUTOFVIDEOMEMORY = static_cast<Result>(0x8876017C);
 constexpr Result ERR_DRIVERINTERNALERROR = static_cast<Result>(0x88760827);
+constexpr Result ERR_DEVICEREMOVED = static_cast<Result>(0x88760870);
+constexpr Result ERR_OUTOFMEMORY = static_cast<Result>(0x8007000E);
 constexpr Result ERR_FAIL = static_cast<Result>(0x80004005);
 inline bool Failed(Result r) { return r < 0; }
 
@@ -79,6 +81,69 @@ constexpr uint32_t CREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
 constexpr uint32_t CREATE_HARDWARE_VERTEXPROCESSING = 0x40;
 
 constexpr uint32_t PRESENT_INTERVAL_IMMEDIATE = 0x80000000;
+
+// Where a resource lives. Default-pool resources belong to the device's video memory and must be
+// released before the device can be reset; managed and system-memory ones survive a reset.
+enum Pool : uint32_t { POOL_DEFAULT = 0, POOL_MANAGED = 1, POOL_SYSTEMMEM = 2 };
+
+// Resource usage flags.
+constexpr uint32_t USAGE_RENDERTARGET = 0x1;
+constexpr uint32_t USAGE_DEPTHSTENCIL = 0x2;
+constexpr uint32_t USAGE_WRITEONLY = 0x8;
+constexpr uint32_t USAGE_DYNAMIC = 0x200;
+
+// Gamma ramp flags.
+constexpr uint32_t SGR_NO_CALIBRATION = 0;
+constexpr uint32_t SGR_CALIBRATE = 1;
+
+struct GammaRamp {
+    uint16_t red[256] = {};
+    uint16_t green[256] = {};
+    uint16_t blue[256] = {};
+};
+
+// Shader versions as the caps report them: 0xFFFF0000 | major << 8 | minor.
+constexpr uint32_t PixelShaderVersion(uint32_t major, uint32_t minor) { return 0xFFFF0000u | major << 8 | minor; }
+
+// What the device can do, as far as the game asks.
+struct Caps {
+    uint32_t pixelShaderVersion = PixelShaderVersion(3, 0);
+    uint32_t maxVertexIndex = 0xFFFFFF;
+    uint32_t maxTextureWidth = 4096;
+    uint32_t maxTextureHeight = 4096;
+    uint32_t maxPixelShader30InstructionSlots = 32768;
+    uint32_t maxPShaderInstructionsExecuted = 65535;
+    uint32_t maxSimultaneousTextures = 8;
+    uint32_t maxPrimitiveCount = 0xFFFFF;
+};
+
+// One element of a vertex declaration; a list ends with DECL_END.
+enum DeclType : uint8_t {
+    DECLTYPE_FLOAT1 = 0,
+    DECLTYPE_FLOAT2 = 1,
+    DECLTYPE_FLOAT3 = 2,
+    DECLTYPE_FLOAT4 = 3,
+    DECLTYPE_D3DCOLOR = 4,
+    DECLTYPE_UBYTE4 = 5,
+    DECLTYPE_UNUSED = 17,
+};
+enum DeclUsage : uint8_t {
+    DECLUSAGE_POSITION = 0,
+    DECLUSAGE_BLENDWEIGHT = 1,
+    DECLUSAGE_BLENDINDICES = 2,
+    DECLUSAGE_NORMAL = 3,
+    DECLUSAGE_TEXCOORD = 5,
+    DECLUSAGE_COLOR = 10,
+};
+struct VertexElement {
+    uint16_t stream;
+    uint16_t offset;
+    DeclType type;
+    uint8_t method;
+    DeclUsage usage;
+    uint8_t usageIndex;
+};
+constexpr VertexElement DECL_END = {0xFF, 0, DECLTYPE_UNUSED, 0, DECLUSAGE_POSITION, 0};
 
 struct PresentParameters {
     uint32_t backBufferWidth = 0;

@@ -3,18 +3,66 @@
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/os/Window.h"
 #include "platform/os/WindowRecord.h"
 
 namespace gfx {
+namespace {
 
-GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, const PresentParameters& parameters)
-    : m_window(window), m_context(context) {
-    m_parameters = parameters;
+// A buffer object in the device's context.
+class GlVertexBuffer final : public VertexBuffer {
+public:
+    GlVertexBuffer(std::shared_ptr<ResourceLedger> ledger, Pool pool, uint32_t length, uint32_t usage, uint32_t fvf)
+        : VertexBuffer(std::move(ledger), pool, length, usage, fvf) {
+        glGenBuffers(1, &m_name);
+        glBindBuffer(GL_ARRAY_BUFFER, m_name);
+        glBufferData(GL_ARRAY_BUFFER, length, nullptr, (usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+    ~GlVertexBuffer() override {
+        // With the device gone its context went too, and the name with it.
+        if (DeviceAlive()) glDeleteBuffers(1, &m_name);
+    }
+
+private:
+    GLuint m_name = 0;
+};
+
+// Direct3D 9 offers at most 8 fixed stages; the effects bind their samplers by unit.
+constexpr GLint kMaxSimultaneousTextures = 8;
+
+Caps QueryCaps() {
+    Caps caps;
+    GLint maxTexture = 0, units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    caps.pixelShaderVersion = PixelShaderVersion(3, 0);
+    caps.maxTextureWidth = caps.maxTextureHeight = static_cast<uint32_t>(maxTexture);
+    caps.maxSimultaneousTextures = static_cast<uint32_t>(std::min(units, kMaxSimultaneousTextures));
+    return caps;
+}
+
+bool IsDisplayFormat(const SDL_DisplayMode& mode) { return SDL_BITSPERPIXEL(mode.format) >= 24; }
+
+DisplayMode ToDisplayMode(const SDL_DisplayMode& mode) {
+    return DisplayMode{static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
+                       static_cast<uint32_t>(mode.refresh_rate), FMT_X8R8G8B8};
+}
+
+}  // namespace
+
+GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t behaviourFlags,
+                   const PresentParameters& parameters)
+    : Device(parameters, behaviourFlags, QueryCaps()), m_window(window), m_context(context) {
     FitWindow();
 }
 
 GlDevice::~GlDevice() {
+    // Buffers that outlive the device must not touch the context deleted here.
+    m_ledger->deviceAlive = false;
     if (m_context) SDL_GL_DeleteContext(m_context);
 }
 
@@ -27,12 +75,22 @@ void GlDevice::FitWindow() {
     glViewport(0, 0, w, h);
 }
 
+// A GL context is never lost.
 Result GlDevice::TestCooperativeLevel() { return OK; }
 
-Result GlDevice::Reset(const PresentParameters& parameters) {
+Result GlDevice::ResetDevice(const PresentParameters& parameters) {
     m_parameters = parameters;
     FitWindow();
     return OK;
+}
+
+std::unique_ptr<VertexBuffer> GlDevice::MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) {
+    return std::make_unique<GlVertexBuffer>(m_ledger, pool, length, usage, fvf);
+}
+
+void GlDevice::ApplyGammaRamp(const GammaRamp& ramp) {
+    // Offscreen and some window systems have no ramp; the game carries on with the display's own.
+    SDL_SetWindowGammaRamp(m_window->sdlWindow, ramp.red, ramp.green, ramp.blue);
 }
 
 Result GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) {
@@ -74,24 +132,59 @@ Result GlDevice::Present() {
     return OK;
 }
 
+Result GlDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t* argb) {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+    if (!argb || x + width > static_cast<uint32_t>(w) || y + height > static_cast<uint32_t>(h))
+        return ERR_INVALIDCALL;
+    if (width == 0 || height == 0) return OK;
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // GL counts rows from the bottom; BGRA read as packed 32-bit words is ARGB on every host.
+    glReadPixels(static_cast<GLint>(x), h - static_cast<GLint>(y + height), static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(argb + top * width, argb + (top + 1) * width, argb + bottom * width);
+    return glGetError() == GL_NO_ERROR ? OK : ERR_INVALIDCALL;
+}
+
 Result GlSystem::GetAdapterDisplayMode(DisplayMode& mode) {
     SDL_DisplayMode desktop{};
-    if (!plat::StartSdlVideo() || SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
-        mode = DisplayMode{1024, 768, 60, FMT_X8R8G8B8};
-        return OK;
-    }
-    mode = DisplayMode{static_cast<uint32_t>(desktop.w), static_cast<uint32_t>(desktop.h),
-                       static_cast<uint32_t>(desktop.refresh_rate), FMT_X8R8G8B8};
+    if (!plat::StartSdlVideo() || SDL_GetDesktopDisplayMode(0, &desktop) != 0) return ERR_NOTAVAILABLE;
+    mode = ToDisplayMode(desktop);
     return OK;
 }
 
 Result GlSystem::GetAdapterIdentifier(AdapterIdentifier& identifier) {
-    identifier.driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "unknown";
+    const char* driver = SDL_GetCurrentVideoDriver();
+    identifier.driver = driver ? driver : "unknown";
     identifier.description = "OpenGL 3.3 core";
     return OK;
 }
 
-Result GlSystem::CheckDeviceFormat(Format, Format format) {
+uint32_t GlSystem::GetAdapterModeCount(Format format) {
+    if (format != FMT_X8R8G8B8 || !plat::StartSdlVideo()) return 0;
+    uint32_t count = 0;
+    SDL_DisplayMode mode{};
+    for (int i = 0, n = SDL_GetNumDisplayModes(0); i < n; ++i)
+        count += SDL_GetDisplayMode(0, i, &mode) == 0 && IsDisplayFormat(mode);
+    return count;
+}
+
+Result GlSystem::EnumAdapterModes(Format format, uint32_t index, DisplayMode& mode) {
+    if (format != FMT_X8R8G8B8 || !plat::StartSdlVideo()) return ERR_INVALIDCALL;
+    SDL_DisplayMode sdlMode{};
+    for (int i = 0, n = SDL_GetNumDisplayModes(0); i < n; ++i) {
+        if (SDL_GetDisplayMode(0, i, &sdlMode) != 0 || !IsDisplayFormat(sdlMode)) continue;
+        if (index-- == 0) {
+            mode = ToDisplayMode(sdlMode);
+            return OK;
+        }
+    }
+    return ERR_INVALIDCALL;
+}
+
+Result GlSystem::CheckDeviceFormat(Format, uint32_t, Format format) {
     switch (format) {
         case FMT_D16: case FMT_D24X8: case FMT_D24S8: case FMT_D32:
         case FMT_A8R8G8B8: case FMT_X8R8G8B8: case FMT_R32F:
@@ -101,11 +194,11 @@ Result GlSystem::CheckDeviceFormat(Format, Format format) {
     }
 }
 
-Result GlSystem::CheckDepthStencilMatch(Format, Format, Format depthFormat) {
-    return CheckDeviceFormat(FMT_X8R8G8B8, depthFormat);
+Result GlSystem::CheckDepthStencilMatch(Format adapterFormat, Format, Format depthFormat) {
+    return CheckDeviceFormat(adapterFormat, USAGE_DEPTHSTENCIL, depthFormat);
 }
 
-Result GlSystem::CreateDevice(plat::WindowHandle window, uint32_t, const PresentParameters& parameters,
+Result GlSystem::CreateDevice(plat::WindowHandle window, uint32_t behaviourFlags, const PresentParameters& parameters,
                               std::unique_ptr<Device>& device) {
     if (!window || !window->sdlWindow) return ERR_INVALIDCALL;
     SDL_GLContext context = SDL_GL_CreateContext(window->sdlWindow);
@@ -118,7 +211,7 @@ Result GlSystem::CreateDevice(plat::WindowHandle window, uint32_t, const Present
         SDL_GL_DeleteContext(context);
         return ERR_NOTAVAILABLE;
     }
-    device = std::make_unique<GlDevice>(window, context, parameters);
+    device = std::make_unique<GlDevice>(window, context, behaviourFlags, parameters);
     return OK;
 }
 

@@ -15,21 +15,52 @@ std::unique_ptr<System> CreateNullSystem() {
 }
 
 namespace {
+
 void Record(const char* call) { NullBackend().calls.emplace_back(call); }
+
+// Takes the next scripted answer, if any.
+bool NextScripted(std::deque<Result>& answers, Result& answer) {
+    if (answers.empty()) return false;
+    answer = answers.front();
+    answers.pop_front();
+    return true;
+}
+
 }  // namespace
 
-NullDevice::NullDevice(const PresentParameters& parameters) { m_parameters = parameters; }
+NullDevice::NullDevice(const PresentParameters& parameters, uint32_t behaviourFlags)
+    : Device(parameters, behaviourFlags, NullBackend().caps) {}
 
-Result NullDevice::TestCooperativeLevel() { return OK; }
+Result NullDevice::TestCooperativeLevel() {
+    NextScripted(NullBackend().cooperativeLevels, m_state);
+    return m_state;
+}
 
-Result NullDevice::Reset(const PresentParameters& parameters) {
+Result NullDevice::ResetDevice(const PresentParameters& parameters) {
     Record("Reset");
+    // A device that is still lost cannot be reset yet.
+    if (m_state == ERR_DEVICELOST) return ERR_DEVICELOST;
+    Result result = OK;
+    NextScripted(NullBackend().resetResults, result);
+    if (result == ERR_DEVICELOST) m_state = ERR_DEVICELOST;
+    if (Failed(result)) return result;
     m_parameters = parameters;
+    m_state = OK;
     return OK;
 }
 
-Result NullDevice::Clear(uint32_t, uint32_t, float, uint32_t) {
+std::unique_ptr<VertexBuffer> NullDevice::MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                                           Pool pool) {
+    if (NullBackend().vertexBufferFailures > 0) {
+        --NullBackend().vertexBufferFailures;
+        return nullptr;
+    }
+    return Device::MakeVertexBuffer(length, usage, fvf, pool);
+}
+
+Result NullDevice::Clear(uint32_t flags, uint32_t colour, float, uint32_t) {
     Record("Clear");
+    if (flags & CLEAR_TARGET) m_clearColour = colour;
     return OK;
 }
 
@@ -49,10 +80,19 @@ Result NullDevice::EndScene() {
 
 Result NullDevice::Present() {
     Record("Present");
-    return m_inScene ? ERR_INVALIDCALL : OK;
+    if (m_inScene) return ERR_INVALIDCALL;
+    return m_state == OK ? OK : ERR_DEVICELOST;
+}
+
+Result NullDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t* argb) {
+    if (!argb || x + width > m_parameters.backBufferWidth || y + height > m_parameters.backBufferHeight)
+        return ERR_INVALIDCALL;
+    for (uint32_t i = 0; i < width * height; ++i) argb[i] = m_clearColour;
+    return OK;
 }
 
 Result NullSystem::GetAdapterDisplayMode(DisplayMode& mode) {
+    if (NullBackend().displayModeFails) return ERR_NOTAVAILABLE;
     mode = DisplayMode{1024, 768, 60, FMT_X8R8G8B8};
     return OK;
 }
@@ -62,17 +102,40 @@ Result NullSystem::GetAdapterIdentifier(AdapterIdentifier& identifier) {
     return OK;
 }
 
-Result NullSystem::CheckDeviceFormat(Format, Format) { return OK; }
-Result NullSystem::CheckDepthStencilMatch(Format, Format, Format) { return OK; }
+uint32_t NullSystem::GetAdapterModeCount(Format format) {
+    uint32_t count = 0;
+    for (const DisplayMode& m : NullBackend().displayModes) count += m.format == format;
+    return count;
+}
 
-Result NullSystem::CreateDevice(plat::WindowHandle, uint32_t, const PresentParameters& parameters,
+Result NullSystem::EnumAdapterModes(Format format, uint32_t index, DisplayMode& mode) {
+    for (const DisplayMode& m : NullBackend().displayModes) {
+        if (m.format != format) continue;
+        if (index-- == 0) {
+            mode = m;
+            return OK;
+        }
+    }
+    return ERR_INVALIDCALL;
+}
+
+Result NullSystem::CheckDeviceFormat(Format, uint32_t, Format format) {
+    return NullBackend().unsupportedFormats.count(format) ? ERR_NOTAVAILABLE : OK;
+}
+
+Result NullSystem::CheckDepthStencilMatch(Format, Format, Format depthFormat) {
+    return NullBackend().unmatchedDepthFormats.count(depthFormat) ? ERR_NOTAVAILABLE : OK;
+}
+
+Result NullSystem::CreateDevice(plat::WindowHandle, uint32_t behaviourFlags, const PresentParameters& parameters,
                                 std::unique_ptr<Device>& device) {
     Record("CreateDevice");
+    NullBackend().createFlags.push_back(behaviourFlags);
     if (NullBackend().createFailures > 0) {
         --NullBackend().createFailures;
         return ERR_NOTAVAILABLE;
     }
-    device = std::make_unique<NullDevice>(parameters);
+    device = std::make_unique<NullDevice>(parameters, behaviourFlags);
     return OK;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The recording video backend: keeps real bookkeeping and records what the game asks of the
-// device, draws nothing. Tests script its failures and read its records.
+// device, draws nothing. Tests script its answers and read its records.
+#include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,9 +13,21 @@ namespace gfx {
 // What the null backend was asked to do, and what it should answer; shared by its system and
 // devices so tests can set it up before the game creates them.
 struct NullScript {
-    bool systemUnavailable = false;     // CreateSystem answers null
-    int createFailures = 0;             // the next k device creations fail
-    std::vector<std::string> calls;     // "CreateDevice", "Clear", "BeginScene", "EndScene", "Present", ...
+    bool systemUnavailable = false;        // CreateSystem answers null
+    bool displayModeFails = false;         // GetAdapterDisplayMode fails
+    int createFailures = 0;                // the next k device creations fail
+    int vertexBufferFailures = 0;          // the next k vertex buffer creations fail
+    std::set<Format> unsupportedFormats;   // CheckDeviceFormat refuses these
+    std::set<Format> unmatchedDepthFormats;  // CheckDepthStencilMatch refuses these
+    std::vector<DisplayMode> displayModes = {
+        {640, 480, 60, FMT_X8R8G8B8}, {800, 600, 60, FMT_X8R8G8B8}, {1024, 768, 60, FMT_X8R8G8B8}};
+    Caps caps;                             // what every new device reports
+    // Answers of the next TestCooperativeLevel calls; the device stays in the last state answered.
+    std::deque<Result> cooperativeLevels;
+    // Answers of the next resets that get past the resource check (OK or an error).
+    std::deque<Result> resetResults;
+    std::vector<uint32_t> createFlags;     // behaviour flags of every CreateDevice call
+    std::vector<std::string> calls;        // "CreateDevice", "Reset", "Clear", "BeginScene", ...
 };
 
 NullScript& NullBackend();
@@ -23,20 +37,30 @@ std::unique_ptr<System> CreateNullSystem();
 
 class NullDevice final : public Device {
 public:
-    explicit NullDevice(const PresentParameters& parameters);
+    NullDevice(const PresentParameters& parameters, uint32_t behaviourFlags);
     Result TestCooperativeLevel() override;
-    Result Reset(const PresentParameters& parameters) override;
     Result Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
     Result BeginScene() override;
     Result EndScene() override;
     Result Present() override;
+    Result ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t* argb) override;
+
+protected:
+    Result ResetDevice(const PresentParameters& parameters) override;
+    std::unique_ptr<VertexBuffer> MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) override;
+
+private:
+    Result m_state = OK;          // what TestCooperativeLevel answers when nothing is scripted
+    uint32_t m_clearColour = 0;   // the back buffer holds the last clear colour: nothing is drawn
 };
 
 class NullSystem final : public System {
 public:
     Result GetAdapterDisplayMode(DisplayMode& mode) override;
     Result GetAdapterIdentifier(AdapterIdentifier& identifier) override;
-    Result CheckDeviceFormat(Format adapterFormat, Format format) override;
+    uint32_t GetAdapterModeCount(Format format) override;
+    Result EnumAdapterModes(Format format, uint32_t index, DisplayMode& mode) override;
+    Result CheckDeviceFormat(Format adapterFormat, uint32_t usage, Format format) override;
     Result CheckDepthStencilMatch(Format adapterFormat, Format renderTargetFormat, Format depthFormat) override;
     Result CreateDevice(plat::WindowHandle window, uint32_t behaviourFlags, const PresentParameters& parameters,
                         std::unique_ptr<Device>& device) override;

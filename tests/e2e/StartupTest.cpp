@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
@@ -19,10 +20,13 @@ protected:
 
     test::ProgramRun Run(const std::string& inputScript) {
         test::WriteWholeFile(m_game / "input.txt", inputScript);
+        // Each run has its own runtime directory, where the single-instance lock lives: runs of
+        // parallel tests (or a game started by hand) are not taken for a second instance.
         return test::RunProgram(m_game, {{"FURROW_VIDEO", "null"},
                                          {"FURROW_AUDIO", "null"},
                                          {"FURROW_INPUT", "script:input.txt"},
-                                         {"FURROW_CLOCK", "fixed:60"}});
+                                         {"FURROW_CLOCK", "fixed:60"},
+                                         {"XDG_RUNTIME_DIR", m_root.path().string()}});
     }
 
     std::string ConsoleLog() const { return test::ReadWholeFile(m_game / "!console.txt"); }
@@ -65,6 +69,17 @@ TEST_F(ProgramTest, StartsTheConfiguredWorldAtTheEndOfTheFirstFrame) {
     EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
 }
 
+TEST_F(ProgramTest, StartsAFreshLogAndItsTextKeysLoadCleanly) {
+    test::WriteWholeFile(m_game / "!console.txt", "previous run\n");
+    test::ProgramRun run = Run("2 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ConsoleLog();
+    EXPECT_EQ(log.find("previous run"), std::string::npos) << log;
+    EXPECT_EQ(log.rfind("Farewell"), log.rfind('\n', log.size() - 2) + 1) << log;  // the last line
+    // The bundled keys hold no duplicates.
+    EXPECT_FALSE(fs::exists(m_game / "!labels.txt")) << test::ReadWholeFile(m_game / "!labels.txt");
+}
+
 }  // namespace
 
 namespace {
@@ -72,6 +87,9 @@ namespace {
 TEST_F(ProgramTest, ASecondStartLeavesAtOnceWithoutTouchingTheReportFiles) {
     // This test process plays the running first instance by holding a window of the game's title.
     test::ResetPlatform();
+    const char* savedRuntimeDir = std::getenv("XDG_RUNTIME_DIR");
+    std::string saved = savedRuntimeDir ? savedRuntimeDir : "";
+    ::setenv("XDG_RUNTIME_DIR", m_root.path().c_str(), 1);  // where Run() puts the program's lock
     plat::RegisterWindowClass({"first", plat::DefaultWindowProc});
     ASSERT_NE(plat::CreateMainWindow({"first", "Furrow Cup", true, 800, 600}), nullptr);
     test::WriteWholeFile(m_game / "!error.txt", "first instance's report\n");
@@ -87,6 +105,8 @@ TEST_F(ProgramTest, ASecondStartLeavesAtOnceWithoutTouchingTheReportFiles) {
 
     test::ProgramRun run = Run("1000 close\n");
     plat::ResetWindows();
+    if (savedRuntimeDir) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(ConsoleLog(), "Engine start, WinMain first entry.\n");

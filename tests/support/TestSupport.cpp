@@ -100,6 +100,13 @@ std::vector<std::string> StartDirTest::ReadLines(const std::string& gamePath) co
 
 bool StartDirTest::Exists(const std::string& gamePath) const { return fs::exists(Path(gamePath)); }
 
+CurrentDirectory::CurrentDirectory(const fs::path& dir) : m_saved(fs::current_path()) { fs::current_path(dir); }
+
+CurrentDirectory::~CurrentDirectory() {
+    std::error_code ec;
+    fs::current_path(m_saved, ec);
+}
+
 std::string ReadWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

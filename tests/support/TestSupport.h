@@ -59,6 +59,18 @@ protected:
     std::vector<std::string> ConsoleLines() const { return ReadLines("!console.txt"); }
 };
 
+// Makes dir the current directory for its lifetime (the start directory stays as it is).
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& dir);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path m_saved;
+};
+
 std::string ReadWholeFile(const std::filesystem::path& path);
 void WriteWholeFile(const std::filesystem::path& path, const std::string& content);
 

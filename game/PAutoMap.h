@@ -1,0 +1,14 @@
+#pragma once
+// The overview map: a top-down view of the machine's surroundings in its own render target.
+
+class PAutoMap {
+public:
+    PAutoMap();
+    virtual ~PAutoMap();
+
+    // Around a device reset: the map target is released, then created again.
+    void OnLostDevice();
+    void OnResetDevice();
+};
+
+extern PAutoMap g_AutoMap;

@@ -1,0 +1,10 @@
+#include "mesh/EMeshMgr.h"
+
+EMeshMgr g_MeshMgr;
+
+EMeshMgr::EMeshMgr() {}
+
+EMeshMgr::~EMeshMgr() = default;
+
+void MeshMgrLostDevice() {}
+void MeshMgrResetDevice() {}

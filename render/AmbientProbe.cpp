@@ -1,0 +1,11 @@
+#include "render/AmbientProbe.h"
+
+AmbientProbe g_AmbientProbe;
+
+AmbientProbe::AmbientProbe() {}
+
+AmbientProbe::~AmbientProbe() = default;
+
+// The probe surfaces are made only while the grass generator runs, which it does not yet.
+void AmbientProbe::OnLostDevice() {}
+void AmbientProbe::OnResetDevice() {}

@@ -1,5 +1,6 @@
 #include "game/CMainGame.h"
 
+#include "core/CCommandMgr.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
@@ -11,11 +12,14 @@ namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
 }
 
-CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1) {}
+CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1), m_bGameOption1(0),
+      m_fGameOptionValue1(0), m_fGameOptionValue2(0), m_bGameOption2(0), m_fGameOptionLevel(0) {}
 
 CMainGame::~CMainGame() = default;
 
 void CMainGame::Start() {
+    g_CommandMgr.BuildKeyNames();
+    g_CommandMgr.LoadKeys();
     m_bRunning = 1;
     if (!g_Settings.m_bStartMenu) {
         g_Engine.RequestStartWorld(g_Settings.m_szWorldName);
@@ -28,6 +32,8 @@ void CMainGame::Start() {
 }
 
 void CMainGame::Update() { ++m_uFrameCounter; }
+
+void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }
 
 void CMainGame::Stop() {
     m_bRunning = 0;

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "core/CCommandMgr.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
+#include "core/EMouse.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
@@ -30,10 +32,16 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
+    g_Mouse.Init(window);
+    // The keys belong to the game from the start; the console and the focus manager take the
+    // keyboard away and give it back.
+    AcquireKeyboard();
 }
 
 void EEngine::Release() {
     g_Font.Release();
+    g_Mouse.Release();
+    ReleaseKeyboard();
     m_hWnd = nullptr;
 }
 
@@ -90,6 +98,22 @@ void EEngine::EndWorld() {
 }
 
 void EEngine::Quit() { m_bQuit = 1; }
+
+void EEngine::InitMouse() { g_Mouse.Init(m_hWnd); }
+
+void EEngine::ReleaseMouse() { g_Mouse.Release(); }
+
+void EEngine::AcquireKeyboard() {
+    if (m_bKeyboardAcquired) return;
+    g_CommandMgr.CreateKeyboard(m_hWnd);
+    m_bKeyboardAcquired = 1;
+}
+
+void EEngine::ReleaseKeyboard() {
+    if (!m_bKeyboardAcquired) return;
+    g_CommandMgr.ReleaseKeyboard();
+    m_bKeyboardAcquired = 0;
+}
 
 void EEngine::OnKeyDown(uint32_t) {}
 void EEngine::OnKeyUp(uint32_t) {}

@@ -15,7 +15,7 @@ InputResult InputDevice::SetCooperativeLevel(WindowHandle window, uint32_t flags
     if (fault != InputResult::Ok) return fault;
     bool oneAccess = !(flags & coop::Exclusive) != !(flags & coop::NonExclusive);
     bool oneScope = !(flags & coop::Foreground) != !(flags & coop::Background);
-    if (!oneAccess || !oneScope || !window) return InputResult::InvalidParam;
+    if (!oneAccess || !oneScope) return InputResult::InvalidParam;
     m_window = window;
     m_flags = flags;
     return InputResult::Ok;

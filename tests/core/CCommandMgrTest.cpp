@@ -3,10 +3,13 @@
 #include <cstring>
 
 #include "core/EInput.h"
+#include "core/EMouse.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "game/CMainGame.h"
+#include "platform/os/Backends.h"
 #include "platform/os/Files.h"
+#include "platform/os/MessageQueue.h"
 #include "support/InputTest.h"
 #include "vehicles/CPlayer.h"
 #include "world/ECamera.h"
@@ -185,6 +188,30 @@ TEST_F(CCommandMgrTest, HeldKeyEnablesGameKeyInputFromFrame211) {
     g_MainGame.m_uFrameCounter = 211;
     Tick();
     EXPECT_EQ(g_MainGame.m_bKeyInputEnabled, 1);
+}
+
+TEST_F(CCommandMgrTest, ScriptedKeysMouseAndControllerReachCommandsLookAndSteering) {
+    WriteFile("input.txt", "1 keydown Up\n1 mousemove 30 0\n1 mousedown 0\n1 axis 0 -0.5\n1 button 5 down\n");
+    plat::BackendChoice choice = plat::Backends();
+    choice.input = plat::InputBackend::Script;
+    choice.inputScript = Path("input.txt").string();
+    plat::SetBackends(choice);
+    OpenKeyboard();
+    g_Input.SetDevice(0);  // the script's controller
+    g_CommandMgr.m_Bindings[60][0] = 265;
+    g_Mouse.Init(nullptr);
+    g_MainGame.m_uFrameCounter = 1000;
+    plat::Message message;
+    while (plat::PeekMessage(message, false)) {
+    }
+    Tick();
+    Tick();  // the controller acquires on its first tick
+    EXPECT_TRUE(g_CommandMgr.IsCommandActive(3));
+    EXPECT_TRUE(g_CommandMgr.IsCommandActive(19));
+    EXPECT_TRUE(g_CommandMgr.IsCommandActive(60));
+    EXPECT_FLOAT_EQ(g_Input.m_fSteering, -0.5f);
+    EXPECT_STREQ(g_Input.GetDeviceName(0), "Scripted controller");
+    EXPECT_GT(g_Mouse.m_State.m_dLookX, 3.1415927f);
 }
 
 }  // namespace

@@ -79,9 +79,26 @@ bool ReadField(FILE* file, T& field) {
     return true;
 }
 
-template <class T>
-void WriteField(FILE* file, const T& field) {
-    FileWrite(file, &field, sizeof field);
+// The fields after the bindings, in file order.
+template <class Visit>
+void VisitOptionFields(Visit visit, float& gamma, uint32_t& unused) {
+    visit(g_Settings.m_bMouseOptionSwitch);
+    visit(g_Settings.m_fMouseOptionValue);
+    visit(g_Settings.m_bMusic);
+    visit(g_Settings.m_bSound);
+    visit(g_Settings.m_bOptionsByte);
+    visit(g_Settings.m_fMusicVolume);
+    visit(g_Settings.m_fSecondVolume);
+    visit(gamma);
+    visit(g_Player.m_bHudOption);
+    visit(g_Player.m_bOption2);
+    visit(g_Player.m_uDrivingOption);
+    visit(unused);
+    visit(g_MainGame.m_bGameOption1);
+    visit(g_MainGame.m_fGameOptionValue1);
+    visit(g_MainGame.m_fGameOptionValue2);
+    visit(g_MainGame.m_bGameOption2);
+    visit(g_MainGame.m_fGameOptionLevel);
 }
 
 }  // namespace
@@ -183,26 +200,10 @@ void CCommandMgr::LoadKeys() {
                 if (code >= kInputCodes) code = 0;
         std::memcpy(m_Bindings, bindings, sizeof m_Bindings);
     }
-    ReadField(file, g_Settings.m_bMouseOptionSwitch);
-    ReadField(file, g_Settings.m_fMouseOptionValue);
-    ReadField(file, g_Settings.m_bMusic);
-    ReadField(file, g_Settings.m_bSound);
-    ReadField(file, g_Settings.m_bOptionsByte);
-    ReadField(file, g_Settings.m_fMusicVolume);
-    ReadField(file, g_Settings.m_fSecondVolume);
-    float gamma = 1.0f;
-    ReadField(file, gamma);
-    g_Camera.SetGamma(gamma);
-    ReadField(file, g_Player.m_bHudOption);
-    ReadField(file, g_Player.m_bOption2);
-    ReadField(file, g_Player.m_uDrivingOption);
+    float gamma = 1.0f;  // also when the file ends before it
     uint32_t unused = 0;
-    ReadField(file, unused);
-    ReadField(file, g_MainGame.m_bGameOption1);
-    ReadField(file, g_MainGame.m_fGameOptionValue1);
-    ReadField(file, g_MainGame.m_fGameOptionValue2);
-    ReadField(file, g_MainGame.m_bGameOption2);
-    ReadField(file, g_MainGame.m_fGameOptionLevel);
+    VisitOptionFields([file](auto& field) { ReadField(file, field); }, gamma, unused);
+    g_Camera.SetGamma(gamma);
     g_MainGame.m_fGameOptionLevel = std::clamp(g_MainGame.m_fGameOptionLevel, 0.0f, 1.0f);
     std::fclose(file);
     g_MainGame.m_bGameOption2 = 1;
@@ -217,26 +218,11 @@ void CCommandMgr::SaveKeys() {
     plat::CreateDirectory("save");
     FILE* file = plat::OpenFile(kKeysFile, "wb");
     if (!file) return;
-    WriteField(file, m_Bindings);
-    WriteField(file, g_Settings.m_bMouseOptionSwitch);
-    WriteField(file, g_Settings.m_fMouseOptionValue);
-    WriteField(file, g_Settings.m_bMusic);
-    WriteField(file, g_Settings.m_bSound);
-    WriteField(file, g_Settings.m_bOptionsByte);
-    WriteField(file, g_Settings.m_fMusicVolume);
-    WriteField(file, g_Settings.m_fSecondVolume);
+    FileWrite(file, m_Bindings, sizeof m_Bindings);
     float gamma = 1.0f;
     g_Camera.GetGamma(gamma);
-    WriteField(file, gamma);
-    WriteField(file, g_Player.m_bHudOption);
-    WriteField(file, g_Player.m_bOption2);
-    WriteField(file, g_Player.m_uDrivingOption);
-    WriteField(file, uint32_t(0));
-    WriteField(file, g_MainGame.m_bGameOption1);
-    WriteField(file, g_MainGame.m_fGameOptionValue1);
-    WriteField(file, g_MainGame.m_fGameOptionValue2);
-    WriteField(file, g_MainGame.m_bGameOption2);
-    WriteField(file, g_MainGame.m_fGameOptionLevel);
+    uint32_t unused = 0;
+    VisitOptionFields([file](const auto& field) { FileWrite(file, &field, sizeof field); }, gamma, unused);
     std::fclose(file);
 }
 

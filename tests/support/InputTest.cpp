@@ -50,7 +50,7 @@ void InputTest::InitControllers(const std::vector<plat::FakeController>& control
 void InputTest::Tick() { g_D3DMain.MessageHook(nullptr, plat::msg::Timer, 0, 0); }
 
 void InputTest::CopyEffectFiles() {
-    std::filesystem::path data = std::filesystem::path(FURROW_FIXTURES_DIR) / ".." / ".." / "data";
+    std::filesystem::path data = std::filesystem::path(FURROW_FIXTURES_DIR).parent_path().parent_path() / "data";
     for (const char* name : {"slizg", "zwir", "spring", "hit0", "hit1", "hitbig"}) {
         std::string file = std::string(name) + ".ffe";
         WriteFile("effects\\ff\\" + file, ReadWholeFile(data / "effects" / "ff" / file));

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/CCommandMgr.h"
 #include "core/EConsole.h"
 #include "core/EFocusMgr.h"
 #include "core/EInput.h"
+#include "core/EMouse.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
@@ -312,8 +314,8 @@ int64_t D3DMain::MessageHook(plat::WindowHandle, uint32_t message, uint64_t wPar
         case plat::msg::KeyDown: g_Engine.OnKeyDown(static_cast<uint32_t>(wParam)); break;
         case plat::msg::KeyUp: g_Engine.OnKeyUp(static_cast<uint32_t>(wParam)); break;
         case plat::msg::Timer:
-            // Input seam: the mouse poll and then the game keyboard's poll come first here, once
-            // the mouse and keyboard devices exist.
+            g_Mouse.Poll();
+            g_CommandMgr.PollKeyboard();
             g_Input.Poll();
             break;
         default: break;

@@ -2,6 +2,8 @@
 
 #include "core/D3DMain.h"
 #include "core/EConsole.h"
+#include "core/EMouse.h"
+#include "game/CMenu.h"
 #include "game/PAutoMap.h"
 #include "mesh/EMeshMgr.h"
 #include "render/AmbientProbe.h"
@@ -13,6 +15,7 @@
 #include "render/EPostProcess.h"
 #include "render/ESky.h"
 #include "world/ECamera.h"
+#include "world/EEngine.h"
 
 EFocusMgr g_FocusMgr;
 
@@ -61,10 +64,10 @@ bool EFocusMgr::CheckFocus() {
 }
 
 void EFocusMgr::LoseFocus() {
-    // Input seam: the mouse state is saved here, once the mouse device exists.
+    g_Mouse.SaveState();
     g_Sky.GetFogColour(m_uSavedFogColour, 0);
-    // Input seam: the mouse device is released here, and the game keyboard when the console is
-    // closed, once those devices exist.
+    g_Engine.ReleaseMouse();
+    if (!g_Console.m_bOpen) g_Engine.ReleaseKeyboard();
     g_EffectMgr.OnLostDevice();
     m_bOnFocus = 0;
     m_bReleasedForReset = 1;
@@ -81,8 +84,7 @@ void EFocusMgr::GainFocus() {
         return;
     }
     g_Console.Print("g_pD3DInterface->Reset(&g_d3dpp) succeeded!");
-    // Input seam: the mouse device is made again with its saved state, and the game keyboard is
-    // acquired, released and acquired again unless the console is open or the menu active.
+    RestoreInput();
     RestoreDeviceState();
     RecreateDefaultPoolResources();
     // Console seam: the console variables' re-apply step runs here once console variables exist.
@@ -103,6 +105,15 @@ void EFocusMgr::ReleaseDefaultPoolResources() {
     g_AmbientProbe.OnLostDevice();
     g_TTFonts.OnLostDevice();
     g_pBackBuffer.reset();
+}
+
+void EFocusMgr::RestoreInput() {
+    g_Engine.InitMouse();
+    g_Mouse.RestoreState();
+    // The keyboard ends acquired only when the keys belong to the game.
+    g_Engine.AcquireKeyboard();
+    g_Engine.ReleaseKeyboard();
+    if (!g_Console.m_bOpen && !g_Menu.m_bActive) g_Engine.AcquireKeyboard();
 }
 
 void EFocusMgr::RestoreDeviceState() {

@@ -28,6 +28,8 @@ private:
     void ReleaseDefaultPoolResources();
     void RecreateDefaultPoolResources();
     void RestoreDeviceState();
+    // The mouse with its saved state, and the game keyboard.
+    void RestoreInput();
 };
 
 extern EFocusMgr g_FocusMgr;

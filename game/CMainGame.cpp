@@ -2,6 +2,7 @@
 
 #include "audio/CMusicPlaylist.h"
 #include "audio/CSoundMgr.h"
+#include "core/CCommandMgr.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
@@ -13,11 +14,14 @@ namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
 }
 
-CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1) {}
+CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1), m_bGameOption1(0),
+      m_fGameOptionValue1(0), m_fGameOptionValue2(0), m_bGameOption2(0), m_fGameOptionLevel(0) {}
 
 CMainGame::~CMainGame() = default;
 
 void CMainGame::Start() {
+    g_CommandMgr.BuildKeyNames();
+    g_CommandMgr.LoadKeys();
     m_bRunning = 1;
     g_MusicPlaylist.Init();
     if (!g_Settings.m_bStartMenu) {
@@ -37,6 +41,8 @@ void CMainGame::Update() {
     g_SoundMgr.Update();
     g_MusicPlaylist.Update();
 }
+
+void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }
 
 void CMainGame::Stop() {
     m_bRunning = 0;

@@ -15,9 +15,18 @@ public:
     // The cutscene playback step of the frame, before the scene.
     void UpdateCutscene();
 
+    // Lets the keys reach the game.
+    void EnableKeyInput();
+
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;
     uint8_t m_bKeyInputEnabled;
+    // Options kept in "save\keys.cfg"; the level is 0..1.
+    uint8_t m_bGameOption1;
+    float m_fGameOptionValue1;
+    float m_fGameOptionValue2;
+    uint8_t m_bGameOption2;
+    float m_fGameOptionLevel;
 };
 
 extern CMainGame g_MainGame;

@@ -20,7 +20,7 @@ void FillChannel(uint16_t (&channel)[256], float gamma) {
 
 }  // namespace
 
-ECamera::ECamera() : m_fGamma(1.0f), m_fGammaR(1.0f), m_fGammaG(1.0f), m_fGammaB(1.0f) {}
+ECamera::ECamera() : m_fGamma(1.0f), m_fGammaR(1.0f), m_fGammaG(1.0f), m_fGammaB(1.0f), m_bOverride(0) {}
 
 ECamera::~ECamera() = default;
 

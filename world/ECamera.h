@@ -1,6 +1,8 @@
 #pragma once
 // The game camera: where the view is and where it looks, view and projection, the screen gamma
 // ramp.
+#include <cstdint>
+
 #include "core/DV.h"
 
 class ECamera {
@@ -23,6 +25,8 @@ public:
     float m_fGammaR;
     float m_fGammaG;
     float m_fGammaB;
+    // While set, mouse movement at the start of a level is not discarded.
+    uint8_t m_bOverride;
 };
 
 extern ECamera g_Camera;

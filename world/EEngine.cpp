@@ -4,8 +4,10 @@
 
 #include "audio/CSoundCache.h"
 #include "audio/CSoundMgr.h"
+#include "core/CCommandMgr.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
+#include "core/EMouse.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
@@ -33,11 +35,17 @@ void EEngine::Init(plat::WindowHandle window) {
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
     g_SoundMgr.Initialize(window);
+    g_Mouse.Init(window);
+    // The keys belong to the game from the start; the console and the focus manager take the
+    // keyboard away and give it back.
+    AcquireKeyboard();
 }
 
 void EEngine::Release() {
     g_SoundMgr.Release();
     g_Font.Release();
+    g_Mouse.Release();
+    ReleaseKeyboard();
     m_hWnd = nullptr;
 }
 
@@ -97,6 +105,22 @@ void EEngine::EndWorld() {
 }
 
 void EEngine::Quit() { m_bQuit = 1; }
+
+void EEngine::InitMouse() { g_Mouse.Init(m_hWnd); }
+
+void EEngine::ReleaseMouse() { g_Mouse.Release(); }
+
+void EEngine::AcquireKeyboard() {
+    if (m_bKeyboardAcquired) return;
+    g_CommandMgr.CreateKeyboard(m_hWnd);
+    m_bKeyboardAcquired = 1;
+}
+
+void EEngine::ReleaseKeyboard() {
+    if (!m_bKeyboardAcquired) return;
+    g_CommandMgr.ReleaseKeyboard();
+    m_bKeyboardAcquired = 0;
+}
 
 void EEngine::OnKeyDown(uint32_t) {}
 void EEngine::OnKeyUp(uint32_t) {}

@@ -27,6 +27,13 @@ public:
     void EndWorld();
     void Quit();
 
+    // The mouse device with the engine's window.
+    void InitMouse();
+    void ReleaseMouse();
+    // The game keyboard, made unless already acquired; released when acquired.
+    void AcquireKeyboard();
+    void ReleaseKeyboard();
+
     void OnKeyDown(uint32_t virtualKey);
     void OnKeyUp(uint32_t virtualKey);
 

@@ -67,14 +67,15 @@ void MouseMoveEvent(int dx, int dy, std::deque<Message>& queue) {
     InputState& input = CurrentInput();
     input.mouseDx += dx;
     input.mouseDy += dy;
-    input.mouseEvents.push_back({MouseEvent::Kind::Move, dx, dy, 0, false});
+    if (dx) PushMouseItem(MouseOffset::X, dx);
+    if (dy) PushMouseItem(MouseOffset::Y, dy);
     queue.push_back({MainWindow(), msg::MouseMove, 0, 0});
 }
 
 void MouseButtonEvent(int button, bool down, std::deque<Message>& queue) {
     InputState& input = CurrentInput();
     input.mouseButtons[button] = down;
-    input.mouseEvents.push_back({MouseEvent::Kind::Button, 0, 0, button, down});
+    PushMouseItem(MouseOffset(int(MouseOffset::Button0) + button), down ? 0x80 : 0);
     static constexpr uint32_t kDown[3] = {msg::LButtonDown, msg::RButtonDown, msg::MButtonDown};
     static constexpr uint32_t kUp[3] = {msg::LButtonUp, msg::RButtonUp, msg::MButtonUp};
     queue.push_back({MainWindow(), down ? kDown[button] : kUp[button], 0, 0});
@@ -102,6 +103,12 @@ void PumpScript(uint64_t upcomingFrame, std::deque<Message>& queue) {
         DeliverScriptEvent(playback.events[playback.next++], queue);
 }
 
+// Devices acquired for the foreground lose their input while the window is in the background.
+void Activate(bool active, std::deque<Message>& queue) {
+    CurrentInput().foreground = active;
+    queue.push_back({MainWindow(), msg::ActivateApp, active ? 1u : 0u, 0});
+}
+
 int SdlMouseButton(uint8_t button) {
     switch (button) {
         case SDL_BUTTON_LEFT: return 0;
@@ -124,9 +131,9 @@ void PumpSdl(bool takeDeviceInput, std::deque<Message>& queue) {
                 else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
                     queue.push_back({MainWindow(), msg::Paint, 0, 0});
                 else if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
-                    queue.push_back({MainWindow(), msg::ActivateApp, 1, 0});
+                    Activate(true, queue);
                 else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-                    queue.push_back({MainWindow(), msg::ActivateApp, 0, 0});
+                    Activate(false, queue);
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
@@ -141,6 +148,10 @@ void PumpSdl(bool takeDeviceInput, std::deque<Message>& queue) {
                     int button = SdlMouseButton(event.button.button);
                     if (button >= 0) MouseButtonEvent(button, event.type == SDL_MOUSEBUTTONDOWN, queue);
                 }
+                break;
+            case SDL_MOUSEWHEEL:
+                // One notch of the wheel is 120 counts.
+                if (takeDeviceInput && event.wheel.y) PushMouseItem(MouseOffset::Wheel, event.wheel.y * 120);
                 break;
             default: break;
         }

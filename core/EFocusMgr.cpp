@@ -85,7 +85,7 @@ void EFocusMgr::GainFocus() {
     // acquired, released and acquired again unless the console is open or the menu active.
     RestoreDeviceState();
     RecreateDefaultPoolResources();
-    // Console seam: the console variables' re-apply step runs here once console variables exist.
+    g_Console.ReapplyVariables();
     g_Sky.SetFogColour(m_uSavedFogColour, 0);
     m_bReleasedForReset = 0;
     m_bOnFocus = 1;

@@ -45,3 +45,6 @@ void CMainGame::Render() {
 
 // No cutscene plays yet.
 void CMainGame::UpdateCutscene() {}
+
+void CMainGame::OnKeyDown(uint32_t) {}
+void CMainGame::OnKeyUp(uint32_t) {}

@@ -136,7 +136,7 @@ TEST_F(EConsoleTest, WithoutBackupTheLogStaysAfterClosing) {
 }
 
 TEST_F(EConsoleTest, WithBackupTheLogMovesToADatedCopyWhenClosed) {
-    m_console.m_bBackupConsole = 1;
+    m_console.SetVariable("BackupConsole", 1.0f, 1);
     m_console.OpenLog();
     m_console.Print("line one");
     m_console.Print("line two");
@@ -158,7 +158,7 @@ TEST_F(EConsoleTest, WithBackupTheLogMovesToADatedCopyWhenClosed) {
 
 TEST_F(EConsoleTest, WithBackupOpeningKeepsACopyOfThePreviousLog) {
     WriteFile("!console.txt", "previous\n");
-    m_console.m_bBackupConsole = 1;
+    m_console.SetVariable("BackupConsole", 1.0f, 1);
     m_console.OpenLog();
     EXPECT_FALSE(Exists("!console.txt"));
     auto copies = DatedCopies();

@@ -58,6 +58,53 @@ CommandResult SetSetting(EConsole&, const char* value, uint8_t) {
     return kGoOn;
 }
 
+// Word n (from 0) of a value of blank-separated numbers.
+float NumberAt(const char* value, int n) { return FloatValue(GetWord(value, n)); }
+
+// A float field of the sky.
+template <auto Field>
+CommandResult SetSkyValue(EConsole&, const char* value, uint8_t) {
+    g_Sky.*Field = FloatValue(value);
+    return kGoOn;
+}
+
+// A float setter of fog or light set 0.
+template <auto Setter>
+CommandResult SetSkySet0(EConsole&, const char* value, uint8_t) {
+    (g_Sky.*Setter)(FloatValue(value), 0);
+    return kGoOn;
+}
+
+// Three channels of set 0 from three blank-separated numbers.
+template <auto SetR, auto SetG, auto SetB>
+CommandResult SetSkySet0Colour(EConsole&, const char* value, uint8_t) {
+    (g_Sky.*SetR)(NumberAt(value, 0), 0);
+    (g_Sky.*SetG)(NumberAt(value, 1), 0);
+    (g_Sky.*SetB)(NumberAt(value, 2), 0);
+    return kGoOn;
+}
+
+// A float setter of the sky light (a single light, no set).
+template <auto Setter>
+CommandResult SetSkyLight(EConsole&, const char* value, uint8_t) {
+    (g_Sky.*Setter)(FloatValue(value));
+    return kGoOn;
+}
+
+CommandResult SetSkyLightColour(EConsole&, const char* value, uint8_t) {
+    g_Sky.SetSkyLightColourR(NumberAt(value, 0));
+    g_Sky.SetSkyLightColourG(NumberAt(value, 1));
+    g_Sky.SetSkyLightColourB(NumberAt(value, 2));
+    return kGoOn;
+}
+
+// A float setter of the camera.
+template <auto Setter>
+CommandResult SetCamera(EConsole&, const char* value, uint8_t) {
+    (g_Camera.*Setter)(FloatValue(value));
+    return kGoOn;
+}
+
 // A direction from two console variables in degrees: yaw and pitch, no roll.
 DV DirectionFromVariables(const EConsole& console, const char* yawName, const char* pitchName) {
     float yaw = 0;
@@ -66,9 +113,6 @@ DV DirectionFromVariables(const EConsole& console, const char* yawName, const ch
     console.GetVariable(pitchName, pitch);
     return EOrientation::EOrientationFromYawPitchRoll(yaw * kDegrees, pitch * kDegrees, 0.0f).m_Front;
 }
-
-// Word n (from 0) of a value of blank-separated numbers.
-float NumberAt(const char* value, int n) { return FloatValue(GetWord(value, n)); }
 
 // Marks for deletion every object in use that the test picks; the count of marked objects.
 template <class Test>
@@ -115,21 +159,6 @@ CommandResult GenerujPlotki(EConsole&, const char*, uint8_t) {
 CommandResult OstatniaTrasa(EConsole&, const char* value, uint8_t) {
     g_Settings.m_iOstatniaTrasa = IntValue(value);
     g_RoutesMgr.m_iCurrentRoute = g_Settings.m_iOstatniaTrasa;
-    return kGoOn;
-}
-
-CommandResult SkyFogHeight(EConsole&, const char* value, uint8_t) {
-    g_Sky.m_fSkyFogHeight = FloatValue(value);
-    return kGoOn;
-}
-
-CommandResult SkyFogCoef(EConsole&, const char* value, uint8_t) {
-    g_Sky.m_fSkyFogCoef = FloatValue(value);
-    return kGoOn;
-}
-
-CommandResult SkyLightPower(EConsole&, const char* value, uint8_t) {
-    g_Sky.m_fSkyLightPower = FloatValue(value);
     return kGoOn;
 }
 
@@ -227,87 +256,6 @@ CommandResult NumConsoleLines(EConsole& console, const char* value, uint8_t) {
     return kGoOn;
 }
 
-CommandResult FarZ(EConsole&, const char* value, uint8_t) {
-    g_Camera.SetFarZ(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult FogFar(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogFar(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult FogNear(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogNear(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult FogR(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogColourR(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult FogG(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogColourG(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult FogB(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogColourB(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult Fog(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetFogColourR(NumberAt(value, 0), 0);
-    g_Sky.SetFogColourG(NumberAt(value, 1), 0);
-    g_Sky.SetFogColourB(NumberAt(value, 2), 0);
-    return kGoOn;
-}
-
-CommandResult AmbientR(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetAmbientLightR(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult AmbientG(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetAmbientLightG(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult AmbientB(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetAmbientLightB(FloatValue(value), 0);
-    return kGoOn;
-}
-
-CommandResult Ambient(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetAmbientLightR(NumberAt(value, 0), 0);
-    g_Sky.SetAmbientLightG(NumberAt(value, 1), 0);
-    g_Sky.SetAmbientLightB(NumberAt(value, 2), 0);
-    return kGoOn;
-}
-
-CommandResult SkyLightR(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetSkyLightColourR(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult SkyLightG(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetSkyLightColourG(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult SkyLightB(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetSkyLightColourB(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult SkyLight(EConsole&, const char* value, uint8_t) {
-    g_Sky.SetSkyLightColourR(NumberAt(value, 0));
-    g_Sky.SetSkyLightColourG(NumberAt(value, 1));
-    g_Sky.SetSkyLightColourB(NumberAt(value, 2));
-    return kGoOn;
-}
-
 CommandResult SkyLightAim(EConsole& console, const char*, uint8_t) {
     DV front = DirectionFromVariables(console, "SkyLightRotation", "SkyLightPitch");
     g_Sky.SetSkyLightDirection(front.x, front.y, front.z);
@@ -317,26 +265,6 @@ CommandResult SkyLightAim(EConsole& console, const char*, uint8_t) {
 CommandResult LensFlareAim(EConsole& console, const char*, uint8_t) {
     DV front = DirectionFromVariables(console, "LensFlareRotation", "LensFlarePitch");
     g_Sky.SetLensFlareDirection(front.x, front.y, front.z);
-    return kGoOn;
-}
-
-CommandResult Gamma(EConsole&, const char* value, uint8_t) {
-    g_Camera.SetGamma(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult GammaR(EConsole&, const char* value, uint8_t) {
-    g_Camera.SetGammaR(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult GammaG(EConsole&, const char* value, uint8_t) {
-    g_Camera.SetGammaG(FloatValue(value));
-    return kGoOn;
-}
-
-CommandResult GammaB(EConsole&, const char* value, uint8_t) {
-    g_Camera.SetGammaB(FloatValue(value));
     return kGoOn;
 }
 
@@ -358,8 +286,8 @@ constexpr ConsoleCommand kCommands[] = {
     {"gimme", Gimme},
     {"GenerujPlotki", GenerujPlotki},
     {"OstatniaTrasa", OstatniaTrasa},
-    {"SkyFogHeight", SkyFogHeight},
-    {"SkyFogCoef", SkyFogCoef},
+    {"SkyFogHeight", SetSkyValue<&ESky::m_fSkyFogHeight>},
+    {"SkyFogCoef", SetSkyValue<&ESky::m_fSkyFogCoef>},
     {"Disable", SetSetting<&ESettings::m_iDisable>},
     {"Windowed", SetSetting<&ESettings::m_bWindowed>},
     {"ASDist", SetSetting<&ESettings::m_fASDist>},
@@ -405,7 +333,7 @@ constexpr ConsoleCommand kCommands[] = {
     {"LoadOneLevelTextureOnly", SetSetting<&ESettings::m_bLoadOneLevelTextureOnly>},
     {"WideScreen", WideScreen},
     {"AddFX", SetSetting<&ESettings::m_bAddFX>},
-    {"SkyLightPower", SkyLightPower},
+    {"SkyLightPower", SetSkyValue<&ESky::m_fSkyLightPower>},
     {"LightPowerMultiplier", SetSetting<&ESettings::m_fLightPowerMultiplier>},
     {"UpdateBezier", SetSetting<&ESettings::m_bUpdateBezier>},
     {"UpdateModels", SetSetting<&ESettings::m_bUpdateModels>},
@@ -444,21 +372,21 @@ constexpr ConsoleCommand kCommands[] = {
     {"numconsolelines", NumConsoleLines},
     {"extractusedtextures", SetSetting<&ESettings::m_bExtractUsedTextures>},
     {"raporttechs", SetSetting<&ESettings::m_bRaportTechs>},
-    {"farz", FarZ},
-    {"fogfar", FogFar},
-    {"fognear", FogNear},
-    {"fogr", FogR},
-    {"fogg", FogG},
-    {"fogb", FogB},
-    {"Fog", Fog},
-    {"ambientr", AmbientR},
-    {"ambientg", AmbientG},
-    {"ambientb", AmbientB},
-    {"ambient", Ambient},
-    {"skylightr", SkyLightR},
-    {"skylightg", SkyLightG},
-    {"skylightb", SkyLightB},
-    {"SkyLight", SkyLight},
+    {"farz", SetCamera<&ECamera::SetFarZ>},
+    {"fogfar", SetSkySet0<&ESky::SetFogFar>},
+    {"fognear", SetSkySet0<&ESky::SetFogNear>},
+    {"fogr", SetSkySet0<&ESky::SetFogColourR>},
+    {"fogg", SetSkySet0<&ESky::SetFogColourG>},
+    {"fogb", SetSkySet0<&ESky::SetFogColourB>},
+    {"Fog", SetSkySet0Colour<&ESky::SetFogColourR, &ESky::SetFogColourG, &ESky::SetFogColourB>},
+    {"ambientr", SetSkySet0<&ESky::SetAmbientLightR>},
+    {"ambientg", SetSkySet0<&ESky::SetAmbientLightG>},
+    {"ambientb", SetSkySet0<&ESky::SetAmbientLightB>},
+    {"ambient", SetSkySet0Colour<&ESky::SetAmbientLightR, &ESky::SetAmbientLightG, &ESky::SetAmbientLightB>},
+    {"skylightr", SetSkyLight<&ESky::SetSkyLightColourR>},
+    {"skylightg", SetSkyLight<&ESky::SetSkyLightColourG>},
+    {"skylightb", SetSkyLight<&ESky::SetSkyLightColourB>},
+    {"SkyLight", SetSkyLightColour},
     {"SkyLightRotation", SkyLightAim},
     {"SkyLightPitch", SkyLightAim},
     {"LensFlareRotation", LensFlareAim},
@@ -474,10 +402,10 @@ constexpr ConsoleCommand kCommands[] = {
     {"MuchaSpeed", SetSetting<&ESettings::m_fMuchaSpeed>},
     {"DrawCameraCoordinates", SetSetting<&ESettings::m_bDrawCameraCoordinates>},
     {"DrawCompass", SetSetting<&ESettings::m_bDrawCompass>},
-    {"Gamma", Gamma},
-    {"GammaR", GammaR},
-    {"GammaG", GammaG},
-    {"GammaB", GammaB},
+    {"Gamma", SetCamera<&ECamera::SetGamma>},
+    {"GammaR", SetCamera<&ECamera::SetGammaR>},
+    {"GammaG", SetCamera<&ECamera::SetGammaG>},
+    {"GammaB", SetCamera<&ECamera::SetGammaB>},
     {"Debug", SetSetting<&ESettings::m_iDebug>},
     {"SystemDebug", SetSetting<&ESettings::m_iSystemDebug>},
     {"EnableAntialiasing", SetSetting<&ESettings::m_bEnableAntialiasing>},

@@ -1,12 +1,12 @@
 #include "core/EConsole.h"
 
-#include <strings.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/ConsoleCommands.h"
+#include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
 #include "core/ScriptLine.h"
@@ -15,6 +15,7 @@
 #include "game/CMenu.h"
 #include "platform/os/Files.h"
 #include "world/CRoutesMgr.h"
+#include "world/EEngine.h"
 
 EConsole g_Console;
 
@@ -26,20 +27,97 @@ constexpr int kLoadingFrames = 8;
 constexpr uint32_t kLoadingFrameLimit = 199;
 constexpr float kLoadingRedrawInterval = 0.5f;
 constexpr int kWorldLineMax = 512;
+constexpr const char* kVariableTag = "m_pZmienne";
+constexpr const char* kConfigFile = "qv.cfg";
+constexpr int kValueSize = kScriptLineMax;
+constexpr int kLastHistorySlot = EConsole::kHistoryLines - 1;
+constexpr int kInputMaxLength = EConsole::kInputLineSize - 1;
+
+// Virtual keys of the input line.
+constexpr uint32_t kKeyBackspace = 8;
+constexpr uint32_t kKeyTab = 9;
+constexpr uint32_t kKeyEnter = 13;
+constexpr uint32_t kKeyLeft = 37;
+constexpr uint32_t kKeyUp = 38;
+constexpr uint32_t kKeyRight = 39;
+constexpr uint32_t kKeyDown = 40;
+constexpr uint32_t kKeyDelete = 46;
+constexpr uint32_t kKeyScreenshot = 119;  // F8
+
+// Copies at most size - 1 characters and always terminates.
+void CopyBounded(char* out, size_t size, const char* text) {
+    size_t length = text ? strnlen(text, size - 1) : 0;
+    if (length) std::memcpy(out, text, length);
+    out[length] = 0;
+}
+
+// A command line's first word (up to the first blank or tab, at most 127 characters) and the rest
+// of the line after it.
+struct CommandParts {
+    char name[ConsoleVariable::kNameSize];
+    char value[kValueSize];
+};
+
+void SplitCommandLine(const char* line, CommandParts& parts) {
+    if (!line) line = "";
+    size_t length = std::strcspn(line, " \t");
+    if (length >= sizeof parts.name) length = sizeof parts.name - 1;
+    std::memcpy(parts.name, line, length);
+    parts.name[length] = 0;
+    CopyBounded(parts.value, sizeof parts.value, GetKeywordValue(line));
+}
+
+// The character a virtual key types into the input line, or 0.
+char TypedCharacter(uint32_t key) {
+    if (key == 190) return '.';
+    if (key == 189) return '-';
+    if (key == 220) return '\\';
+    if (key >= 'A' && key <= 'Z') return static_cast<char>(key - 'A' + 'a');
+    if (key == 32 || key == 45 || (key >= '0' && key <= '9') || key == 92) return static_cast<char>(key);
+    return 0;
+}
+
+// True when name begins with prefix, ASCII letters compared ignoring case.
+bool StartsWithNoCase(const char* name, const char* prefix) {
+    for (; *prefix; ++name, ++prefix)
+        if (!*name || !CharEqualsNoCase(*name, *prefix)) return false;
+    return true;
+}
+
+// Reads one whole line of the file into the buffer, without its line feed. False at the end of
+// the file. A line longer than the buffer is consumed whole and reported as overlong.
+bool ReadWholeLine(FILE* file, char* buffer, size_t size, bool& overlong) {
+    size_t length = 0;
+    overlong = false;
+    int c = std::fgetc(file);
+    if (c == EOF) return false;
+    for (; c != EOF && c != '\n'; c = std::fgetc(file)) {
+        if (length + 1 < size) buffer[length++] = static_cast<char>(c);
+        else overlong = true;
+    }
+    buffer[length] = 0;
+    return true;
+}
 
 }  // namespace
 
 EConsole::EConsole()
-    : m_szOutput{}, m_bOpen(0), m_iNumConsoleLines(5), m_bBackupConsole(0), m_szInputLine{}, m_iCursor(0),
-      m_bLoading(0), m_iLoadingExpected(0), m_iLoadingDone(0), m_iLoadingStage(0), m_iLoadingFrame(255),
+    : m_szOutput{}, m_bOpen(0), m_iNumConsoleLines(5), m_pZmienne(nullptr), m_szInputLine{}, m_iCursor(0),
+      m_szHistory{}, m_iHistoryIndex(0), m_bLoading(0), m_iLoadingExpected(0), m_iLoadingDone(0), m_iLoadingStage(0), m_iLoadingFrame(255),
       m_fLastLoadingDraw(0), m_iProgressDone(0), m_iProgressTotal(kProgressTotal),
       m_szLoadingPicture("hud_loading.tga"), m_bLogOpen(false) {
     // The start directory is the current directory now, while globals are constructed: fix it
     // before anything can change the current directory. The log and every report file go there.
     plat::StartDirectory();
+    SetVariable("quit", 0.0f, 0);
 }
 
-EConsole::~EConsole() = default;
+EConsole::~EConsole() { FreeVariables(); }
+
+bool EConsole::BackupConsoleEnabled() const {
+    float value = 0;
+    return GetVariable("BackupConsole", value) && value != 0.0f;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Log file
@@ -156,36 +234,223 @@ const char* EConsole::RecentLine(int i) const {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Commands (the console variables and the full command set come later)
+// Variables
 
-bool EConsole::ExecFile(const char* fileName) {
-    FILE* file = plat::OpenFile(fileName, "rt");
-    if (!file) return false;
-    char line[256];
-    while (std::fgets(line, sizeof line, file)) {
-        line[std::strcspn(line, "\n")] = 0;
-        ExecuteCommand(line);
+ConsoleVariable* EConsole::FindVariable(const char* name) const {
+    char key[ConsoleVariable::kNameSize];
+    CopyBounded(key, sizeof key, name);
+    for (ConsoleVariable* v = m_pZmienne; v; v = v->next)
+        if (StrICmp(v->name, key) == 0) return v;
+    return nullptr;
+}
+
+void EConsole::SetVariable(const char* name, float value, uint8_t flag) {
+    if (ConsoleVariable* existing = FindVariable(name)) {
+        existing->value = value;
+        return;
+    }
+    auto* v = new ConsoleVariable{};
+    g_Debug.AddAlloc(kVariableTag);
+    CopyBounded(v->name, sizeof v->name, name);
+    v->value = value;
+    v->flag = flag;
+    v->next = m_pZmienne;
+    if (m_pZmienne) m_pZmienne->prev = v;
+    m_pZmienne = v;
+}
+
+bool EConsole::GetVariable(const char* name, float& value) const {
+    const ConsoleVariable* v = FindVariable(name);
+    value = v ? v->value : 0.0f;
+    return v != nullptr;
+}
+
+void EConsole::FreeVariables() {
+    while (m_pZmienne) {
+        ConsoleVariable* next = m_pZmienne->next;
+        delete m_pZmienne;
+        g_Debug.RemoveAlloc(kVariableTag);
+        m_pZmienne = next;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void EConsole::ExecFile(const char* fileName) {
+    FILE* file = plat::OpenFile(fileName ? fileName : "", "rt");
+    if (!file) return;
+    uint8_t flag = StrICmp(fileName, kConfigFile) == 0 ? 1 : 0;
+    char line[kConfigLineMax + 1];
+    bool overlong = false;
+    CommandParts parts;
+    while (ReadWholeLine(file, line, sizeof line, overlong)) {
+        // A cut line would run with a wrong value, so an overlong line is left out whole.
+        if (overlong) {
+            PrintStr2("Line too long, skipped in ", fileName);
+            continue;
+        }
+        TrimRight(line);
+        SplitCommandLine(line, parts);
+        ExecuteCommand(parts.name, parts.value, flag);
     }
     std::fclose(file);
     if (g_Settings.m_bWindowed) g_Settings.SetScreenSize(800, 600);
-    return true;
+    else g_Settings.SetScreenSize(g_Settings.m_iScreenWidth, g_Settings.m_iScreenHeight);
 }
 
-bool EConsole::ExecuteCommand(const char* line) {
-    char name[128] = {};
-    char value[128] = {};
-    if (std::sscanf(line, "%127s %127s", name, value) < 1) return false;
-    int number = std::atoi(value);
-    if (!strcasecmp(name, "Windowed")) g_Settings.m_bWindowed = number != 0;
-    else if (!strcasecmp(name, "screenwidth")) g_Settings.SetScreenSize(number, g_Settings.m_iScreenHeight);
-    else if (!strcasecmp(name, "screenheight")) g_Settings.SetScreenSize(g_Settings.m_iScreenWidth, number);
-    else if (!strcasecmp(name, "StartMenu")) g_Settings.m_bStartMenu = number != 0;
-    else if (!strcasecmp(name, "Debug")) g_Settings.m_iDebug = number;
-    else return false;
-    return true;
+void EConsole::Exec(const char* fileName) {
+    if (fileName && *fileName) ExecFile(fileName);
 }
 
-void EConsole::FreeVariables() {}
+void EConsole::ExecuteLine(const char* line) {
+    CommandParts parts;
+    SplitCommandLine(line, parts);
+    ExecuteCommand(parts.name, parts.value, 0);
+}
+
+void EConsole::ExecuteCommand(const char* name, const char* value, uint8_t flag) {
+    if (!name || !*name) return;
+    if (StrICmp(name, "DropDebug") == 0) {
+        Print("............");
+        g_Debug.DumpAllocs();
+        return;
+    }
+    if (!value || !*value) return;
+    // The commands use the script-line helpers, whose static buffer may hold the caller's value.
+    char text[kValueSize];
+    CopyBounded(text, sizeof text, value);
+    SetVariable(name, static_cast<float>(std::atof(text)), flag);
+    if (RunConsoleCommands(*this, name, text, flag) == CommandResult::EndExecutor) return;
+    SetVariable("Fog", 0.0f, 0);
+    SetVariable("Ambient", 0.0f, 0);
+    SetVariable("SkyLight", 0.0f, 0);
+}
+
+void EConsole::ReapplyVariables() {}
+
+// ---------------------------------------------------------------------------------------------
+// Typed input
+
+void EConsole::Open() {
+    m_bOpen = 1;
+    // The typed line takes the keys: the game's keyboard device lets them go while the console is open.
+    g_Engine.ReleaseKeyboard();
+}
+
+void EConsole::Close() {
+    m_bOpen = 0;
+    g_Engine.AcquireKeyboard();
+}
+
+void EConsole::OnKeyUp(uint32_t) {}
+void EConsole::OnCommandKey() {}
+void EConsole::OnDeleteAllObjects() {}
+
+void EConsole::InsertCharacter(char c) {
+    int length = static_cast<int>(std::strlen(m_szInputLine));
+    if (length >= kInputMaxLength) return;
+    std::memmove(m_szInputLine + m_iCursor + 1, m_szInputLine + m_iCursor, static_cast<size_t>(length - m_iCursor + 1));
+    m_szInputLine[m_iCursor++] = c;
+}
+
+void EConsole::DeleteCharacter(int at) {
+    int length = static_cast<int>(std::strlen(m_szInputLine));
+    if (at < 0 || at >= length) return;
+    std::memmove(m_szInputLine + at, m_szInputLine + at + 1, static_cast<size_t>(length - at));
+}
+
+void EConsole::RecallHistory(int index) {
+    m_iHistoryIndex = index;
+    CopyBounded(m_szInputLine, sizeof m_szInputLine, m_szHistory[index]);
+    m_iCursor = static_cast<int>(std::strlen(m_szInputLine));
+}
+
+void EConsole::PushHistory(const char* line) {
+    std::memmove(m_szHistory[2], m_szHistory[1], sizeof m_szHistory[0] * (kLastHistorySlot - 1));
+    std::memset(m_szHistory[0], 0, sizeof m_szHistory[0] * 2);
+    CopyBounded(m_szHistory[1], sizeof m_szHistory[1], line);
+    m_iHistoryIndex = 0;
+}
+
+void EConsole::CompleteName() {
+    if (!m_szInputLine[0]) return;
+    int matches = 0;
+    const ConsoleVariable* match = nullptr;
+    for (const ConsoleVariable* v = m_pZmienne; v; v = v->next) {
+        if (!StartsWithNoCase(v->name, m_szInputLine)) continue;
+        ++matches;
+        match = v;
+    }
+    if (matches == 1) {
+        CopyBounded(m_szInputLine, sizeof m_szInputLine, match->name);
+        m_iCursor = static_cast<int>(std::strlen(m_szInputLine));
+        return;
+    }
+    if (matches < 2) return;
+    for (const ConsoleVariable* v = m_pZmienne; v; v = v->next)
+        if (StartsWithNoCase(v->name, m_szInputLine)) PrintFormatted("%s %f", v->name, static_cast<double>(v->value));
+}
+
+void EConsole::OnKeyDown(uint32_t key) {
+    if (key == kConsoleKey) Close();
+    if (key == kKeyScreenshot) g_Engine.m_bScreenshot = 1;
+    if (char c = TypedCharacter(key)) {
+        InsertCharacter(c);
+        return;
+    }
+    int length = static_cast<int>(std::strlen(m_szInputLine));
+    switch (key) {
+        case kKeyBackspace:
+            if (m_iCursor > 0) DeleteCharacter(--m_iCursor);
+            break;
+        case kKeyDelete: DeleteCharacter(m_iCursor); break;
+        case kKeyLeft:
+            if (m_iCursor > 0) --m_iCursor;
+            break;
+        case kKeyRight:
+            if (m_iCursor < length) ++m_iCursor;
+            break;
+        case kKeyUp:
+            if (m_iHistoryIndex < kLastHistorySlot && m_szHistory[m_iHistoryIndex + 1][0])
+                RecallHistory(m_iHistoryIndex + 1);
+            break;
+        case kKeyDown:
+            if (m_iHistoryIndex > 0) RecallHistory(m_iHistoryIndex - 1);
+            break;
+        case kKeyTab: CompleteName(); break;
+        case kKeyEnter: ProcessTypedLine(); break;
+        default: break;
+    }
+}
+
+void EConsole::ProcessTypedLine() {
+    char line[kInputLineSize];
+    CopyBounded(line, sizeof line, m_szInputLine);
+    CommandParts parts;
+    SplitCommandLine(line, parts);
+    if (line[0]) PushHistory(line);
+    std::memset(m_szInputLine, 0, sizeof m_szInputLine);
+    m_iCursor = 0;
+
+    if (StrICmp(parts.name, "quit") == 0) {
+        g_Engine.Quit();
+    } else if (StrICmp(parts.name, "VersionFor") == 0) {
+        Print("Furrow engine, console build 1.0");
+        Print("Version for the demo farm");
+    } else if (StrICmp(parts.name, "exec") == 0) {
+        Exec(parts.value);
+    } else if (StrICmp(parts.name, "close") == 0) {
+        Close();
+    } else if (parts.value[0]) {
+        Print(line);
+        ExecuteCommand(parts.name, parts.value, 0);
+    } else if (const ConsoleVariable* v = FindVariable(parts.name)) {
+        PrintFormatted("%s == %f", v->name, static_cast<double>(v->value));
+    } else {
+        Print(line);
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Drawing

@@ -1,7 +1,8 @@
 #pragma once
 // The console: every diagnostic is printed through it, kept in a screen buffer of the last 128
 // lines and appended to the log "!console.txt" in the start directory; configuration lines and
-// typed lines run through its command executor. It also keeps the state of the loading screen
+// typed lines run through its command executor, and every name and value it executes stays as a
+// named float variable that other code reads. It also keeps the state of the loading screen
 // (steps, stage, animation frame, progress bar) shown while a world loads.
 //
 // Drawing (the open and closed console, the console bar and the loading screen's picture, bar,
@@ -13,6 +14,17 @@
 
 struct RouteTasks;
 
+// One console variable: a node of the console's doubly linked list, newest first.
+struct ConsoleVariable {
+    static constexpr int kNameSize = 128;  // 127 characters and the terminator
+    char name[kNameSize];
+    float value;
+    // Set when the variable was made by the configuration file; later sets keep it.
+    uint8_t flag;
+    ConsoleVariable* next;
+    ConsoleVariable* prev;
+};
+
 class EConsole {
 public:
     static constexpr int kOutputLines = 128;
@@ -20,6 +32,10 @@ public:
     static constexpr int kPieceLength = kOutputLineSize - 1;
     static constexpr int kInputLineSize = 80;
     static constexpr int kProgressTotal = 321;
+    static constexpr int kHistoryLines = 64;
+    static constexpr int kConfigLineMax = 256;
+    // The virtual key of the console key (the grave accent).
+    static constexpr uint32_t kConsoleKey = 192;
 
     EConsole();
     virtual ~EConsole();
@@ -35,9 +51,8 @@ public:
     bool BackupLog();
     // The dated copy's name for a local time.
     static std::string DatedLogName(const std::tm& localTime);
-    // The BackupConsole switch. Until console variables exist it is the member flag below, which
-    // the variables code sets.
-    bool BackupConsoleEnabled() const { return m_bBackupConsole != 0; }
+    // The console variable BackupConsole is non-zero.
+    bool BackupConsoleEnabled() const;
 
     // Prints one line: the screen buffer scrolls up one line (also for an empty text); a non-empty
     // text is appended whole to the log (at most 256 characters) and put on the screen in pieces of
@@ -76,10 +91,46 @@ public:
     // Screen line i counting back from the newest (0 is the newest line).
     const char* RecentLine(int i) const;
 
-    // Executes a configuration file, one "name value" line at a time.
-    bool ExecFile(const char* fileName);
-    bool ExecuteCommand(const char* line);
+    // Variables. Names compare ignoring ASCII case and keep their first spelling; a name longer
+    // than 127 characters is known by its first 127.
+    // Adds the variable at the head of the list, or replaces only the value of an existing one.
+    void SetVariable(const char* name, float value, uint8_t flag);
+    // True with the value when the variable exists; otherwise value becomes 0 and false.
+    bool GetVariable(const char* name, float& value) const;
+    ConsoleVariable* FindVariable(const char* name) const;
+    // Frees every variable (shut-down).
     void FreeVariables();
+
+    // Commands.
+    // Runs every "name value" line of the file (silently nothing when it cannot be opened); the
+    // variables carry the configuration flag when the file is "qv.cfg". Afterwards the windowed
+    // switch forces 800 x 600 and the 2-D scale factors follow the screen size.
+    void ExecFile(const char* fileName);
+    // ExecFile, but nothing for a missing or empty name.
+    void Exec(const char* fileName);
+    // Splits the line into its first word and the rest and executes them.
+    void ExecuteLine(const char* line);
+    // Stores the pair as a variable and applies every command of that name.
+    void ExecuteCommand(const char* name, const char* value, uint8_t flag);
+    // Re-applies variables at world start and after a device reset. No variable is re-run: the
+    // list holds only each value as a float, so a text value (a world, scene or object name, a
+    // colour triple) cannot be repeated faithfully, and re-running one-shot commands would pay
+    // money, start worlds or delete objects again.
+    void ReapplyVariables();
+
+    // Typed input.
+    void Open();
+    // Closes the console; the engine takes the game keyboard back.
+    void Close();
+    // Edits the input line; called with every key while the console is open.
+    void OnKeyDown(uint32_t virtualKey);
+    // Hooks with nothing to do: key up while open, key command 10 going down, and the engine
+    // deleting all its objects.
+    void OnKeyUp(uint32_t virtualKey);
+    void OnCommandKey();
+    void OnDeleteAllObjects();
+    // Executes the input line (Enter).
+    void ProcessTypedLine();
 
     // Drawn once per rendered frame (the drawing comes with the 2-D layer).
     void Draw();
@@ -119,14 +170,18 @@ public:
     char m_szOutput[kOutputLines][kOutputLineSize];
     // Console-open flag.
     uint8_t m_bOpen;
-    // How many output lines are shown while the console is closed.
+    // How many output lines are shown while the console is closed (0..kOutputLines).
     int m_iNumConsoleLines;
-    // The BackupConsole switch (see BackupConsoleEnabled).
-    uint8_t m_bBackupConsole;
 
-    // Typed input line and cursor.
+    // The variables, newest first.
+    ConsoleVariable* m_pZmienne;
+
+    // Typed input line and cursor (0..length); the history of typed lines, slot 0 the current
+    // (empty) line, slot 1 the newest entry.
     char m_szInputLine[kInputLineSize];
     int m_iCursor;
+    char m_szHistory[kHistoryLines][kInputLineSize];
+    int m_iHistoryIndex;
 
     // Loading screen state.
     uint8_t m_bLoading;
@@ -143,6 +198,11 @@ private:
     static const char* S(const char* s) { return s ? s : ""; }
     void PrintFormatted(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void ScrollOutput();
+    void InsertCharacter(char c);
+    void DeleteCharacter(int at);
+    void RecallHistory(int index);
+    void PushHistory(const char* line);
+    void CompleteName();
     // Draws one loading frame (picture, bar, tips, task text); the 2-D layer fills it in.
     void RenderLoadingFrame();
 

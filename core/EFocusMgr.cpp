@@ -87,7 +87,7 @@ void EFocusMgr::GainFocus() {
     RestoreInput();
     RestoreDeviceState();
     RecreateDefaultPoolResources();
-    // Console seam: the console variables' re-apply step runs here once console variables exist.
+    g_Console.ReapplyVariables();
     g_Sky.SetFogColour(m_uSavedFogColour, 0);
     m_bReleasedForReset = 0;
     m_bOnFocus = 1;

@@ -1,11 +1,16 @@
 #include "core/Launcher.h"
 
 #include "core/D3DMain.h"
+#include "core/EInput.h"
 #include "core/ESettings.h"
 #include "core/WinMain.h"
 
-// The launcher starts the game with the configured settings.
-void RunLauncherDialog(plat::WindowHandle) { g_bExitChosen = 0; }
+// The launcher starts the game with the configured settings and opens the configured steering
+// controller (steering n is controller n - 1; 0 is the keyboard).
+void RunLauncherDialog(plat::WindowHandle) {
+    g_bExitChosen = 0;
+    if (g_Settings.m_iSteering > 0) g_Input.SetDevice(g_Settings.m_iSteering - 1);
+}
 
 // The video options confirm the current settings and hand back to the launcher.
 void RunVideoOptionsDialog(plat::WindowHandle) {

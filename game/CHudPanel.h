@@ -1,5 +1,5 @@
 #pragma once
-// The in-game panel of gauges and messages.
+// The in-game HUD panel of gauges and messages.
 #include <cstdint>
 
 class CHudPanel {
@@ -9,6 +9,8 @@ public:
 
     // While set, mouse movement is discarded in the game.
     uint8_t m_bDiscardMouse;
+    // Lays the HUD out for a wide screen.
+    uint8_t m_bWideScreen;
 };
 
 extern CHudPanel g_HudPanel;

@@ -60,3 +60,6 @@ void CMainGame::Render() {
 
 // No cutscene plays yet.
 void CMainGame::UpdateCutscene() {}
+
+void CMainGame::OnKeyDown(uint32_t) {}
+void CMainGame::OnKeyUp(uint32_t) {}

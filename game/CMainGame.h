@@ -14,6 +14,10 @@ public:
     void Render();
     // The cutscene playback step of the frame, before the scene.
     void UpdateCutscene();
+    // Keys while neither the console nor the menu takes them; the game's key handling comes with
+    // the game.
+    void OnKeyDown(uint32_t virtualKey);
+    void OnKeyUp(uint32_t virtualKey);
 
     // Lets the keys reach the game.
     void EnableKeyInput();

@@ -11,3 +11,6 @@ CMenu::~CMenu() = default;
 void CMenu::PrepareSceneRender() { g_Engine.m_bWorldRender = 1; }
 
 void CMenu::Render() {}
+
+void CMenu::OnKeyDown(uint32_t) {}
+void CMenu::OnKeyUp(uint32_t) {}

@@ -9,6 +9,10 @@ public:
 
     void PrepareSceneRender();
     void Render();
+    // Keys while the menu is active and the console closed; the pages' key handling comes with
+    // the pages.
+    void OnKeyDown(uint32_t virtualKey);
+    void OnKeyUp(uint32_t virtualKey);
 
     uint8_t m_bActive;
 };

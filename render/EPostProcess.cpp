@@ -2,7 +2,7 @@
 
 EPostProcess g_PostProcess;
 
-EPostProcess::EPostProcess() {}
+EPostProcess::EPostProcess() : m_fBloomCone(0), m_fBloomPower(0) {}
 
 EPostProcess::~EPostProcess() = default;
 

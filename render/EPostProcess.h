@@ -11,6 +11,10 @@ public:
     // Around a device reset: the targets are released, then the resources created again.
     void OnLostDevice();
     void OnResetDevice();
+
+    // Bloom parameters of the final pass, set by the sky's time of day and the console.
+    float m_fBloomCone;
+    float m_fBloomPower;
 };
 
 extern EPostProcess g_PostProcess;

@@ -2,27 +2,73 @@
 // The lighting environment of the world: fog and light sets, the sky light and the time of day.
 #include <cstdint>
 
+#include "core/DV.h"
+
 class ESky {
 public:
     static constexpr int kSets = 4;
+    static constexpr int kTimesOfDay = 8;
 
     ESky();
     virtual ~ESky();
 
-    // A set index of 4 or more means set 0.
+    // A set index of 4 or more means set 0. Channel values are 0..255, truncated to a byte.
     void GetFogColour(uint32_t& colour, int set) const;
+    // Stores the colour; for set 0 the console variables FogR, FogG and FogB follow it.
     void SetFogColour(uint32_t colour, int set);
+    // One channel, the other bytes kept, through SetFogColour.
+    void SetFogColourR(float value, int set);
+    void SetFogColourG(float value, int set);
+    void SetFogColourB(float value, int set);
     float GetFogFar(int set) const;
     void SetFogFar(float distance, int set);
     float GetFogNear(int set) const;
     // Returns the set index actually used.
     int SetFogNear(float distance, int set);
+    void EnableFog();
+    void DisableFog();
+
+    void SetAmbientLight(uint32_t colour, int set);
+    // One channel, the others kept; the alpha byte becomes 0.
+    void SetAmbientLightR(float value, int set);
+    void SetAmbientLightG(float value, int set);
+    void SetAmbientLightB(float value, int set);
+
+    void SetSkyLightColour(uint32_t colour);
+    void GetSkyLightColour(uint32_t& colour) const;
+    // One channel, the others kept; the alpha byte becomes 0.
+    void SetSkyLightColourR(float value);
+    void SetSkyLightColourG(float value);
+    void SetSkyLightColourB(float value);
+    void SetSkyLightDirection(float x, float y, float z);
+    void SetLensFlareDirection(float x, float y, float z);
+
+    // Hands the bloom cone and power to the post-processing.
+    void SetBloomParams(float cone, float power);
+    // Jumps to a time of day (outside 0..7 means 0) at its start.
+    void SetPora(int index);
+
     // After a device reset; the sky keeps nothing in video memory.
     void OnResetDevice();
 
+    uint32_t m_uAmbientColour[kSets];
     uint32_t m_uFogColour[kSets];
     float m_fFogFar[kSets];
     float m_fFogNear[kSets];
+    uint8_t m_bFog;
+    float m_fSkyLightPower;
+    uint32_t m_uSkyLightColour;
+    DV m_vSkyLightDirection;
+    DV m_vLensFlareDirection;
+    float m_fSkyFogCoef;
+    float m_fSkyFogHeight;
+
+    // Time of day: the record index, the fraction within it, whether time runs, and the count of
+    // environment updates since the last jump.
+    uint32_t m_uPora;
+    float m_fPoraFraction;
+    uint8_t m_bPoryUpdate;
+    uint32_t m_uUpdateCounter;
 };
 
 extern ESky g_Sky;

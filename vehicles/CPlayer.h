@@ -1,11 +1,16 @@
 #pragma once
-// The player: the driven machine's controls and the player's options.
+// The player: drives the machine through the event, finishes the run, and keeps the player's
+// options.
 #include <cstdint>
 
 class CPlayer {
 public:
     CPlayer();
     virtual ~CPlayer();
+
+    // Begins the finish of the run, once per run: driving and force feedback stop and the fade
+    // starts from 0.
+    void StartFadeOut();
 
     // Allows the surface force-feedback effects (sliding, gravel).
     uint8_t m_bSurfaceForceFeedback;
@@ -14,6 +19,11 @@ public:
     uint8_t m_bHudOption;
     uint8_t m_bOption2;
     uint32_t m_uDrivingOption;
+
+    uint8_t m_bDrivingEnabled;
+    uint8_t m_bFadeStarted;
+    uint8_t m_bRunFinished;
+    float m_fFade;
 };
 
 extern CPlayer g_Player;

@@ -12,11 +12,18 @@ public:
 
     // Clamped to 0.5 .. 3.0 and applied to all channels.
     void SetGamma(float gamma);
+    // One channel, clamped to 0.5 .. 3.0 like the whole gamma.
+    void SetGammaR(float gamma);
+    void SetGammaG(float gamma);
+    void SetGammaB(float gamma);
     void GetGamma(float& gamma) const;
     // Hands the ramp of the current gamma values to the device; nothing without a device.
     void ApplyGammaRamp();
     // Builds the projection and hands it to the device.
     void SetupProjection();
+    // The far plane distance; setting it rebuilds the projection.
+    void SetFarZ(float distance);
+    void GetFarZ(float& distance) const;
 
     DV m_vPosition;
     // Unit length.
@@ -27,6 +34,7 @@ public:
     float m_fGammaB;
     // While set, mouse movement at the start of a level is not discarded.
     uint8_t m_bOverride;
+    float m_fFarZ;
 };
 
 extern ECamera g_Camera;

@@ -1,5 +1,6 @@
 #include "world/EEngine.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "audio/CSoundCache.h"
@@ -11,7 +12,11 @@
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
+#include "core/StringHelpers.h"
+#include "game/CMainGame.h"
+#include "game/CMenu.h"
 #include "render/EFont.h"
+#include "world/ECamera.h"
 
 EEngine g_Engine;
 
@@ -23,7 +28,8 @@ constexpr double kMaximumFrameTime = 0.5;
 EEngine::EEngine()
     : m_bQuit(0), m_bStartWorld(0), m_szPendingWorld{}, m_szStartingWorld{}, m_bReady(0), m_bWorldRender(0),
       m_bScreenshot(0), m_bKeyboardAcquired(0), m_fFrameTime(0), m_fLevelTime(0), m_fRunningClock(0),
-      m_uFrameCounter(0), m_uBackgroundColour(0xFF000000), m_hWnd(nullptr), m_bLightUsed{}, m_bLightOn{}, m_dLastTime(0) {}
+      m_uFrameCounter(0), m_uBackgroundColour(0xFF000000), m_hWnd(nullptr), m_Objects{}, m_bLightUsed{}, m_bLightOn{},
+      m_dLastTime(0) {}
 
 EEngine::~EEngine() = default;
 
@@ -89,6 +95,7 @@ void EEngine::BeginWorld() {
     m_uFrameCounter = 0;
     m_bReady = 1;
     m_bWorldRender = 1;
+    g_Console.ReapplyVariables();
     // The profiler has to be switched on again in every world.
     g_Profiler.Disable();
     g_Debug.OnBeginWorld();
@@ -122,8 +129,45 @@ void EEngine::ReleaseKeyboard() {
     m_bKeyboardAcquired = 0;
 }
 
-void EEngine::OnKeyDown(uint32_t) {}
-void EEngine::OnKeyUp(uint32_t) {}
+void EEngine::WipeOut(float distance) {
+    for (EObjectSlot& object : m_Objects) {
+        if (!object.m_bUsed) continue;
+        // Truncated as a float: objects far outside the world (the sky dome) lie beyond any int.
+        float away = std::trunc(pmath::Length(object.m_vPosition - g_Camera.m_vPosition)) - object.m_fRadius;
+        if (away >= distance) object.m_bToDelete = 1;
+    }
+    g_Console.PrintFloat("WipeOut complete for ", distance);
+}
+
+void EEngine::RunAction(const char* objectName) {
+    for (const EObjectSlot& object : m_Objects) {
+        if (!object.m_bUsed || StrICmp(object.m_szName, objectName) != 0) continue;
+        // The object's actions are run here once objects carry them.
+        if (g_Settings.m_iDebug > 0) g_Console.PrintStr2("EEngine: Odpalam akcje na ", objectName);
+        return;
+    }
+    g_Console.PrintStr2("EEngine chce akcje, ale nie znaleziono obiektu ", objectName);
+}
+
+void EEngine::SetSectorHidden(int sector, uint8_t hidden) {
+    if (sector == 0) return;
+    for (EObjectSlot& object : m_Objects)
+        if (object.m_bUsed && object.m_iSector == sector) object.m_bHidden = hidden;
+}
+
+// The console key opens the console; while it is open it takes every key.
+void EEngine::OnKeyDown(uint32_t virtualKey) {
+    if (g_Console.m_bOpen) g_Console.OnKeyDown(virtualKey);
+    else if (virtualKey == EConsole::kConsoleKey) g_Console.Open();
+    else if (g_Menu.m_bActive) g_Menu.OnKeyDown(virtualKey);
+    else g_MainGame.OnKeyDown(virtualKey);
+}
+
+void EEngine::OnKeyUp(uint32_t virtualKey) {
+    if (g_Console.m_bOpen) g_Console.OnKeyUp(virtualKey);
+    else if (g_Menu.m_bActive) g_Menu.OnKeyUp(virtualKey);
+    else g_MainGame.OnKeyUp(virtualKey);
+}
 
 void EEngine::PrepareCamera() {}
 void EEngine::RenderScene() {}

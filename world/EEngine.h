@@ -4,10 +4,12 @@
 
 #include "platform/gfx/GfxTypes.h"
 #include "platform/os/Message.h"
+#include "world/EObjectSlot.h"
 
 class EEngine {
 public:
     static constexpr int kLightSlots = 100;
+    static constexpr int kObjectSlots = 5200;
 
     EEngine();
     virtual ~EEngine();
@@ -33,6 +35,13 @@ public:
     // The game keyboard, made unless already acquired; released when acquired.
     void AcquireKeyboard();
     void ReleaseKeyboard();
+    // Marks for deletion every object in use whose distance from the camera, truncated, less its
+    // radius is at least the given distance.
+    void WipeOut(float distance);
+    // Runs the actions of the named object.
+    void RunAction(const char* objectName);
+    // Sets or clears the hidden byte of every object in use in the sector (sector 0 is none).
+    void SetSectorHidden(int sector, uint8_t hidden);
 
     void OnKeyDown(uint32_t virtualKey);
     void OnKeyUp(uint32_t virtualKey);
@@ -56,6 +65,8 @@ public:
     uint32_t m_uFrameCounter;
     uint32_t m_uBackgroundColour;
     plat::WindowHandle m_hWnd;
+    // The object table: every placed thing of the world lives in one slot.
+    EObjectSlot m_Objects[kObjectSlots];
     // The light slots of the object table.
     uint8_t m_bLightUsed[kLightSlots];
     uint8_t m_bLightOn[kLightSlots];

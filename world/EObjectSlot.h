@@ -2,6 +2,8 @@
 // One engine object: what it is, where it is, and the mesh it owns.
 #include <cstdint>
 
+#include "core/DV.h"
+
 class EMesh;
 
 // Object kinds.
@@ -10,16 +12,22 @@ constexpr int32_t OBJECT_SKINMESH = 6;
 
 // Flag bits.
 constexpr uint32_t FLAG_VISIBLE = 0x1;
+constexpr uint32_t FLAG_NOT_IMPORTANT = 0x40;
 
 class EObjectSlot {
 public:
     uint8_t m_bUsed = 0;
     int32_t m_iKind = OBJECT_MESH;
     char m_szName[64] = {};
+    DV m_vPosition;
     float m_fRadius = 0;
     uint32_t m_uFlags = 0;
     // The collision class word; the segment filters skip objects by it.
     uint32_t m_uClass = 0;
+    // Set to have the engine delete the object.
+    uint8_t m_bToDelete = 0;
+    int32_t m_iSector = 0;
     uint8_t m_bSectorDisabled = 0;
+    uint8_t m_bHidden = 0;
     EMesh* m_pMesh = nullptr;
 };

@@ -69,6 +69,37 @@ TEST_F(ProgramTest, StartsTheConfiguredWorldAtTheEndOfTheFirstFrame) {
     EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
 }
 
+TEST_F(ProgramTest, TheConfigurationFileDrivesTheSettingsAtStart) {
+    test::WriteWholeFile(m_game / "qv.cfg",
+                         "Windowed 1\nscreenwidth 1920\nDebug 1\nrunworld worlds\\farm.w\nBackupConsole 1\n");
+    test::ProgramRun run = Run("3 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    // BackupConsole moved the log to its dated copy at exit.
+    EXPECT_FALSE(fs::exists(m_game / "!console.txt"));
+    std::string log;
+    for (const auto& entry : fs::directory_iterator(m_game))
+        if (entry.path().filename().string().rfind("!Console ", 0) == 0) log = test::ReadWholeFile(entry.path());
+    EXPECT_NE(log.find("Starting world worlds\\farm.w"), std::string::npos) << log;
+}
+
+TEST_F(ProgramTest, ALineTypedIntoTheConsoleRunsAtTheKeyboard) {
+    test::WriteWholeFile(m_game / "qv.cfg", "Windowed 1\nDebug 1\n");
+    // The console key opens the console; "runworld farm" and Enter request that world.
+    std::string script = "5 keydown `\n";  // the grave accent
+    int frame = 6;
+    for (const char* key : {"R", "U", "N", "W", "O", "R", "L", "D", "Space", "F", "A", "R", "M", "Return"})
+        script += std::to_string(frame++) + " keydown " + key + "\n";
+    script += std::to_string(frame + 5) + " close\n";
+    test::ProgramRun run = Run(script);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ConsoleLog();
+    size_t echoed = log.find("runworld farm\n");
+    size_t started = log.find("Starting world farm\n");
+    ASSERT_NE(echoed, std::string::npos) << log;
+    ASSERT_NE(started, std::string::npos) << log;
+    EXPECT_LT(echoed, started);
+}
+
 TEST_F(ProgramTest, StartsAFreshLogAndItsTextKeysLoadCleanly) {
     test::WriteWholeFile(m_game / "!console.txt", "previous run\n");
     test::ProgramRun run = Run("2 close\n");

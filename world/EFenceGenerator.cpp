@@ -1,0 +1,11 @@
+#include "world/EFenceGenerator.h"
+
+EFenceGenerator g_FenceGenerator;
+
+EFenceGenerator::EFenceGenerator() = default;
+
+EFenceGenerator::~EFenceGenerator() = default;
+
+// Fences follow the worlds' road paths and fence definitions, which the world loader brings;
+// until then no path asks for a fence.
+void EFenceGenerator::Generate() {}

@@ -21,7 +21,9 @@
 #include "world/EEngine.h"
 #include "world/EObjectSlot.h"
 
-EDebug g_Debug;
+// Components register their heap blocks from their constructors and unregister them from their
+// destructors: the registry is made before them and destroyed after them.
+__attribute__((init_priority(102))) EDebug g_Debug;
 
 namespace {
 

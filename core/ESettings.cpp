@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-ESettings g_Settings;
+// Other globals read the settings while they are constructed and destroyed (the console's
+// variables, the registry's switch): the settings are made first and go last.
+__attribute__((init_priority(101))) ESettings g_Settings;
 
 ESettings::ESettings() {
     m_bTextureDescription = 0;

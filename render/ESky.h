@@ -2,6 +2,8 @@
 // The lighting environment of the world: fog and light sets, the sky light and the time of day.
 #include <cstdint>
 
+#include "core/DV.h"
+
 class ESky {
 public:
     static constexpr int kSets = 4;
@@ -20,6 +22,9 @@ public:
     // After a device reset; the sky keeps nothing in video memory.
     void OnResetDevice();
 
+    // The sun-like directional light: its direction, and whether the scene uses it.
+    DV m_vSkyLightDir{-1.0f, -0.5f, 0.5f};
+    uint8_t m_bSkyLightUsed = 1;
     uint32_t m_uFogColour[kSets];
     float m_fFogFar[kSets];
     float m_fFogNear[kSets];

@@ -7,7 +7,9 @@
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
+#include "render/EEffectMgr.h"
 #include "render/EFont.h"
+#include "render/ERenderer.h"
 
 EEngine g_Engine;
 
@@ -30,10 +32,14 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
+    g_Renderer.InitTextures();
+    g_EffectMgr.Init();
 }
 
 void EEngine::Release() {
     g_Font.Release();
+    g_Renderer.Release();
+    g_EffectMgr.Release();
     m_hWnd = nullptr;
 }
 

@@ -6,7 +6,8 @@
 //   @param float4x4 g_mWorldViewProjection
 //   @param float4 g_LightPos[8]
 //   @param texture2d g_Texture 0          (texture2d or texturecube, then the sampler unit)
-//   @common                               GLSL shared by every shader of the file
+//   @common                               GLSL shared by every shader of the file (FX_VERTEX_SHADER
+//                                         or FX_PIXEL_SHADER is defined in each)
 //   @technique RenderScene
 //   @pass
 //   @state ZWRITEENABLE 0                 a render-state number or name and its value

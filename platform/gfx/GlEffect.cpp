@@ -19,13 +19,15 @@ const char* const kVertexInputs[] = {"in_Position", "in_BlendWeight", "in_BlendI
                                      "in_TexCoord3", "in_TexCoord4",  "in_TexCoord5",    "in_TexCoord6",
                                      "in_TexCoord7"};
 
-const char* const kVertexPrelude = R"(uniform float fx_FlipY;
+const char* const kVertexPrelude = R"(#define FX_VERTEX_SHADER 1
+uniform float fx_FlipY;
 // The game's clip space has z from 0 to 1 and, in texture targets, rows from the top.
 vec4 fx_Position(vec4 clip) { return vec4(clip.x, clip.y * fx_FlipY, clip.z * 2.0 - clip.w, clip.w); }
 )";
 
 // The alpha test of the fixed-function pipeline, driven by the device's render states.
-const char* const kPixelPrelude = R"(out vec4 fx_Colour;
+const char* const kPixelPrelude = R"(#define FX_PIXEL_SHADER 1
+out vec4 fx_Colour;
 uniform bool fx_AlphaTestOn;
 uniform float fx_AlphaRef;
 uniform int fx_AlphaFunc;

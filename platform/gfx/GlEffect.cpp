@@ -56,21 +56,26 @@ std::string Uniforms(const EffectDesc& desc) {
     return text;
 }
 
+// True when the shader or program reached its status; otherwise its log goes to SDL's log.
+template <class GetStatus, class GetLog>
+bool Succeeded(GLuint object, GLenum status, GetStatus getStatus, GetLog getLog, const std::string& where) {
+    GLint ok = 0;
+    getStatus(object, status, &ok);
+    if (ok) return true;
+    char log[2048] = {};
+    getLog(object, sizeof log, nullptr, log);
+    SDL_Log("furrow: effect %s: %s", where.c_str(), log);
+    return false;
+}
+
 GLuint Compile(GLenum kind, const std::string& source, const std::string& where) {
     GLuint shader = glCreateShader(kind);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        SDL_Log("furrow: effect %s: %s", where.c_str(), log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+    if (Succeeded(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, where)) return shader;
+    glDeleteShader(shader);
+    return 0;
 }
 
 class GlEffect final : public Effect {
@@ -155,12 +160,7 @@ private:
             for (GLuint i = 0; i < std::size(kVertexInputs); ++i) glBindAttribLocation(program, i, kVertexInputs[i]);
             glBindFragDataLocation(program, 0, "fx_Colour");
             glLinkProgram(program);
-            GLint ok = 0;
-            glGetProgramiv(program, GL_LINK_STATUS, &ok);
-            if (!ok) {
-                char log[2048] = {};
-                glGetProgramInfoLog(program, sizeof log, nullptr, log);
-                SDL_Log("furrow: effect %s link: %s", technique.c_str(), log);
+            if (!Succeeded(program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, technique + " link")) {
                 glDeleteProgram(program);
                 program = 0;
             }

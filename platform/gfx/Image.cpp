@@ -89,18 +89,17 @@ const std::vector<uint32_t>& LevelPixels(Pixels& image, uint32_t face, uint32_t 
     return made;
 }
 
-template <class Fill>
-void FillLevels(Pixels& image, uint32_t face, uint32_t levels, Fill fill) {
+// Fills every level of one face of the texture from the image.
+void FillFace(Pixels& image, uint32_t face, BaseTexture& texture) {
     std::vector<uint32_t> made;
-    for (uint32_t level = 0; level < levels; ++level) {
+    for (uint32_t level = 0; level < texture.GetLevelCount(); ++level) {
         const std::vector<uint32_t>& pixels = LevelPixels(image, std::min(face, image.faces - 1), level, made);
         if (&pixels != &made) made = pixels;
-        fill(level, pixels);
+        LockedRect rect;
+        if (Failed(texture.LockFace(face, level, rect))) return;
+        std::memcpy(rect.bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+        texture.UnlockFace(face, level);
     }
-}
-
-void CopyInto(const LockedRect& rect, const std::vector<uint32_t>& pixels) {
-    std::memcpy(rect.bits, pixels.data(), pixels.size() * sizeof(uint32_t));
 }
 
 }  // namespace
@@ -131,12 +130,7 @@ Result CreateTextureFromFileEx(Device& device, const char* path, Pool pool, uint
     std::unique_ptr<Texture> made;
     Result r = device.CreateTexture(image.info.width, image.info.height, 0, 0, FMT_A8R8G8B8, pool, made);
     if (Failed(r)) return r;
-    FillLevels(image, 0, made->GetLevelCount(), [&](uint32_t level, const std::vector<uint32_t>& pixels) {
-        LockedRect rect;
-        if (Failed(made->LockRect(level, rect, 0))) return;
-        CopyInto(rect, pixels);
-        made->UnlockRect(level);
-    });
+    FillFace(image, 0, *made);
     texture = std::move(made);
     return OK;
 }
@@ -153,15 +147,7 @@ Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, 
     std::unique_ptr<CubeTexture> made;
     Result r = device.CreateCubeTexture(image.info.width, 0, 0, FMT_A8R8G8B8, pool, made);
     if (Failed(r)) return r;
-    for (uint32_t face = 0; face < CUBE_FACES; ++face) {
-        FillLevels(image, face, made->GetLevelCount(), [&](uint32_t level, const std::vector<uint32_t>& pixels) {
-            LockedRect rect;
-            auto cubeFace = static_cast<CubeFace>(face);
-            if (Failed(made->LockRect(cubeFace, level, rect, 0))) return;
-            CopyInto(rect, pixels);
-            made->UnlockRect(cubeFace, level);
-        });
-    }
+    for (uint32_t face = 0; face < CUBE_FACES; ++face) FillFace(image, face, *made);
     texture = std::move(made);
     return OK;
 }

@@ -100,12 +100,13 @@ public:
     uint32_t LevelWidth(uint32_t level) const;
     uint32_t LevelHeight(uint32_t level) const;
     bool IsRenderTarget() const { return (m_usage & USAGE_RENDERTARGET) != 0; }
+    // One level of one face (face 0 of a two-dimensional texture).
+    Result LockFace(uint32_t face, uint32_t level, LockedRect& rect);
+    Result UnlockFace(uint32_t face, uint32_t level);
 
 protected:
     BaseTexture(std::shared_ptr<ResourceLedger> ledger, Pool pool, ResourceType type, uint32_t width,
                 uint32_t height, uint32_t levels, uint32_t usage, Format format);
-    Result LockFace(uint32_t face, uint32_t level, LockedRect& rect);
-    Result UnlockFace(uint32_t face, uint32_t level);
     virtual void UploadLevel(uint32_t face, uint32_t level, const uint8_t* bits) {}
     uint32_t Faces() const { return m_type == RTYPE_CUBETEXTURE ? uint32_t{CUBE_FACES} : 1u; }
 

@@ -7,26 +7,14 @@
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "support/DeviceTest.h"
+#include "support/EffectText.h"
 
 namespace {
 
-const char* const kEffect = R"(@param float4 g_SkyLightDir
-@param bool g_bDrawTransparent
-@param float4 g_vLightPos
-@param texture2d g_Texture 0
-@technique RenderScene
-@pass
-@vertex
-void main() {}
-@pixel
-void main() {}
-@technique RenderSkinMesh
-@pass
-@vertex
-void main() {}
-@pixel
-void main() {}
-)";
+const std::string kEffect = test::EffectText(
+    "@param float4 g_SkyLightDir\n@param bool g_bDrawTransparent\n@param float4 g_vLightPos\n"
+    "@param texture2d g_Texture 0\n",
+    {"RenderScene", "RenderSkinMesh"});
 
 class EEffectMgrTest : public test::DeviceTest {
 protected:

@@ -7,18 +7,12 @@
 #include "core/ESettings.h"
 #include "platform/gfx/NullSystem.h"
 #include "support/DeviceTest.h"
+#include "support/EffectText.h"
 
 namespace {
 
-const char* const kEffect = R"(@param bool g_bDrawTransparent
-@param bool g_bDrawTranslucent
-@technique RenderScene
-@pass
-@vertex
-void main() {}
-@pixel
-void main() {}
-)";
+const std::string kEffect =
+    test::EffectText("@param bool g_bDrawTransparent\n@param bool g_bDrawTranslucent\n", {"RenderScene"});
 
 class ERenderStateCacheTest : public test::DeviceTest {
 protected:

@@ -5,26 +5,18 @@
 
 #include <string>
 
+#include "support/EffectText.h"
+
 namespace {
 
-const char* const kEffect = R"(@param float4x4 g_mWorld
-@param float4 g_LightPos[8]
-@param bool g_bDrawTransparent
-@param texture2d g_Texture 3
-@technique First
-@pass
-@state ZWRITEENABLE 0
-@vertex
-void main() {}
-@pixel
-void main() {}
-@technique Second
-@pass
-@vertex
-void main() {}
-@pixel
-void main() {}
-)";
+// Two techniques; the first one's pass turns depth writes off.
+const std::string kEffect = [] {
+    std::string text = test::EffectText(
+        "@param float4x4 g_mWorld\n@param float4 g_LightPos[8]\n@param bool g_bDrawTransparent\n"
+        "@param texture2d g_Texture 3\n",
+        {"First", "Second"});
+    return text.replace(text.find("@vertex"), 0, "@state ZWRITEENABLE 0\n");
+}();
 
 TEST(EffectTest, ReadsParametersTechniquesAndPasses) {
     gfx::EffectDesc desc;

@@ -7,6 +7,7 @@ class EObjectSlot;
 class EMesh {
 public:
     EObjectSlot* m_hObject = nullptr;
+    char m_szFileName[256] = {};
     // The loaded video mesh; null when none was loaded, and then nothing is drawn.
     void* m_pVideoMesh = nullptr;
     // The level of detail selected and the number of faces it displays.

@@ -52,6 +52,8 @@ public:
     void OnResetDevice();
 
     uint32_t m_uAmbientColour[kSets];
+    // Whether the scene uses the sun-like directional light.
+    uint8_t m_bSkyLightUsed = 1;
     uint32_t m_uFogColour[kSets];
     float m_fFogFar[kSets];
     float m_fFogNear[kSets];

@@ -15,7 +15,9 @@
 #include "core/StringHelpers.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "render/EEffectMgr.h"
 #include "render/EFont.h"
+#include "render/ERenderer.h"
 #include "world/ECamera.h"
 
 EEngine g_Engine;
@@ -40,6 +42,8 @@ void EEngine::Init(plat::WindowHandle window) {
     QueryAppTimer(TIMER_START);
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
+    g_Renderer.InitTextures();
+    g_EffectMgr.Init();
     g_SoundMgr.Initialize(window);
     g_Mouse.Init(window);
     // The keys belong to the game from the start; the console and the focus manager take the
@@ -52,6 +56,8 @@ void EEngine::Release() {
     g_Font.Release();
     g_Mouse.Release();
     ReleaseKeyboard();
+    g_Renderer.Release();
+    g_EffectMgr.Release();
     m_hWnd = nullptr;
 }
 

@@ -22,6 +22,8 @@ public:
     DV m_vPosition;
     float m_fRadius = 0;
     uint32_t m_uFlags = 0;
+    // Set by the visibility pass for the current frame.
+    uint8_t m_bVisibleThisFrame = 0;
     // The collision class word; the segment filters skip objects by it.
     uint32_t m_uClass = 0;
     // Set to have the engine delete the object.

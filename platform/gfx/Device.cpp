@@ -1,5 +1,6 @@
 #include "platform/gfx/Device.h"
 
+#include "platform/gfx/Effect.h"
 #include "platform/gfx/GlSystem.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/os/Backends.h"
@@ -18,6 +19,24 @@ Device::Device(const PresentParameters& parameters, uint32_t behaviourFlags, con
       m_ledger(std::make_shared<ResourceLedger>()),
       m_behaviourFlags(behaviourFlags),
       m_caps(caps) {
+    // The states a fresh device starts with.
+    m_renderStates[RS_ZENABLE] = parameters.enableAutoDepthStencil ? 1 : 0;
+    m_renderStates[RS_FILLMODE] = FILL_SOLID;
+    m_renderStates[RS_SHADEMODE] = SHADE_GOURAUD;
+    m_renderStates[RS_ZWRITEENABLE] = 1;
+    m_renderStates[RS_SRCBLEND] = BLEND_ONE;
+    m_renderStates[RS_DESTBLEND] = BLEND_ZERO;
+    m_renderStates[RS_CULLMODE] = CULL_CCW;
+    m_renderStates[RS_ZFUNC] = CMP_LESSEQUAL;
+    m_renderStates[RS_ALPHAFUNC] = CMP_ALWAYS;
+    m_renderStates[RS_BLENDOP] = BLENDOP_ADD;
+    for (auto& sampler : m_samplerStates) {
+        sampler[SAMP_ADDRESSU] = sampler[SAMP_ADDRESSV] = sampler[SAMP_ADDRESSW] = TADDRESS_WRAP;
+        sampler[SAMP_MAGFILTER] = sampler[SAMP_MINFILTER] = TEXF_POINT;
+        sampler[SAMP_MAXANISOTROPY] = 1;
+    }
+    m_viewport.width = parameters.backBufferWidth;
+    m_viewport.height = parameters.backBufferHeight;
     // The ramp a display starts with: linear.
     for (int i = 0; i < 256; ++i) {
         uint16_t v = static_cast<uint16_t>(i * 257);
@@ -29,7 +48,15 @@ Device::~Device() { m_ledger->deviceAlive = false; }
 
 Result Device::Reset(const PresentParameters& parameters) {
     if (m_ledger->liveDefaultPool > 0 || m_inScene) return ERR_INVALIDCALL;
-    return ResetDevice(parameters);
+    Result result = ResetDevice(parameters);
+    if (Failed(result)) return result;
+    // A reset device draws into its back buffer again, over the whole of it.
+    m_ledger->bound[ResourceLedger::SLOT_COLOUR] = nullptr;
+    m_ledger->bound[ResourceLedger::SLOT_DEPTH] = nullptr;
+    m_colourLevel = 0;
+    m_viewport = Viewport{0, 0, m_parameters.backBufferWidth, m_parameters.backBufferHeight, 0.0f, 1.0f};
+    ApplyTargets();
+    return result;
 }
 
 Result Device::GetDeviceCaps(Caps& caps) const {
@@ -39,9 +66,85 @@ Result Device::GetDeviceCaps(Caps& caps) const {
 
 Result Device::GetRenderTarget(uint32_t index, std::unique_ptr<Surface>& surface) {
     if (index != 0) return ERR_NOTAVAILABLE;
-    surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, m_parameters.backBufferWidth,
-                                        m_parameters.backBufferHeight, m_parameters.backBufferFormat);
+    if (const Texture* texture = ColourTarget()) {
+        surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::TextureLevel,
+                                            texture->LevelWidth(m_colourLevel), texture->LevelHeight(m_colourLevel),
+                                            texture->GetFormat(), texture, m_colourLevel);
+        return OK;
+    }
+    surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::BackBuffer,
+                                        m_parameters.backBufferWidth, m_parameters.backBufferHeight,
+                                        m_parameters.backBufferFormat);
     return OK;
+}
+
+Result Device::SetRenderTarget(uint32_t index, const Surface* surface) {
+    if (index != 0 || !surface) return ERR_INVALIDCALL;
+    if (surface->GetKind() == Surface::Kind::BackBuffer) {
+        m_ledger->bound[ResourceLedger::SLOT_COLOUR] = nullptr;
+        m_colourLevel = 0;
+    } else {
+        auto* texture = dynamic_cast<const Texture*>(surface->Target());
+        if (surface->GetKind() != Surface::Kind::TextureLevel || !texture || !texture->IsRenderTarget())
+            return ERR_INVALIDCALL;
+        m_ledger->bound[ResourceLedger::SLOT_COLOUR] = texture;
+        m_colourLevel = surface->Level();
+    }
+    m_viewport = Viewport{0, 0, surface->Width(), surface->Height(), 0.0f, 1.0f};
+    ApplyTargets();
+    return OK;
+}
+
+const Texture* Device::ColourTarget() const {
+    return static_cast<const Texture*>(m_ledger->bound[ResourceLedger::SLOT_COLOUR]);
+}
+
+const Surface* Device::DepthTarget() const {
+    return static_cast<const Surface*>(m_ledger->bound[ResourceLedger::SLOT_DEPTH]);
+}
+
+Result Device::GetDepthStencilSurface(std::unique_ptr<Surface>& surface) {
+    if (const Surface* depth = DepthTarget()) {
+        surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::DepthStencil, depth->Width(),
+                                            depth->Height(), depth->GetFormat(), depth);
+        return OK;
+    }
+    if (!m_parameters.enableAutoDepthStencil) return ERR_NOTAVAILABLE;
+    surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::AutoDepth,
+                                        m_parameters.backBufferWidth, m_parameters.backBufferHeight,
+                                        m_parameters.autoDepthStencilFormat);
+    return OK;
+}
+
+Result Device::SetDepthStencilSurface(const Surface* surface) {
+    if (surface && surface->GetKind() != Surface::Kind::AutoDepth && surface->GetKind() != Surface::Kind::DepthStencil)
+        return ERR_INVALIDCALL;
+    const Resource* depth = nullptr;
+    if (surface && surface->GetKind() == Surface::Kind::DepthStencil)
+        depth = surface->Target() ? surface->Target() : surface;
+    m_ledger->bound[ResourceLedger::SLOT_DEPTH] = depth;
+    ApplyTargets();
+    return OK;
+}
+
+Result Device::SetViewport(const Viewport& viewport) {
+    m_viewport = viewport;
+    ApplyTargets();
+    return OK;
+}
+
+Result Device::GetViewport(Viewport& viewport) const {
+    viewport = m_viewport;
+    return OK;
+}
+
+Result Device::GetRenderTargetData(const Surface& renderTarget, Surface& destination) {
+    if (destination.GetKind() != Surface::Kind::SystemMemory || renderTarget.Width() != destination.Width() ||
+        renderTarget.Height() != destination.Height() || renderTarget.GetFormat() != destination.GetFormat())
+        return ERR_INVALIDCALL;
+    if (renderTarget.GetKind() != Surface::Kind::BackBuffer && renderTarget.GetKind() != Surface::Kind::TextureLevel)
+        return ERR_INVALIDCALL;
+    return ReadTarget(renderTarget, destination);
 }
 
 Result Device::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
@@ -55,6 +158,84 @@ Result Device::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
 
 std::unique_ptr<VertexBuffer> Device::MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) {
     return std::make_unique<VertexBuffer>(m_ledger, pool, length, usage, fvf);
+}
+
+Result Device::CreateIndexBuffer(uint32_t length, uint32_t usage, IndexFormat format, Pool pool,
+                                 std::unique_ptr<IndexBuffer>& buffer) {
+    if (length == 0 || (format != FMT_INDEX16 && format != FMT_INDEX32)) return ERR_INVALIDCALL;
+    std::unique_ptr<IndexBuffer> made = MakeIndexBuffer(length, usage, format, pool);
+    if (!made) return ERR_OUTOFVIDEOMEMORY;
+    buffer = std::move(made);
+    return OK;
+}
+
+std::unique_ptr<IndexBuffer> Device::MakeIndexBuffer(uint32_t length, uint32_t usage, IndexFormat format, Pool pool) {
+    return std::make_unique<IndexBuffer>(m_ledger, pool, length, usage, format);
+}
+
+namespace {
+
+bool TextureFormat(Format format) {
+    return format == FMT_A8R8G8B8 || format == FMT_X8R8G8B8 || format == FMT_R32F;
+}
+
+bool ValidTexture(uint32_t width, uint32_t height, uint32_t usage, Format format, Pool pool) {
+    if (width == 0 || height == 0 || !TextureFormat(format)) return false;
+    // Render targets are video memory only.
+    return !(usage & USAGE_RENDERTARGET) || pool == POOL_DEFAULT;
+}
+
+}  // namespace
+
+Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+                             Pool pool, std::unique_ptr<Texture>& texture) {
+    if (!ValidTexture(width, height, usage, format, pool) || width > m_caps.maxTextureWidth ||
+        height > m_caps.maxTextureHeight)
+        return ERR_INVALIDCALL;
+    std::unique_ptr<Texture> made = MakeTexture(width, height, levels, usage, format, pool);
+    if (!made) return ERR_OUTOFVIDEOMEMORY;
+    texture = std::move(made);
+    return OK;
+}
+
+std::unique_ptr<Texture> Device::MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                             Format format, Pool pool) {
+    return std::make_unique<Texture>(m_ledger, pool, width, height, levels, usage, format);
+}
+
+Result Device::CreateCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                                 std::unique_ptr<CubeTexture>& texture) {
+    if (!ValidTexture(edge, edge, usage, format, pool) || edge > m_caps.maxTextureWidth) return ERR_INVALIDCALL;
+    std::unique_ptr<CubeTexture> made = MakeCubeTexture(edge, levels, usage, format, pool);
+    if (!made) return ERR_OUTOFVIDEOMEMORY;
+    texture = std::move(made);
+    return OK;
+}
+
+std::unique_ptr<CubeTexture> Device::MakeCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format,
+                                                     Pool pool) {
+    return std::make_unique<CubeTexture>(m_ledger, pool, edge, levels, usage, format);
+}
+
+Result Device::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, bool,
+                                         std::unique_ptr<Surface>& surface) {
+    if (width == 0 || height == 0) return ERR_INVALIDCALL;
+    if (format != FMT_D16 && format != FMT_D24S8 && format != FMT_D24X8 && format != FMT_D32) return ERR_INVALIDCALL;
+    std::unique_ptr<Surface> made = MakeDepthStencilSurface(width, height, format);
+    if (!made) return ERR_OUTOFVIDEOMEMORY;
+    surface = std::move(made);
+    return OK;
+}
+
+std::unique_ptr<Surface> Device::MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) {
+    return std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::DepthStencil, width, height, format);
+}
+
+Result Device::CreateOffscreenPlainSurface(uint32_t width, uint32_t height, Format format, Pool pool,
+                                           std::unique_ptr<Surface>& surface) {
+    if (width == 0 || height == 0 || pool != POOL_SYSTEMMEM || !TextureFormat(format)) return ERR_INVALIDCALL;
+    surface = std::make_unique<Surface>(m_ledger, pool, Surface::Kind::SystemMemory, width, height, format);
+    return OK;
 }
 
 Result Device::CreateVertexDeclaration(const VertexElement* elements,
@@ -81,6 +262,93 @@ Result Device::GetRenderState(RenderState state, uint32_t& value) const {
     value = m_renderStates[state];
     return OK;
 }
+
+Result Device::SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) {
+    if (sampler >= kMaxSamplers || type >= SAMP_COUNT) return ERR_INVALIDCALL;
+    m_samplerStates[sampler][type] = value;
+    return OK;
+}
+
+Result Device::GetSamplerState(uint32_t sampler, SamplerState type, uint32_t& value) const {
+    if (sampler >= kMaxSamplers || type >= SAMP_COUNT) return ERR_INVALIDCALL;
+    value = m_samplerStates[sampler][type];
+    return OK;
+}
+
+Result Device::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) {
+    if (stage >= kMaxTextureStages || type >= kTextureStageStates) return ERR_INVALIDCALL;
+    m_stageStates[stage][type] = value;
+    return OK;
+}
+
+Result Device::GetTextureStageState(uint32_t stage, uint32_t type, uint32_t& value) const {
+    if (stage >= kMaxTextureStages || type >= kTextureStageStates) return ERR_INVALIDCALL;
+    value = m_stageStates[stage][type];
+    return OK;
+}
+
+Result Device::SetTexture(uint32_t stage, const BaseTexture* texture) {
+    if (stage >= kMaxSamplers) return ERR_INVALIDCALL;
+    m_ledger->bound[stage] = texture;
+    ApplyTexture(stage);
+    return OK;
+}
+
+const BaseTexture* Device::GetTexture(uint32_t stage) const { return stage < kMaxSamplers ? BoundTexture(stage) : nullptr; }
+
+const BaseTexture* Device::BoundTexture(uint32_t stage) const {
+    return static_cast<const BaseTexture*>(m_ledger->bound[stage]);
+}
+
+Result Device::SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t offset, uint32_t stride) {
+    if (stream != 0) return ERR_INVALIDCALL;
+    m_ledger->bound[ResourceLedger::SLOT_STREAM] = buffer;
+    m_streamOffset = offset;
+    m_streamStride = stride;
+    return OK;
+}
+
+Result Device::SetIndices(const IndexBuffer* buffer) {
+    m_ledger->bound[ResourceLedger::SLOT_INDICES] = buffer;
+    return OK;
+}
+
+Result Device::SetVertexDeclaration(const VertexDeclaration* declaration) {
+    m_declaration = declaration;
+    if (declaration) m_fvf = 0;
+    if (declaration) m_fvfElements.clear();
+    return OK;
+}
+
+Result Device::SetFVF(uint32_t fvf) {
+    if (fvf != 0) m_declaration = nullptr;
+    if (fvf != m_fvf) m_fvfElements = FvfElements(fvf);
+    m_fvf = fvf;
+    return OK;
+}
+
+const std::vector<VertexElement>& Device::VertexElements() const {
+    return m_declaration ? m_declaration->Elements() : m_fvfElements;
+}
+
+Result Device::SetVertexShader(std::nullptr_t) { return OK; }
+Result Device::SetPixelShader(std::nullptr_t) { return OK; }
+
+Result Device::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
+    if (!Bound(ResourceLedger::SLOT_STREAM) || primitiveCount == 0) return ERR_INVALIDCALL;
+    Draw(type, startVertex, primitiveCount);
+    return OK;
+}
+
+Result Device::DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t, uint32_t, uint32_t startIndex,
+                                    uint32_t primitiveCount) {
+    if (!Bound(ResourceLedger::SLOT_STREAM) || !Bound(ResourceLedger::SLOT_INDICES) || primitiveCount == 0)
+        return ERR_INVALIDCALL;
+    DrawIndexed(type, baseVertex, startIndex, primitiveCount);
+    return OK;
+}
+
+std::unique_ptr<Effect> Device::MakeEffect(const EffectDesc& desc) { return std::make_unique<Effect>(desc, this); }
 
 void Device::SetGammaRamp(uint32_t, const GammaRamp& ramp) {
     m_gammaRamp = ramp;

@@ -19,6 +19,7 @@ constexpr Result ERR_DRIVERINTERNALERROR = static_cast<Result>(0x88760827);
 constexpr Result ERR_DEVICEREMOVED = static_cast<Result>(0x88760870);
 constexpr Result ERR_OUTOFMEMORY = static_cast<Result>(0x8007000E);
 constexpr Result ERR_FAIL = static_cast<Result>(0x80004005);
+constexpr Result ERR_INVALIDDATA = static_cast<Result>(0x88760B59);  // a file that is not what it should be
 inline bool Failed(Result r) { return r < 0; }
 
 enum Format : uint32_t {
@@ -32,7 +33,12 @@ enum Format : uint32_t {
     FMT_D24X4S4 = 79,
     FMT_D16 = 80,
     FMT_R32F = 114,
+    FMT_DXT1 = 0x31545844,  // four-character codes, as image files name them
+    FMT_DXT3 = 0x33545844,
+    FMT_DXT5 = 0x35545844,
 };
+// Bytes per texel of the formats a texture can hold in memory (compressed files are decoded).
+inline uint32_t BytesPerTexel(Format format) { return format == FMT_UNKNOWN ? 0 : 4; }
 
 // Render-state numbers.
 enum RenderState : uint32_t {
@@ -62,6 +68,7 @@ enum RenderState : uint32_t {
     RS_AMBIENT = 139,
     RS_FOGVERTEXMODE = 140,
     RS_NORMALIZENORMALS = 143,
+    RS_BLENDOP = 171,
     RS_DEPTHBIAS = 195,
     RS_COUNT = 256,
 };
@@ -70,6 +77,70 @@ enum FillMode : uint32_t { FILL_POINT = 1, FILL_WIREFRAME = 2, FILL_SOLID = 3 };
 enum CullMode : uint32_t { CULL_NONE = 1, CULL_CW = 2, CULL_CCW = 3 };
 enum ShadeMode : uint32_t { SHADE_FLAT = 1, SHADE_GOURAUD = 2 };
 enum FogMode : uint32_t { FOG_NONE = 0, FOG_EXP = 1, FOG_EXP2 = 2, FOG_LINEAR = 3 };
+enum Blend : uint32_t {
+    BLEND_ZERO = 1, BLEND_ONE = 2, BLEND_SRCCOLOR = 3, BLEND_INVSRCCOLOR = 4, BLEND_SRCALPHA = 5,
+    BLEND_INVSRCALPHA = 6, BLEND_DESTALPHA = 7, BLEND_INVDESTALPHA = 8, BLEND_DESTCOLOR = 9, BLEND_INVDESTCOLOR = 10,
+};
+enum BlendOp : uint32_t { BLENDOP_ADD = 1, BLENDOP_SUBTRACT = 2, BLENDOP_REVSUBTRACT = 3, BLENDOP_MIN = 4, BLENDOP_MAX = 5 };
+enum Cmp : uint32_t {
+    CMP_NEVER = 1, CMP_LESS = 2, CMP_EQUAL = 3, CMP_LESSEQUAL = 4, CMP_GREATER = 5, CMP_NOTEQUAL = 6,
+    CMP_GREATEREQUAL = 7, CMP_ALWAYS = 8,
+};
+
+// Sampler states, per stage, and their values.
+enum SamplerState : uint32_t {
+    SAMP_ADDRESSU = 1, SAMP_ADDRESSV = 2, SAMP_ADDRESSW = 3, SAMP_BORDERCOLOR = 4, SAMP_MAGFILTER = 5,
+    SAMP_MINFILTER = 6, SAMP_MIPFILTER = 7, SAMP_MIPMAPLODBIAS = 8, SAMP_MAXMIPLEVEL = 9, SAMP_MAXANISOTROPY = 10,
+    SAMP_COUNT = 14,
+};
+enum TextureFilter : uint32_t { TEXF_NONE = 0, TEXF_POINT = 1, TEXF_LINEAR = 2, TEXF_ANISOTROPIC = 3 };
+enum TextureAddress : uint32_t { TADDRESS_WRAP = 1, TADDRESS_MIRROR = 2, TADDRESS_CLAMP = 3, TADDRESS_BORDER = 4 };
+constexpr uint32_t kMaxSamplers = 16;
+// Texture-stage states are kept and read back; the effects do the stage operations themselves.
+constexpr uint32_t kTextureStageStates = 33;
+constexpr uint32_t kMaxTextureStages = 8;
+
+enum PrimitiveType : uint32_t {
+    PT_POINTLIST = 1, PT_LINELIST = 2, PT_LINESTRIP = 3, PT_TRIANGLELIST = 4, PT_TRIANGLESTRIP = 5, PT_TRIANGLEFAN = 6,
+};
+enum IndexFormat : uint32_t { FMT_INDEX16 = 101, FMT_INDEX32 = 102 };
+
+// Lock flags.
+constexpr uint32_t LOCK_READONLY = 0x10;
+constexpr uint32_t LOCK_DISCARD = 0x2000;
+
+struct Viewport {
+    uint32_t x = 0, y = 0, width = 0, height = 0;
+    float minZ = 0.0f, maxZ = 1.0f;
+};
+
+struct LockedRect {
+    int32_t pitch = 0;
+    void* bits = nullptr;
+};
+
+// The faces of a cube texture.
+enum CubeFace : uint32_t {
+    CUBE_POSITIVE_X, CUBE_NEGATIVE_X, CUBE_POSITIVE_Y, CUBE_NEGATIVE_Y, CUBE_POSITIVE_Z, CUBE_NEGATIVE_Z, CUBE_FACES,
+};
+
+enum ResourceType : uint32_t { RTYPE_TEXTURE = 3, RTYPE_CUBETEXTURE = 5 };
+enum ImageFileFormat : uint32_t { IFF_BMP = 0, IFF_TGA = 2, IFF_DDS = 4 };
+
+// What an image file holds, read without decoding the pixels.
+struct ImageInfo {
+    uint32_t width = 0, height = 0, depth = 1, mipLevels = 1;
+    Format format = FMT_UNKNOWN;
+    ResourceType resourceType = RTYPE_TEXTURE;
+    ImageFileFormat fileFormat = IFF_TGA;
+};
+
+// Texture-from-file options: the whole mip chain and the default filter, with linear mip
+// filtering; a number of the file's own mip levels can be skipped (kept in the filter's high bits).
+constexpr uint32_t FILTER_DEFAULT = 0xFFFFFFFF;
+constexpr uint32_t FILTER_LINEAR = 3;
+constexpr uint32_t SkipDdsMipLevels(uint32_t levels, uint32_t filter) { return (levels & 0x1F) << 26 | filter; }
+inline uint32_t SkippedDdsMipLevels(uint32_t filter) { return filter == FILTER_DEFAULT ? 0 : (filter >> 26) & 0x1F; }
 
 // Clear flags.
 constexpr uint32_t CLEAR_TARGET = 1;
@@ -91,6 +162,7 @@ constexpr uint32_t USAGE_RENDERTARGET = 0x1;
 constexpr uint32_t USAGE_DEPTHSTENCIL = 0x2;
 constexpr uint32_t USAGE_WRITEONLY = 0x8;
 constexpr uint32_t USAGE_DYNAMIC = 0x200;
+constexpr uint32_t USAGE_AUTOGENMIPMAP = 0x400;
 
 // Gamma ramp flags.
 constexpr uint32_t SGR_NO_CALIBRATION = 0;

@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "platform/os/Window.h"
@@ -12,24 +13,165 @@
 namespace gfx {
 namespace {
 
-// A buffer object in the device's context.
-class GlVertexBuffer final : public VertexBuffer {
+// A buffer object in the device's context; unlocks send the locked range.
+template <class Base, GLenum kTarget>
+class GlBuffer final : public Base {
 public:
-    GlVertexBuffer(std::shared_ptr<ResourceLedger> ledger, Pool pool, uint32_t length, uint32_t usage, uint32_t fvf)
-        : VertexBuffer(std::move(ledger), pool, length, usage, fvf) {
-        glGenBuffers(1, &m_name);
-        glBindBuffer(GL_ARRAY_BUFFER, m_name);
-        glBufferData(GL_ARRAY_BUFFER, length, nullptr, (usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    template <class... Args>
+    GlBuffer(std::shared_ptr<ResourceLedger> ledger, Pool pool, uint32_t length, uint32_t usage, Args... args)
+        : Base(std::move(ledger), pool, length, usage, args...) {
+        glGenBuffers(1, &this->m_native);
+        glBindBuffer(kTarget, this->m_native);
+        glBufferData(kTarget, length, nullptr, (usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        glBindBuffer(kTarget, 0);
     }
-    ~GlVertexBuffer() override {
+    ~GlBuffer() override {
         // With the device gone its context went too, and the name with it.
-        if (DeviceAlive()) glDeleteBuffers(1, &m_name);
+        if (this->DeviceAlive()) glDeleteBuffers(1, &this->m_native);
+    }
+
+protected:
+    void Upload(uint32_t offset, uint32_t size) override {
+        glBindBuffer(GL_COPY_WRITE_BUFFER, this->m_native);
+        glBufferSubData(GL_COPY_WRITE_BUFFER, offset, size, this->Data() + offset);
+        glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+    }
+};
+
+struct GlFormat {
+    GLint internal;
+    GLenum format;
+    GLenum type;
+};
+
+GlFormat ToGlFormat(Format format) {
+    switch (format) {
+        case FMT_R32F: return {GL_R32F, GL_RED, GL_FLOAT};
+        case FMT_X8R8G8B8: return {GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+        default: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    }
+}
+
+// Storage for every level (and face) of a texture; lockable textures upload their levels as
+// they are unlocked.
+template <class Base, GLenum kTarget>
+class GlTexture final : public Base {
+public:
+    template <class... Args>
+    explicit GlTexture(Args&&... args) : Base(std::forward<Args>(args)...) {
+        glGenTextures(1, &this->m_native);
+        glBindTexture(kTarget, this->m_native);
+        GlFormat f = ToGlFormat(this->GetFormat());
+        for (uint32_t face = 0; face < this->Faces(); ++face)
+            for (uint32_t level = 0; level < this->GetLevelCount(); ++level)
+                glTexImage2D(FaceTarget(face), static_cast<GLint>(level), f.internal,
+                             static_cast<GLsizei>(this->LevelWidth(level)), static_cast<GLsizei>(this->LevelHeight(level)),
+                             0, f.format, f.type, nullptr);
+        glTexParameteri(kTarget, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(this->GetLevelCount() - 1));
+        glBindTexture(kTarget, 0);
+    }
+    ~GlTexture() override {
+        if (this->DeviceAlive()) glDeleteTextures(1, &this->m_native);
+    }
+
+protected:
+    void UploadLevel(uint32_t face, uint32_t level, const uint8_t* bits) override {
+        GlFormat f = ToGlFormat(this->GetFormat());
+        glBindTexture(kTarget, this->m_native);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexSubImage2D(FaceTarget(face), static_cast<GLint>(level), 0, 0,
+                        static_cast<GLsizei>(this->LevelWidth(level)), static_cast<GLsizei>(this->LevelHeight(level)),
+                        f.format, f.type, bits);
+        glBindTexture(kTarget, 0);
     }
 
 private:
-    GLuint m_name = 0;
+    static GLenum FaceTarget(uint32_t face) {
+        return kTarget == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + face : kTarget;
+    }
 };
+
+class GlDepthSurface final : public Surface {
+public:
+    GlDepthSurface(std::shared_ptr<ResourceLedger> ledger, uint32_t width, uint32_t height, Format format)
+        : Surface(std::move(ledger), POOL_DEFAULT, Kind::DepthStencil, width, height, format) {
+        glGenRenderbuffers(1, &m_native);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_native);
+        glRenderbufferStorage(GL_RENDERBUFFER, format == FMT_D16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
+                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    }
+    ~GlDepthSurface() override {
+        if (DeviceAlive()) glDeleteRenderbuffers(1, &m_native);
+    }
+};
+
+GLenum ToGlCompare(uint32_t cmp) {
+    static const GLenum table[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return cmp >= CMP_NEVER && cmp <= CMP_ALWAYS ? table[cmp - CMP_NEVER] : GL_ALWAYS;
+}
+
+GLenum ToGlBlend(uint32_t blend) {
+    static const GLenum table[] = {GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
+                                   GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR,
+                                   GL_ONE_MINUS_DST_COLOR};
+    return blend >= BLEND_ZERO && blend <= BLEND_INVDESTCOLOR ? table[blend - BLEND_ZERO] : GL_ONE;
+}
+
+GLenum ToGlBlendOp(uint32_t op) {
+    static const GLenum table[] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN, GL_MAX};
+    return op >= BLENDOP_ADD && op <= BLENDOP_MAX ? table[op - BLENDOP_ADD] : GL_FUNC_ADD;
+}
+
+GLint ToGlWrap(uint32_t address) {
+    switch (address) {
+        case TADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+        case TADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+        case TADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+        default: return GL_REPEAT;
+    }
+}
+
+GLint ToGlMinFilter(uint32_t min, uint32_t mip) {
+    bool linear = min != TEXF_POINT && min != TEXF_NONE;
+    if (mip == TEXF_NONE) return linear ? GL_LINEAR : GL_NEAREST;
+    if (mip == TEXF_POINT) return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+}
+
+// Vertex inputs by usage; the effects bind the same names to the same locations.
+GLuint AttributeLocation(const VertexElement& e) {
+    switch (e.usage) {
+        case DECLUSAGE_POSITION: return 0;
+        case DECLUSAGE_BLENDWEIGHT: return 1;
+        case DECLUSAGE_BLENDINDICES: return 2;
+        case DECLUSAGE_NORMAL: return 3;
+        case DECLUSAGE_COLOR: return 4 + std::min<GLuint>(e.usageIndex, 1);
+        default: return 6 + std::min<GLuint>(e.usageIndex, 7);
+    }
+}
+constexpr GLuint kAttributeLocations = 14;
+
+GLenum ToGlPrimitive(PrimitiveType type) {
+    switch (type) {
+        case PT_POINTLIST: return GL_POINTS;
+        case PT_LINELIST: return GL_LINES;
+        case PT_LINESTRIP: return GL_LINE_STRIP;
+        case PT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+        case PT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+        default: return GL_TRIANGLES;
+    }
+}
+
+GLsizei VertexCount(PrimitiveType type, uint32_t primitives) {
+    switch (type) {
+        case PT_POINTLIST: return static_cast<GLsizei>(primitives);
+        case PT_LINELIST: return static_cast<GLsizei>(primitives * 2);
+        case PT_LINESTRIP: return static_cast<GLsizei>(primitives + 1);
+        case PT_TRIANGLESTRIP: case PT_TRIANGLEFAN: return static_cast<GLsizei>(primitives + 2);
+        default: return static_cast<GLsizei>(primitives * 3);
+    }
+}
 
 // Direct3D 9 offers at most 8 fixed stages; the effects bind their samplers by unit.
 constexpr GLint kMaxSimultaneousTextures = 8;
@@ -58,12 +200,24 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
                    const PresentParameters& parameters)
     : Device(parameters, behaviourFlags, QueryCaps()), m_window(window), m_context(context) {
     FitWindow();
+    glGenVertexArrays(1, &m_vertexArray);
+    glBindVertexArray(m_vertexArray);
+    glGenFramebuffers(1, &m_framebuffer);
+    glGenFramebuffers(1, &m_readFramebuffer);
+    glGenSamplers(kMaxSamplers, m_samplers);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
 }
 
 GlDevice::~GlDevice() {
-    // Buffers that outlive the device must not touch the context deleted here.
+    // Resources that outlive the device must not touch the context deleted here.
     m_ledger->deviceAlive = false;
-    if (m_context) SDL_GL_DeleteContext(m_context);
+    if (!m_context) return;
+    glDeleteSamplers(kMaxSamplers, m_samplers);
+    glDeleteFramebuffers(1, &m_framebuffer);
+    glDeleteFramebuffers(1, &m_readFramebuffer);
+    glDeleteVertexArrays(1, &m_vertexArray);
+    SDL_GL_DeleteContext(m_context);
 }
 
 void GlDevice::FitWindow() {
@@ -85,7 +239,165 @@ Result GlDevice::ResetDevice(const PresentParameters& parameters) {
 }
 
 std::unique_ptr<VertexBuffer> GlDevice::MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) {
-    return std::make_unique<GlVertexBuffer>(m_ledger, pool, length, usage, fvf);
+    return std::make_unique<GlBuffer<VertexBuffer, GL_ARRAY_BUFFER>>(m_ledger, pool, length, usage, fvf);
+}
+
+std::unique_ptr<IndexBuffer> GlDevice::MakeIndexBuffer(uint32_t length, uint32_t usage, IndexFormat format,
+                                                       Pool pool) {
+    return std::make_unique<GlBuffer<IndexBuffer, GL_ELEMENT_ARRAY_BUFFER>>(m_ledger, pool, length, usage, format);
+}
+
+std::unique_ptr<Texture> GlDevice::MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                               Format format, Pool pool) {
+    return std::make_unique<GlTexture<Texture, GL_TEXTURE_2D>>(m_ledger, pool, width, height, levels, usage, format);
+}
+
+std::unique_ptr<CubeTexture> GlDevice::MakeCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format,
+                                                       Pool pool) {
+    return std::make_unique<GlTexture<CubeTexture, GL_TEXTURE_CUBE_MAP>>(m_ledger, pool, edge, levels, usage, format);
+}
+
+std::unique_ptr<Surface> GlDevice::MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) {
+    return std::make_unique<GlDepthSurface>(m_ledger, width, height, format);
+}
+
+void GlDevice::ApplyTargets() {
+    const Texture* colour = ColourTarget();
+    const Viewport& vp = m_viewport;
+    if (!colour) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+        glViewport(static_cast<GLint>(vp.x), h - static_cast<GLint>(vp.y + vp.height), static_cast<GLsizei>(vp.width),
+                   static_cast<GLsizei>(vp.height));
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour->Native(),
+                               static_cast<GLint>(ColourTargetLevel()));
+        const Surface* depth = DepthTarget();
+        GLuint renderbuffer = depth ? depth->Native() : 0;
+        bool stencil = depth && depth->GetFormat() != FMT_D16;
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                  GL_RENDERBUFFER, renderbuffer);
+        // Rows are stored top first in a texture target, so the viewport counts from the top.
+        glViewport(static_cast<GLint>(vp.x), static_cast<GLint>(vp.y), static_cast<GLsizei>(vp.width),
+                   static_cast<GLsizei>(vp.height));
+    }
+    glDepthRange(vp.minZ, vp.maxZ);
+}
+
+Result GlDevice::ReadTarget(const Surface& renderTarget, Surface& destination) {
+    auto* pixels = destination.Pixels();
+    if (renderTarget.GetKind() == Surface::Kind::BackBuffer)
+        return ReadBackBuffer(0, 0, destination.Width(), destination.Height(), reinterpret_cast<uint32_t*>(pixels));
+    GlFormat f = ToGlFormat(renderTarget.GetFormat());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFramebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderTarget.Target()->Native(),
+                           static_cast<GLint>(renderTarget.Level()));
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // Texture targets hold their top row first, as the game counts rows.
+    glReadPixels(0, 0, static_cast<GLsizei>(destination.Width()), static_cast<GLsizei>(destination.Height()), f.format,
+                 f.type, pixels);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, ColourTarget() ? m_framebuffer : 0);
+    return glGetError() == GL_NO_ERROR ? OK : ERR_INVALIDCALL;
+}
+
+void GlDevice::UseProgram(const GlProgram* program) {
+    m_program = program;
+    glUseProgram(program ? program->name : 0);
+}
+
+void GlDevice::ApplyDrawStates() {
+    auto state = [this](RenderState s) { return RenderStateValue(s); };
+    if (state(RS_ZENABLE)) glEnable(GL_DEPTH_TEST);
+    else glDisable(GL_DEPTH_TEST);
+    glDepthMask(state(RS_ZWRITEENABLE) ? GL_TRUE : GL_FALSE);
+    glDepthFunc(ToGlCompare(state(RS_ZFUNC)));
+    if (state(RS_ALPHABLENDENABLE)) glEnable(GL_BLEND);
+    else glDisable(GL_BLEND);
+    glBlendFunc(ToGlBlend(state(RS_SRCBLEND)), ToGlBlend(state(RS_DESTBLEND)));
+    glBlendEquation(ToGlBlendOp(state(RS_BLENDOP)));
+    glPolygonMode(GL_FRONT_AND_BACK, state(RS_FILLMODE) == FILL_WIREFRAME ? GL_LINE
+                                     : state(RS_FILLMODE) == FILL_POINT   ? GL_POINT
+                                                                          : GL_FILL);
+    uint32_t cull = state(RS_CULLMODE);
+    if (cull == CULL_CW || cull == CULL_CCW) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        // The game's front faces wind clockwise on screen; a flipped target mirrors the winding.
+        bool cullCounterClockwise = (cull == CULL_CCW) != FlippedTarget();
+        glFrontFace(cullCounterClockwise ? GL_CW : GL_CCW);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    if (m_program->flipY >= 0) glUniform1f(m_program->flipY, FlippedTarget() ? -1.0f : 1.0f);
+    if (m_program->alphaTestOn >= 0) glUniform1i(m_program->alphaTestOn, state(RS_ALPHATESTENABLE) ? 1 : 0);
+    if (m_program->alphaRef >= 0) glUniform1f(m_program->alphaRef, static_cast<float>(state(RS_ALPHAREF) & 0xFF));
+    if (m_program->alphaFunc >= 0) glUniform1i(m_program->alphaFunc, static_cast<GLint>(state(RS_ALPHAFUNC)));
+}
+
+void GlDevice::ApplySamplers() {
+    for (uint32_t unit = 0; unit < kMaxSamplers; ++unit) {
+        const BaseTexture* texture = BoundTexture(unit);
+        if (!texture) continue;
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(texture->GetType() == RTYPE_CUBETEXTURE ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D, texture->Native());
+        GLuint sampler = m_samplers[unit];
+        glBindSampler(unit, sampler);
+        uint32_t mip = texture->GetLevelCount() > 1 ? SamplerStateValue(unit, SAMP_MIPFILTER) : TEXF_NONE;
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, ToGlMinFilter(SamplerStateValue(unit, SAMP_MINFILTER), mip));
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                            SamplerStateValue(unit, SAMP_MAGFILTER) == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, ToGlWrap(SamplerStateValue(unit, SAMP_ADDRESSU)));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, ToGlWrap(SamplerStateValue(unit, SAMP_ADDRESSV)));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, ToGlWrap(SamplerStateValue(unit, SAMP_ADDRESSW)));
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void GlDevice::ApplyVertexLayout(uint32_t extraOffset) {
+    glBindBuffer(GL_ARRAY_BUFFER, Bound(ResourceLedger::SLOT_STREAM)->Native());
+    bool used[kAttributeLocations] = {};
+    for (const VertexElement& e : VertexElements()) {
+        GLuint location = AttributeLocation(e);
+        used[location] = true;
+        auto offset = reinterpret_cast<const void*>(uintptr_t{StreamOffset()} + extraOffset + e.offset);
+        auto stride = static_cast<GLsizei>(StreamStride());
+        switch (e.type) {
+            case DECLTYPE_D3DCOLOR: glVertexAttribPointer(location, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, offset); break;
+            case DECLTYPE_UBYTE4: glVertexAttribPointer(location, 4, GL_UNSIGNED_BYTE, GL_FALSE, stride, offset); break;
+            default: glVertexAttribPointer(location, e.type - DECLTYPE_FLOAT1 + 1, GL_FLOAT, GL_FALSE, stride, offset);
+        }
+        glEnableVertexAttribArray(location);
+    }
+    for (GLuint location = 0; location < kAttributeLocations; ++location)
+        if (!used[location]) glDisableVertexAttribArray(location);
+}
+
+bool GlDevice::PrepareDraw() {
+    if (!m_program || VertexElements().empty()) return false;
+    ApplyDrawStates();
+    ApplySamplers();
+    ApplyVertexLayout(0);
+    return true;
+}
+
+void GlDevice::Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
+    if (!PrepareDraw()) return;
+    glDrawArrays(ToGlPrimitive(type), static_cast<GLint>(startVertex), VertexCount(type, primitiveCount));
+}
+
+void GlDevice::DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) {
+    if (!PrepareDraw()) return;
+    auto* indices = static_cast<const IndexBuffer*>(Bound(ResourceLedger::SLOT_INDICES));
+    bool wide = indices->GetFormat() == FMT_INDEX32;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Native());
+    auto offset = reinterpret_cast<const void*>(uintptr_t{startIndex} * (wide ? 4 : 2));
+    glDrawElementsBaseVertex(ToGlPrimitive(type), VertexCount(type, primitiveCount),
+                             wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, offset, baseVertex);
 }
 
 void GlDevice::ApplyGammaRamp(const GammaRamp& ramp) {
@@ -110,7 +422,14 @@ Result GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stenci
         glStencilMask(0xFF);
         mask |= GL_STENCIL_BUFFER_BIT;
     }
+    // A clear covers the viewport only.
+    const Viewport& vp = m_viewport;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(viewport[0], viewport[1], static_cast<GLsizei>(vp.width), static_cast<GLsizei>(vp.height));
     glClear(mask);
+    glDisable(GL_SCISSOR_TEST);
     return OK;
 }
 
@@ -138,6 +457,7 @@ Result GlDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t
     if (!argb || x + width > static_cast<uint32_t>(w) || y + height > static_cast<uint32_t>(h))
         return ERR_INVALIDCALL;
     if (width == 0 || height == 0) return OK;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // GL counts rows from the bottom; BGRA read as packed 32-bit words is ARGB on every host.
@@ -145,6 +465,7 @@ Result GlDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t
                  static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
     for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
         std::swap_ranges(argb + top * width, argb + (top + 1) * width, argb + bottom * width);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, ColourTarget() ? m_framebuffer : 0);
     return glGetError() == GL_NO_ERROR ? OK : ERR_INVALIDCALL;
 }
 

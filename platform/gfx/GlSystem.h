@@ -7,6 +7,15 @@ typedef void* SDL_GLContext;
 
 namespace gfx {
 
+// The program of a running effect pass and where its device-driven uniforms live (-1: unused).
+struct GlProgram {
+    uint32_t name = 0;
+    int32_t flipY = -1;
+    int32_t alphaTestOn = -1;
+    int32_t alphaRef = -1;
+    int32_t alphaFunc = -1;
+};
+
 class GlDevice final : public Device {
 public:
     GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t behaviourFlags,
@@ -18,16 +27,45 @@ public:
     Result EndScene() override;
     Result Present() override;
     Result ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t* argb) override;
+    std::unique_ptr<Effect> MakeEffect(const EffectDesc& desc) override;
+    // The program draws go through; null when no effect pass runs (draws then do nothing).
+    void UseProgram(const GlProgram* program);
+    const GlProgram* CurrentProgram() const { return m_program; }
+    const std::shared_ptr<ResourceLedger>& SharedLedger() const { return m_ledger; }
 
 protected:
     Result ResetDevice(const PresentParameters& parameters) override;
     std::unique_ptr<VertexBuffer> MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) override;
+    std::unique_ptr<IndexBuffer> MakeIndexBuffer(uint32_t length, uint32_t usage, IndexFormat format,
+                                                 Pool pool) override;
+    std::unique_ptr<Texture> MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                         Format format, Pool pool) override;
+    std::unique_ptr<CubeTexture> MakeCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format,
+                                                 Pool pool) override;
+    std::unique_ptr<Surface> MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) override;
     void ApplyGammaRamp(const GammaRamp& ramp) override;
+    void ApplyTargets() override;
+    Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
 
 private:
     void FitWindow();
+    // Sends the render states, samplers, textures and vertex layout a draw needs; false when
+    // nothing can be drawn.
+    bool PrepareDraw();
+    void ApplyDrawStates();
+    void ApplySamplers();
+    void ApplyVertexLayout(uint32_t extraOffset);
+    // True while drawing into a texture: its rows are stored top first, so clip space is flipped.
+    bool FlippedTarget() const { return ColourTarget() != nullptr; }
     plat::WindowHandle m_window;
     SDL_GLContext m_context;
+    uint32_t m_vertexArray = 0;
+    uint32_t m_framebuffer = 0;
+    uint32_t m_readFramebuffer = 0;
+    uint32_t m_samplers[kMaxSamplers] = {};
+    const GlProgram* m_program = nullptr;
 };
 
 class GlSystem final : public System {

@@ -1,5 +1,7 @@
 #include "platform/gfx/NullSystem.h"
 
+#include <algorithm>
+
 namespace gfx {
 
 NullScript& NullBackend() {
@@ -19,6 +21,13 @@ namespace {
 void Record(const char* call) { NullBackend().calls.emplace_back(call); }
 
 // Takes the next scripted answer, if any.
+// Counts down a scripted number of failures; true when this call fails.
+bool ScriptedFailure(int& failures) {
+    if (failures <= 0) return false;
+    --failures;
+    return true;
+}
+
 bool NextScripted(std::deque<Result>& answers, Result& answer) {
     if (answers.empty()) return false;
     answer = answers.front();
@@ -51,12 +60,35 @@ Result NullDevice::ResetDevice(const PresentParameters& parameters) {
 
 std::unique_ptr<VertexBuffer> NullDevice::MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
                                                            Pool pool) {
-    if (NullBackend().vertexBufferFailures > 0) {
-        --NullBackend().vertexBufferFailures;
-        return nullptr;
-    }
+    if (ScriptedFailure(NullBackend().vertexBufferFailures)) return nullptr;
     return Device::MakeVertexBuffer(length, usage, fvf, pool);
 }
+
+std::unique_ptr<Texture> NullDevice::MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                                 Format format, Pool pool) {
+    if (ScriptedFailure(NullBackend().textureFailures)) return nullptr;
+    return Device::MakeTexture(width, height, levels, usage, format, pool);
+}
+
+std::unique_ptr<Surface> NullDevice::MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) {
+    if (ScriptedFailure(NullBackend().depthSurfaceFailures)) return nullptr;
+    return Device::MakeDepthStencilSurface(width, height, format);
+}
+
+void NullDevice::ApplyRenderState(RenderState state, uint32_t value) {
+    NullBackend().renderStates.emplace_back(state, value);
+}
+
+Result NullDevice::ReadTarget(const Surface& renderTarget, Surface& destination) {
+    Record("GetRenderTargetData");
+    auto* pixels = reinterpret_cast<uint32_t*>(destination.Pixels());
+    std::fill_n(pixels, size_t{destination.Width()} * destination.Height(), m_clearColour);
+    return OK;
+}
+
+void NullDevice::Draw(PrimitiveType, uint32_t, uint32_t) { Record("DrawPrimitive"); }
+
+void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) { Record("DrawIndexedPrimitive"); }
 
 Result NullDevice::Clear(uint32_t flags, uint32_t colour, float, uint32_t) {
     Record("Clear");

@@ -28,6 +28,10 @@ struct NullScript {
     std::deque<Result> resetResults;
     std::vector<uint32_t> createFlags;     // behaviour flags of every CreateDevice call
     std::vector<std::string> calls;        // "CreateDevice", "Reset", "Clear", "BeginScene", ...
+    int textureFailures = 0;               // the next k texture creations fail
+    int depthSurfaceFailures = 0;          // the next k depth-stencil surface creations fail
+    // Every render state sent, in order.
+    std::vector<std::pair<RenderState, uint32_t>> renderStates;
 };
 
 NullScript& NullBackend();
@@ -48,10 +52,17 @@ public:
 protected:
     Result ResetDevice(const PresentParameters& parameters) override;
     std::unique_ptr<VertexBuffer> MakeVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool) override;
+    std::unique_ptr<Texture> MakeTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                         Format format, Pool pool) override;
+    std::unique_ptr<Surface> MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) override;
+    void ApplyRenderState(RenderState state, uint32_t value) override;
+    Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
 
 private:
     Result m_state = OK;          // what TestCooperativeLevel answers when nothing is scripted
-    uint32_t m_clearColour = 0;   // the back buffer holds the last clear colour: nothing is drawn
+    uint32_t m_clearColour = 0;   // every target holds the last clear colour: nothing is drawn
 };
 
 class NullSystem final : public System {

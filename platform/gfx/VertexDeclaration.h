@@ -6,6 +6,17 @@
 
 namespace gfx {
 
+// Flexible-vertex-format bits the game uses.
+constexpr uint32_t FVF_XYZ = 0x002;
+constexpr uint32_t FVF_XYZRHW = 0x004;
+constexpr uint32_t FVF_NORMAL = 0x010;
+constexpr uint32_t FVF_DIFFUSE = 0x040;
+constexpr uint32_t FVF_TEXCOUNT_SHIFT = 8;
+
+// The element list a flexible vertex format stands for (position, normal, colour, then two
+// floats per texture coordinate set).
+std::vector<VertexElement> FvfElements(uint32_t fvf);
+
 class VertexDeclaration {
 public:
     explicit VertexDeclaration(std::vector<VertexElement> elements) : m_elements(std::move(elements)) {}

@@ -111,6 +111,16 @@ TEST_F(ProgramTest, StartsAFreshLogAndItsTextKeysLoadCleanly) {
     EXPECT_FALSE(fs::exists(m_game / "!labels.txt")) << test::ReadWholeFile(m_game / "!labels.txt");
 }
 
+TEST_F(ProgramTest, LoadsTheBundledTexturesAndEffectsWithoutErrors) {
+    test::ProgramRun run = Run("5 close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ConsoleLog();
+    for (const char* fault : {"create error", "no valid technique", "tekstury nie ma", "MAX_TEXTURES"})
+        EXPECT_EQ(log.find(fault), std::string::npos) << fault << "\n" << log;
+    EXPECT_FALSE(fs::exists(m_game / "!error.txt")) << test::ReadWholeFile(m_game / "!error.txt");
+    EXPECT_TRUE(fs::exists(m_game / "scripts" / "textures.txt"));
+}
+
 }  // namespace
 
 namespace {

@@ -1,0 +1,190 @@
+// Effects on the GL backend: every pass is a linked GLSL 330 program. A technique whose passes
+// do not all compile and link is not valid; the reasons go to SDL's log.
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Effect.h"
+#include "platform/gfx/GlSystem.h"
+
+namespace gfx {
+namespace {
+
+const char* const kVertexInputs[] = {"in_Position", "in_BlendWeight", "in_BlendIndices", "in_Normal", "in_Color",
+                                     "in_Color1",   "in_TexCoord0",   "in_TexCoord1",    "in_TexCoord2",
+                                     "in_TexCoord3", "in_TexCoord4",  "in_TexCoord5",    "in_TexCoord6",
+                                     "in_TexCoord7"};
+
+const char* const kVertexPrelude = R"(#define FX_VERTEX_SHADER 1
+uniform float fx_FlipY;
+// The game's clip space has z from 0 to 1 and, in texture targets, rows from the top.
+vec4 fx_Position(vec4 clip) { return vec4(clip.x, clip.y * fx_FlipY, clip.z * 2.0 - clip.w, clip.w); }
+)";
+
+// The alpha test of the fixed-function pipeline, driven by the device's render states.
+const char* const kPixelPrelude = R"(#define FX_PIXEL_SHADER 1
+out vec4 fx_Colour;
+uniform bool fx_AlphaTestOn;
+uniform float fx_AlphaRef;
+uniform int fx_AlphaFunc;
+void fx_AlphaTest(float alpha) {
+    if (!fx_AlphaTestOn) return;
+    float a = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);
+    bool keep = true;
+    if (fx_AlphaFunc == 1) keep = false;
+    else if (fx_AlphaFunc == 2) keep = a < fx_AlphaRef;
+    else if (fx_AlphaFunc == 3) keep = a == fx_AlphaRef;
+    else if (fx_AlphaFunc == 4) keep = a <= fx_AlphaRef;
+    else if (fx_AlphaFunc == 5) keep = a > fx_AlphaRef;
+    else if (fx_AlphaFunc == 6) keep = a != fx_AlphaRef;
+    else if (fx_AlphaFunc == 7) keep = a >= fx_AlphaRef;
+    if (!keep) discard;
+}
+)";
+
+std::string Uniforms(const EffectDesc& desc) {
+    std::string text;
+    for (const EffectParameterDesc& p : desc.parameters) {
+        text += "uniform " + GlslType(p) + " " + p.name;
+        if (p.elements) text += "[" + std::to_string(p.elements) + "]";
+        text += ";\n";
+    }
+    return text;
+}
+
+// True when the shader or program reached its status; otherwise its log goes to SDL's log.
+template <class GetStatus, class GetLog>
+bool Succeeded(GLuint object, GLenum status, GetStatus getStatus, GetLog getLog, const std::string& where) {
+    GLint ok = 0;
+    getStatus(object, status, &ok);
+    if (ok) return true;
+    char log[2048] = {};
+    getLog(object, sizeof log, nullptr, log);
+    SDL_Log("furrow: effect %s: %s", where.c_str(), log);
+    return false;
+}
+
+GLuint Compile(GLenum kind, const std::string& source, const std::string& where) {
+    GLuint shader = glCreateShader(kind);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    if (Succeeded(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, where)) return shader;
+    glDeleteShader(shader);
+    return 0;
+}
+
+class GlEffect final : public Effect {
+public:
+    GlEffect(const EffectDesc& desc, GlDevice* device)
+        : Effect(desc, device), m_device(device), m_ledger(device->SharedLedger()) {
+        std::string header = "#version 330 core\n" + Uniforms(desc);
+        for (Technique& technique : Techniques()) {
+            std::vector<Pass> passes;
+            for (const EffectPassDesc& pass : technique.desc->passes) {
+                Pass linked;
+                technique.valid = technique.valid && Link(header, desc.common, pass, technique.desc->name, linked);
+                passes.push_back(linked);
+            }
+            m_passes.push_back(std::move(passes));
+        }
+    }
+
+    ~GlEffect() override {
+        // With the device gone its context went too, and the programs with it.
+        if (!m_ledger->deviceAlive) return;
+        for (auto& passes : m_passes) {
+            for (Pass& pass : passes) {
+                if (m_device->CurrentProgram() == &pass.program) m_device->UseProgram(nullptr);
+                if (pass.program.name) glDeleteProgram(pass.program.name);
+            }
+        }
+    }
+
+protected:
+    void StartPass(uint32_t technique, uint32_t pass) override {
+        m_device->UseProgram(&m_passes[technique][pass].program);
+    }
+
+    void SendParameters(uint32_t technique, uint32_t pass) override {
+        const Pass& p = m_passes[technique][pass];
+        const auto& parameters = Parameters();
+        for (size_t i = 0; i < parameters.size(); ++i) {
+            GLint location = p.locations[i];
+            if (location < 0) continue;
+            const EffectParameterDesc& d = parameters[i].desc;
+            const std::vector<float>& v = parameters[i].values;
+            auto count = static_cast<GLsizei>(d.elements ? d.elements : 1);
+            switch (d.type) {
+                case ParamType::Bool:
+                case ParamType::Int: glUniform1i(location, static_cast<GLint>(v[0])); break;
+                case ParamType::Texture2D:
+                case ParamType::TextureCube: glUniform1i(location, d.samplerUnit); break;
+                case ParamType::Float: SendFloats(location, d, count, v.data()); break;
+            }
+        }
+    }
+
+    void StopPass() override {
+        m_device->UseProgram(nullptr);
+    }
+
+private:
+    struct Pass {
+        GlProgram program;
+        std::vector<GLint> locations;
+    };
+
+    static void SendFloats(GLint location, const EffectParameterDesc& d, GLsizei count, const float* v) {
+        if (d.rows == 4) glUniformMatrix4fv(location, count, GL_FALSE, v);
+        else if (d.rows == 3) glUniformMatrix3fv(location, count, GL_FALSE, v);
+        else if (d.columns == 4) glUniform4fv(location, count, v);
+        else if (d.columns == 3) glUniform3fv(location, count, v);
+        else if (d.columns == 2) glUniform2fv(location, count, v);
+        else glUniform1fv(location, count, v);
+    }
+
+    bool Link(const std::string& header, const std::string& common, const EffectPassDesc& pass,
+              const std::string& technique, Pass& out) {
+        GLuint vs = Compile(GL_VERTEX_SHADER, header + kVertexPrelude + common + pass.vertex, technique + " vertex");
+        GLuint ps = Compile(GL_FRAGMENT_SHADER, header + kPixelPrelude + common + pass.pixel, technique + " pixel");
+        GLuint program = 0;
+        if (vs && ps) {
+            program = glCreateProgram();
+            glAttachShader(program, vs);
+            glAttachShader(program, ps);
+            for (GLuint i = 0; i < std::size(kVertexInputs); ++i) glBindAttribLocation(program, i, kVertexInputs[i]);
+            glBindFragDataLocation(program, 0, "fx_Colour");
+            glLinkProgram(program);
+            if (!Succeeded(program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, technique + " link")) {
+                glDeleteProgram(program);
+                program = 0;
+            }
+        }
+        if (vs) glDeleteShader(vs);
+        if (ps) glDeleteShader(ps);
+        if (!program) return false;
+        out.program.name = program;
+        out.program.flipY = glGetUniformLocation(program, "fx_FlipY");
+        out.program.alphaTestOn = glGetUniformLocation(program, "fx_AlphaTestOn");
+        out.program.alphaRef = glGetUniformLocation(program, "fx_AlphaRef");
+        out.program.alphaFunc = glGetUniformLocation(program, "fx_AlphaFunc");
+        for (const auto& parameter : Parameters())
+            out.locations.push_back(glGetUniformLocation(program, parameter.desc.name.c_str()));
+        return true;
+    }
+
+    GlDevice* m_device;
+    std::shared_ptr<ResourceLedger> m_ledger;
+    std::vector<std::vector<Pass>> m_passes;
+};
+
+}  // namespace
+
+std::unique_ptr<Effect> GlDevice::MakeEffect(const EffectDesc& desc) { return std::make_unique<GlEffect>(desc, this); }
+
+}  // namespace gfx

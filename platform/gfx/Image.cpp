@@ -1,0 +1,155 @@
+#include "platform/gfx/Image.h"
+
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/DdsReader.h"
+#include "platform/os/Files.h"
+
+namespace gfx {
+namespace {
+
+// A decoded image: faces x levels of ARGB pixels, face-major.
+struct Pixels {
+    ImageInfo info;
+    uint32_t faces = 1;
+    std::vector<std::vector<uint32_t>> levels;
+};
+
+bool IsDds(const std::vector<char>& bytes) { return bytes.size() >= 4 && std::memcmp(bytes.data(), "DDS ", 4) == 0; }
+
+const uint8_t* Bytes(const std::vector<char>& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+
+ImageFileFormat StbFileFormat(const std::vector<char>& bytes) {
+    return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M' ? IFF_BMP : IFF_TGA;
+}
+
+// The next level down: every texel the mean of up to four above it.
+std::vector<uint32_t> HalfSize(const std::vector<uint32_t>& src, uint32_t width, uint32_t height) {
+    uint32_t w = std::max(1u, width / 2), h = std::max(1u, height / 2);
+    std::vector<uint32_t> out(size_t{w} * h);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            uint32_t x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
+            uint32_t y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
+            uint32_t texels[4] = {src[size_t{y0} * width + x0], src[size_t{y0} * width + x1],
+                                  src[size_t{y1} * width + x0], src[size_t{y1} * width + x1]};
+            uint32_t result = 0;
+            for (int shift : {0, 8, 16, 24}) {
+                uint32_t sum = 0;
+                for (uint32_t t : texels) sum += (t >> shift) & 0xFF;
+                result |= ((sum + 2) / 4) << shift;
+            }
+            out[size_t{y} * w + x] = result;
+        }
+    }
+    return out;
+}
+
+bool DecodeStb(const std::vector<char>& bytes, Pixels& out) {
+    int w = 0, h = 0, channels = 0;
+    stbi_uc* rgba = stbi_load_from_memory(Bytes(bytes), static_cast<int>(bytes.size()), &w, &h, &channels, 4);
+    if (!rgba) return false;
+    std::vector<uint32_t> argb(size_t(w) * h);
+    for (size_t i = 0; i < argb.size(); ++i) {
+        const stbi_uc* p = rgba + 4 * i;
+        argb[i] = uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+    }
+    stbi_image_free(rgba);
+    out.info.width = static_cast<uint32_t>(w);
+    out.info.height = static_cast<uint32_t>(h);
+    out.info.format = channels == 4 ? FMT_A8R8G8B8 : FMT_X8R8G8B8;
+    out.info.fileFormat = StbFileFormat(bytes);
+    out.levels.push_back(std::move(argb));
+    return true;
+}
+
+bool Decode(const char* path, uint32_t skipLevels, Pixels& out) {
+    std::vector<char> bytes;
+    if (!path || !plat::ReadFileBytes(path, bytes)) return false;
+    if (!IsDds(bytes)) return DecodeStb(bytes, out);
+    DdsImage dds;
+    if (!ReadDds(Bytes(bytes), bytes.size(), skipLevels, dds)) return false;
+    out.info = dds.info;
+    out.faces = dds.info.resourceType == RTYPE_CUBETEXTURE ? uint32_t{CUBE_FACES} : 1u;
+    out.levels = std::move(dds.levels);
+    return true;
+}
+
+// The pixels of one level of one face: stored, or made from the level above.
+const std::vector<uint32_t>& LevelPixels(Pixels& image, uint32_t face, uint32_t level,
+                                         std::vector<uint32_t>& made) {
+    uint32_t stored = image.info.mipLevels;
+    if (level < stored) return image.levels[size_t{face} * stored + level];
+    made = HalfSize(made, std::max(1u, image.info.width >> (level - 1)), std::max(1u, image.info.height >> (level - 1)));
+    return made;
+}
+
+// Fills every level of one face of the texture from the image.
+void FillFace(Pixels& image, uint32_t face, BaseTexture& texture) {
+    std::vector<uint32_t> made;
+    for (uint32_t level = 0; level < texture.GetLevelCount(); ++level) {
+        const std::vector<uint32_t>& pixels = LevelPixels(image, std::min(face, image.faces - 1), level, made);
+        if (&pixels != &made) made = pixels;
+        LockedRect rect;
+        if (Failed(texture.LockFace(face, level, rect))) return;
+        std::memcpy(rect.bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+        texture.UnlockFace(face, level);
+    }
+}
+
+}  // namespace
+
+Result GetImageInfoFromFile(const char* path, ImageInfo& info) {
+    std::vector<char> bytes;
+    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDCALL;
+    if (IsDds(bytes)) return ReadDdsInfo(Bytes(bytes), bytes.size(), info) ? OK : ERR_INVALIDDATA;
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(Bytes(bytes), static_cast<int>(bytes.size()), &w, &h, &channels))
+        return ERR_INVALIDDATA;
+    info = ImageInfo{};
+    info.width = static_cast<uint32_t>(w);
+    info.height = static_cast<uint32_t>(h);
+    info.format = channels == 4 ? FMT_A8R8G8B8 : FMT_X8R8G8B8;
+    info.fileFormat = StbFileFormat(bytes);
+    return OK;
+}
+
+Result CreateTextureFromFile(Device& device, const char* path, std::unique_ptr<Texture>& texture) {
+    return CreateTextureFromFileEx(device, path, POOL_MANAGED, FILTER_DEFAULT, texture);
+}
+
+Result CreateTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
+                               std::unique_ptr<Texture>& texture) {
+    Pixels image;
+    if (!Decode(path, SkippedDdsMipLevels(mipFilter), image)) return ERR_INVALIDDATA;
+    std::unique_ptr<Texture> made;
+    Result r = device.CreateTexture(image.info.width, image.info.height, 0, 0, FMT_A8R8G8B8, pool, made);
+    if (Failed(r)) return r;
+    FillFace(image, 0, *made);
+    texture = std::move(made);
+    return OK;
+}
+
+Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_ptr<CubeTexture>& texture) {
+    return CreateCubeTextureFromFileEx(device, path, POOL_MANAGED, FILTER_DEFAULT, texture);
+}
+
+Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
+                                   std::unique_ptr<CubeTexture>& texture) {
+    Pixels image;
+    if (!Decode(path, SkippedDdsMipLevels(mipFilter), image)) return ERR_INVALIDDATA;
+    if (image.info.width != image.info.height) return ERR_INVALIDDATA;
+    std::unique_ptr<CubeTexture> made;
+    Result r = device.CreateCubeTexture(image.info.width, 0, 0, FMT_A8R8G8B8, pool, made);
+    if (Failed(r)) return r;
+    for (uint32_t face = 0; face < CUBE_FACES; ++face) FillFace(image, face, *made);
+    texture = std::move(made);
+    return OK;
+}
+
+}  // namespace gfx

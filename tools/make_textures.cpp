@@ -1,0 +1,84 @@
+// Writes the demo game's fixed-name textures as small TGA files below the given game directory:
+// the plain white, black and ambient textures, the cloud layer and one sky per time of day.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Texel = std::function<uint32_t(int x, int y)>;
+
+bool WriteTga(const std::filesystem::path& path, int size, const Texel& texel) {
+    std::vector<uint8_t> file(18, 0);
+    file[2] = 2;  // uncompressed true colour
+    file[12] = static_cast<uint8_t>(size & 0xFF);
+    file[13] = static_cast<uint8_t>(size >> 8);
+    file[14] = file[12];
+    file[15] = file[13];
+    file[16] = 32;
+    file[17] = 0x28;  // top row first, eight alpha bits
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            for (int shift : {0, 8, 16, 24}) file.push_back(static_cast<uint8_t>(texel(x, y) >> shift));
+    FILE* f = std::fopen(path.string().c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+uint32_t Argb(double a, double r, double g, double b) {
+    auto c = [](double v) { return static_cast<uint32_t>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255.0)); };
+    return c(a) << 24 | c(r) << 16 | c(g) << 8 | c(b);
+}
+
+// Smooth repeating clouds from a few sine waves: alpha is the cloud cover.
+uint32_t Cloud(int x, int y, int size) {
+    const double k = 2.0 * M_PI / size;
+    double v = std::sin(x * k * 2 + 1.3) * std::cos(y * k * 3 + 0.4) + 0.6 * std::sin((x + 2 * y) * k * 5) +
+               0.3 * std::cos((3 * x - y) * k * 7);
+    double cover = std::fmin(std::fmax((v + 0.4) / 1.6, 0.0), 1.0);
+    return Argb(cover, 1.0, 1.0, 1.0);
+}
+
+struct Sky {
+    const char* name;
+    double top[3];
+    double horizon[3];
+};
+
+constexpr Sky kSkies[] = {
+    {"sky_morning.tga", {0.35, 0.50, 0.80}, {0.95, 0.75, 0.55}},
+    {"sky_noon.tga", {0.20, 0.45, 0.90}, {0.70, 0.85, 1.00}},
+    {"sky_evening.tga", {0.20, 0.20, 0.50}, {0.95, 0.50, 0.30}},
+    {"sky_cloudy.tga", {0.55, 0.60, 0.65}, {0.80, 0.82, 0.85}},
+    {"sky_storm.tga", {0.20, 0.22, 0.25}, {0.45, 0.47, 0.50}},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_textures GAME_DIR\n");
+        return 2;
+    }
+    std::filesystem::path dir = std::filesystem::path(argv[1]) / "textures" / "system";
+    std::filesystem::create_directories(dir);
+    bool ok = WriteTga(dir / "bialy.tga", 4, [](int, int) { return 0xFFFFFFFFu; }) &&
+              WriteTga(dir / "czarne.tga", 4, [](int, int) { return 0xFF000000u; }) &&
+              WriteTga(dir / "sys_ambient.tga", 4, [](int, int) { return 0xFF808080u; }) &&
+              WriteTga(dir / "tc_clouds.tga", 64, [](int x, int y) { return Cloud(x, y, 64); });
+    for (const Sky& sky : kSkies) {
+        ok = ok && WriteTga(dir / sky.name, 64, [&sky](int, int y) {
+                 double t = y / 63.0;
+                 return Argb(1.0, sky.top[0] + (sky.horizon[0] - sky.top[0]) * t,
+                             sky.top[1] + (sky.horizon[1] - sky.top[1]) * t,
+                             sky.top[2] + (sky.horizon[2] - sky.top[2]) * t);
+             });
+    }
+    if (!ok) std::fprintf(stderr, "make_textures: cannot write into %s\n", dir.string().c_str());
+    return ok ? 0 : 1;
+}

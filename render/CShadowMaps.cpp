@@ -9,6 +9,7 @@
 #include "core/ESettings.h"
 #include "game/CMenu.h"
 #include "render/ESky.h"
+#include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 
@@ -122,7 +123,9 @@ void CShadowMaps::UpdateLightMatrices() {
     m_mProj[0] = pmath::OrthoLH(static_cast<float>(m_uExtent[0]), static_cast<float>(m_uExtent[0]), 1.0f,
                                 static_cast<float>(m_uDepthRange));
     m_mView[0] = pmath::LookAtLH(eye, target, up);
-    bool moved = pmath::Length(eye - m_vLastEye1) >= 16.0f;
+    // A cutscene's camera moves in small steps that the map must follow closely.
+    float reaimDistance = g_CutsceneMgr.m_pActiveScene ? 2.0f : 16.0f;
+    bool moved = pmath::Length(eye - m_vLastEye1) >= reaimDistance;
     bool menuSettling = g_Menu.m_bActive && g_Engine.m_uFrameCounter < 400;
     if (moved || g_Settings.m_bTextureDescription || g_Settings.m_bRecalculateSkyLightEveryFrame || menuSettling) {
         m_vLastEye1 = eye;

@@ -12,6 +12,7 @@
 #include "platform/gfx/NullSystem.h"
 #include "render/ESky.h"
 #include "support/DeviceTest.h"
+#include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 
 namespace {
@@ -91,6 +92,21 @@ TEST_F(CShadowMapsTest, MapOneIsReAimedAtTheFirstUpdateAndAfterTheCameraMoves) {
     g_Camera.m_vPosition = DV{16, 0, 0};
     g_ShadowMaps.Update();
     EXPECT_EQ(g_ShadowMaps.m_bRendered[1], 0);
+}
+
+TEST_F(CShadowMapsTest, WhileACutscenePlaysMapOneFollowsSmallCameraSteps) {
+    strScene* anyScene = reinterpret_cast<strScene*>(&g_CutsceneMgr);
+    for (strScene* scene : {static_cast<strScene*>(nullptr), anyScene}) {
+        test::ResetGlobal(g_Camera);
+        g_CutsceneMgr.m_pActiveScene = scene;
+        g_ShadowMaps.Enable();
+        g_ShadowMaps.Update();
+        g_ShadowMaps.m_bRendered[1] = 1;
+        g_Camera.m_vPosition = DV{3, 0, 0};
+        g_ShadowMaps.Update();
+        EXPECT_EQ(g_ShadowMaps.m_bRendered[1], scene ? 0 : 1);
+    }
+    g_CutsceneMgr.m_pActiveScene = nullptr;
 }
 
 TEST_F(CShadowMapsTest, AMapThatCannotBeMadeIsSkippedWithoutTouchingTheBackBuffer) {

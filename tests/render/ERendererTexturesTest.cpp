@@ -28,8 +28,8 @@ protected:
         ASSERT_TRUE(CreateDevice());
     }
     void TearDown() override {
-        test::ResetGlobal(g_Renderer);
         DeviceTest::TearDown();
+        test::ResetGlobal(g_Renderer);
     }
     void Image(const std::string& path) { WriteFile(path, test::TgaFile(4, 4, 0xFF808080u)); }
     int LoadedCount() const {

@@ -6,7 +6,9 @@
 #include "core/ESettings.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "render/EEffectMgr.h"
 #include "render/EFont.h"
+#include "render/ERenderer.h"
 #include "render/ERenderStateCache.h"
 #include "render/ESky.h"
 #include "world/ECamera.h"
@@ -17,6 +19,10 @@ namespace test {
 namespace {
 
 void ResetDeviceGlobals() {
+    // What the engine's release frees before the device goes: textures and effects hold device
+    // resources.
+    g_Renderer.Release();
+    g_EffectMgr.Release();
     g_pBackBuffer.reset();
     g_pVertexDeclaration.reset();
     g_pSkinVertexDeclaration.reset();

@@ -106,7 +106,7 @@ void GameFileSeeds() {
     FileWriteString(f, "");
     FileWriteInt(f, -7);
     FileWriteBool(f, true);
-    FileWriteDV(f, DV(1.0f, 2.0f, 3.0f));
+    FileWriteDV(f, DV{1.0f, 2.0f, 3.0f});
     std::fclose(f);
     SeedWrittenFile("BinaryStream", "stream.bin");
 }

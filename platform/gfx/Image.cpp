@@ -68,9 +68,7 @@ bool DecodeStb(const std::vector<char>& bytes, Pixels& out) {
     return true;
 }
 
-bool Decode(const char* path, uint32_t skipLevels, Pixels& out) {
-    std::vector<char> bytes;
-    if (!path || !plat::ReadFileBytes(path, bytes)) return false;
+bool Decode(const std::vector<char>& bytes, uint32_t skipLevels, Pixels& out) {
     if (!IsDds(bytes)) return DecodeStb(bytes, out);
     DdsImage dds;
     if (!ReadDds(Bytes(bytes), bytes.size(), skipLevels, dds)) return false;
@@ -102,11 +100,8 @@ void FillFace(Pixels& image, uint32_t face, BaseTexture& texture) {
     }
 }
 
-}  // namespace
-
-Result GetImageInfoFromFile(const char* path, ImageInfo& info) {
-    std::vector<char> bytes;
-    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDCALL;
+// The image's size and format from its header alone.
+Result ReadInfo(const std::vector<char>& bytes, ImageInfo& info) {
     if (IsDds(bytes)) return ReadDdsInfo(Bytes(bytes), bytes.size(), info) ? OK : ERR_INVALIDDATA;
     int w = 0, h = 0, channels = 0;
     if (!stbi_info_from_memory(Bytes(bytes), static_cast<int>(bytes.size()), &w, &h, &channels))
@@ -119,6 +114,34 @@ Result GetImageInfoFromFile(const char* path, ImageInfo& info) {
     return OK;
 }
 
+// stb decodes a whole image before its size can be looked at, and a few damaged header bytes can
+// claim gigabytes of pixels (a run-length coded TGA needs no more data than that). An image larger
+// than the device's largest texture could never become one, so it is refused from its header. Our
+// DDS reader already refuses a file that does not hold every pixel it claims.
+bool TooLargeFor(const Device& device, const std::vector<char>& bytes) {
+    ImageInfo info;
+    Caps caps;
+    return !IsDds(bytes) && !Failed(ReadInfo(bytes, info)) && !Failed(device.GetDeviceCaps(caps)) &&
+           (info.width > caps.maxTextureWidth || info.height > caps.maxTextureHeight);
+}
+
+// Reads and decodes the file for a texture of the device: ERR_INVALIDCALL, as the device answers,
+// for an image too large for it.
+Result Load(const Device& device, const char* path, uint32_t mipFilter, Pixels& image) {
+    std::vector<char> bytes;
+    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDDATA;
+    if (TooLargeFor(device, bytes)) return ERR_INVALIDCALL;
+    return Decode(bytes, SkippedDdsMipLevels(mipFilter), image) ? OK : ERR_INVALIDDATA;
+}
+
+}  // namespace
+
+Result GetImageInfoFromFile(const char* path, ImageInfo& info) {
+    std::vector<char> bytes;
+    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDCALL;
+    return ReadInfo(bytes, info);
+}
+
 Result CreateTextureFromFile(Device& device, const char* path, std::unique_ptr<Texture>& texture) {
     return CreateTextureFromFileEx(device, path, POOL_MANAGED, FILTER_DEFAULT, texture);
 }
@@ -126,7 +149,7 @@ Result CreateTextureFromFile(Device& device, const char* path, std::unique_ptr<T
 Result CreateTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                std::unique_ptr<Texture>& texture) {
     Pixels image;
-    if (!Decode(path, SkippedDdsMipLevels(mipFilter), image)) return ERR_INVALIDDATA;
+    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
     std::unique_ptr<Texture> made;
     Result r = device.CreateTexture(image.info.width, image.info.height, 0, 0, FMT_A8R8G8B8, pool, made);
     if (Failed(r)) return r;
@@ -142,7 +165,7 @@ Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_p
 Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                    std::unique_ptr<CubeTexture>& texture) {
     Pixels image;
-    if (!Decode(path, SkippedDdsMipLevels(mipFilter), image)) return ERR_INVALIDDATA;
+    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
     if (image.info.width != image.info.height) return ERR_INVALIDDATA;
     std::unique_ptr<CubeTexture> made;
     Result r = device.CreateCubeTexture(image.info.width, 0, 0, FMT_A8R8G8B8, pool, made);

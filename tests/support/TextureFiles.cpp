@@ -1,5 +1,8 @@
 #include "support/TextureFiles.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace test {
 
 std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb) {
@@ -13,6 +16,32 @@ std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb) {
     file[17] = 0x28;  // top row first, eight alpha bits
     for (uint32_t i = 0; i < width * height; ++i)
         for (int shift : {0, 8, 16, 24}) file += static_cast<char>((argb >> shift) & 0xFF);
+    return file;
+}
+
+std::vector<uint8_t> DdsFile(uint32_t width, uint32_t height, uint32_t fourCC, uint32_t levels, bool cube,
+                             const std::vector<uint8_t>& payload) {
+    std::vector<uint8_t> file(128 + payload.size());
+    auto put = [&](size_t offset, uint32_t v) { std::memcpy(file.data() + offset, &v, 4); };
+    std::memcpy(file.data(), "DDS ", 4);
+    put(4, 124);
+    put(12, height);
+    put(16, width);
+    put(28, levels);
+    put(76, 32);
+    if (fourCC) {
+        put(80, 0x4);
+        put(84, fourCC);
+    } else {
+        put(80, 0x41);
+        put(88, 32);
+        put(92, 0x00FF0000);
+        put(96, 0x0000FF00);
+        put(100, 0x000000FF);
+        put(104, 0xFF000000);
+    }
+    if (cube) put(112, 0xFE00);
+    std::copy(payload.begin(), payload.end(), file.begin() + 128);
     return file;
 }
 

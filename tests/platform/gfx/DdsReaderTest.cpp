@@ -7,35 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "support/TextureFiles.h"
+
 namespace {
 
-// A DDS file of the given size, four-character code (0: 32-bit ARGB), level count and faces,
-// followed by `payload` bytes.
-std::vector<uint8_t> DdsFile(uint32_t width, uint32_t height, uint32_t fourCC, uint32_t levels, bool cube,
-                             const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> file(128 + payload.size());
-    auto put = [&](size_t offset, uint32_t v) { std::memcpy(file.data() + offset, &v, 4); };
-    std::memcpy(file.data(), "DDS ", 4);
-    put(4, 124);
-    put(12, height);
-    put(16, width);
-    put(28, levels);
-    put(76, 32);
-    if (fourCC) {
-        put(80, 0x4);
-        put(84, fourCC);
-    } else {
-        put(80, 0x41);
-        put(88, 32);
-        put(92, 0x00FF0000);
-        put(96, 0x0000FF00);
-        put(100, 0x000000FF);
-        put(104, 0xFF000000);
-    }
-    if (cube) put(112, 0xFE00);
-    std::copy(payload.begin(), payload.end(), file.begin() + 128);
-    return file;
-}
+using test::DdsFile;
 
 // One DXT1 block: colour 0 pure red, colour 1 pure blue, every texel index `index`.
 std::vector<uint8_t> Dxt1Block(uint8_t index) {

@@ -99,4 +99,22 @@ TEST_F(ResourceTest, ImageFilesMakeTexturesWithTheirWholeMipChain) {
     EXPECT_NE(gfx::GetImageInfoFromFile("t\\none.tga", info), gfx::OK);
 }
 
+TEST_F(ResourceTest, AnImageLargerThanTheDeviceTakesIsRefusedFromItsHeader) {
+    // A TGA header claiming 32768 x 12672 texels, with no pixel data behind it.
+    std::string header = test::TgaFile(1, 1, 0).substr(0, 18);
+    header[12] = 0;
+    header[13] = '\x80';
+    header[14] = '\x80';
+    header[15] = '\x31';
+    WriteFile("t\\huge.tga", header);
+    gfx::ImageInfo info;
+    ASSERT_EQ(gfx::GetImageInfoFromFile("t\\huge.tga", info), gfx::OK);
+    EXPECT_EQ(info.width, 32768u);
+    std::unique_ptr<gfx::Texture> texture;
+    EXPECT_EQ(gfx::CreateTextureFromFile(*m_device, "t\\huge.tga", texture), gfx::ERR_INVALIDCALL);
+    EXPECT_EQ(texture, nullptr);
+    std::unique_ptr<gfx::CubeTexture> cube;
+    EXPECT_EQ(gfx::CreateCubeTextureFromFile(*m_device, "t\\huge.tga", cube), gfx::ERR_INVALIDCALL);
+}
+
 }  // namespace

@@ -1,0 +1,13 @@
+// The configuration file "qv.cfg" executed by a fresh console on the null backends.
+#include "FuzzSupport.h"
+#include "core/EConsole.h"
+#include "core/ESettings.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::WriteInput("qv.cfg", data, size);
+    test::ResetGlobal(g_Settings);
+    g_Console.FreeVariables();
+    test::ResetGlobal(g_Console);
+    g_Console.ExecFile("qv.cfg");
+    return 0;
+}

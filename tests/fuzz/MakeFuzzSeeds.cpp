@@ -1,0 +1,128 @@
+// Writes the binary seeds of the fuzz targets into DIR/<Reader>/, made by the game's own writers
+// where it has them, so the committed corpus stays small text files.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "core/BinaryStream.h"
+#include "core/CCommandMgr.h"
+#include "core/D3DMain.h"
+#include "core/DV.h"
+#include "platform/gfx/GfxTypes.h"
+#include "platform/input/EffectFile.h"
+#include "support/TextureFiles.h"
+#include "tools/SoundSynth.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_out;
+
+void Seed(const std::string& reader, const std::string& name, const std::string& bytes) {
+    fs::create_directories(g_out / reader);
+    test::WriteWholeFile(g_out / reader / name, bytes);
+}
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+std::string Bytes(const std::vector<char>& v) { return std::string(v.begin(), v.end()); }
+
+// A game file as the game wrote it, whole and cut short.
+void SeedWrittenFile(const std::string& reader, const char* gamePath) {
+    std::vector<char> bytes;
+    plat::ReadFileBytes(gamePath, bytes);
+    Seed(reader, "written", Bytes(bytes));
+    Seed(reader, "short", Bytes(bytes).substr(0, bytes.size() / 2));
+}
+
+// A 1 x 1 24-bit BMP.
+std::string BmpFile() {
+    std::string file = "BM";
+    synth::PutU32(file, 58);
+    synth::PutU32(file, 0);
+    synth::PutU32(file, 54);
+    synth::PutU32(file, 40);
+    synth::PutU32(file, 1);
+    synth::PutU32(file, 1);
+    synth::PutU16(file, 1);
+    synth::PutU16(file, 24);
+    for (uint32_t v : {0u, 4u, 2835u, 2835u, 0u, 0u}) synth::PutU32(file, v);
+    return file + std::string("\x20\x40\x80\x00", 4);
+}
+
+void DdsSeeds() {
+    std::vector<uint8_t> dxt1(8 * 3, 0x55);  // 4x4, 2x2 and 1x1 levels of one block each
+    std::vector<uint8_t> dxt5(16, 0xA5);
+    std::vector<uint8_t> argbCube(6 * 2 * 2 * 4, 0x7F);
+    const std::string files[] = {Bytes(test::DdsFile(4, 4, gfx::FMT_DXT1, 3, false, dxt1)),
+                                 Bytes(test::DdsFile(4, 4, gfx::FMT_DXT5, 1, false, dxt5)),
+                                 Bytes(test::DdsFile(2, 2, 0, 1, true, argbCube))};
+    for (size_t i = 0; i < std::size(files); ++i) {
+        Seed("DdsReader", "dds" + std::to_string(i), files[i]);
+        Seed("Image", "dds" + std::to_string(i), '\2' + files[i]);
+    }
+    Seed("Image", "tga", '\0' + test::TgaFile(2, 2, 0x80FF8000u));
+    Seed("Image", "bmp", '\1' + BmpFile());
+}
+
+void SoundSeeds() {
+    std::vector<float> ramp(40);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i) / 40.0f;
+    Seed("CSoundWave", "mono16", synth::Wave(1, 22050, 16, synth::Pcm16(ramp)));
+    Seed("CSoundWave", "stereo8", synth::Wave(2, 11025, 8, std::string(20, '\x80')));
+    Seed("OGG_Stream", "mono", synth::OggVorbis(1, 8000, synth::Sine(1, 8000, 440.0f, 0.05f)));
+}
+
+void EffectFileSeeds() {
+    plat::EffectDesc constant;
+    constant.name = "bump";
+    constant.duration = 200000;
+    constant.axes = {0};
+    constant.directions = {9000};
+    constant.hasEnvelope = true;
+    constant.envelope = {5000, 1000, 0, 2000};
+    constant.magnitude = 8000;
+    plat::EffectDesc spring;
+    spring.name = "centre";
+    spring.type = plat::EffectType::Spring;
+    spring.axes = {0, 4};
+    spring.directions = {0, 0};
+    spring.conditions = {{0, 5000, 5000, 10000, 10000, 100}, {}};
+    Seed("EffectFile", "two", Bytes(plat::WriteEffectFile({constant, spring})));
+}
+
+void GameFileSeeds() {
+    g_CommandMgr.BuildKeyNames();
+    g_CommandMgr.SaveKeys();
+    SeedWrittenFile("CCommandMgr", "save\\keys.cfg");
+    g_D3DMain.SaveVideoConfig();
+    SeedWrittenFile("D3DMain", "save\\video.cfg");
+
+    FILE* f = plat::OpenFile("stream.bin", "wb");
+    FileWriteString(f, "a short one");
+    FileWriteString(f, "");
+    FileWriteInt(f, -7);
+    FileWriteBool(f, true);
+    FileWriteDV(f, DV{1.0f, 2.0f, 3.0f});
+    std::fclose(f);
+    SeedWrittenFile("BinaryStream", "stream.bin");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 1;
+    }
+    g_out = argv[1];
+    fuzz::StartDirectory();
+    DdsSeeds();
+    SoundSeeds();
+    EffectFileSeeds();
+    GameFileSeeds();
+    return 0;
+}

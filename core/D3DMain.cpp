@@ -11,6 +11,7 @@
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
+#include "core/ScriptLine.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "platform/os/Files.h"
@@ -76,14 +77,6 @@ constexpr DepthFormat kDepthFormats[] = {
     {gfx::FMT_D24S8, 24, 8}, {gfx::FMT_D24X4S4, 24, 4}, {gfx::FMT_D32, 32, 0},
 };
 
-// One line appended to the error report, the file opened and closed for it.
-void AppendErrorReport(const char* line) {
-    FILE* f = plat::OpenFile("!error.txt", "a");
-    if (!f) return;
-    std::fprintf(f, "%.255s\n", line);
-    std::fclose(f);
-}
-
 void PrintNumber(const char* label, uint32_t value) {
     char line[128];
     std::snprintf(line, sizeof line, "%s%d", label, static_cast<int>(value));
@@ -119,7 +112,7 @@ bool CreateDevice(plat::WindowHandle window, const gfx::PresentParameters& pp) {
     g_Settings.m_bNoLight = 1;
     if (!gfx::Failed(g_pD3D->CreateDevice(window, gfx::CREATE_SOFTWARE_VERTEXPROCESSING, pp, g_pd3dDevice)))
         return true;
-    AppendErrorReport("First CreateDevice failed");
+    LogError("First CreateDevice failed");
     const char* text = g_TextMgr.GetText(">NoMode");
     plat::ShowMessageBox(*text ? text : "Zephon5", kCaption);
     return false;
@@ -131,10 +124,10 @@ gfx::Format ChooseDepthFormat() {
     g_D3DMain.m_iMinDepthBits = 15;
     g_D3DMain.m_iMinStencilBits = 4;
     if (g_D3DMain.FindStencilFormat(gfx::FMT_X8R8G8B8, format)) return format;
-    AppendErrorReport("4-bit stencil failed");
+    LogError("4-bit stencil failed");
     g_D3DMain.m_iMinStencilBits = 1;
     if (g_D3DMain.FindStencilFormat(gfx::FMT_X8R8G8B8, format)) return format;
-    AppendErrorReport("Second FindStencilFormat failed");
+    LogError("Second FindStencilFormat failed");
     g_Console.Print("Running game WITHOUT stencil shadows!");
     return gfx::FMT_D16;
 }
@@ -149,7 +142,6 @@ void DrawFirstFrame() {
     g_pd3dDevice->Clear(kClearAll, g_Engine.m_uBackgroundColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Console.Draw();
-    g_Profiler.EndFrame();
     g_pd3dDevice->EndScene();
     g_pd3dDevice->Present();
 }

@@ -158,7 +158,7 @@ void ApplyDefinitionLine(strtexturepaths& d, const char* line) {
     }
     if (IsKeyword(line, "animation_frame")) AddAnimationFrame(d, value);
     if (IsKeyword(line, "water_color"))
-        for (int i = 0; i < 3; ++i) d.m_fWaterColour[i] = NumberWord(line, i + 1) / 255.0f;
+        for (int i = 0; i < 3; ++i) d.m_fWaterColour[i] = static_cast<float>(std::atoi(GetWord(line, i + 1))) / 255.0f;
     if (IsKeyword(line, "specular")) {
         d.m_bSpecular = 1;
         if (*GetWord(line, 1)) d.m_fSpecular1 = NumberWord(line, 1);

@@ -100,6 +100,14 @@ TEST_F(ERendererRegistryTest, DefinitionKeysSetTheirFieldsOnly) {
     EXPECT_EQ(Find("misc.dds")->m_bTransparent, 1);
 }
 
+TEST_F(ERendererRegistryTest, WaterColourReadsWholeNumbersOutOf255) {
+    Define({"t\\pond.tga"}, "texture pond.tga\nwater_color 127.9 51 x\n");
+    const float* colour = Find("pond.tga")->m_fWaterColour;
+    EXPECT_FLOAT_EQ(colour[0], 127.0f / 255.0f);
+    EXPECT_FLOAT_EQ(colour[1], 0.2f);
+    EXPECT_FLOAT_EQ(colour[2], 0.0f);
+}
+
 TEST_F(ERendererRegistryTest, AnimationFramesStopAt127) {
     std::string script = "texture fire.tga\n";
     for (int i = 0; i < 130; ++i) script += "animation_frame f" + std::to_string(i) + ".tga\n";

@@ -102,6 +102,7 @@ void EEngine::BeginWorld() {
     m_bReady = 1;
     m_bWorldRender = 1;
     g_Console.ReapplyVariables();
+    g_EffectMgr.OnStartWorld();
     // The profiler has to be switched on again in every world.
     g_Profiler.Disable();
     g_Debug.OnBeginWorld();
@@ -111,6 +112,8 @@ void EEngine::BeginWorld() {
 void EEngine::EndWorld() {
     m_bReady = 0;
     m_bWorldRender = 0;
+    g_Renderer.OnEndWorld();
+    g_EffectMgr.OnEndWorld();
     g_Profiler.Release();
     g_Debug.OnEndWorld();
     ClearSoundCache();

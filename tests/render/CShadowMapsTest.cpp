@@ -14,6 +14,7 @@
 #include "support/DeviceTest.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
+#include "world/EEngine.h"
 
 namespace {
 
@@ -151,6 +152,17 @@ TEST_F(CShadowMapsTest, BeginRenderDrawsIntoTheMapAndEndRenderRestoresTheDevice)
     target.reset();
     g_ShadowMaps.Disable();
     EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
+    EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
+}
+
+TEST_F(CShadowMapsTest, AWorldEndLetsTheTargetsGo) {
+    int before = g_pd3dDevice->LiveDefaultPoolResources();
+    g_ShadowMaps.Enable();
+    g_ShadowMaps.CreateRenderTextures();
+    ASSERT_NE(g_ShadowMaps.m_pTexture[0], nullptr);
+    g_Engine.EndWorld();
+    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
+    EXPECT_EQ(g_ShadowMaps.m_pTexture[0], nullptr);
     EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
 }
 

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "core/D3DMain.h"
+#include "core/EConsole.h"
+#include "game/CMenu.h"
 #include "platform/gfx/NullSystem.h"
 #include "render/EFont.h"
 #include "render/ESky.h"
 #include "support/DeviceTest.h"
 #include "world/ECamera.h"
+#include "world/EEngine.h"
 
 namespace {
 
@@ -119,6 +122,28 @@ TEST_F(EFocusMgrTest, AFailedResetIsReportedAndRetriedOnTheNextFrame) {
         EXPECT_EQ(FramesUntilFocus(), 2) << c.reason;
         EXPECT_EQ(FogColour(), 0xFF445566u) << c.reason;
         EXPECT_NE(g_Font.m_pVB, nullptr) << c.reason;
+        TearDown();
+    }
+}
+
+TEST_F(EFocusMgrTest, TheGameKeyboardIsLetGoUnlessTheConsoleHasItAndComesBackOnlyToTheGame) {
+    struct Case {
+        bool consoleOpen, menuActive;
+        uint8_t acquiredAfterLoss, acquiredAfterReset;
+    } cases[] = {{false, false, 0, 1}, {true, false, 1, 0}, {false, true, 0, 0}};
+    for (const Case& c : cases) {
+        SetUp();
+        g_Engine.AcquireKeyboard();
+        g_Console.m_bOpen = c.consoleOpen;
+        g_Menu.m_bActive = c.menuActive;
+        gfx::NullBackend().cooperativeLevels = {gfx::ERR_DEVICELOST, gfx::ERR_DEVICENOTRESET};
+        EXPECT_FALSE(g_FocusMgr.CheckFocus());
+        EXPECT_EQ(g_Engine.m_bKeyboardAcquired, c.acquiredAfterLoss) << c.consoleOpen << c.menuActive;
+        EXPECT_FALSE(g_FocusMgr.CheckFocus());
+        EXPECT_TRUE(Logged("Focus gained"));
+        EXPECT_EQ(g_Engine.m_bKeyboardAcquired, c.acquiredAfterReset) << c.consoleOpen << c.menuActive;
+        g_Console.m_bOpen = 0;
+        test::ResetGlobal(g_Menu);
         TearDown();
     }
 }

@@ -4,15 +4,26 @@
 #include <cstring>
 
 #include "core/EConsole.h"
+#include "core/EDebug.h"
 #include "platform/os/Files.h"
 
-CMusicSource::CMusicSource() : m_szName{}, m_uSize(0), m_uPosition(0), m_bOpen(0), m_bEnded(0) {}
+namespace {
+constexpr const char* kDataTag = "MusicSource.m_pData";
+}  // namespace
 
-CMusicSource::~CMusicSource() { Close(); }
+CMusicSource::CMusicSource() : m_szName{}, m_uSize(0), m_uPosition(0), m_bOpen(0), m_bEnded(0) {
+    g_Debug.AddAlloc("CMusicSource");
+}
+
+CMusicSource::~CMusicSource() {
+    Close();
+    g_Debug.RemoveAlloc("CMusicSource");
+}
 
 int CMusicSource::Open(const char* path) {
     g_Console.Print("CMusicSource::Open");
-    m_bOpen = 0;
+    // A source opened again gives up the file it held.
+    Close();
     if (!path) return -1;
     std::vector<char> data;
     if (!plat::ReadFileBytes(path, data)) return -1;
@@ -21,6 +32,7 @@ int CMusicSource::Open(const char* path) {
     m_Data = std::move(data);
     m_uSize = static_cast<uint32_t>(m_Data.size());
     g_Console.Print("CMusicSource::Open po allokacji");
+    g_Debug.AddAlloc(kDataTag);
     m_uPosition = 0;
     m_bOpen = 1;
     g_Console.Print("exiting CMusicSource::Open");
@@ -42,6 +54,8 @@ int CMusicSource::Read(void* dst, int n) {
 void CMusicSource::Seek(uint32_t position) { m_uPosition = std::min(position, m_uSize); }
 
 void CMusicSource::Close() {
+    // The data exists exactly while the source is open.
+    if (m_bOpen) g_Debug.RemoveAlloc(kDataTag);
     m_Data = {};
     m_uSize = 0;
     m_uPosition = 0;

@@ -3,9 +3,12 @@
 #include <cstring>
 
 #include "core/EConsole.h"
+#include "core/EDebug.h"
 #include "platform/os/Files.h"
 
 namespace {
+
+constexpr const char* kDataTag = "m_pReadedWaveData";
 
 constexpr uint32_t FourCC(const char (&id)[5]) {
     return uint32_t(uint8_t(id[0])) | uint32_t(uint8_t(id[1])) << 8 | uint32_t(uint8_t(id[2])) << 16 |
@@ -35,12 +38,21 @@ long FileSize(FILE* f) {
 
 }  // namespace
 
-CSoundWave::CSoundWave() : m_szName{}, m_Format{}, m_uDataSize(0) {}
+CSoundWave::CSoundWave() : m_szName{}, m_Format{}, m_uDataSize(0) { g_Debug.AddAlloc("CSoundWave"); }
 
-CSoundWave::~CSoundWave() { Clear(); }
+CSoundWave::~CSoundWave() {
+    Clear();
+    g_Debug.RemoveAlloc("CSoundWave");
+}
+
+void CSoundWave::FreeData() {
+    if (!m_pData) return;
+    m_pData.reset();
+    g_Debug.RemoveAlloc(kDataTag);
+}
 
 void CSoundWave::Clear() {
-    m_pData.reset();
+    FreeData();
     m_Format = {};
     m_szName[0] = 0;
     m_uDataSize = 0;
@@ -61,7 +73,9 @@ bool CSoundWave::ReadFormatChunk(uint32_t, uint32_t, FILE* file) {
 
 bool CSoundWave::ReadDataChunk(uint32_t, uint32_t size, FILE* file) {
     if (!file) return false;
+    FreeData();
     m_pData = std::make_unique<uint8_t[]>(size);
+    g_Debug.AddAlloc(kDataTag);
     m_uDataSize = static_cast<uint32_t>(std::fread(m_pData.get(), 1, size, file));
     return true;
 }

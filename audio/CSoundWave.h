@@ -25,4 +25,7 @@ public:
     snd::WaveFormat m_Format;
     uint32_t m_uDataSize;
     std::unique_ptr<uint8_t[]> m_pData;
+
+private:
+    void FreeData();
 };

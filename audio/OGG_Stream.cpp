@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "audio/CMusicSource.h"
+#include "core/EDebug.h"
 
 namespace {
 constexpr int kChunkBytes = 4096;
@@ -12,10 +13,14 @@ constexpr int kChunkBytes = 4096;
 OGG_Stream::OGG_Stream(CMusicSource* source)
     : m_bOpen(0), m_uDataStart(0), m_pSource(source), m_bEof(0), m_oy{}, m_os{}, m_og{}, m_op{}, m_vi{}, m_vc{},
       m_vd{}, m_vb{} {
+    g_Debug.AddAlloc("OGG_Stream");
     Open();
 }
 
-OGG_Stream::~OGG_Stream() { Close(); }
+OGG_Stream::~OGG_Stream() {
+    Close();
+    g_Debug.RemoveAlloc("OGG_Stream");
+}
 
 int OGG_Stream::ReadChunk() {
     char* buffer = ogg_sync_buffer(&m_oy, kChunkBytes);
@@ -139,7 +144,7 @@ uint32_t OGG_Stream::Read(void* destination, uint32_t bytes) {
             uint32_t m = std::min(static_cast<uint32_t>(frames), left);
             for (uint32_t j = 0; j < m; ++j) {
                 for (int c = 0; c < channels; ++c) {
-                    float v = std::clamp(std::trunc(pcm[c][j] * 32767.0f), -32767.0f, 32767.0f);
+                    double v = std::clamp(std::trunc(pcm[c][j] * 32767.0), -32767.0, 32767.0);
                     auto sample = static_cast<uint16_t>(static_cast<int16_t>(v));
                     *out++ = static_cast<uint8_t>(sample & 0xFF);
                     *out++ = static_cast<uint8_t>(sample >> 8);

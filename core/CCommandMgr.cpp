@@ -189,6 +189,8 @@ void CCommandMgr::LoadKeys() {
     FILE* file = plat::OpenFile(kKeysFile, "rb");
     if (!file) {
         BuildKeyNames();
+        // The defaults leave the hitching and implement commands unbound: without the forced
+        // keys a first run, with no saved file yet, could not hitch anything.
         ApplyForcedBindings();
         return;
     }

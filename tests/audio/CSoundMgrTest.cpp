@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include <strings.h>
+
 #include "audio/CMusicThread.h"
+#include "core/EDebug.h"
 #include "SoundFixture.h"
 
 namespace {
@@ -242,6 +245,32 @@ TEST_F(SoundMgrTest, MusicThatCannotBeLoadedIsReported) {
     g_SoundMgr.Music_Play("Music\\bad.ogg", false);
     EXPECT_TRUE(Logged("ERROR in CSoundMgr::Music_Play(): loading failed..."));
     EXPECT_EQ(g_SoundMgr.m_pMusic, nullptr);
+}
+
+TEST_F(SoundMgrTest, WavesAndMusicAreRegisteredExactlyWhileTheyLive) {
+    test::ResetGlobal(g_Debug);
+    g_Settings.m_iSystemDebug = 1;
+    auto allocs = [](const char* tag) {
+        for (int i = 0; i < EDebug::kTagSlots; ++i)
+            if (g_Debug.m_bTagUsed[i] && !strcasecmp(g_Debug.m_szTagNames[i], tag)) return g_Debug.m_uTagCounts[i];
+        return 0u;
+    };
+    const char* tags[] = {"CSoundWave", "m_pReadedWaveData", "strSound", "CMusicThread",
+                          "CMusicSource", "MusicSource.m_pData", "OGG_Stream"};
+
+    ASSERT_TRUE(PreloadSound("sounds\\mono.wav"));
+    // A wave read for one sound only is freed once its buffer is filled.
+    ASSERT_NE(g_SoundMgr.CreateSound("sounds\\stereo.wav", false), nullptr);
+    EXPECT_EQ(g_SoundMgr.CreateSound("sounds\\missing.wav", false), nullptr);
+    WriteFile("Music\\bad.ogg", "this is not an Ogg stream at all");
+    g_SoundMgr.Music_Play("Music\\bad.ogg", false);
+    WriteTrack("Music\\1.ogg");
+    g_SoundMgr.Music_Play("Music\\1.ogg", false);
+    for (const char* tag : tags) EXPECT_EQ(allocs(tag), 1u) << tag;
+
+    g_SoundMgr.Release();
+    for (const char* tag : tags) EXPECT_EQ(allocs(tag), 0u) << tag;
+    EXPECT_FALSE(Logged("Remove CSoundWave nie ma odpowiednika!"));
 }
 
 }  // namespace

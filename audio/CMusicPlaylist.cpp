@@ -67,15 +67,14 @@ void CMusicPlaylist::Next() {
     g_Console.PrintStr2("Playing ", entry);
 }
 
-// Plays the entry before the current one, looped, so the list stays on it until the player
-// skips. With none chosen yet it starts from the last entry: the slot before "none" is past the
-// list and holds no path to play.
+// Plays the entry before the current one, once, like every other track; with none chosen yet
+// it starts from the last entry.
 void CMusicPlaylist::Previous() {
     if (m_bPaused || m_uCount == 0) return;
     g_SoundMgr.Music_Stop();
     g_SoundMgr.Music_Release();
     m_uCurrent = (m_uCurrent == 0 || m_uCurrent >= m_uCount ? m_uCount : m_uCurrent) - 1;
-    g_SoundMgr.Music_Play(m_szEntries[m_uCurrent], true);
+    g_SoundMgr.Music_Play(m_szEntries[m_uCurrent], false);
     m_fTimer = 0.0f;
 }
 

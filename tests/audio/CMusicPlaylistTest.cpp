@@ -59,13 +59,13 @@ TEST_F(MusicPlaylistTest, NextAndPreviousWrapAroundTheList) {
     EXPECT_EQ(Playing(), "Music\\a.ogg");
 }
 
-// Previous repeats its track: the list stays on it until the player skips.
-TEST_F(MusicPlaylistTest, PreviousLoopsItsTrackAndStartsFromTheLastWithNoneChosen) {
+// Previous plays its track once like every other, so the list moves on after it.
+TEST_F(MusicPlaylistTest, PreviousPlaysOnceAndStartsFromTheLastWithNoneChosen) {
     InitWithTracks();
     g_MusicPlaylist.m_fTimer = 1.5f;
     g_MusicPlaylist.Previous();
     EXPECT_EQ(Playing(), "Music\\C.ogg");
-    EXPECT_EQ(g_SoundMgr.m_pMusic->m_bLooping, 1);
+    EXPECT_EQ(g_SoundMgr.m_pMusic->m_bLooping, 0);
     EXPECT_EQ(g_MusicPlaylist.m_fTimer, 0.0f);
     EXPECT_FALSE(Logged("ERROR in CSoundMgr::Music_Play(): Music file doesn't exist!"));
 }

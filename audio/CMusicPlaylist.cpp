@@ -67,8 +67,8 @@ void CMusicPlaylist::Next() {
     g_Console.PrintStr2("Playing ", entry);
 }
 
-// Plays the entry before the current one, once, like every other track; with none chosen yet
-// it starts from the last entry.
+// Plays the entry before the current one, once, like every other track: looped, it would hold the
+// playlist on that track for good. With none chosen yet it starts from the last entry.
 void CMusicPlaylist::Previous() {
     if (m_bPaused || m_uCount == 0) return;
     g_SoundMgr.Music_Stop();

@@ -92,6 +92,8 @@ void EEngine::ProcessStartWorld(const char* worldFile) {
     m_szPendingWorld[0] = 0;
     m_bStartWorld = 0;
     EndWorld();
+    // The old world's textures go with it; the new world requests its own.
+    g_Renderer.ClearTextures();
     std::memcpy(m_szStartingWorld, name, sizeof name);
     BeginWorld();
 }
@@ -102,6 +104,7 @@ void EEngine::BeginWorld() {
     m_bReady = 1;
     m_bWorldRender = 1;
     g_Console.ReapplyVariables();
+    g_EffectMgr.OnStartWorld();
     // The profiler has to be switched on again in every world.
     g_Profiler.Disable();
     g_Debug.OnBeginWorld();
@@ -111,6 +114,8 @@ void EEngine::BeginWorld() {
 void EEngine::EndWorld() {
     m_bReady = 0;
     m_bWorldRender = 0;
+    g_Renderer.OnEndWorld();
+    g_EffectMgr.OnEndWorld();
     g_Profiler.Release();
     g_Debug.OnEndWorld();
     ClearSoundCache();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 #include "core/D3DMain.h"
@@ -75,6 +76,20 @@ TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirs
         EXPECT_EQ(g_Engine.m_uFrameCounter, 8u) << burst;
         TearDown();
     }
+}
+
+TEST_F(WinMainTest, ASecondStartLeavesAtOnceTouchingNothingButTheConsoleLog) {
+    WriteFile("!error.txt", "from the running instance\n");
+    std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
+    plat::RegisterWindowClass({g_szTitle, WndProc});
+    plat::WindowHandle running = plat::CreateMainWindow({g_szTitle, g_szTitle, true, 800, 600});
+    ASSERT_NE(running, nullptr);
+
+    EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+    EXPECT_EQ(plat::MainWindow(), running);  // no second window
+    EXPECT_TRUE(Exists("!error.txt"));       // the previous run's reports are kept
+    EXPECT_EQ(g_Settings.m_bWindowed, 0);    // qv.cfg was not run
+    EXPECT_NE(ReadFile("!console.txt").find("Engine start"), std::string::npos);
 }
 
 TEST_F(WinMainTest, DestroyQuitsEvenBeforeTheDeviceHasFocus) {

@@ -15,6 +15,7 @@
 #include "game/CMenu.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/os/Backends.h"
+#include "platform/os/MessageBox.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
@@ -132,6 +133,7 @@ TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popu
         // Leave before the device exists: no graphics system at all.
         gfx::NullBackend().systemUnavailable = true;
         EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+        EXPECT_EQ(plat::LastMessageBoxText(), "DX9.0c or newer could not have been found!");
         plat::WindowHandle w = plat::MainWindow();
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(plat::WindowHasCaption(w), c.caption);

@@ -79,6 +79,8 @@ void EOrientation::Aim(const DV& direction, const DV& upHint) {
     SetRow(frame, 1, up);
     SetRow(frame, 2, front);
     m_Quaternion = pmath::QuaternionFromMatrix(frame);
+    // The matrix is rebuilt from the quaternion rather than kept from the frame, so it stays a
+    // usable transform (row and column 3 of the identity) and agrees with the quaternion.
     UpdateMatrix();
 }
 

@@ -124,8 +124,8 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     g_Console.OpenLog();
     g_Console.Print("Engine start, WinMain first entry.");
     if (plat::WindowWithTitleExists(g_szTitle)) return 0;
-    // The named mutex of the original single-instance scheme is not needed: the window's own
-    // lock already tells a second start.
+    // No named mutex: nothing ever tests one, and the window's title lock already tells a second
+    // start.
     g_pD3D.reset();
     g_pd3dDevice.reset();
     for (const char* report : kPreviousRunReports) plat::DeleteFile(report);

@@ -92,6 +92,8 @@ void EEngine::ProcessStartWorld(const char* worldFile) {
     m_szPendingWorld[0] = 0;
     m_bStartWorld = 0;
     EndWorld();
+    // The old world's textures go with it; the new world requests its own.
+    g_Renderer.ClearTextures();
     std::memcpy(m_szStartingWorld, name, sizeof name);
     BeginWorld();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 #include "core/D3DMain.h"
@@ -14,6 +15,7 @@
 #include "game/CMenu.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/os/Backends.h"
+#include "platform/os/MessageBox.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
@@ -77,6 +79,20 @@ TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirs
     }
 }
 
+TEST_F(WinMainTest, ASecondStartLeavesAtOnceTouchingNothingButTheConsoleLog) {
+    WriteFile("!error.txt", "from the running instance\n");
+    std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
+    plat::RegisterWindowClass({g_szTitle, WndProc});
+    plat::WindowHandle running = plat::CreateMainWindow({g_szTitle, g_szTitle, true, 800, 600});
+    ASSERT_NE(running, nullptr);
+
+    EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+    EXPECT_EQ(plat::MainWindow(), running);  // no second window
+    EXPECT_TRUE(Exists("!error.txt"));       // the previous run's reports are kept
+    EXPECT_EQ(g_Settings.m_bWindowed, 0);    // qv.cfg was not run
+    EXPECT_NE(ReadFile("!console.txt").find("Engine start"), std::string::npos);
+}
+
 TEST_F(WinMainTest, DestroyQuitsEvenBeforeTheDeviceHasFocus) {
     ASSERT_EQ(g_FocusMgr.m_bOnFocus, 0);
     g_bQuitOnce = 0;
@@ -117,6 +133,7 @@ TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popu
         // Leave before the device exists: no graphics system at all.
         gfx::NullBackend().systemUnavailable = true;
         EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+        EXPECT_EQ(plat::LastMessageBoxText(), "DX9.0c or newer could not have been found!");
         plat::WindowHandle w = plat::MainWindow();
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(plat::WindowHasCaption(w), c.caption);

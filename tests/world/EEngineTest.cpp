@@ -5,7 +5,11 @@
 #include "core/EConsole.h"
 #include "core/EProfiler.h"
 #include "game/CMenu.h"
+#include "render/CShadowMaps.h"
+#include "render/ERenderer.h"
+#include "support/DeviceTest.h"
 #include "support/TestSupport.h"
+#include "support/TextureFiles.h"
 
 namespace {
 
@@ -39,6 +43,38 @@ TEST(EEngine, TheConsoleKeyOpensTheConsoleWhichThenTakesEveryKey) {
     EXPECT_STREQ(g_Console.m_szInputLine, "a");
     test::ResetGlobal(g_Console);
     test::ResetGlobal(g_Menu);
+}
+
+class EEngineWorldChange : public test::DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        test::ResetGlobal(g_Engine);
+        test::ResetGlobal(g_Renderer);
+        test::ResetGlobal(g_ShadowMaps);
+    }
+    void TearDown() override {
+        DeviceTest::TearDown();
+        test::ResetGlobal(g_Engine);
+        test::ResetGlobal(g_Renderer);
+        test::ResetGlobal(g_ShadowMaps);
+    }
+};
+
+TEST_F(EEngineWorldChange, EndsTheOldWorldsShadowMapsAndTexturesBeforeTheNewWorldStarts) {
+    ASSERT_TRUE(CreateDevice());
+    WriteFile("t\\stone.tga", test::TgaFile(4, 4, 0xFF808080u));
+    g_Renderer.InitTextures();
+    const uint32_t stone = g_Renderer.GetTextureByName("stone.tga", false, false);
+    ASSERT_NE(g_Renderer.GetTexture(stone), nullptr);
+    g_ShadowMaps.Enable();
+    g_Engine.RequestStartWorld("worlds\\next.w");
+    g_Engine.ProcessStartWorld(g_Engine.m_szPendingWorld);
+    EXPECT_EQ(g_Renderer.m_pTextures, nullptr);
+    EXPECT_EQ(g_Renderer.GetTexture(stone), nullptr);
+    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
+    EXPECT_STREQ(g_Engine.m_szStartingWorld, "worlds\\next.w");
+    EXPECT_EQ(g_Engine.m_szPendingWorld[0], 0);
 }
 
 }  // namespace

@@ -17,11 +17,6 @@ constexpr float kNoAngle = 0.01f;           // |sin| + |cos| up to which an angl
 
 float Clamp1(float v) { return std::clamp(v, -1.0f, 1.0f); }
 
-float At(const DV& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
-
-// Index of the greatest of x, y, z; a tie between x and y goes to y, a tie with z to z.
-int GreatestComponent(float x, float y, float z) { return y >= x ? (z < y ? 1 : 2) : (z < x ? 0 : 2); }
-
 DV ClosestPointOnSegment(const DV& p, const DV& a, const DV& b) {
     const DV d = b - a;
     const float lengthSq = pmath::Dot(d, d);
@@ -79,11 +74,9 @@ void TransformNormal(DV* out, const DV* v, const pmath::Matrix* m) {
 }
 
 void PerpendicularVector(DV* out, const DV* v) {
-    // The divisor is the component of greatest signed value. When that one is 0 (no component is
-    // positive) the component of greatest magnitude is taken instead, which is 0 only for the zero
-    // vector.
-    int chosen = GreatestComponent(v->x, v->y, v->z);
-    if (At(*v, chosen) == 0.0f) chosen = GreatestComponent(std::fabs(v->x), std::fabs(v->y), std::fabs(v->z));
+    // Divide by the component of greatest magnitude, so the divisor is 0 only for the zero vector.
+    const float ax = std::fabs(v->x), ay = std::fabs(v->y), az = std::fabs(v->z);
+    const int chosen = ay >= ax ? (az < ay ? 1 : 2) : (az < ax ? 0 : 2);
     const float length = pmath::Length(*v);
     // A vector too short for its length to be measured still gets a finite, non-zero result.
     const float l = length > 0.0f ? length : 1.0f;

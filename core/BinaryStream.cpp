@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/EOrientation.h"
 #include "core/ESettings.h"
 #include "platform/os/Files.h"
 
@@ -39,6 +40,19 @@ void FileReadInt(FILE* stream, int32_t* value) { FileRead(stream, value, sizeof 
 void FileWriteFloat(FILE* stream, float value) { FileWrite(stream, &value, sizeof value); }
 
 void FileReadFloat(FILE* stream, float* value) { FileRead(stream, value, sizeof *value); }
+
+void FileWriteOrientation(FILE* stream, const EOrientation& orientation) {
+    uint8_t bytes[kOrientationBytes];
+    OrientationToBytes(orientation, bytes);
+    FileWrite(stream, bytes, static_cast<int>(kOrientationBytes));
+}
+
+void FileReadOrientation(FILE* stream, EOrientation* orientation) {
+    if (!stream || !orientation) return;
+    uint8_t bytes[kOrientationBytes];
+    FileRead(stream, bytes, static_cast<int>(kOrientationBytes));
+    *orientation = OrientationFromBytes(bytes);
+}
 
 void FileWriteString(FILE* stream, const char* text) {
     if (!stream) return;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+class EOrientation;
+
 // n raw bytes when n > 0; the counter grows by n. FileRead answers how many bytes the stream had
 // and zero-fills the rest of the target.
 void FileWrite(FILE* stream, const void* data, int n);
@@ -38,6 +40,10 @@ void FileReadDV(FILE* stream, Vec* v) {
     FileReadFloat(stream, &v->y);
     FileReadFloat(stream, &v->z);
 }
+
+// An orientation as its quaternion, its matrix and its front, side and up axes: 116 bytes.
+void FileWriteOrientation(FILE* stream, const EOrientation& orientation);
+void FileReadOrientation(FILE* stream, EOrientation* orientation);
 
 // A 4-byte length, then that many characters without a terminator. Reading always terminates the
 // string; into a buffer of `capacity` bytes it keeps at most capacity - 1 characters (the whole

@@ -6,6 +6,14 @@
 
 namespace {
 float Clamp01(float t) { return t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t); }
+
+// A colour channel from a component: its whole part, held within a byte so that an out-of-range
+// component cannot spill into the neighbouring channel.
+uint32_t ChannelByte(float component) {
+    if (!(component > 0.0f)) return 0;
+    if (component >= 255.0f) return 255;
+    return static_cast<uint32_t>(component);
+}
 }  // namespace
 
 float RandomFloat(float x) {
@@ -39,3 +47,26 @@ uint32_t LerpColor(uint32_t colour1, uint32_t colour2, float t) {
 }
 
 bool NearlyEqual(float a, float b, float tolerance) { return std::fabs(a - b) <= tolerance; }
+
+DV LerpDV(const DV* a, const DV* b, float t) {
+    if (!a || !b) return {};
+    DV along = *b - *a;
+    float distance = pmath::Length(along);
+    if (distance == 0.0f) return *a;
+    return *a + pmath::Normalize(along) * (distance * t);
+}
+
+uint32_t VectorToRGB(const DV* v, bool scale) {
+    if (!v) return 0;
+    float factor = scale ? 255.0f : 1.0f;
+    return ChannelByte(v->x * factor) << 16 | ChannelByte(v->y * factor) << 8 | ChannelByte(v->z * factor);
+}
+
+bool IsInViewCone(const DV* position, const DV* direction, const DV* point, float halfAngle) {
+    if (!position || !direction || !point || halfAngle < 0.0001f) return false;
+    float cosine = pmath::Dot(pmath::Normalize(*direction), pmath::Normalize(*point - *position));
+    if (cosine <= 0.0f) return false;
+    // Rounding can put the cosine of two equal directions just above 1, where acos has no value.
+    if (cosine > 1.0f) cosine = 1.0f;
+    return std::acos(cosine) <= halfAngle;
+}

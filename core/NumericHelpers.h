@@ -2,6 +2,8 @@
 // Small numeric helpers shared by all subsystems.
 #include <cstdint>
 
+#include "core/DV.h"
+
 // r * x / 32768 with r the shared generator's next 15-bit number: 0 <= result < x for positive x.
 float RandomFloat(float x);
 
@@ -17,3 +19,15 @@ uint32_t LerpColor(uint32_t colour1, uint32_t colour2, float t);
 
 // True when |a - b| <= tolerance.
 bool NearlyEqual(float a, float b, float tolerance);
+
+// The point a + (b - a) * t, t not clamped: a plus the direction from a to b times the distance
+// times t. a when the two coincide, (0, 0, 0) when either is null.
+DV LerpDV(const DV* a, const DV* b, float t);
+
+// 0x00RRGGBB from x (red), y (green) and z (blue), each truncated to an integer and held within
+// 0..255; with scale each component is first multiplied by 255. A null vector gives 0.
+uint32_t VectorToRGB(const DV* v, bool scale);
+
+// True when point lies within halfAngle (radians) of the direction seen from position and in
+// front of it. False for a null pointer or a half-angle below 0.0001.
+bool IsInViewCone(const DV* position, const DV* direction, const DV* point, float halfAngle);

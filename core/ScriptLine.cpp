@@ -1,5 +1,6 @@
 #include "core/ScriptLine.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/ETextMgr.h"
@@ -127,4 +128,12 @@ const char* GetWord(const char* line, int n) {
     for (int i = 0; i < n; ++i) p = SkipBlanks(SkipWord(p));
     *SkipWord(p) = 0;
     return p;
+}
+
+void StringToDV(const char* text, DV* out) {
+    if (!text || !*text || !out) return;
+    out->x = static_cast<float>(std::atof(text));
+    const char* rest = GetKeywordValue(text);
+    out->y = static_cast<float>(std::atof(rest));
+    out->z = static_cast<float>(std::atof(GetKeywordValue(rest)));
 }

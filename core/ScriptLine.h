@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "core/DV.h"
+
 // Longest line GetKeywordValue and GetWord accept: a line of this many characters or more gives
 // kStringTooLong instead of a result.
 constexpr int kScriptLineMax = 512;
@@ -47,3 +49,8 @@ const char* GetKeywordValue(const char* line);
 // Word n of the line counting from 0 (the keyword), words being separated by blanks and tabs; ""
 // past the last word. Static buffer and overlong lines as for GetKeywordValue.
 const char* GetWord(const char* line, int n);
+
+// The first three blank-separated words of the text as numbers (the leading numeric part of each
+// word, 0 when there is none) into x, y and z. Nothing for a null or empty text or a null out. The
+// words are found with GetKeywordValue, so the text must stay below 512 characters.
+void StringToDV(const char* text, DV* out);

@@ -19,7 +19,8 @@ bool StrStartsWith(const char* text, const char* prefix);
 
 // 1 when part occurs in text, both folded with the Polish tables, else 0. An empty (or null) text
 // gives 0; an empty part gives 1 unless text is empty. The callers' strings are never changed:
-// the comparison works on copies.
+// the comparison works on copies, because callers pass object names that must keep their case
+// and string literals that cannot be written.
 int StrIContains(const char* text, const char* part);
 
 // Index of the first occurrence of part in text, case-sensitive; -1 when absent or when text is

@@ -1,11 +1,14 @@
 // Binary stream helpers: exact bytes, little-endian, no tags, and the byte counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/BinaryStream.h"
+#include "core/EOrientation.h"
 #include "core/ESettings.h"
 #include "support/TestSupport.h"
 
@@ -97,6 +100,27 @@ TEST_F(BinaryStreamTest, ReadsBackWhatWasWrittenAndCountsTheBytes) {
     EXPECT_EQ(Read(), Written());
 }
 
+TEST_F(BinaryStreamTest, AnOrientationTakesItsBinaryFormAndReadsBackExactly) {
+    const DV direction{0.3f, -0.8f, 0.52f};
+    const EOrientation o = EOrientation::EOrientationFromDirection(&direction);
+    FileWriteOrientation(m_file, o);
+    FileWriteInt(m_file, 42);
+    std::vector<unsigned char> bytes = Contents(m_file);
+    std::vector<unsigned char> form(kOrientationBytes);
+    OrientationToBytes(o, form.data());
+    ASSERT_EQ(bytes.size(), kOrientationBytes + 4);
+    EXPECT_TRUE(std::equal(form.begin(), form.end(), bytes.begin()));
+
+    EOrientation back;
+    int32_t after = 0;
+    FileReadOrientation(m_file, &back);
+    FileReadInt(m_file, &after);
+    EXPECT_EQ(std::memcmp(&back, &o, sizeof o), 0);
+    EXPECT_EQ(after, 42);
+    EXPECT_EQ(Read(), kOrientationBytes + 4);
+    EXPECT_EQ(Written(), kOrientationBytes + 4);
+}
+
 TEST_F(BinaryStreamTest, AnyNonZeroByteReadsAsTrue) {
     unsigned char bytes[] = {7, 0};
     FileWrite(m_file, bytes, 2);
@@ -143,6 +167,8 @@ TEST_F(BinaryStreamTest, NullStreamsAndTargetsDoNothing) {
     FileReadBool(nullptr, &b);
     FileReadBool(m_file, nullptr);
     FileReadInt(m_file, nullptr);
+    FileWriteOrientation(nullptr, EOrientation());
+    FileReadOrientation(m_file, nullptr);
     EXPECT_EQ(Written(), 0u);
     EXPECT_EQ(Read(), 0u);
     EXPECT_TRUE(Contents(m_file).empty());

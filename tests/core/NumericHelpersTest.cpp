@@ -1,6 +1,8 @@
 // Small numeric helpers: random float, step towards a target, interpolation.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/NumericHelpers.h"
 #include "platform/os/Random.h"
 
@@ -54,6 +56,78 @@ TEST(NearlyEqualTest, WithinTheTolerance) {
     EXPECT_TRUE(NearlyEqual(1.0f, 1.05f, 0.1f));
     EXPECT_TRUE(NearlyEqual(1.0f, 1.0f, 0.0f));
     EXPECT_FALSE(NearlyEqual(1.0f, 1.2f, 0.1f));
+}
+
+TEST(LerpDVTest, AlongTheSegmentWithoutClampingT) {
+    const DV a{1.0f, 2.0f, 3.0f};
+    const DV b{5.0f, 2.0f, 0.0f};  // 5 away from a
+    struct Case {
+        float t;
+        DV expected;
+    } cases[] = {
+        {0.0f, a}, {1.0f, b}, {0.5f, {3.0f, 2.0f, 1.5f}}, {2.0f, {9.0f, 2.0f, -3.0f}}, {-1.0f, {-3.0f, 2.0f, 6.0f}},
+    };
+    for (const Case& c : cases) {
+        DV p = LerpDV(&a, &b, c.t);
+        EXPECT_NEAR(p.x, c.expected.x, 1e-5f) << c.t;
+        EXPECT_NEAR(p.y, c.expected.y, 1e-5f) << c.t;
+        EXPECT_NEAR(p.z, c.expected.z, 1e-5f) << c.t;
+    }
+    EXPECT_EQ(LerpDV(&a, &a, 0.7f), a);
+    EXPECT_EQ(LerpDV(nullptr, &b, 0.5f), DV{});
+    EXPECT_EQ(LerpDV(&a, nullptr, 0.5f), DV{});
+}
+
+TEST(VectorToRGBTest, ChannelsFromTheComponents) {
+    struct Case {
+        DV v;
+        bool scale;
+        uint32_t expected;
+    } cases[] = {
+        {{0x12, 0x34, 0x56}, false, 0x123456u},
+        {{18.9f, 52.2f, 86.99f}, false, 0x123456u},  // truncated
+        {{1.0f, 0.5f, 0.0f}, true, 0xFF7F00u},
+        // Out of range components stay within their own byte.
+        {{300.0f, -4.0f, 256.0f}, false, 0xFF00FFu},
+        {{0.0f, 2.0f, 0.0f}, true, 0x00FF00u},
+    };
+    for (const Case& c : cases) EXPECT_EQ(VectorToRGB(&c.v, c.scale), c.expected) << c.v.x << " " << c.v.y;
+    EXPECT_EQ(VectorToRGB(nullptr, true), 0u);
+}
+
+TEST(IsInViewConeTest, WithinTheHalfAngleAndInFront) {
+    const DV eye{10.0f, 0.0f, 0.0f};
+    const DV ahead{0.0f, 0.0f, 2.0f};  // any length
+    const float quarter = 3.14159265f / 4.0f;
+    struct Case {
+        DV point;
+        float halfAngle;
+        bool expected;
+    } cases[] = {
+        {{10.0f, 0.0f, 5.0f}, 0.001f, true},    // on the axis
+        {{13.0f, 0.0f, 4.0f}, quarter, true},   // about 37 degrees off
+        {{15.0f, 0.0f, 4.0f}, quarter, false},  // about 51 degrees off
+        {{10.0f, 0.0f, -5.0f}, 3.0f, false},    // behind, whatever the angle
+        {{11.0f, 0.0f, 0.0f}, 3.0f, false},     // square to the view
+        {eye, 3.0f, false},                     // the position itself
+        {{10.0f, 0.0f, 5.0f}, 0.00009f, false}, // too narrow a cone
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsInViewCone(&eye, &ahead, &c.point, c.halfAngle), c.expected) << c.point.x << " " << c.point.z;
+    const DV p{10.0f, 0.0f, 5.0f};
+    EXPECT_FALSE(IsInViewCone(nullptr, &ahead, &p, 1.0f));
+    EXPECT_FALSE(IsInViewCone(&eye, nullptr, &p, 1.0f));
+    EXPECT_FALSE(IsInViewCone(&eye, &ahead, nullptr, 1.0f));
+}
+
+TEST(IsInViewConeTest, APointOnASlantedAxisIsInsideTheNarrowestCone) {
+    // The two normalised vectors' dot product can round to just above 1 for these directions.
+    const DV eye{1.0f, 2.0f, 3.0f};
+    for (int i = 1; i < 50; ++i) {
+        const DV direction{0.1f * i, 0.37f * i - 3.0f, 0.05f * i + 0.3f};
+        const DV point = eye + direction * 3.0f;
+        EXPECT_TRUE(IsInViewCone(&eye, &direction, &point, 0.001f)) << i;
+    }
 }
 
 }  // namespace

@@ -127,6 +127,30 @@ TEST(GetWordTest, APreviousResultCanBeSplitFurther) {
     EXPECT_STREQ(GetWord(word, 0), "b");
 }
 
+TEST(StringToDVTest, TheFirstThreeWordsAsNumbers) {
+    struct Case {
+        const char* text;
+        DV expected;
+    } cases[] = {
+        {"1 2 3", {1.0f, 2.0f, 3.0f}},
+        {"  -1.5\t 2e1   0.25  ", {-1.5f, 20.0f, 0.25f}},
+        {"4 5 6 7", {4.0f, 5.0f, 6.0f}},
+        {"7.5m x 3,5", {7.5f, 0.0f, 3.0f}},  // the leading numeric part of each word
+        {"8", {8.0f, 0.0f, 0.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        DV v{9.0f, 9.0f, 9.0f};
+        StringToDV(c.text, &v);
+        EXPECT_EQ(v, c.expected);
+    }
+    DV untouched{9.0f, 9.0f, 9.0f};
+    StringToDV("", &untouched);
+    StringToDV(nullptr, &untouched);
+    EXPECT_EQ(untouched, (DV{9.0f, 9.0f, 9.0f}));
+    StringToDV("1 2 3", nullptr);
+}
+
 TEST(ReadLineTest, TabsBecomeBlanksAndTheLineFeedIsDropped) {
     auto read = [](FILE* f, char* b) { ReadLine(f, b, 40, 64); };
     EXPECT_EQ(ReadAll("mesh\ta.x\nsecond\n", read), (Lines{"mesh a.x", "second", ""}));

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "audio/AudioHooks.h"
 #include "audio/CSoundMgr.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
-#include "game/CMainGame.h"
+#include "core/FrameFacts.h"
 #include "platform/os/Files.h"
 #include "platform/os/Random.h"
-#include "world/EEngine.h"
 
 CMusicPlaylist g_MusicPlaylist;
 
@@ -93,9 +93,9 @@ void CMusicPlaylist::Update() {
         m_bPaused = 0;
     }
 
-    if (g_MainGame.m_uFrameCounter < kFirstMusicFrame || m_bPaused || g_Engine.m_fFrameTime > kLongestCountedFrame)
+    if (g_AudioHooks.gameFrame() < kFirstMusicFrame || m_bPaused || g_FrameFacts.frameTime > kLongestCountedFrame)
         return;
-    m_fTimer += g_Engine.m_fFrameTime;
+    m_fTimer += g_FrameFacts.frameTime;
     if (g_SoundMgr.Music_IsPlaying() || m_uCount == 0) return;
     if (m_uCurrent == kNone) m_uCurrent = static_cast<uint32_t>(plat::Random()) % m_uCount;
     if (m_fTimer >= kWaitBetweenTracks) {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
+#include "audio/AudioHooks.h"
 #include "core/EConsole.h"
-#include "world/EEngine.h"
 
 CSoundCache g_SoundCache;
 
@@ -58,7 +58,7 @@ bool CSoundCache::LoadToCache(const char* name) {
     std::strncpy(entry.m_szName, name, 255);
     entry.m_szName[255] = 0;
     entry.m_pWave = std::move(wave);
-    entry.m_dLoadTime = g_Engine.m_fLevelTime;
+    entry.m_dLoadTime = g_AudioHooks.levelTime();
     return true;
 }
 

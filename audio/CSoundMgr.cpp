@@ -9,12 +9,12 @@
 #include "audio/CMusicThread.h"
 #include "audio/CSoundCache.h"
 #include "audio/CSoundWave.h"
-#include "core/NumericHelpers.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "core/FrameFacts.h"
+#include "core/NumericHelpers.h"
 #include "platform/os/Files.h"
-#include "world/EEngine.h"
 
 CSoundMgr g_SoundMgr;
 
@@ -454,7 +454,7 @@ void CSoundMgr::SetMasterVolume(float volume) {
 }
 
 void CSoundMgr::Update() {
-    m_fUpdateTimer -= g_Engine.m_fFrameTime;
+    m_fUpdateTimer -= g_FrameFacts.frameTime;
     if (m_fUpdateTimer > 0.0f) return;
     m_fUpdateTimer = RandomFloat(0.1f) + 0.1f;
     for (SoundRecord* s = m_pSounds; s; s = s->m_pNext)

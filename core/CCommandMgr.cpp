@@ -4,18 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "audio/CSoundMgr.h"
 #include "core/BinaryStream.h"
+#include "core/CoreHooks.h"
 #include "core/EConsole.h"
-#include "core/EFocusMgr.h"
 #include "core/EInput.h"
 #include "core/EMouse.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
-#include "game/CMainGame.h"
 #include "platform/os/Files.h"
-#include "vehicles/CPlayer.h"
-#include "world/ECamera.h"
 
 CCommandMgr g_CommandMgr;
 
@@ -82,6 +78,7 @@ bool ReadField(FILE* file, T& field) {
 // The fields after the bindings, in file order.
 template <class Visit>
 void VisitOptionFields(Visit visit, float& gamma, uint32_t& unused) {
+    KeysFileOptions game = g_CoreHooks.keysFileOptions();
     visit(g_Settings.m_bMouseOptionSwitch);
     visit(g_Settings.m_fMouseOptionValue);
     visit(g_Settings.m_bMusic);
@@ -90,15 +87,15 @@ void VisitOptionFields(Visit visit, float& gamma, uint32_t& unused) {
     visit(g_Settings.m_fMusicVolume);
     visit(g_Settings.m_fSecondVolume);
     visit(gamma);
-    visit(g_Player.m_bHudOption);
-    visit(g_Player.m_bOption2);
-    visit(g_Player.m_uDrivingOption);
+    visit(*game.playerOption1);
+    visit(*game.playerOption2);
+    visit(*game.playerOptionValue);
     visit(unused);
-    visit(g_MainGame.m_bGameOption1);
-    visit(g_MainGame.m_fGameOptionValue1);
-    visit(g_MainGame.m_fGameOptionValue2);
-    visit(g_MainGame.m_bGameOption2);
-    visit(g_MainGame.m_fGameOptionLevel);
+    visit(*game.gameSwitch1);
+    visit(*game.gameValue1);
+    visit(*game.gameValue2);
+    visit(*game.gameSwitch2);
+    visit(*game.gameLevel);
 }
 
 }  // namespace
@@ -138,7 +135,7 @@ void CCommandMgr::ReleaseKeyboard() {
 }
 
 void CCommandMgr::PollKeyboard() {
-    if (!g_FocusMgr.m_bOnFocus || !m_pKeyboard || !m_bKeyboardActive) return;
+    if (!g_CoreHooks.hasFocus() || !m_pKeyboard || !m_bKeyboardActive) return;
     uint8_t keys[256];
     if (plat::InputFailed(m_pKeyboard->GetState(keys))) {
         // The keys' releases are not seen while the input is lost: none may stay held. One
@@ -152,8 +149,8 @@ void CCommandMgr::PollKeyboard() {
         m_State[i] = keys[i] >= 0x80 ? 1 : 0;
         anyHeld |= m_State[i] != 0;
     }
-    if (anyHeld && g_MainGame.m_uFrameCounter >= kFramesBeforeKeyInput && !g_MainGame.m_bKeyInputEnabled)
-        g_MainGame.EnableKeyInput();
+    if (anyHeld && g_CoreHooks.gameFrame() >= kFramesBeforeKeyInput && !g_CoreHooks.gameKeyInputEnabled())
+        g_CoreHooks.enableGameKeyInput();
 }
 
 bool CCommandMgr::IsCommandActive(uint32_t command, uint32_t offset) const {
@@ -177,8 +174,9 @@ void CCommandMgr::BuildKeyNames() {
         m_Bindings[b.command][0] = b.slot0;
         m_Bindings[b.command][1] = b.slot1;
     }
-    g_Player.m_bHudOption = 1;
-    g_Player.m_uDrivingOption = 3;
+    KeysFileOptions game = g_CoreHooks.keysFileOptions();
+    *game.playerOption1 = 1;
+    *game.playerOptionValue = 3;
 }
 
 void CCommandMgr::ApplyForcedBindings() {
@@ -205,14 +203,13 @@ void CCommandMgr::LoadKeys() {
     float gamma = 1.0f;  // also when the file ends before it
     uint32_t unused = 0;
     VisitOptionFields([file](auto& field) { ReadField(file, field); }, gamma, unused);
-    g_Camera.SetGamma(gamma);
-    g_MainGame.m_fGameOptionLevel = std::clamp(g_MainGame.m_fGameOptionLevel, 0.0f, 1.0f);
+    g_CoreHooks.setGamma(gamma);
+    KeysFileOptions game = g_CoreHooks.keysFileOptions();
+    *game.gameLevel = std::clamp(*game.gameLevel, 0.0f, 1.0f);
     std::fclose(file);
-    g_MainGame.m_bGameOption2 = 1;
+    *game.gameSwitch2 = 1;
 
-    g_SoundMgr.Music_SetVolume(g_Settings.m_fMusicVolume);
-    if (g_Settings.m_bMusic) g_SoundMgr.Music_Resume();
-    else g_SoundMgr.Music_Pause();
+    g_CoreHooks.applyMusic(g_Settings.m_fMusicVolume, g_Settings.m_bMusic != 0);
     ApplyForcedBindings();
 }
 
@@ -221,8 +218,7 @@ void CCommandMgr::SaveKeys() {
     FILE* file = plat::OpenFile(kKeysFile, "wb");
     if (!file) return;
     FileWrite(file, m_Bindings, sizeof m_Bindings);
-    float gamma = 1.0f;
-    g_Camera.GetGamma(gamma);
+    float gamma = g_CoreHooks.getGamma();
     uint32_t unused = 0;
     VisitOptionFields([file](const auto& field) { FileWrite(file, &field, sizeof field); }, gamma, unused);
     std::fclose(file);

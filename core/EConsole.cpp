@@ -5,17 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/ConsoleCommands.h"
+#include "core/CoreHooks.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
 #include "core/ScriptLine.h"
 #include "core/StringHelpers.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
 #include "platform/os/Files.h"
-#include "world/CRoutesMgr.h"
-#include "world/EEngine.h"
 
 EConsole g_Console;
 
@@ -321,11 +317,23 @@ void EConsole::ExecuteCommand(const char* name, const char* value, uint8_t flag)
     char text[kValueSize];
     CopyBounded(text, sizeof text, value);
     SetVariable(name, static_cast<float>(std::atof(text)), flag);
-    if (RunConsoleCommands(*this, name, text, flag) == CommandResult::EndExecutor) return;
+    if (RunCommands(name, text, flag) == CommandResult::EndExecutor) return;
     SetVariable("Fog", 0.0f, 0);
     SetVariable("Ambient", 0.0f, 0);
     SetVariable("SkyLight", 0.0f, 0);
 }
+
+// Every entry of that name (ignoring ASCII case) applies, in table order, until one ends the
+// executor.
+CommandResult EConsole::RunCommands(const char* name, const char* value, uint8_t flag) {
+    for (const ConsoleCommand& command : m_Commands) {
+        if (StrICmp(command.name, name) != 0) continue;
+        if (command.apply(*this, value, flag) == CommandResult::EndExecutor) return CommandResult::EndExecutor;
+    }
+    return CommandResult::Continue;
+}
+
+void EConsole::InstallCommands(std::span<const ConsoleCommand> table) { m_Commands = table; }
 
 void EConsole::ReapplyVariables() {}
 
@@ -335,12 +343,12 @@ void EConsole::ReapplyVariables() {}
 void EConsole::Open() {
     m_bOpen = 1;
     // The typed line takes the keys: the game's keyboard device lets them go while the console is open.
-    g_Engine.ReleaseKeyboard();
+    g_CoreHooks.releaseKeyboard();
 }
 
 void EConsole::Close() {
     m_bOpen = 0;
-    g_Engine.AcquireKeyboard();
+    g_CoreHooks.acquireKeyboard();
 }
 
 void EConsole::OnKeyUp(uint32_t) {}
@@ -394,7 +402,7 @@ void EConsole::CompleteName() {
 
 void EConsole::OnKeyDown(uint32_t key) {
     if (key == kConsoleKey) Close();
-    if (key == kKeyScreenshot) g_Engine.m_bScreenshot = 1;
+    if (key == kKeyScreenshot) g_CoreHooks.requestScreenshot();
     if (char c = TypedCharacter(key)) {
         InsertCharacter(c);
         return;
@@ -434,7 +442,7 @@ void EConsole::ProcessTypedLine() {
     m_iCursor = 0;
 
     if (StrICmp(parts.name, "quit") == 0) {
-        g_Engine.Quit();
+        g_CoreHooks.quit();
     } else if (StrICmp(parts.name, "VersionFor") == 0) {
         Print("Furrow engine, console build 1.0");
         Print("Version for the demo farm");
@@ -480,12 +488,12 @@ void EConsole::ShowLoadingScreen(const char* worldFile) {
         }
     }
     m_bLoading = 1;
-    m_szLoadingPicture = LoadingPictureFor(g_RoutesMgr.CurrentRouteTasks());
+    m_szLoadingPicture = LoadingPictureFor(g_CoreHooks.currentRouteTasks());
     DrawLoadingScreen();
 }
 
 void EConsole::StepLoadingScreen() {
-    if (g_Menu.m_bActive) return;
+    if (g_CoreHooks.menuActive()) return;
     ++m_iLoadingDone;
     int stage = m_iLoadingDone * kLoadingFrames / (m_iLoadingExpected + 1);
     if (stage < 0) stage = 0;
@@ -502,7 +510,7 @@ void EConsole::AddLoadingProgress(int n) {
 }
 
 bool EConsole::DrawLoadingScreen() {
-    if (!m_bLoading || g_MainGame.m_uFrameCounter >= kLoadingFrameLimit || g_Menu.m_bActive) return false;
+    if (!m_bLoading || g_CoreHooks.gameFrame() >= kLoadingFrameLimit || g_CoreHooks.menuActive()) return false;
     float now = static_cast<float>(QueryAppTimer(TIMER_GETAPPTIME));
     if (now - m_fLastLoadingDraw < kLoadingRedrawInterval) return false;
     m_fLastLoadingDraw = now;

@@ -10,9 +10,11 @@
 // goes; everything they will need is kept and tested already.
 #include <cstdint>
 #include <ctime>
+#include <span>
 #include <string>
 
-struct RouteTasks;
+#include "core/ConsoleCommand.h"
+#include "core/RouteTasks.h"
 
 // One console variable: a node of the console's doubly linked list, newest first.
 struct ConsoleVariable {
@@ -112,6 +114,9 @@ public:
     void ExecuteLine(const char* line);
     // Stores the pair as a variable and applies every command of that name.
     void ExecuteCommand(const char* name, const char* value, uint8_t flag);
+    // The command table that ExecuteCommand walks, in the order in which it compares the names;
+    // the table outlives the console (app/ installs it before the configuration file runs).
+    void InstallCommands(std::span<const ConsoleCommand> table);
     // Re-applies variables at world start and after a device reset. No variable is re-run: the
     // list holds only each value as a float, so a text value (a world, scene or object name, a
     // colour triple) cannot be repeated faithfully, and re-running one-shot commands would pay
@@ -203,10 +208,12 @@ private:
     void RecallHistory(int index);
     void PushHistory(const char* line);
     void CompleteName();
+    CommandResult RunCommands(const char* name, const char* value, uint8_t flag);
     // Draws one loading frame (picture, bar, tips, task text); the 2-D layer fills it in.
     void RenderLoadingFrame();
 
     bool m_bLogOpen;
+    std::span<const ConsoleCommand> m_Commands;
 };
 
 extern EConsole g_Console;

@@ -6,48 +6,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "collision/EIntersectSegment.h"
-#include "collision/IntersectFilters.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
-#include "core/SegmentHit.h"
-#include "core/SegmentQuery.h"
-#include "mesh/EMesh.h"
 #include "platform/os/Clock.h"
-#include "render/CTTFonts.h"
-#include "render/ERenderer.h"
-#include "world/ECamera.h"
-#include "world/EEngine.h"
-#include "world/EObjectSlot.h"
 
 // Components register their heap blocks from their constructors and unregister them from their
 // destructors: the registry is made before them and destroyed after them.
 __attribute__((init_priority(102))) EDebug g_Debug;
 
 namespace {
-
-constexpr uint32_t kShadowColour = 0xFF000000;
-constexpr uint32_t kVideoMemoryColour = 0xFFD0D0FF;
-constexpr uint32_t kStatsColour = 0xFFFFFFD0;
-constexpr uint32_t kMeshColour = 0xFFFFFFFF;
-constexpr float kShadowShift = 2.0f;
-constexpr float kLineSpacing = 20.0f;
-// How far the light-count report looks along the view for the object to describe.
-constexpr float kViewProbeLength = 40000.0f;
-
-// Positions are in a 1024 x 768 layout scaled to the screen; the black copy underneath keeps
-// the text readable on any background.
-void DrawShadowedLine(float x, float y, uint32_t colour, const char* text) {
-    float sx = g_Settings.m_fScaleX;
-    float sy = g_Settings.m_fScaleY;
-    g_TTFonts.DrawTextUnscaled(text, (x + kShadowShift) * sx, (y + kShadowShift) * sy, kShadowColour, false, false);
-    g_TTFonts.DrawTextUnscaled(text, x * sx, y * sy, colour, false, false);
-}
-
-void DrawOverlay(const OverlayLines& lines, float x, float y, uint32_t colour) {
-    for (int i = 0; i < lines.count; ++i) DrawShadowedLine(x, y + kLineSpacing * i, colour, lines.text[i]);
-}
 
 // Share of a subset class in percent; 0 when no subset was switched (an empty scene).
 int Percent(int count, int total) { return total ? count * 100 / total : 0; }
@@ -153,12 +121,6 @@ void EDebug::FormatVideoMemory(OverlayLines& lines) const {
     lines.Add("Total video memory taken: %i", m_iVideoMemoryTotal);
 }
 
-void EDebug::ReportVideoMemory() {
-    OverlayLines lines;
-    FormatVideoMemory(lines);
-    DrawOverlay(lines, 504, 260, kVideoMemoryColour);
-}
-
 void EDebug::FormatRenderStats(OverlayLines& lines) const {
     int switched = m_iSubsetStats[SWITCHED_SUBSETS];
     int under100 = m_iSubsetStats[SUBSETS_UNDER_100];
@@ -175,12 +137,6 @@ void EDebug::FormatRenderStats(OverlayLines& lines) const {
     lines.Add("Subsets 500-999 faces: %i (%i%%)", from500, Percent(from500, switched));
     lines.Add("Subsets 1000 faces and above: %i (%i%%)", from1000, Percent(from1000, switched));
     lines.Add("Technique switches: %i", m_iSubsetStats[TECHNIQUE_SWITCHES]);
-}
-
-void EDebug::ReportRenderStats() {
-    OverlayLines lines;
-    FormatRenderStats(lines);
-    DrawOverlay(lines, 504, 390, kStatsColour);
 }
 
 void EDebug::ReportPerformance() {
@@ -213,55 +169,6 @@ void EDebug::ReportPerformance() {
     }
 }
 
-void EDebug::FormatLightCounts(OverlayLines& lines) {
-    int lightsOn = 0;
-    for (int i = 0; i < EEngine::kLightSlots; ++i)
-        if (g_Engine.m_bLightUsed[i] && g_Engine.m_bLightOn[i]) ++lightsOn;
-    lines.Add("Total FX rendered: %i", g_Renderer.m_iFXRendered);
-    lines.Add("Total lights rendered: %i", lightsOn);
-}
-
-void EDebug::DrawLightCounts() {
-    OverlayLines lines;
-    FormatLightCounts(lines);
-    DrawOverlay(lines, 520, 260, kStatsColour);
-
-    const DV& from = g_Camera.m_vPosition;
-    const DV& along = g_Camera.m_vDirection;
-    DV start = from;
-    DV end{from.x + kViewProbeLength * along.x, from.y + kViewProbeLength * along.y,
-           from.z + kViewProbeLength * along.z};
-    SegmentQuery query;
-    query.m_pStart = &start;
-    query.m_pEnd = &end;
-    query.m_pFilter = IntersectFilterNotClass128;
-    query.m_bFirstTable = 1;
-    query.m_bSecondTable = 1;
-    query.m_fSkinMeshRange = 1.0f;
-    SegmentHit hit;
-    if (!g_IntersectSegment.Intersect(&query, &hit) || !hit.m_pObject) return;
-    int kind = hit.m_pObject->m_iKind;
-    if (kind == OBJECT_MESH || kind == OBJECT_SKINMESH) CheckParticularMesh(hit.m_pObject);
-}
-
-void EDebug::FormatMeshDescription(const EObjectSlot& object, OverlayLines& lines) {
-    lines.Add("Name: %s (radius == %i)", object.m_szName, static_cast<int>(object.m_fRadius));
-    if (!object.m_pMesh->m_pVideoMesh) lines.Add("!h->pVideoMesh");
-    else lines.Add("LOD set: %i, displayed faces: %i", object.m_pMesh->m_iLodSet, object.m_pMesh->m_iDisplayedFaces);
-    lines.Add(object.m_bSectorDisabled ? "Sector disabled!" : "Sector enabled!");
-    lines.Add((object.m_uFlags & FLAG_VISIBLE) ? "FLAG_VISIBLE on!" : "FLAG_VISIBLE off!");
-}
-
-void EDebug::CheckParticularMesh(EObjectSlot* object) {
-    if (!object || !object->m_pMesh) return;
-    g_Console.PrintStr2("CheckParticularMesh ", object->m_szName);
-    OverlayLines lines;
-    FormatMeshDescription(*object, lines);
-    DrawOverlay(lines, 220, 300, kMeshColour);
-    for (int i = 0; i < lines.count; ++i) g_Console.Print(lines.text[i]);
-}
-
-void EDebug::DrawSystemDebug() {}
 void EDebug::OnBeginWorld() {}
 void EDebug::OnEndWorld() {}
 

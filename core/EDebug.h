@@ -1,10 +1,8 @@
 #pragma once
 // Developer diagnostics: the allocation-name registry (leaks show as tags whose count does not
-// return to zero), stopwatches, video-memory and render counters, and the debug reports that the
-// debug console variables switch on.
+// return to zero), stopwatches, video-memory and render counters, the performance report and the
+// texts of the counters' overlays. The overlays on screen are app/'s EDebugOverlays.
 #include <cstdint>
-
-class EObjectSlot;
 
 // The lines of one overlay report, drawn 20 units apart.
 struct OverlayLines {
@@ -42,21 +40,15 @@ public:
     void BeginVideoMemoryCount(int category);
     void EndVideoMemoryCount();
 
-    void ReportVideoMemory();
-    void ReportRenderStats();
     void ReportPerformance();
-    void DrawLightCounts();
-    void CheckParticularMesh(EObjectSlot* object);
-    void DrawSystemDebug();
     void OnBeginWorld();
     void OnEndWorld();
     int QueryZero();
 
-    // The overlays' texts.
+    // The texts of the video-memory and render-statistics overlays (drawn by app/'s
+    // EDebugOverlays).
     void FormatVideoMemory(OverlayLines& lines) const;
     void FormatRenderStats(OverlayLines& lines) const;
-    static void FormatLightCounts(OverlayLines& lines);
-    static void FormatMeshDescription(const EObjectSlot& object, OverlayLines& lines);
 
     char m_szTagNames[kTagSlots][kTagLength];
     uint32_t m_uTagCounts[kTagSlots];

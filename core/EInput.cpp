@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "core/CCommandMgr.h"
+#include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "core/ScriptLine.h"
-#include "core/WinMain.h"
 #include "platform/os/Random.h"
-#include "vehicles/CPlayer.h"
 
 std::unique_ptr<plat::InputSystem> g_pDirectInput;
 EInput g_Input;
@@ -84,7 +83,7 @@ void EInput::SetDevice(int index) {
     if (!device) return;
     record.m_bHasSlider = 0;
     device->SetDataFormat();
-    device->SetCooperativeLevel(g_hWnd, plat::coop::Exclusive | plat::coop::Foreground);
+    device->SetCooperativeLevel(g_CoreHooks.mainWindow(), plat::coop::Exclusive | plat::coop::Foreground);
     for (const plat::ControllerObject& object : device->Objects()) {
         if (plat::InputFailed(device->SetAxisRange(object.axis, kAxisMin, kAxisMax))) break;
         if (object.slider) record.m_bHasSlider = 1;
@@ -143,7 +142,7 @@ void EInput::StopActiveEffect() {
 
 void EInput::PlaySurfaceEffect(uint32_t group) {
     StopActiveEffect();
-    if (!g_Player.m_bSurfaceForceFeedback) return;
+    if (!g_CoreHooks.surfaceForceFeedback()) return;
     if (plat::ForceEffect* spring = Spring(); spring && spring->Playing()) spring->Stop();
     if (!IsSurfaceGroup(int32_t(group))) return;
     ForEachEffect(group, [](plat::ForceEffect& e) { e.Start(plat::kInfinite); });

@@ -3,15 +3,10 @@
 #include <algorithm>
 
 #include "core/CCommandMgr.h"
-#include "core/EFocusMgr.h"
+#include "core/CoreHooks.h"
 #include "core/EInput.h"
 #include "core/ESettings.h"
-#include "game/CHudPanel.h"
-#include "game/CLoadingScreen.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
 #include "platform/os/MessageQueue.h"
-#include "world/ECamera.h"
 
 EMouse g_Mouse;
 
@@ -25,7 +20,7 @@ constexpr uint32_t kStillMouseFrames = 200;
 // The items of one read; kept here so that a tick allocates nothing.
 plat::MouseItem g_Items[kBufferItems];
 
-bool InGameView() { return !g_Menu.m_bActive && !g_LoadingScreen.m_bActive; }
+bool InGameView() { return !g_CoreHooks.menuActive() && !g_CoreHooks.loadingScreenActive(); }
 
 }  // namespace
 
@@ -56,7 +51,7 @@ bool EMouse::OpenDevice(plat::WindowHandle window) {
 }
 
 void EMouse::Poll() {
-    if (!m_bInitialised || !g_FocusMgr.m_bOnFocus) return;
+    if (!m_bInitialised || !g_CoreHooks.hasFocus()) return;
     g_Settings.m_fMouseOptionValue = std::max(g_Settings.m_fMouseOptionValue, kMinSensitivity);
     double factor = g_Settings.m_fMouseOptionValue * 0.01;
     m_State.m_dDeltaX = m_State.m_dDeltaY = m_State.m_dDeltaWheel = 0;
@@ -68,7 +63,7 @@ void EMouse::Poll() {
         m_pDevice->Acquire();
         return;
     }
-    if (InGameView() && g_MainGame.m_uFrameCounter < kLevelStartFrames) {
+    if (InGameView() && g_CoreHooks.gameFrame() < kLevelStartFrames) {
         std::fill(std::begin(m_State.m_Buttons), std::end(m_State.m_Buttons), 0);
         std::fill(g_CommandMgr.m_State + CCommandMgr::kFirstMouseButton,
                   g_CommandMgr.m_State + CCommandMgr::kFirstMouseButton + 3, 0);
@@ -76,8 +71,8 @@ void EMouse::Poll() {
     }
     for (uint32_t i = 0; i < count; ++i) ApplyItem(g_Items[i], factor);
 
-    if (InGameView() && !g_Camera.m_bOverride &&
-        (g_MainGame.m_uFrameCounter < kStillMouseFrames || g_HudPanel.m_bDiscardMouse))
+    if (InGameView() && !g_CoreHooks.cameraOverride() &&
+        (g_CoreHooks.gameFrame() < kStillMouseFrames || g_CoreHooks.hudDiscardsMouse()))
         m_State.m_dDeltaX = m_State.m_dDeltaY = m_State.m_dDeltaWheel = 0;
     m_State.m_dLookX += m_State.m_dDeltaX * factor;
     m_State.m_dLookY += m_State.m_dDeltaY * factor;
@@ -93,8 +88,9 @@ void EMouse::ApplyItem(const plat::MouseItem& item, double factor) {
             m_State.m_dRawX += item.value * factor;
             break;
         case MouseOffset::Y: {
-            double scale = (!g_Menu.m_bActive && g_Settings.m_iDifficulty == 0) ? 1.0 : 2.0;
-            bool invert = g_Settings.m_bMouseOptionSwitch && !g_Menu.m_bActive;
+            bool menu = g_CoreHooks.menuActive();
+            double scale = (!menu && g_Settings.m_iDifficulty == 0) ? 1.0 : 2.0;
+            bool invert = g_Settings.m_bMouseOptionSwitch && !menu;
             m_State.m_dDeltaY += (invert ? -scale : scale) * item.value;
             m_State.m_dRawY += item.value * factor;
             break;

@@ -1,6 +1,6 @@
 #include "core/SegmentQuery.h"
 
-#include "collision/IntersectFilters.h"
+bool IntersectFilterAll(EObjectSlot*, EObjectSlot*) { return false; }
 
 SegmentQuery::SegmentQuery()
     : m_pStart(nullptr), m_pEnd(nullptr), m_pFilter(IntersectFilterAll), m_pFilterArgument(nullptr),

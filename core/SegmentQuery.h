@@ -10,6 +10,10 @@ class EObjectSlot;
 // Says for each candidate object whether it is tested; the argument is the query's own.
 using IntersectFilterFn = bool (*)(EObjectSlot* candidate, EObjectSlot* argument);
 
+// The default filter. Queries recognise it by identity and test every object without calling it;
+// called directly it accepts nothing. The filters that read objects are the world's.
+bool IntersectFilterAll(EObjectSlot* candidate, EObjectSlot* argument);
+
 class SegmentQuery {
 public:
     SegmentQuery();

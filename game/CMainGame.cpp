@@ -6,6 +6,7 @@
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "game/CMenu.h"
+#include "game/GameHooks.h"
 #include "world/EEngine.h"
 
 CMainGame g_MainGame;
@@ -51,11 +52,11 @@ void CMainGame::Stop() {
 
 void CMainGame::Render() {
     // The developer reports go over the finished scene.
-    if (g_Settings.m_bPrintPolygonCount) g_Debug.ReportRenderStats();
+    if (g_Settings.m_bPrintPolygonCount) g_GameHooks.reportRenderStats();
     if (g_Settings.m_bDebugPerformance) g_Debug.ReportPerformance();
-    if (g_Settings.m_iSystemDebug) g_Debug.DrawSystemDebug();
-    if (g_Settings.m_iDebugLights) g_Debug.DrawLightCounts();
-    if (g_Settings.m_bDebugVM) g_Debug.ReportVideoMemory();
+    if (g_Settings.m_iSystemDebug) g_GameHooks.drawSystemDebug();
+    if (g_Settings.m_iDebugLights) g_GameHooks.drawLightCounts();
+    if (g_Settings.m_bDebugVM) g_GameHooks.reportVideoMemory();
 }
 
 // No cutscene plays yet.

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/D3DMain.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
-#include "game/CMenu.h"
+#include "core/FrameFacts.h"
+#include "render/D3DDevice.h"
 #include "render/ESky.h"
-#include "world/CutsceneMgr.h"
-#include "world/ECamera.h"
-#include "world/EEngine.h"
+#include "render/RenderHooks.h"
 
 CShadowMaps g_ShadowMaps;
 
@@ -105,18 +103,19 @@ void CShadowMaps::Update() {
     if (UpdateHeldBack()) return;
     if (!g_Settings.m_bDrawShadows || !m_bEnabled) return;
     UpdateLightMatrices();
-    m_fTime += g_Engine.m_fFrameTime;
+    m_fTime += g_FrameFacts.frameTime;
 }
 
 void CShadowMaps::UpdateLightMatrices() {
     if (!SkyLightOn() || UpdateHeldBack()) return;
-    if (g_Menu.m_bActive) {
+    bool menu = g_RenderHooks.menuActive();
+    if (menu) {
         m_uExtent[1] = 120;
         m_fBias[1] = kMenuBias[QualityIndex()];
     }
     float length = pmath::Length(g_Sky.m_vSkyLightDirection);
     m_vLightDir = g_Sky.m_vSkyLightDirection * (1.0f / (length == 0.0f ? 1.0f : length));
-    const DV& target = g_Camera.m_vPosition;
+    const DV target = g_RenderHooks.cameraPosition();
     DV eye = target + m_vLightDir * (static_cast<float>(m_uDepthRange) * -0.5f);
     const DV up{0.0f, 1.0f, 0.0f};
     m_bRendered[0] = 0;
@@ -124,9 +123,9 @@ void CShadowMaps::UpdateLightMatrices() {
                                 static_cast<float>(m_uDepthRange));
     m_mView[0] = pmath::LookAtLH(eye, target, up);
     // A cutscene's camera moves in small steps that the map must follow closely.
-    float reaimDistance = g_CutsceneMgr.m_pActiveScene ? 2.0f : 16.0f;
+    float reaimDistance = g_RenderHooks.cutscenePlaying() ? 2.0f : 16.0f;
     bool moved = pmath::Length(eye - m_vLastEye1) >= reaimDistance;
-    bool menuSettling = g_Menu.m_bActive && g_Engine.m_uFrameCounter < 400;
+    bool menuSettling = menu && g_RenderHooks.engineFrame() < 400;
     if (moved || g_Settings.m_bTextureDescription || g_Settings.m_bRecalculateSkyLightEveryFrame || menuSettling) {
         m_vLastEye1 = eye;
         m_bRendered[1] = 0;

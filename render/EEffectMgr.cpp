@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "core/D3DMain.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/StringHelpers.h"
 #include "platform/os/Files.h"
+#include "render/D3DDevice.h"
 
 EEffectMgr g_EffectMgr;
 

@@ -1,7 +1,7 @@
 #include "render/EFont.h"
 
-#include "core/D3DMain.h"
 #include "core/EConsole.h"
+#include "render/D3DDevice.h"
 
 EFont g_Font;
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/D3DMain.h"
 #include "core/ESettings.h"
+#include "render/D3DDevice.h"
 
 ERenderStateCache g_RenderStateCache;
 

@@ -7,19 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "core/D3DMain.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "core/FrameFacts.h"
 #include "core/ScriptLine.h"
 #include "core/StringHelpers.h"
-#include "mesh/EMesh.h"
-#include "mesh/ESkinMesh.h"
 #include "platform/gfx/Image.h"
 #include "platform/os/Files.h"
 #include "render/CShadowMaps.h"
-#include "world/EEngine.h"
-#include "world/EObjectSlot.h"
+#include "render/D3DDevice.h"
+#include "render/RenderHooks.h"
 
 ERenderer g_Renderer;
 
@@ -208,7 +206,7 @@ void RemoveEntries(Entry*& head, const char* tag, Match matches) {
 
 bool AnyVisible(const strlistameshy* e) {
     for (; e; e = e->m_pNext) {
-        const EObjectSlot* o = e->m_hObject;
+        const DrawVisibility* o = e->m_hObject;
         if (o && o->m_bVisibleThisFrame && (g_Settings.m_bDrawPhysics || (o->m_uFlags & FLAG_VISIBLE))) return true;
     }
     return false;
@@ -216,7 +214,7 @@ bool AnyVisible(const strlistameshy* e) {
 
 bool AnyVisible(const strlistaskinmeshy* e) {
     for (; e; e = e->m_pNext) {
-        const EObjectSlot* o = e->m_hObject;
+        const DrawVisibility* o = e->m_hObject;
         if (o && o->m_bVisibleThisFrame && (g_Settings.m_bDrawPhysics || (o->m_uFlags & FLAG_VISIBLE))) return true;
     }
     return false;
@@ -285,7 +283,7 @@ void ERenderer::AddTexturePath(const char* path) {
     if (!path || std::strlen(path) < 5 || !IsTextureFileName(path)) return;
     if (!IsValidName(path)) {
         LogError(path);
-        g_Engine.Quit();
+        g_RenderHooks.requestQuit();
         return;
     }
     const char* slash = std::strrchr(path, '\\');
@@ -593,7 +591,7 @@ strtexture* ERenderer::LoadTextureByName(const char* name, bool reduce, bool hig
     r->m_bReduce = reduce;
     r->m_bHigh = high;
     if (failed) {
-        g_Engine.Quit();
+        g_RenderHooks.requestQuit();
     } else {
         CreateDeviceTexture(r);
         g_Debug.AddAlloc(kDeviceTextureTag);
@@ -669,8 +667,8 @@ void ERenderer::LoadSkinMeshMaps(strtexture* r, const strtexturepaths* d, int32_
         r->m_pAddWaterNormal = LoadMap(d->m_szAddWater, false, false, true);
 }
 
-uint32_t ERenderer::AddMeshToTextureLists(const char* textureName, EMesh* mesh, uint32_t subset) {
-    if (!textureName || !mesh) return 0;
+uint32_t ERenderer::AddMeshToTextureLists(const char* textureName, const DrawRecord& mesh) {
+    if (!textureName || !mesh.owner) return 0;
     std::string n = g_Settings.m_bLoadOneLevelTextureOnly ? "doopa_do_edytora.tga" : TextureFileName(textureName);
     int32_t quality = g_Settings.m_iWorldTextureQuality;
     strtexture* r = LoadTextureByName(n.c_str(), quality != 0, quality == 0, false);
@@ -678,18 +676,18 @@ uint32_t ERenderer::AddMeshToTextureLists(const char* textureName, EMesh* mesh, 
     bool first = !r->m_pMeshes && !r->m_pSkinMeshes;
     auto* e = new strlistameshy{};
     g_Debug.AddAlloc(kMeshEntryTag);
-    e->m_pMesh = mesh;
-    e->m_hObject = mesh->m_hObject;
-    if (!e->m_hObject) g_Console.PrintStr2("No mesh m_hObject! ", mesh->m_szFileName);
-    e->m_uSubset = e->m_uRegisteredSubset = subset;
+    e->m_pMesh = mesh.owner;
+    e->m_hObject = mesh.visibility;
+    if (!e->m_hObject) g_Console.PrintStr2("No mesh m_hObject! ", mesh.fileName);
+    e->m_uSubset = e->m_uRegisteredSubset = mesh.subset;
     LinkAtHead(r->m_pMeshes, e);
     if (first)
         if (const strtexturepaths* d = FindTextureDescription(r->m_szName)) LoadMeshMaps(r, d, quality);
     return r->m_uId;
 }
 
-uint32_t ERenderer::AddSkinMeshToTextureLists(const char* textureName, ESkinMesh* skinMesh, uint32_t container) {
-    if (!textureName || !skinMesh) return 0;
+uint32_t ERenderer::AddSkinMeshToTextureLists(const char* textureName, const DrawRecord& skinMesh) {
+    if (!textureName || !skinMesh.owner) return 0;
     std::string n = TextureFileName(textureName);
     int32_t quality = g_Settings.m_iAnimatedModelsTextureQuality;
     strtexture* r = LoadTextureByName(n.c_str(), quality != 0, quality == 0, false);
@@ -698,27 +696,27 @@ uint32_t ERenderer::AddSkinMeshToTextureLists(const char* textureName, ESkinMesh
         return 0;
     }
     for (const strlistaskinmeshy* e = r->m_pSkinMeshes; e; e = e->m_pNext)
-        if (e->m_pSkinMesh == skinMesh && e->m_uContainer == container) return r->m_uId;
+        if (e->m_pSkinMesh == skinMesh.owner && e->m_uContainer == skinMesh.subset) return r->m_uId;
     bool first = !r->m_pMeshes && !r->m_pSkinMeshes;
     auto* e = new strlistaskinmeshy{};
     g_Debug.AddAlloc(kSkinEntryTag);
-    e->m_pSkinMesh = skinMesh;
-    e->m_hObject = skinMesh->m_hObject;
+    e->m_pSkinMesh = skinMesh.owner;
+    e->m_hObject = skinMesh.visibility;
     if (!e->m_hObject) g_Console.Print("No skinmesh m_hObject!");
-    e->m_uContainer = container;
+    e->m_uContainer = skinMesh.subset;
     LinkAtHead(r->m_pSkinMeshes, e);
     if (first)
         if (const strtexturepaths* d = FindTextureDescription(r->m_szName)) LoadSkinMeshMaps(r, d, quality);
     return r->m_uId;
 }
 
-void ERenderer::RemoveMeshFromLists(EMesh* mesh) {
+void ERenderer::RemoveMeshFromLists(const void* mesh) {
     if (!mesh) return;
     for (strtexture* r = m_pTextures; r; r = r->m_pNext)
         RemoveEntries(r->m_pMeshes, kMeshEntryTag, [mesh](const strlistameshy* e) { return e->m_pMesh == mesh; });
 }
 
-void ERenderer::RemoveSkinMeshFromLists(ESkinMesh* skinMesh) {
+void ERenderer::RemoveSkinMeshFromLists(const void* skinMesh) {
     if (!skinMesh) return;
     for (strtexture* r = m_pTextures; r; r = r->m_pNext)
         RemoveEntries(r->m_pSkinMeshes, kSkinEntryTag,
@@ -829,7 +827,7 @@ void ERenderer::AddLightRay(const DV& position) {
 }
 
 void ERenderer::UpdateLightRays() {
-    float frameTime = g_Engine.m_fFrameTime;
+    float frameTime = g_FrameFacts.frameTime;
     m_bAnyRayAlive = 0;
     for (int i = 0; i < kLightRays; ++i) {
         m_fLightRayLife[i] -= frameTime;

@@ -38,10 +38,12 @@ public:
     strtexture* LoadTextureByName(const char* name, bool reduce, bool high, bool cube = false);
     strtexture* GetTexture(uint32_t id) const;
     gfx::Result SetTexture(uint32_t stage, uint32_t id);
-    uint32_t AddMeshToTextureLists(const char* textureName, EMesh* mesh, uint32_t subset);
-    uint32_t AddSkinMeshToTextureLists(const char* textureName, ESkinMesh* skinMesh, uint32_t container);
-    void RemoveMeshFromLists(EMesh* mesh);
-    void RemoveSkinMeshFromLists(ESkinMesh* skinMesh);
+    // Enters a mesh subset (or skinned-mesh container) in its texture's list; the texture id.
+    uint32_t AddMeshToTextureLists(const char* textureName, const DrawRecord& mesh);
+    uint32_t AddSkinMeshToTextureLists(const char* textureName, const DrawRecord& skinMesh);
+    // Removes every entry of the mesh (a DrawRecord's owner).
+    void RemoveMeshFromLists(const void* mesh);
+    void RemoveSkinMeshFromLists(const void* skinMesh);
     void RemoveTexture(strtexture* record);
     void ClearTextures();
     void Release() { ClearTextures(); }

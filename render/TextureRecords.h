@@ -5,10 +5,7 @@
 #include <memory>
 
 #include "platform/gfx/Resource.h"
-
-class EMesh;
-class ESkinMesh;
-class EObjectSlot;
+#include "render/DrawRecord.h"
 
 // Surface materials of a texture, read by collision and sound.
 enum TextureMaterial : uint32_t {
@@ -81,8 +78,9 @@ struct strtexturepaths {
 
 // A mesh subset drawn with a texture.
 struct strlistameshy {
-    EObjectSlot* m_hObject = nullptr;
-    EMesh* m_pMesh = nullptr;
+    const DrawVisibility* m_hObject = nullptr;
+    // The mesh (a DrawRecord's owner).
+    const void* m_pMesh = nullptr;
     uint32_t m_uSubset = 0;
     uint32_t m_uRegisteredSubset = 0;
     uint32_t m_uReserved[3] = {};
@@ -92,8 +90,9 @@ struct strlistameshy {
 
 // A skinned-mesh container drawn with a texture.
 struct strlistaskinmeshy {
-    EObjectSlot* m_hObject = nullptr;
-    ESkinMesh* m_pSkinMesh = nullptr;
+    const DrawVisibility* m_hObject = nullptr;
+    // The skinned mesh (a DrawRecord's owner).
+    const void* m_pSkinMesh = nullptr;
     uint32_t m_uContainer = 0;
     strlistaskinmeshy* m_pNext = nullptr;
     strlistaskinmeshy* m_pPrev = nullptr;

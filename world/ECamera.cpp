@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/D3DMain.h"
+#include "render/D3DDevice.h"
 
 ECamera g_Camera;
 

@@ -13,12 +13,11 @@
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
 #include "core/StringHelpers.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
 #include "render/EEffectMgr.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
 #include "world/ECamera.h"
+#include "world/WorldHooks.h"
 
 EEngine g_Engine;
 
@@ -166,18 +165,17 @@ void EEngine::SetSectorHidden(int sector, uint8_t hidden) {
         if (object.m_bUsed && object.m_iSector == sector) object.m_bHidden = hidden;
 }
 
-// The console key opens the console; while it is open it takes every key.
+// The console key opens the console; while it is open it takes every key. Other keys go to the
+// front end, which picks the menu or the main game.
 void EEngine::OnKeyDown(uint32_t virtualKey) {
     if (g_Console.m_bOpen) g_Console.OnKeyDown(virtualKey);
     else if (virtualKey == EConsole::kConsoleKey) g_Console.Open();
-    else if (g_Menu.m_bActive) g_Menu.OnKeyDown(virtualKey);
-    else g_MainGame.OnKeyDown(virtualKey);
+    else g_WorldHooks.frontEndKeyDown(virtualKey);
 }
 
 void EEngine::OnKeyUp(uint32_t virtualKey) {
     if (g_Console.m_bOpen) g_Console.OnKeyUp(virtualKey);
-    else if (g_Menu.m_bActive) g_Menu.OnKeyUp(virtualKey);
-    else g_MainGame.OnKeyUp(virtualKey);
+    else g_WorldHooks.frontEndKeyUp(virtualKey);
 }
 
 void EEngine::PrepareCamera() {}

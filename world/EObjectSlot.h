@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "render/DrawRecord.h"
 
 class EMesh;
 
@@ -10,20 +11,18 @@ class EMesh;
 constexpr int32_t OBJECT_MESH = 0;
 constexpr int32_t OBJECT_SKINMESH = 6;
 
-// Flag bits.
-constexpr uint32_t FLAG_VISIBLE = 0x1;
+// Flag bits (FLAG_VISIBLE, the bit the render lists test, comes with DrawVisibility).
 constexpr uint32_t FLAG_NOT_IMPORTANT = 0x40;
 
-class EObjectSlot {
+// The visibility byte and the flags word are the DrawVisibility part, which the render lists of
+// the object's meshes read.
+class EObjectSlot : public DrawVisibility {
 public:
     uint8_t m_bUsed = 0;
     int32_t m_iKind = OBJECT_MESH;
     char m_szName[64] = {};
     DV m_vPosition;
     float m_fRadius = 0;
-    uint32_t m_uFlags = 0;
-    // Set by the visibility pass for the current frame.
-    uint8_t m_bVisibleThisFrame = 0;
     // The collision class word; the segment filters skip objects by it.
     uint32_t m_uClass = 0;
     // Set to have the engine delete the object.

@@ -24,8 +24,8 @@ protected:
     }
     // A frame of the main game after the music may start.
     static void Frame(float seconds = 1.0f / 60) {
-        g_MainGame.m_uFrameCounter = 300;
-        g_Engine.m_fFrameTime = seconds;
+        g_SoundGame.frame = 300;
+        g_FrameFacts.frameTime = seconds;
         g_MusicPlaylist.Update();
     }
 };
@@ -91,8 +91,8 @@ TEST_F(MusicPlaylistTest, TheIntroPlaysItsOwnTrackButLogsTheEntry) {
 TEST_F(MusicPlaylistTest, TheFirstTrackFollowsTwoSecondsOfCountedFrames) {
     InitWithTracks();
     plat::SeedRandom(1);
-    g_MainGame.m_uFrameCounter = 219;
-    g_Engine.m_fFrameTime = 1.0f / 60;
+    g_SoundGame.frame = 219;
+    g_FrameFacts.frameTime = 1.0f / 60;
     for (int i = 0; i < 200; ++i) g_MusicPlaylist.Update();
     EXPECT_EQ(g_MusicPlaylist.m_fTimer, 0.0f);
     Frame(0.5f);  // a loading hitch is not counted

@@ -25,7 +25,7 @@ TEST_F(SoundCacheTest, AFullCacheGivesUpTheEntryLoadedEarliest) {
     for (int i = 0; i <= CSoundCache::kEntries; ++i) {
         WriteWave(name(i));
         // The second file loaded is the earliest: eviction goes by load time, not by slot.
-        g_Engine.m_fLevelTime = i == 1 ? 1.0f : 10.0f + i;
+        g_SoundGame.levelTime = i == 1 ? 1.0f : 10.0f + i;
         ASSERT_TRUE(g_SoundCache.LoadToCache(name(i).c_str())) << i;
     }
     EXPECT_FALSE(g_SoundCache.IsCached(name(1).c_str()));

@@ -157,7 +157,7 @@ TEST_F(SoundMgrTest, OneShotSoundsAreReleasedOnceFinished) {
     SoundRecord* kept = g_SoundMgr.CreatePlayingSound3D("sounds\\mono.wav", &at, 30.0f, true, false, false);
     ASSERT_EQ(Count(), 3);
     EXPECT_EQ(g_SoundMgr.m_pSounds->m_pNext->m_vPosition.z, 3.0f);
-    g_Engine.m_fFrameTime = 1.0f;
+    g_FrameFacts.frameTime = 1.0f;
     g_SoundMgr.Update();
     EXPECT_EQ(Count(), 3);
 

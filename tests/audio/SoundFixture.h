@@ -4,16 +4,24 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioHooks.h"
 #include "audio/CMusicPlaylist.h"
 #include "audio/CSoundCache.h"
 #include "audio/CSoundMgr.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
-#include "game/CMainGame.h"
+#include "core/FrameFacts.h"
 #include "platform/sound/NullSound.h"
 #include "support/TestSupport.h"
 #include "tools/SoundSynth.h"
-#include "world/EEngine.h"
+
+// The main game's frame count and the engine's level time, as the sound components' hooks read
+// them in these tests.
+struct SoundGameState {
+    uint32_t frame = 0;
+    float levelTime = 0;
+};
+inline SoundGameState g_SoundGame;
 
 class SoundTest : public test::StartDirTest {
 protected:
@@ -21,8 +29,10 @@ protected:
         StartDirTest::SetUp();
         snd::ResetNullSoundBackend();
         test::ResetGlobal(g_Settings);
-        test::ResetGlobal(g_Engine);
-        test::ResetGlobal(g_MainGame);
+        g_SoundGame = SoundGameState{};
+        g_FrameFacts = FrameFacts{};
+        g_AudioHooks.gameFrame = [] { return g_SoundGame.frame; };
+        g_AudioHooks.levelTime = [] { return g_SoundGame.levelTime; };
         test::ResetGlobal(g_SoundMgr);
         test::ResetGlobal(g_SoundCache);
         test::ResetGlobal(g_MusicPlaylist);
@@ -30,6 +40,8 @@ protected:
     }
     void TearDown() override {
         g_SoundMgr.Release();
+        g_AudioHooks = AudioHooks{};
+        g_FrameFacts = FrameFacts{};
         g_Console.CloseLog();
         StartDirTest::TearDown();
     }

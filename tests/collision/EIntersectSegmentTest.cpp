@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "collision/IntersectFilters.h"
 #include "core/SegmentHit.h"
 #include "core/SegmentQuery.h"
-#include "support/TestSupport.h"
-#include "world/EObjectSlot.h"
 
 namespace {
+
+// The records hold objects by pointer only: any address stands for one.
+int g_objectStandIn;
+EObjectSlot* const kObject = reinterpret_cast<EObjectSlot*>(&g_objectStandIn);
 
 TEST(EIntersectSegment, MissingRecordsAnswerNoHit) {
     SegmentQuery query;
@@ -18,7 +19,6 @@ TEST(EIntersectSegment, MissingRecordsAnswerNoHit) {
 }
 
 TEST(EIntersectSegment, AQueryClearsWhatAnEarlierOneLeftInTheHit) {
-    EObjectSlot object;
     DV start{0, 0, 0};
     DV end{0, 0, 100};
     SegmentQuery query;
@@ -26,31 +26,12 @@ TEST(EIntersectSegment, AQueryClearsWhatAnEarlierOneLeftInTheHit) {
     query.m_pEnd = &end;
     SegmentHit hit;
     hit.m_bHit = 1;
-    hit.m_pObject = &object;
+    hit.m_pObject = kObject;
     hit.m_SkinMeshHit.m_bHit = 1;
     EXPECT_FALSE(g_IntersectSegment.Intersect(&query, &hit));
     EXPECT_EQ(hit.m_bHit, 0u);
     EXPECT_EQ(hit.m_pObject, nullptr);
     EXPECT_EQ(hit.m_SkinMeshHit.m_bHit, 0u);
-}
-
-TEST(IntersectFilters, TheDefaultFilterAcceptsNothingWhenCalled) {
-    EObjectSlot object;
-    EXPECT_FALSE(IntersectFilterAll(&object, nullptr));
-}
-
-TEST(IntersectFilters, NotClass128RefusesNullTheExcludedObjectAndClass128) {
-    test::ResetGlobal(g_IntersectSegment);
-    EObjectSlot plain, excluded, class128, class129;
-    class128.m_uClass = 128;
-    class129.m_uClass = 129;
-    g_IntersectSegment.m_pExcluded = &excluded;
-    EXPECT_TRUE(IntersectFilterNotClass128(&plain, nullptr));
-    EXPECT_TRUE(IntersectFilterNotClass128(&class129, &plain));
-    EXPECT_FALSE(IntersectFilterNotClass128(nullptr, nullptr));
-    EXPECT_FALSE(IntersectFilterNotClass128(&excluded, nullptr));
-    EXPECT_FALSE(IntersectFilterNotClass128(&class128, nullptr));
-    test::ResetGlobal(g_IntersectSegment);
 }
 
 }  // namespace

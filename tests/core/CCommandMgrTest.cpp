@@ -6,15 +6,14 @@
 #include "core/EMouse.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
-#include "game/CMainGame.h"
 #include "platform/os/Backends.h"
 #include "platform/os/Files.h"
 #include "platform/os/MessageQueue.h"
 #include "support/InputTest.h"
-#include "vehicles/CPlayer.h"
-#include "world/ECamera.h"
 
 namespace {
+
+using test::g_FakeGame;
 
 constexpr size_t kKeysFileSize = 3148;
 
@@ -39,10 +38,10 @@ TEST_F(CCommandMgrTest, KeysFileRoundTripsByteForByteInItsLayout) {
     g_Settings.m_bMouseOptionSwitch = 1;
     g_Settings.m_fMouseOptionValue = 0.75f;
     g_Settings.m_fMusicVolume = 0.3f;
-    g_Camera.SetGamma(1.5f);
-    g_Player.m_bOption2 = 7;
-    g_Player.m_uDrivingOption = 5;
-    g_MainGame.m_fGameOptionLevel = 0.5f;
+    g_FakeGame.gamma = 1.5f;
+    g_FakeGame.playerOption2 = 7;
+    g_FakeGame.playerOptionValue = 5;
+    g_FakeGame.gameLevel = 0.5f;
     g_CommandMgr.SaveKeys();
     std::string first = ReadFile("save\\keys.cfg");
     ASSERT_EQ(first.size(), kKeysFileSize);
@@ -60,12 +59,10 @@ TEST_F(CCommandMgrTest, KeysFileRoundTripsByteForByteInItsLayout) {
 
     test::ResetGlobal(g_CommandMgr);
     test::ResetGlobal(g_Settings);
-    test::ResetGlobal(g_Camera);
-    test::ResetGlobal(g_Player);
-    test::ResetGlobal(g_MainGame);
+    test::InstallFakeGame();
     g_CommandMgr.LoadKeys();
-    EXPECT_EQ(g_Camera.m_fGamma, 1.5f);
-    EXPECT_EQ(g_Player.m_uDrivingOption, 5u);
+    EXPECT_EQ(g_FakeGame.gamma, 1.5f);
+    EXPECT_EQ(g_FakeGame.playerOptionValue, 5u);
     g_CommandMgr.SaveKeys();
     std::string second = ReadFile("save\\keys.cfg");
     // Loading forces game option switch 2 on; everything else is as written.
@@ -101,14 +98,14 @@ TEST_F(CCommandMgrTest, CodesOutsideTheCodeSpaceLoadAsUnbound) {
 }
 
 TEST_F(CCommandMgrTest, ShortFileKeepsUnreadFieldsButTheGammaIsOne) {
-    g_Camera.SetGamma(2.0f);
-    g_Player.m_uDrivingOption = 9;
+    g_FakeGame.gamma = 2.0f;
+    g_FakeGame.playerOptionValue = 9;
     WriteFile("save\\keys.cfg", Bindings(3, 30, 0) + std::string(1, '\1'));
     g_CommandMgr.LoadKeys();
     EXPECT_EQ(g_CommandMgr.m_Bindings[3][0], 30u);
     EXPECT_EQ(g_Settings.m_bMouseOptionSwitch, 1);
-    EXPECT_EQ(g_Camera.m_fGamma, 1.0f);
-    EXPECT_EQ(g_Player.m_uDrivingOption, 9u);
+    EXPECT_EQ(g_FakeGame.gamma, 1.0f);
+    EXPECT_EQ(g_FakeGame.playerOptionValue, 9u);
 }
 
 TEST_F(CCommandMgrTest, CommandsFollowKeysMouseButtonsAndControllerButtons) {
@@ -180,14 +177,14 @@ TEST_F(CCommandMgrTest, KeyboardCreationStopsAtTheFirstFailingStep) {
 
 TEST_F(CCommandMgrTest, HeldKeyEnablesGameKeyInputFromFrame211) {
     OpenKeyboard();
-    g_MainGame.m_bKeyInputEnabled = 0;
+    g_FakeGame.keyInputEnabled = false;
     plat::CurrentInput().keys[0x39] = 0x80;
-    g_MainGame.m_uFrameCounter = 210;
+    g_FakeGame.frame = 210;
     Tick();
-    EXPECT_EQ(g_MainGame.m_bKeyInputEnabled, 0);
-    g_MainGame.m_uFrameCounter = 211;
+    EXPECT_FALSE(g_FakeGame.keyInputEnabled);
+    g_FakeGame.frame = 211;
     Tick();
-    EXPECT_EQ(g_MainGame.m_bKeyInputEnabled, 1);
+    EXPECT_TRUE(g_FakeGame.keyInputEnabled);
 }
 
 TEST_F(CCommandMgrTest, ScriptedKeysMouseAndControllerReachCommandsLookAndSteering) {
@@ -200,7 +197,7 @@ TEST_F(CCommandMgrTest, ScriptedKeysMouseAndControllerReachCommandsLookAndSteeri
     g_Input.SetDevice(0);  // the script's controller
     g_CommandMgr.m_Bindings[60][0] = 265;
     g_Mouse.Init(nullptr);
-    g_MainGame.m_uFrameCounter = 1000;
+    g_FakeGame.frame = 1000;
     plat::Message message;
     while (plat::PeekMessage(message, false)) {
     }

@@ -7,12 +7,8 @@
 
 #include "core/EConsole.h"
 #include "core/ESettings.h"
-#include "mesh/EMesh.h"
 #include "platform/os/Clock.h"
-#include "render/ERenderer.h"
-#include "support/TestSupport.h"
-#include "world/EEngine.h"
-#include "world/EObjectSlot.h"
+#include "support/ConsoleLogTest.h"
 
 namespace {
 
@@ -25,8 +21,6 @@ protected:
     void SetUp() override {
         ConsoleLogTest::SetUp();
         test::ResetGlobal(g_Debug);
-        test::ResetGlobal(g_Engine);
-        test::ResetGlobal(g_Renderer);
         g_Settings.m_iSystemDebug = 1;
     }
 };
@@ -131,7 +125,6 @@ TEST_F(EDebugTest, RenderStatisticsGiveAveragesAndShares) {
         g_Debug.FormatRenderStats(lines);
         EXPECT_EQ(Texts(lines), c.expected) << "switched subsets " << c.switched;
     }
-    g_Debug.ReportRenderStats();
 }
 
 TEST_F(EDebugTest, PerformanceReportGivesSharesOrSaysWhatIsMissing) {
@@ -152,48 +145,6 @@ TEST_F(EDebugTest, PerformanceReportGivesSharesOrSaysWhatIsMissing) {
                      "  Engine: 50.000000", "    EngineObject: 50.000000", "    Renderer: 25.000000",
                      "    Movable: 10.000000", "    ----: 15.000000", "Render: 50.000000"}));
     EXPECT_EQ(lines.back(), "Using QPF with timer " + std::to_string(plat::PerformanceFrequency()));
-}
-
-TEST_F(EDebugTest, LightCountsCountSlotsInUseAndSwitchedOn) {
-    g_Renderer.m_iFXRendered = 12;
-    for (int i : {0, 5, 99}) g_Engine.m_bLightUsed[i] = g_Engine.m_bLightOn[i] = 1;
-    g_Engine.m_bLightUsed[7] = 1;  // in use but off
-    g_Engine.m_bLightOn[8] = 1;    // a stale switch of a free slot
-    OverlayLines lines;
-    EDebug::FormatLightCounts(lines);
-    EXPECT_EQ(Texts(lines), (Lines{"Total FX rendered: 12", "Total lights rendered: 3"}));
-    // Nothing is registered for segment queries, so no object is described.
-    g_Debug.DrawLightCounts();
-    EXPECT_TRUE(ConsoleLines().empty());
-}
-
-TEST_F(EDebugTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject) {
-    EMesh mesh;
-    EObjectSlot object;
-    std::snprintf(object.m_szName, sizeof object.m_szName, "%s", "barn_01");
-    object.m_fRadius = 41.9f;
-    object.m_pMesh = &mesh;
-    g_Debug.CheckParticularMesh(&object);
-
-    int videoMesh = 0;
-    mesh.m_pVideoMesh = &videoMesh;
-    mesh.m_iLodSet = 2;
-    mesh.m_iDisplayedFaces = 640;
-    object.m_bSectorDisabled = 1;
-    object.m_uFlags = FLAG_VISIBLE;
-    g_Debug.CheckParticularMesh(&object);
-
-    EXPECT_EQ(ConsoleLines(), (Lines{"CheckParticularMesh barn_01", "Name: barn_01 (radius == 41)", "!h->pVideoMesh",
-                                "Sector enabled!", "FLAG_VISIBLE off!", "CheckParticularMesh barn_01",
-                                "Name: barn_01 (radius == 41)", "LOD set: 2, displayed faces: 640",
-                                "Sector disabled!", "FLAG_VISIBLE on!"}));
-}
-
-TEST_F(EDebugTest, CheckParticularMeshIgnoresObjectsWithoutAMesh) {
-    EObjectSlot object;
-    g_Debug.CheckParticularMesh(&object);
-    g_Debug.CheckParticularMesh(nullptr);
-    EXPECT_TRUE(ConsoleLines().empty());
 }
 
 }  // namespace

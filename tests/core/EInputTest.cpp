@@ -4,7 +4,6 @@
 #include "platform/os/Files.h"
 #include "platform/os/Random.h"
 #include "support/InputTest.h"
-#include "vehicles/CPlayer.h"
 
 namespace {
 
@@ -129,7 +128,7 @@ TEST_F(EInputTest, SurfaceEffectsNeedThePlayersConsent) {
     CopyEffectFiles();
     InitControllers({Wheel()});
     g_Input.SetDevice(0);
-    g_Player.m_bSurfaceForceFeedback = 0;
+    test::g_FakeGame.surfaceForceFeedback = false;
     Calls().clear();
     g_Input.PlaySurfaceEffect(0);
     EXPECT_TRUE(Starts().empty());

@@ -3,11 +3,8 @@
 #include "core/CCommandMgr.h"
 #include "core/EInput.h"
 #include "core/ESettings.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
 #include "platform/os/Clock.h"
 #include "platform/os/MessageQueue.h"
-#include "world/ECamera.h"
 #include "support/InputTest.h"
 
 namespace {
@@ -17,7 +14,7 @@ protected:
     void SetUp() override {
         InputTest::SetUp();
         g_Input.Init();
-        g_MainGame.m_uFrameCounter = 1000;  // past the start of the level
+        test::g_FakeGame.frame = 1000;  // past the start of the level
     }
     void Move(int dx, int dy) {
         if (dx) plat::PushMouseItem(plat::MouseOffset::X, dx);
@@ -58,7 +55,7 @@ TEST_F(EMouseTest, MovementTurnsIntoLookAnglesLimitedInTheGameOnly) {
     Move(0, 10000);
     Tick();
     EXPECT_DOUBLE_EQ(g_Mouse.m_State.m_dLookY, EMouse::kLookLimit);
-    g_Menu.m_bActive = 1;
+    test::g_FakeGame.menuActive = true;
     Move(0, 10000);
     Tick();
     EXPECT_GT(g_Mouse.m_State.m_dLookY, 100.0);
@@ -71,7 +68,7 @@ TEST_F(EMouseTest, InvertedMouseInvertsTheGameButNotTheMenu) {
     Move(0, 5);
     Tick();
     EXPECT_DOUBLE_EQ(g_Mouse.m_State.m_dDeltaY, -5.0);
-    g_Menu.m_bActive = 1;
+    test::g_FakeGame.menuActive = true;
     Move(0, 5);
     Tick();
     EXPECT_DOUBLE_EQ(g_Mouse.m_State.m_dDeltaY, 10.0);
@@ -94,7 +91,7 @@ TEST_F(EMouseTest, ButtonsReachTheCommandsExceptAtTheStartOfALevel) {
     EXPECT_EQ(GetMouseButton(3), 1);
     EXPECT_EQ(g_CommandMgr.m_State[259], 0);
 
-    g_MainGame.m_uFrameCounter = 100;
+    test::g_FakeGame.frame = 100;
     plat::PushMouseItem(plat::MouseOffset::Button1, 0x80);
     Tick();
     EXPECT_FALSE(g_CommandMgr.IsCommandActive(19));
@@ -103,12 +100,12 @@ TEST_F(EMouseTest, ButtonsReachTheCommandsExceptAtTheStartOfALevel) {
 
 TEST_F(EMouseTest, StillMouseForTheFirst200FramesUnlessTheCameraOverrides) {
     g_Mouse.Init(nullptr);
-    g_MainGame.m_uFrameCounter = 199;
+    test::g_FakeGame.frame = 199;
     Move(50, 0);
     Tick();
     EXPECT_EQ(g_Mouse.m_State.m_dDeltaX, 0.0);
     EXPECT_GT(g_Mouse.m_State.m_dRawX, 0.0);
-    g_Camera.m_bOverride = 1;
+    test::g_FakeGame.cameraOverride = true;
     Move(50, 0);
     Tick();
     EXPECT_EQ(g_Mouse.m_State.m_dDeltaX, 50.0);

@@ -9,7 +9,7 @@
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
-#include "support/TestSupport.h"
+#include "support/ConsoleLogTest.h"
 
 namespace {
 

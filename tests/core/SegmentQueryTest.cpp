@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "collision/IntersectFilters.h"
 #include "core/SegmentHit.h"
-#include "world/EObjectSlot.h"
 
 namespace {
+
+// The records hold objects by pointer only: any address stands for one.
+int g_objectStandIn;
+EObjectSlot* const kObject = reinterpret_cast<EObjectSlot*>(&g_objectStandIn);
 
 TEST(SegmentQuery, StartsWithTheAcceptAllFilterAndTheLongSkinnedMeshRange) {
     SegmentQuery query;
@@ -20,15 +22,16 @@ TEST(SegmentQuery, StartsWithTheAcceptAllFilterAndTheLongSkinnedMeshRange) {
     EXPECT_EQ(query.m_bSkipSkinMeshes, 0);
 }
 
+TEST(SegmentQuery, TheDefaultFilterAcceptsNothingWhenCalled) { EXPECT_FALSE(IntersectFilterAll(kObject, nullptr)); }
+
 TEST(SegmentHit, ClearLeavesAReusedRecordReportingNothing) {
-    EObjectSlot object;
     SegmentHit hit;
     EXPECT_EQ(hit.m_bHit, 0u);
     EXPECT_EQ(hit.m_pObject, nullptr);
     EXPECT_EQ(hit.m_SkinMeshHit.m_bHit, 0u);
 
     hit.m_bHit = 1;
-    hit.m_pObject = &object;
+    hit.m_pObject = kObject;
     hit.m_vPoint = {1, 2, 3};
     hit.m_fDistance = 7;
     hit.m_vNormal = {0, 1, 0};

@@ -1,6 +1,6 @@
 // The video settings file "save\video.cfg".
 #include "FuzzSupport.h"
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::WriteInput("save\\video.cfg", data, size);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "app/D3DMain.h"
 #include "core/BinaryStream.h"
 #include "core/CCommandMgr.h"
-#include "core/D3DMain.h"
 #include "core/DV.h"
 #include "platform/gfx/GfxTypes.h"
 #include "platform/input/EffectFile.h"

@@ -7,14 +7,11 @@
 #include <cstring>
 #include <memory>
 
-#include "core/D3DMain.h"
 #include "core/ESettings.h"
 #include "platform/gfx/NullSystem.h"
+#include "render/D3DDevice.h"
 #include "render/ESky.h"
 #include "support/DeviceTest.h"
-#include "world/CutsceneMgr.h"
-#include "world/ECamera.h"
-#include "world/EEngine.h"
 
 namespace {
 
@@ -86,28 +83,26 @@ TEST_F(CShadowMapsTest, MapOneIsReAimedAtTheFirstUpdateAndAfterTheCameraMoves) {
     g_ShadowMaps.Update();
     EXPECT_EQ(g_ShadowMaps.m_bRendered[1], 0);
     g_ShadowMaps.m_bRendered[0] = g_ShadowMaps.m_bRendered[1] = 1;
-    g_Camera.m_vPosition = DV{10, 0, 0};
+    test::g_FakeEngine.cameraPosition = DV{10, 0, 0};
     g_ShadowMaps.Update();
     EXPECT_EQ(g_ShadowMaps.m_bRendered[0], 0);
     EXPECT_EQ(g_ShadowMaps.m_bRendered[1], 1);
-    g_Camera.m_vPosition = DV{16, 0, 0};
+    test::g_FakeEngine.cameraPosition = DV{16, 0, 0};
     g_ShadowMaps.Update();
     EXPECT_EQ(g_ShadowMaps.m_bRendered[1], 0);
 }
 
 TEST_F(CShadowMapsTest, WhileACutscenePlaysMapOneFollowsSmallCameraSteps) {
-    strScene* anyScene = reinterpret_cast<strScene*>(&g_CutsceneMgr);
-    for (strScene* scene : {static_cast<strScene*>(nullptr), anyScene}) {
-        test::ResetGlobal(g_Camera);
-        g_CutsceneMgr.m_pActiveScene = scene;
+    for (bool scene : {false, true}) {
+        test::g_FakeEngine.cameraPosition = DV{};
+        test::g_FakeEngine.cutscenePlaying = scene;
         g_ShadowMaps.Enable();
         g_ShadowMaps.Update();
         g_ShadowMaps.m_bRendered[1] = 1;
-        g_Camera.m_vPosition = DV{3, 0, 0};
+        test::g_FakeEngine.cameraPosition = DV{3, 0, 0};
         g_ShadowMaps.Update();
         EXPECT_EQ(g_ShadowMaps.m_bRendered[1], scene ? 0 : 1);
     }
-    g_CutsceneMgr.m_pActiveScene = nullptr;
 }
 
 TEST_F(CShadowMapsTest, AMapThatCannotBeMadeIsSkippedWithoutTouchingTheBackBuffer) {
@@ -152,17 +147,6 @@ TEST_F(CShadowMapsTest, BeginRenderDrawsIntoTheMapAndEndRenderRestoresTheDevice)
     target.reset();
     g_ShadowMaps.Disable();
     EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
-    EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
-}
-
-TEST_F(CShadowMapsTest, AWorldEndLetsTheTargetsGo) {
-    int before = g_pd3dDevice->LiveDefaultPoolResources();
-    g_ShadowMaps.Enable();
-    g_ShadowMaps.CreateRenderTextures();
-    ASSERT_NE(g_ShadowMaps.m_pTexture[0], nullptr);
-    g_Engine.EndWorld();
-    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
-    EXPECT_EQ(g_ShadowMaps.m_pTexture[0], nullptr);
     EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
 }
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/D3DMain.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "render/D3DDevice.h"
 #include "support/DeviceTest.h"
 #include "support/EffectText.h"
 

@@ -7,7 +7,6 @@
 #include "core/ESettings.h"
 #include "render/ERenderer.h"
 #include "support/DeviceTest.h"
-#include "world/EEngine.h"
 
 namespace {
 
@@ -61,7 +60,7 @@ TEST_F(ERendererRegistryTest, OnlyTgaAndDdsFilesAreRegisteredAndABadNameStopsThe
     Define({"t\\x.png", "t\\ok.TGA", "my textures\\x.tga"}, "");
     EXPECT_EQ(Find("x.png"), nullptr);
     EXPECT_NE(Find("ok.tga"), nullptr);
-    EXPECT_EQ(g_Engine.m_bQuit, 1);
+    EXPECT_TRUE(test::g_FakeEngine.quitRequested);
     EXPECT_EQ(ReadFile("!error.txt"), ".\\my textures\\x.tga\n");
 }
 

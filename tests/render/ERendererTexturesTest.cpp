@@ -9,13 +9,10 @@
 
 #include "core/EDebug.h"
 #include "core/ESettings.h"
-#include "mesh/EMesh.h"
-#include "mesh/ESkinMesh.h"
+#include "core/FrameFacts.h"
 #include "render/ERenderer.h"
 #include "support/DeviceTest.h"
 #include "support/TextureFiles.h"
-#include "world/EEngine.h"
-#include "world/EObjectSlot.h"
 
 namespace {
 
@@ -52,7 +49,7 @@ TEST_F(ERendererTexturesTest, NamesThatDifferInExtensionOrCaseAreOneTexture) {
     EXPECT_EQ(stone->m_uWidth, 4u);
     EXPECT_NE(stone->m_pTexture, nullptr);
     EXPECT_EQ(g_Renderer.GetTexture(1024), nullptr);
-    EXPECT_EQ(g_Engine.m_bQuit, 0);
+    EXPECT_FALSE(test::g_FakeEngine.quitRequested);
 }
 
 TEST_F(ERendererTexturesTest, MissingOrMisnamedFilesAreLoggedAndStopTheProgram) {
@@ -66,7 +63,7 @@ TEST_F(ERendererTexturesTest, MissingOrMisnamedFilesAreLoggedAndStopTheProgram) 
         strtexture* r = g_Renderer.LoadTextureByName(c.name, false, false);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->m_pTexture, nullptr);
-        EXPECT_EQ(g_Engine.m_bQuit, 1);
+        EXPECT_TRUE(test::g_FakeEngine.quitRequested);
         EXPECT_EQ(ReadFile("!error.txt"), c.error);
         TearDown();
     }
@@ -88,10 +85,9 @@ TEST_F(ERendererTexturesTest, TheFirstMeshOfATextureLoadsItsMapsAndLaterOnesDoNo
         Image(f);
     WriteFile("scripts\\textures.txt", "texture wall.tga\ndetail bricks.tga\nenvironmental sky.dds\n");
     g_Renderer.InitTextures();
-    EObjectSlot object;
-    EMesh first, second;
-    first.m_hObject = second.m_hObject = &object;
-    uint32_t id = g_Renderer.AddMeshToTextureLists("meshes\\wall.tga", &first, 0);
+    DrawVisibility object;
+    int first = 0, second = 0;  // two meshes of the object
+    uint32_t id = g_Renderer.AddMeshToTextureLists("meshes\\wall.tga", DrawRecord{&first, "wall.x", 0, &object});
     strtexture* wall = g_Renderer.GetTexture(id);
     ASSERT_NE(wall, nullptr);
     ASSERT_NE(wall->m_pNormal, nullptr);
@@ -102,7 +98,7 @@ TEST_F(ERendererTexturesTest, TheFirstMeshOfATextureLoadsItsMapsAndLaterOnesDoNo
     EXPECT_NE(wall->m_pEnvironmental->m_pCubeTexture, nullptr);
     EXPECT_EQ(LoadedCount(), 4);
     std::strcpy(g_Renderer.FindTextureDescription("wall.tga")->m_szLava, "moss.tga");
-    EXPECT_EQ(g_Renderer.AddMeshToTextureLists("wall.tga", &second, 3), id);
+    EXPECT_EQ(g_Renderer.AddMeshToTextureLists("wall.tga", DrawRecord{&second, "wall.x", 3, &object}), id);
     EXPECT_EQ(LoadedCount(), 4);
     EXPECT_EQ(wall->m_pMeshes->m_pMesh, &second);
     EXPECT_EQ(wall->m_pMeshes->m_uSubset, 3u);
@@ -118,14 +114,14 @@ TEST_F(ERendererTexturesTest, TheFirstMeshOfATextureLoadsItsMapsAndLaterOnesDoNo
 TEST_F(ERendererTexturesTest, ASkinnedMeshContainerIsEnteredOnce) {
     Image("t\\coat.tga");
     g_Renderer.InitTextures();
-    ESkinMesh skin;
-    uint32_t id = g_Renderer.AddSkinMeshToTextureLists("coat.tga", &skin, 2);
-    EXPECT_EQ(g_Renderer.AddSkinMeshToTextureLists("coat.tga", &skin, 2), id);
+    int skin = 0;  // a skinned mesh without an object
+    uint32_t id = g_Renderer.AddSkinMeshToTextureLists("coat.tga", DrawRecord{&skin, "", 2, nullptr});
+    EXPECT_EQ(g_Renderer.AddSkinMeshToTextureLists("coat.tga", DrawRecord{&skin, "", 2, nullptr}), id);
     EXPECT_TRUE(Logged("No skinmesh m_hObject!"));
     strtexture* coat = g_Renderer.GetTexture(id);
     ASSERT_NE(coat->m_pSkinMeshes, nullptr);
     EXPECT_EQ(coat->m_pSkinMeshes->m_pNext, nullptr);
-    g_Renderer.AddSkinMeshToTextureLists("coat.tga", &skin, 3);
+    g_Renderer.AddSkinMeshToTextureLists("coat.tga", DrawRecord{&skin, "", 3, nullptr});
     g_Renderer.RemoveSkinMeshFromLists(&skin);
     EXPECT_EQ(coat->m_pSkinMeshes, nullptr);
 }
@@ -147,7 +143,7 @@ protected:
 };
 
 TEST_F(RenderListTest, TexturesWithNothingVisibleLeaveTheMeshList) {
-    EObjectSlot seen, hidden;
+    DrawVisibility seen, hidden;
     seen.m_bVisibleThisFrame = 1;
     seen.m_uFlags = FLAG_VISIBLE;
     hidden.m_uFlags = FLAG_VISIBLE;
@@ -200,7 +196,7 @@ TEST_F(RenderListTest, SortMovesTranslucentTexturesBehindTheOthers) {
 }
 
 TEST_F(RenderListTest, TheMergedListNeverRunsPastItsSlots) {
-    EObjectSlot seen;
+    DrawVisibility seen;
     seen.m_bVisibleThisFrame = 1;
     seen.m_uFlags = FLAG_VISIBLE;
     strlistameshy entry{&seen};
@@ -218,17 +214,17 @@ TEST_F(RenderListTest, TheMergedListNeverRunsPastItsSlots) {
 }
 
 TEST_F(RenderListTest, ASixthLightRayTakesTheSlotWithTheLeastLife) {
-    test::ResetGlobal(g_Engine);
+    g_FrameFacts = FrameFacts{};
     for (int i = 0; i < ERenderer::kLightRays; ++i) {
         g_Renderer.AddLightRay(DV{static_cast<float>(i), 0, 0});
-        g_Engine.m_fFrameTime = 0.01f;
+        g_FrameFacts.frameTime = 0.01f;
         g_Renderer.UpdateLightRays();
     }
     // Slot 0 is the oldest, so the least alive.
     g_Renderer.AddLightRay(DV{9, 0, 0});
     EXPECT_EQ(g_Renderer.m_vLightRayPos[0].x, 9.0f);
     EXPECT_FLOAT_EQ(g_Renderer.m_fLightRayLife[0], 0.08f);
-    g_Engine.m_fFrameTime = 0.5f;
+    g_FrameFacts.frameTime = 0.5f;
     g_Renderer.UpdateLightRays();
     EXPECT_EQ(g_Renderer.m_bAnyRayAlive, 0);
     EXPECT_EQ(g_Renderer.m_vLightRayPos[0].y, -1e9f);

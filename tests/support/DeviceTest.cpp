@@ -1,26 +1,22 @@
 #include "support/DeviceTest.h"
 
-#include "core/D3DMain.h"
 #include "core/EConsole.h"
-#include "core/EFocusMgr.h"
 #include "core/ESettings.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
+#include "render/D3DDevice.h"
 #include "render/EEffectMgr.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
 #include "render/ERenderStateCache.h"
 #include "render/ESky.h"
-#include "world/ECamera.h"
-#include "world/EEngine.h"
+#include "render/RenderHooks.h"
+#include "support/FakeEngine.h"
 
 namespace test {
 
 namespace {
 
 void ResetDeviceGlobals() {
-    // What the engine's release frees before the device goes: textures and effects hold device
-    // resources.
+    // Textures and effects hold device resources: they go before the device.
     g_Renderer.Release();
     g_EffectMgr.Release();
     g_pBackBuffer.reset();
@@ -30,10 +26,7 @@ void ResetDeviceGlobals() {
     g_pD3D.reset();
     g_d3dpp = gfx::PresentParameters{};
     ResetGlobal(g_Font);
-    ResetGlobal(g_D3DMain);
-    ResetGlobal(g_FocusMgr);
     ResetGlobal(g_Sky);
-    ResetGlobal(g_Camera);
     ResetGlobal(g_RenderStateCache);
 }
 
@@ -45,22 +38,34 @@ void DeviceTest::SetUp() {
     for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) std::filesystem::remove_all(entry);
     ResetGlobal(g_Settings);
     ResetGlobal(g_Console);
-    ResetGlobal(g_Engine);
-    ResetGlobal(g_MainGame);
-    ResetGlobal(g_Menu);
+    InstallFakeEngine();
     ResetDeviceGlobals();
     g_Console.OpenLog();
 }
 
 void DeviceTest::TearDown() {
     ResetDeviceGlobals();
+    g_RenderHooks = RenderHooks{};
     StartDirTest::TearDown();
 }
 
 bool DeviceTest::CreateDevice() {
     g_pD3D = gfx::CreateSystem();
-    g_D3DMain.Create(nullptr);
-    return g_D3DMain.m_bCreated != 0;
+    if (!g_pD3D) return false;
+    gfx::PresentParameters pp;
+    pp.backBufferWidth = static_cast<uint32_t>(g_Settings.m_iScreenWidth);
+    pp.backBufferHeight = static_cast<uint32_t>(g_Settings.m_iScreenHeight);
+    pp.backBufferFormat = gfx::FMT_X8R8G8B8;
+    pp.backBufferCount = 1;
+    pp.windowed = true;
+    pp.enableAutoDepthStencil = true;
+    pp.autoDepthStencilFormat = gfx::FMT_D16;
+    pp.presentationInterval = gfx::PRESENT_INTERVAL_IMMEDIATE;
+    if (gfx::Failed(g_pD3D->CreateDevice(nullptr, gfx::CREATE_HARDWARE_VERTEXPROCESSING, pp, g_pd3dDevice)))
+        return false;
+    g_d3dpp = pp;
+    g_pd3dDevice->GetRenderTarget(0, g_pBackBuffer);
+    return true;
 }
 
 bool DeviceTest::Logged(const std::string& line) const {

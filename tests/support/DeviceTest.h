@@ -1,8 +1,9 @@
 #pragma once
 // A start directory with the null video backend, fresh device globals and the console log open,
-// for tests of the device, its frame and its loss.
+// for tests of the components that draw with the device. The render hooks read test::g_FakeEngine.
 #include <string>
 
+#include "support/FakeEngine.h"
 #include "support/TestSupport.h"
 
 namespace test {
@@ -11,7 +12,8 @@ class DeviceTest : public StartDirTest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Takes the graphics system and runs the device creation; true when the device was made.
+    // Takes the graphics system and makes a windowed device of the settings' screen size with a
+    // 16-bit depth buffer; true when the device was made.
     bool CreateDevice();
     std::string ConsoleLog() const { return ReadFile("!console.txt"); }
     bool Logged(const std::string& line) const;

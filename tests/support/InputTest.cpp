@@ -1,19 +1,8 @@
 #include "support/InputTest.h"
 
-#include "audio/CSoundMgr.h"
 #include "core/CCommandMgr.h"
-#include "core/D3DMain.h"
-#include "core/EFocusMgr.h"
 #include "core/EInput.h"
 #include "core/EMouse.h"
-#include "game/CHudPanel.h"
-#include "game/CLoadingScreen.h"
-#include "game/CMainGame.h"
-#include "game/CMenu.h"
-#include "platform/os/Message.h"
-#include "vehicles/CPlayer.h"
-#include "world/ECamera.h"
-#include "world/EEngine.h"
 
 namespace test {
 
@@ -23,16 +12,7 @@ void InputTest::SetUp() {
     ResetGlobal(g_Input);
     ResetGlobal(g_CommandMgr);
     ResetGlobal(g_Mouse);
-    ResetGlobal(g_MainGame);
-    ResetGlobal(g_Menu);
-    ResetGlobal(g_LoadingScreen);
-    ResetGlobal(g_HudPanel);
-    ResetGlobal(g_Camera);
-    ResetGlobal(g_Player);
-    ResetGlobal(g_SoundMgr);
-    ResetGlobal(g_Engine);
-    ResetGlobal(g_FocusMgr);
-    g_FocusMgr.SetOnFocus();
+    InstallFakeGame();
 }
 
 void InputTest::TearDown() {
@@ -47,7 +27,12 @@ void InputTest::InitControllers(const std::vector<plat::FakeController>& control
     g_Input.Init();
 }
 
-void InputTest::Tick() { g_D3DMain.MessageHook(nullptr, plat::msg::Timer, 0, 0); }
+// The order of the device frame's timer message.
+void InputTest::Tick() {
+    g_Mouse.Poll();
+    g_CommandMgr.PollKeyboard();
+    g_Input.Poll();
+}
 
 void InputTest::CopyEffectFiles() {
     std::filesystem::path data = std::filesystem::path(FURROW_FIXTURES_DIR).parent_path().parent_path() / "data";

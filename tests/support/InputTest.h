@@ -1,9 +1,10 @@
 #pragma once
 // A start-directory test with the input components in their start state: fresh command manager,
-// mouse, controller service and the game state they read; the window has the focus.
-#include "support/TestSupport.h"
-
+// mouse and controller service, and the game state they read (test::g_FakeGame); the window has
+// the focus.
 #include "platform/input/InputState.h"
+#include "support/ConsoleLogTest.h"
+#include "support/FakeGame.h"
 
 namespace test {
 

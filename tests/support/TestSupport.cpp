@@ -12,8 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/EConsole.h"
-#include "core/ESettings.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/input/InputPump.h"
 #include "platform/input/InputState.h"
@@ -73,18 +71,6 @@ void StartDirTest::SetUp() {
 void StartDirTest::TearDown() {
     plat::ResetWindows();
     plat::SetStartDirectory(fs::current_path());
-}
-
-void ConsoleLogTest::SetUp() {
-    StartDirTest::SetUp();
-    ResetGlobal(g_Settings);
-    ResetGlobal(g_Console);
-    g_Console.OpenLog();
-}
-
-void ConsoleLogTest::TearDown() {
-    g_Console.CloseLog();
-    StartDirTest::TearDown();
 }
 
 fs::path StartDirTest::Path(const std::string& gamePath) const {

@@ -54,14 +54,6 @@ protected:
     TempDir m_dir;
 };
 
-// A StartDirTest with fresh settings and a fresh console whose log "!console.txt" is open.
-class ConsoleLogTest : public StartDirTest {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    std::vector<std::string> ConsoleLines() const { return ReadLines("!console.txt"); }
-};
-
 // Makes dir the current directory for its lifetime (the start directory stays as it is).
 class CurrentDirectory {
 public:

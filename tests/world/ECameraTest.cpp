@@ -4,12 +4,22 @@
 
 #include <cmath>
 
-#include "core/D3DMain.h"
+#include "render/D3DDevice.h"
 #include "support/DeviceTest.h"
 
 namespace {
 
-using ECameraTest = test::DeviceTest;
+class ECameraTest : public test::DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        test::ResetGlobal(g_Camera);
+    }
+    void TearDown() override {
+        test::ResetGlobal(g_Camera);
+        DeviceTest::TearDown();
+    }
+};
 
 TEST_F(ECameraTest, GammaIsClampedAndHandedToTheDeviceAsARamp) {
     ASSERT_TRUE(CreateDevice());

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/EConsole.h"
 #include "core/EProfiler.h"
-#include "game/CMenu.h"
 #include "render/CShadowMaps.h"
+#include "render/D3DDevice.h"
 #include "render/ERenderer.h"
 #include "support/DeviceTest.h"
 #include "support/TestSupport.h"
 #include "support/TextureFiles.h"
+#include "world/WorldHooks.h"
 
 namespace {
 
@@ -26,23 +29,29 @@ TEST(EEngine, InitRegistersTheProfilerSectionsAndEveryWorldSwitchesTheProfilerOf
     test::ResetGlobal(g_Profiler);
 }
 
+// The keys the front end was handed, down as they are, up as their negatives.
+std::vector<int> g_frontEndKeys;
+
 TEST(EEngine, TheConsoleKeyOpensTheConsoleWhichThenTakesEveryKey) {
     test::ResetGlobal(g_Console);
-    test::ResetGlobal(g_Menu);
+    g_frontEndKeys.clear();
+    g_WorldHooks.frontEndKeyDown = [](uint32_t key) { g_frontEndKeys.push_back(int(key)); };
+    g_WorldHooks.frontEndKeyUp = [](uint32_t key) { g_frontEndKeys.push_back(-int(key)); };
     g_Engine.OnKeyDown('A');
     EXPECT_STREQ(g_Console.m_szInputLine, "");  // closed: the key goes to the game
-    g_Menu.m_bActive = 1;
     g_Engine.OnKeyDown(EConsole::kConsoleKey);
-    EXPECT_EQ(g_Console.m_bOpen, 1);  // also over the menu
+    EXPECT_EQ(g_Console.m_bOpen, 1);
     g_Engine.OnKeyDown('A');
     g_Engine.OnKeyUp('A');
     EXPECT_STREQ(g_Console.m_szInputLine, "a");
     g_Engine.OnKeyDown(EConsole::kConsoleKey);
     EXPECT_EQ(g_Console.m_bOpen, 0);
     g_Engine.OnKeyDown('B');
+    g_Engine.OnKeyUp('B');
     EXPECT_STREQ(g_Console.m_szInputLine, "a");
+    EXPECT_EQ(g_frontEndKeys, (std::vector<int>{'A', 'B', -'B'}));
     test::ResetGlobal(g_Console);
-    test::ResetGlobal(g_Menu);
+    g_WorldHooks = WorldHooks{};
 }
 
 class EEngineWorldChange : public test::DeviceTest {
@@ -75,6 +84,18 @@ TEST_F(EEngineWorldChange, EndsTheOldWorldsShadowMapsAndTexturesBeforeTheNewWorl
     EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
     EXPECT_STREQ(g_Engine.m_szStartingWorld, "worlds\\next.w");
     EXPECT_EQ(g_Engine.m_szPendingWorld[0], 0);
+}
+
+TEST_F(EEngineWorldChange, AWorldEndLetsTheShadowTargetsGo) {
+    ASSERT_TRUE(CreateDevice());
+    int before = g_pd3dDevice->LiveDefaultPoolResources();
+    g_ShadowMaps.Enable();
+    g_ShadowMaps.CreateRenderTextures();
+    ASSERT_NE(g_ShadowMaps.m_pTexture[0], nullptr);
+    g_Engine.EndWorld();
+    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
+    EXPECT_EQ(g_ShadowMaps.m_pTexture[0], nullptr);
+    EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
 }
 
 }  // namespace

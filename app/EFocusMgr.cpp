@@ -1,6 +1,6 @@
-#include "core/EFocusMgr.h"
+#include "app/EFocusMgr.h"
 
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
 #include "core/EConsole.h"
 #include "core/EMouse.h"
 #include "game/CMenu.h"
@@ -10,8 +10,8 @@
 #include "render/CShadowMaps.h"
 #include "render/CTTFonts.h"
 #include "render/EEffectMgr.h"
-#include "render/EFXMgr.h"
 #include "render/EFont.h"
+#include "render/EFXMgr.h"
 #include "render/EPostProcess.h"
 #include "render/ESky.h"
 #include "world/ECamera.h"

@@ -1,4 +1,4 @@
-#include "collision/IntersectFilters.h"
+#include "world/IntersectFilters.h"
 
 #include "collision/EIntersectSegment.h"
 #include "world/EObjectSlot.h"
@@ -6,8 +6,6 @@
 namespace {
 constexpr uint32_t kClassNeverHit = 128;
 }
-
-bool IntersectFilterAll(EObjectSlot*, EObjectSlot*) { return false; }
 
 bool IntersectFilterNotClass128(EObjectSlot* candidate, EObjectSlot*) {
     return candidate && candidate != g_IntersectSegment.m_pExcluded && candidate->m_uClass != kClassNeverHit;

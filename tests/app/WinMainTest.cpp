@@ -1,4 +1,4 @@
-#include "core/WinMain.h"
+#include "app/WinMain.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
+#include "app/EFocusMgr.h"
 #include "core/EConsole.h"
-#include "core/EFocusMgr.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "game/CMainGame.h"

@@ -1,11 +1,11 @@
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "app/EFocusMgr.h"
 #include "core/CCommandMgr.h"
 #include "core/EConsole.h"
-#include "core/EFocusMgr.h"
 #include "core/EInput.h"
 #include "core/EMouse.h"
 #include "core/EProfiler.h"
@@ -19,20 +19,12 @@
 #include "platform/os/MessageBox.h"
 #include "render/EFXMgr.h"
 #include "render/EPostProcess.h"
-#include "render/ERenderStateCache.h"
 #include "render/ERenderer.h"
+#include "render/ERenderStateCache.h"
 #include "render/ESky.h"
 #include "world/EEngine.h"
 
 D3DMain g_D3DMain;
-std::unique_ptr<gfx::System> g_pD3D;
-std::unique_ptr<gfx::Device> g_pd3dDevice;
-std::unique_ptr<gfx::Surface> g_pBackBuffer;
-gfx::PresentParameters g_d3dpp;
-std::unique_ptr<gfx::VertexDeclaration> g_pVertexDeclaration;
-std::unique_ptr<gfx::VertexDeclaration> g_pSkinVertexDeclaration;
-float g_fScaleX = 1.0f;
-float g_fScaleY = 1.0f;
 
 namespace {
 

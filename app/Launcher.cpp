@@ -1,9 +1,9 @@
-#include "core/Launcher.h"
+#include "app/Launcher.h"
 
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
+#include "app/WinMain.h"
 #include "core/EInput.h"
 #include "core/ESettings.h"
-#include "core/WinMain.h"
 
 // The launcher starts the game with the configured settings and opens the configured steering
 // controller (steering n is controller n - 1; 0 is the keyboard).

@@ -1,6 +1,6 @@
 // The console's command executor: what each command does to the settings and the components, and
 // how the executor ends.
-#include "core/ConsoleCommands.h"
+#include "app/ConsoleCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/FloorHooks.h"
 #include "core/EConsole.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
@@ -15,7 +16,8 @@
 #include "game/CProfileMgr.h"
 #include "render/EPostProcess.h"
 #include "render/ESky.h"
-#include "support/TestSupport.h"
+#include "support/AppHooks.h"
+#include "support/ConsoleLogTest.h"
 #include "vehicles/CPlayer.h"
 #include "world/CRoutesMgr.h"
 #include "world/ECamera.h"
@@ -28,9 +30,11 @@ protected:
     void SetUp() override {
         ConsoleLogTest::SetUp();
         ResetComponents();
+        InstallFloorHooks();
     }
     void TearDown() override {
         ResetComponents();
+        test::ResetFloorHooks();
         ConsoleLogTest::TearDown();
     }
     static void ResetComponents() {

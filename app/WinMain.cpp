@@ -1,16 +1,18 @@
-#include "core/WinMain.h"
+#include "app/WinMain.h"
 
 #include <cstring>
 
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
+#include "app/EFocusMgr.h"
+#include "app/FloorHooks.h"
+#include "app/Launcher.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
-#include "core/EFocusMgr.h"
 #include "core/EInput.h"
 #include "core/EProfiler.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
-#include "core/Launcher.h"
+#include "core/FrameFacts.h"
 #include "core/QueryAppTimer.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMainGame.h"
@@ -71,6 +73,7 @@ void RunLauncher() {
 void RunFrame() {
     if (!g_FocusMgr.CheckFocus()) return;
     if (!g_Engine.UpdateTimer()) return;
+    g_FrameFacts.frameTime = g_Engine.m_fFrameTime;
     g_Profiler.BeginFrame();
     g_Profiler.Begin(kSectionEngineUpdate);
     g_Engine.Update();
@@ -120,6 +123,8 @@ int64_t WndProc(plat::WindowHandle window, uint32_t message, uint64_t wParam, in
 }
 
 int WinMain(void* instance, void*, const char*, int showCommand) {
+    // Before anything can reach a lower floor's hook: the configuration file runs commands.
+    InstallFloorHooks();
     std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
     g_Console.OpenLog();
     g_Console.Print("Engine start, WinMain first entry.");

@@ -1,3 +1,3 @@
-#include "core/WinMain.h"
+#include "app/WinMain.h"
 
 int main() { return WinMain(nullptr, nullptr, "", 1); }

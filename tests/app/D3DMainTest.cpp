@@ -1,22 +1,22 @@
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "core/EFocusMgr.h"
+#include "app/EFocusMgr.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "platform/gfx/NullSystem.h"
 #include "platform/os/MessageBox.h"
 #include "render/ERenderStateCache.h"
 #include "render/ESky.h"
-#include "support/DeviceTest.h"
+#include "support/AppDeviceTest.h"
 #include "world/EEngine.h"
 
 namespace {
 
-using D3DMainTest = test::DeviceTest;
+using D3DMainTest = test::AppDeviceTest;
 
 constexpr uint32_t HW = gfx::CREATE_HARDWARE_VERTEXPROCESSING;
 constexpr uint32_t SW = gfx::CREATE_SOFTWARE_VERTEXPROCESSING;

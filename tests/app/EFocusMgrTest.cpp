@@ -1,23 +1,23 @@
-#include "core/EFocusMgr.h"
+#include "app/EFocusMgr.h"
 
 #include <gtest/gtest.h>
 
-#include "core/D3DMain.h"
+#include "app/D3DMain.h"
 #include "core/EConsole.h"
 #include "game/CMenu.h"
 #include "platform/gfx/NullSystem.h"
 #include "render/EFont.h"
 #include "render/ESky.h"
-#include "support/DeviceTest.h"
+#include "support/AppDeviceTest.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 
 namespace {
 
-class EFocusMgrTest : public test::DeviceTest {
+class EFocusMgrTest : public test::AppDeviceTest {
 protected:
     void SetUp() override {
-        DeviceTest::SetUp();
+        AppDeviceTest::SetUp();
         ASSERT_TRUE(CreateDevice());
         g_FocusMgr.SetOnFocus();
         // The engine's initialisation made the glyph font's buffer: a default-pool resource that

@@ -1,0 +1,75 @@
+#include "app/EDebugOverlays.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/ESettings.h"
+#include "mesh/EMesh.h"
+#include "render/ERenderer.h"
+#include "support/ConsoleLogTest.h"
+#include "world/EEngine.h"
+#include "world/EObjectSlot.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines Texts(const OverlayLines& lines) { return Lines(lines.text, lines.text + lines.count); }
+
+class EDebugOverlaysTest : public test::ConsoleLogTest {
+protected:
+    void SetUp() override {
+        ConsoleLogTest::SetUp();
+        test::ResetGlobal(g_Debug);
+        test::ResetGlobal(g_Engine);
+        test::ResetGlobal(g_Renderer);
+        g_Settings.m_iSystemDebug = 1;
+    }
+};
+
+TEST_F(EDebugOverlaysTest, LightCountsCountSlotsInUseAndSwitchedOn) {
+    g_Renderer.m_iFXRendered = 12;
+    for (int i : {0, 5, 99}) g_Engine.m_bLightUsed[i] = g_Engine.m_bLightOn[i] = 1;
+    g_Engine.m_bLightUsed[7] = 1;  // in use but off
+    g_Engine.m_bLightOn[8] = 1;    // a stale switch of a free slot
+    OverlayLines lines;
+    EDebugOverlays::FormatLightCounts(lines);
+    EXPECT_EQ(Texts(lines), (Lines{"Total FX rendered: 12", "Total lights rendered: 3"}));
+    // Nothing is registered for segment queries, so no object is described.
+    g_DebugOverlays.DrawLightCounts();
+    EXPECT_TRUE(ConsoleLines().empty());
+}
+
+TEST_F(EDebugOverlaysTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject) {
+    EMesh mesh;
+    EObjectSlot object;
+    std::snprintf(object.m_szName, sizeof object.m_szName, "%s", "barn_01");
+    object.m_fRadius = 41.9f;
+    object.m_pMesh = &mesh;
+    g_DebugOverlays.CheckParticularMesh(&object);
+
+    int videoMesh = 0;
+    mesh.m_pVideoMesh = &videoMesh;
+    mesh.m_iLodSet = 2;
+    mesh.m_iDisplayedFaces = 640;
+    object.m_bSectorDisabled = 1;
+    object.m_uFlags = FLAG_VISIBLE;
+    g_DebugOverlays.CheckParticularMesh(&object);
+
+    EXPECT_EQ(ConsoleLines(), (Lines{"CheckParticularMesh barn_01", "Name: barn_01 (radius == 41)", "!h->pVideoMesh",
+                                "Sector enabled!", "FLAG_VISIBLE off!", "CheckParticularMesh barn_01",
+                                "Name: barn_01 (radius == 41)", "LOD set: 2, displayed faces: 640",
+                                "Sector disabled!", "FLAG_VISIBLE on!"}));
+}
+
+TEST_F(EDebugOverlaysTest, CheckParticularMeshIgnoresObjectsWithoutAMesh) {
+    EObjectSlot object;
+    g_DebugOverlays.CheckParticularMesh(&object);
+    g_DebugOverlays.CheckParticularMesh(nullptr);
+    EXPECT_TRUE(ConsoleLines().empty());
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The program's hooks reach the real components: the key bindings' stored options land in the
+// player's, main game's and camera's own fields, and the frames of the loading screen and the
+// mouse follow the main game and the menu.
+#include "app/FloorHooks.h"
+
+#include <gtest/gtest.h>
+
+#include "core/CCommandMgr.h"
+#include "core/CoreHooks.h"
+#include "core/EConsole.h"
+#include "core/ESettings.h"
+#include "game/CMainGame.h"
+#include "game/CMenu.h"
+#include "render/RenderHooks.h"
+#include "support/AppHooks.h"
+#include "support/ConsoleLogTest.h"
+#include "vehicles/CPlayer.h"
+#include "world/ECamera.h"
+#include "world/EEngine.h"
+
+namespace {
+
+class FloorHooksTest : public test::ConsoleLogTest {
+protected:
+    void SetUp() override {
+        ConsoleLogTest::SetUp();
+        ResetComponents();
+        InstallFloorHooks();
+    }
+    void TearDown() override {
+        ResetComponents();
+        test::ResetFloorHooks();
+        ConsoleLogTest::TearDown();
+    }
+    static void ResetComponents() {
+        test::ResetGlobal(g_CommandMgr);
+        test::ResetGlobal(g_Camera);
+        test::ResetGlobal(g_Player);
+        test::ResetGlobal(g_MainGame);
+        test::ResetGlobal(g_Menu);
+        test::ResetGlobal(g_Engine);
+    }
+};
+
+TEST_F(FloorHooksTest, KeysFileOptionsAreThePlayersMainGamesAndCamerasFields) {
+    g_Camera.SetGamma(1.5f);
+    g_Player.m_bHudOption = 0;
+    g_Player.m_bOption2 = 7;
+    g_Player.m_uDrivingOption = 5;
+    g_MainGame.m_bGameOption1 = 1;
+    g_MainGame.m_fGameOptionValue1 = 0.25f;
+    g_MainGame.m_fGameOptionValue2 = 0.75f;
+    g_MainGame.m_fGameOptionLevel = 0.5f;
+    g_CommandMgr.SaveKeys();
+    ResetComponents();
+    g_CommandMgr.LoadKeys();
+    EXPECT_FLOAT_EQ(g_Camera.m_fGamma, 1.5f);
+    EXPECT_EQ(g_Player.m_bHudOption, 0);
+    EXPECT_EQ(g_Player.m_bOption2, 7);
+    EXPECT_EQ(g_Player.m_uDrivingOption, 5u);
+    EXPECT_EQ(g_MainGame.m_bGameOption1, 1);
+    EXPECT_FLOAT_EQ(g_MainGame.m_fGameOptionValue1, 0.25f);
+    EXPECT_FLOAT_EQ(g_MainGame.m_fGameOptionValue2, 0.75f);
+    EXPECT_EQ(g_MainGame.m_bGameOption2, 1);  // forced on by loading
+    EXPECT_FLOAT_EQ(g_MainGame.m_fGameOptionLevel, 0.5f);
+}
+
+TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
+    g_MainGame.m_uFrameCounter = 321;
+    g_Menu.m_bActive = 1;
+    EXPECT_EQ(g_CoreHooks.gameFrame(), 321u);
+    EXPECT_TRUE(g_CoreHooks.menuActive());
+    EXPECT_TRUE(g_RenderHooks.menuActive());
+    g_RenderHooks.requestQuit();
+    EXPECT_EQ(g_Engine.m_bQuit, 1);
+    g_CoreHooks.requestScreenshot();
+    EXPECT_EQ(g_Engine.m_bScreenshot, 1);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#include "support/AppHooks.h"
+
+#include "audio/AudioHooks.h"
+#include "core/CoreHooks.h"
+#include "core/EConsole.h"
+#include "game/GameHooks.h"
+#include "render/RenderHooks.h"
+#include "world/WorldHooks.h"
+
+namespace test {
+
+void ResetFloorHooks() {
+    g_CoreHooks = CoreHooks{};
+    g_AudioHooks = AudioHooks{};
+    g_RenderHooks = RenderHooks{};
+    g_WorldHooks = WorldHooks{};
+    g_GameHooks = GameHooks{};
+    g_Console.InstallCommands({});
+}
+
+}  // namespace test

@@ -45,8 +45,12 @@ bool TakeDueTimer(Queue& q, Message& out) {
 
 bool TakeMessage(Message& out, bool dialog = false) {
     Queue& q = TheQueue();
-    if (dialog) PumpDialogInput(q.messages);
-    else PumpInput(FrameNumber() + 1, q.messages);
+    // A dialog's quit message comes before the input meant for the next dialog.
+    if (dialog) {
+        if (!q.quitPosted) PumpDialogInput(q.messages);
+    } else {
+        PumpInput(FrameNumber() + 1, q.messages);
+    }
     if (!q.messages.empty()) {
         out = q.messages.front();
         q.messages.pop_front();

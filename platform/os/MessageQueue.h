@@ -14,7 +14,8 @@ namespace plat {
 // loopPass false so that the first frame of the loop is frame 1.
 bool PeekMessage(Message& out, bool loopPass = true);
 // Takes the next message for a modal dialog shown before the game's first frame (input script
-// events of frame 0 only); never counts a frame. False when the queue is empty.
+// events of frame 0 only, and none while a quit message waits: a dialog's quit comes before the
+// input for the next dialog); never counts a frame. False when the queue is empty.
 bool PeekDialogMessage(Message& out);
 // Waits for the next message; false when it is the quit message.
 bool GetMessage(Message& out);

@@ -58,12 +58,15 @@ int64_t DialogWindow::HandleMessage(uint32_t id, uint64_t wParam, int64_t lParam
             // The window goes whatever the procedure made of it.
             if (!m_ended) End(0);
             break;
-        case msg::Paint: m_dirty = true; break;
         case msg::Destroy:
             m_procedure(m_window, msg::Destroy, 0, 0);
             m_painter.reset();
             break;
-        default: break;
+        case msg::Paint:
+            m_dirty = true;
+            return m_procedure(m_window, id, wParam, lParam);
+        // Everything else is the procedure's, such as a command sent to the dialog.
+        default: return m_procedure(m_window, id, wParam, lParam);
     }
     return 0;
 }

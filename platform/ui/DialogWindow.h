@@ -31,7 +31,8 @@ public:
     // Sends the init-dialog message, gives the focus to the first control the player can use and
     // gets ready to draw.
     void Open();
-    // The window's messages: mouse buttons, keys, close, paint and destroy.
+    // The window's messages: mouse buttons and keys become commands; close and destroy are told
+    // to the procedure and end the dialog; every other message goes to the procedure as it is.
     int64_t HandleMessage(uint32_t id, uint64_t wParam, int64_t lParam);
     void End(int64_t result);
     // Draws the dialog when something changed since it was last drawn.

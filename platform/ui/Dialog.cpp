@@ -65,6 +65,8 @@ int64_t DialogBox(WindowHandle, const DialogTemplate& dialogTemplate, WindowProc
         Message message;
         if (PeekDialogMessage(message)) {
             DispatchMessage(message);
+            // Drawn after each message, so that scripted input is seen as it happens.
+            if (!dialog->Ended()) dialog->Paint();
             continue;
         }
         // A script that has said all it had to say to the dialogs never will again.
@@ -72,7 +74,6 @@ int64_t DialogBox(WindowHandle, const DialogTemplate& dialogTemplate, WindowProc
             dialog->End(kDialogUnanswered);
             break;
         }
-        dialog->Paint();
         if (!scripted) SDL_Delay(kIdleMs);
     }
     if (IsWindow(window)) DestroyMainWindow(window);

@@ -53,20 +53,24 @@ void DialogPainter::Paint(const DialogWindow& dialog) {
     SDL_RenderPresent(m_renderer);
 }
 
-void DialogPainter::Fill(const ControlRect& r, uint32_t argb) {
+void DialogPainter::Ink(uint32_t argb) {
     SDL_SetRenderDrawColor(m_renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24);
+}
+
+void DialogPainter::Fill(const ControlRect& r, uint32_t argb) {
+    Ink(argb);
     SDL_Rect rect{r.x, r.y, r.width, r.height};
     SDL_RenderFillRect(m_renderer, &rect);
 }
 
 void DialogPainter::Frame(const ControlRect& r, uint32_t argb) {
-    SDL_SetRenderDrawColor(m_renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24);
+    Ink(argb);
     SDL_Rect rect{r.x, r.y, r.width, r.height};
     SDL_RenderDrawRect(m_renderer, &rect);
 }
 
 void DialogPainter::Line(int x0, int y0, int x1, int y1, uint32_t argb) {
-    SDL_SetRenderDrawColor(m_renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24);
+    Ink(argb);
     SDL_RenderDrawLine(m_renderer, x0, y0, x1, y1);
 }
 

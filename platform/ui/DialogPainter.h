@@ -19,6 +19,7 @@ public:
     void Paint(const DialogWindow& dialog);
 
 private:
+    void Ink(uint32_t argb);  // the colour of the next fill or line
     void Fill(const ControlRect& r, uint32_t argb);
     void Frame(const ControlRect& r, uint32_t argb);
     void Line(int x0, int y0, int x1, int y1, uint32_t argb);

@@ -37,7 +37,11 @@ DialogWindow* FindDialog(WindowHandle window) { return window ? window->dialog.g
 
 int64_t DialogWindowProc(WindowHandle window, uint32_t id, uint64_t wParam, int64_t lParam) {
     DialogWindow* d = FindDialog(window);
-    return d ? d->HandleMessage(id, wParam, lParam) : 0;
+    if (!d) return 0;
+    int64_t result = d->HandleMessage(id, wParam, lParam);
+    // Drawn again after every message that changed it, so that scripted input is seen as it happens.
+    if (!d->Ended()) d->Paint();
+    return result;
 }
 
 bool DialogsCanBeAnswered() {
@@ -65,8 +69,6 @@ int64_t DialogBox(WindowHandle, const DialogTemplate& dialogTemplate, WindowProc
         Message message;
         if (PeekDialogMessage(message)) {
             DispatchMessage(message);
-            // Drawn after each message, so that scripted input is seen as it happens.
-            if (!dialog->Ended()) dialog->Paint();
             continue;
         }
         // A script that has said all it had to say to the dialogs never will again.

@@ -178,11 +178,20 @@ TEST_F(LauncherTest, TheButtonsStoreTheirSizesAndPassControlOn) {
     }
 }
 
-TEST_F(LauncherTest, ClosingTheLauncherWindowIsItsExit) {
-    plat::WindowHandle d = OpenLauncher();
-    plat::SendWindowMessage(d, plat::msg::Close, 0, 0);
-    EXPECT_EQ(g_bExitChosen, 1);
-    EXPECT_TRUE(plat::DialogEnded(d));
+TEST_F(LauncherTest, ClosingEitherDialogsWindowIsTheLaunchersExit) {
+    struct Dialog {
+        plat::DialogTemplate layout;
+        plat::WindowProc procedure;
+    } dialogs[] = {{LauncherDialogTemplate(), LauncherDlgProc}, {VideoOptionsDialogTemplate(), VideoOptionsDlgProc}};
+    for (const Dialog& dialog : dialogs) {
+        g_bExitChosen = 0;
+        plat::WindowHandle d = plat::CreateDialog(dialog.layout, dialog.procedure);
+        plat::SendWindowMessage(d, plat::msg::Close, 0, 0);
+        EXPECT_EQ(g_bExitChosen, 1);
+        EXPECT_TRUE(plat::DialogEnded(d));
+        EXPECT_EQ(g_bShowLauncherNext, 0);
+        plat::DestroyMainWindow(d);
+    }
 }
 
 class SaveLauncherConfigTest : public LauncherTest {

@@ -584,7 +584,8 @@ void EConsole::DrawLoadingTips() {
         if (*texts[i]) top -= kTipSpacing;
     }
     for (int i = 0; i < kTipLines; ++i)
-        m_pView->PrintText(texts[i], kTextLeft, top + kTipSpacing * static_cast<float>(i), kTipColour, kTipSize);
+        if (*texts[i])
+            m_pView->PrintText(texts[i], kTextLeft, top + kTipSpacing * static_cast<float>(i), kTipColour, kTipSize);
 }
 
 void EConsole::DrawTaskText() {

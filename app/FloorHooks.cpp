@@ -13,6 +13,7 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
+#include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
 #include "world/CRoutesMgr.h"
@@ -57,6 +58,8 @@ void InstallCoreHooks() {
     h.requestScreenshot = [] { g_Engine.m_bScreenshot = 1; };
     h.quit = [] { g_Engine.Quit(); };
     h.currentRouteTasks = [] { return g_RoutesMgr.CurrentRouteTasks(); };
+    h.loadingScreenUpdate = [] { g_LoadingScreen.Update(); };
+    h.loadingScreenDrawTips = [] { g_LoadingScreen.DrawTips(); };
 }
 
 void InstallAudioHooks() {
@@ -71,6 +74,7 @@ void InstallRenderHooks() {
     h.cutscenePlaying = [] { return g_CutsceneMgr.m_pActiveScene != nullptr; };
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
+    h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 
 // The key routing below the console: the menu while it is active, else the main game.
@@ -83,6 +87,9 @@ void InstallWorldHooks() {
         if (g_Menu.m_bActive) g_Menu.OnKeyUp(key);
         else g_MainGame.OnKeyUp(key);
     };
+    g_WorldHooks.mainGameWorldStart = [] { g_MainGame.OnStartWorld(); };
+    g_WorldHooks.beginLoadingScreen = [](const char* worldFile) { g_LoadingScreen.Begin(worldFile); };
+    g_WorldHooks.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
 }
 
 void InstallGameHooks() {
@@ -101,4 +108,5 @@ void InstallFloorHooks() {
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());
+    g_Console.InstallView(&g_ConsoleView);
 }

@@ -21,6 +21,12 @@ public:
 
     // Lets the keys reach the game.
     void EnableKeyInput();
+    // A world starts: frames are counted from it again.
+    void OnStartWorld();
+    // The level-start sequence, once per frame: the console's loading frames until the level is
+    // ready, the console's loading screen ended at frame 200, the world shown and the loading
+    // screen closed at frame 209.
+    void StartLevel();
 
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;

@@ -5,6 +5,8 @@
 
 #include "core/DV.h"
 
+class ERect;
+
 struct RenderHooks {
     // A texture that cannot be loaded ends the game.
     void (*requestQuit)() = [] {};
@@ -14,6 +16,9 @@ struct RenderHooks {
     uint32_t (*engineFrame)() = [] { return 0u; };
     // Where the camera stands; the shadow maps are centred on it.
     DV (*cameraPosition)() = [] { return DV{}; };
+    // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
+    // shows its picture with it.
+    void (*drawTextBox)(ERect& quad) = [](ERect&) {};
 };
 
 inline RenderHooks g_RenderHooks;

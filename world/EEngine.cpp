@@ -1,6 +1,7 @@
 #include "world/EEngine.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/CSoundCache.h"
@@ -14,8 +15,13 @@
 #include "core/QueryAppTimer.h"
 #include "core/StringHelpers.h"
 #include "render/EEffectMgr.h"
+#include "platform/gfx/ImageWriter.h"
+#include "platform/os/Files.h"
+#include "render/CTTFonts.h"
+#include "render/D3DDevice.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
+#include "render/ESurface.h"
 #include "world/ECamera.h"
 #include "world/WorldHooks.h"
 
@@ -24,13 +30,14 @@ EEngine g_Engine;
 namespace {
 constexpr double kMinimumFrameTime = 0.001;
 constexpr double kMaximumFrameTime = 0.5;
+constexpr uint32_t kScreenshotCommand = 13;
 }  // namespace
 
 EEngine::EEngine()
     : m_bQuit(0), m_bStartWorld(0), m_szPendingWorld{}, m_szStartingWorld{}, m_bReady(0), m_bWorldRender(0),
       m_bScreenshot(0), m_bKeyboardAcquired(0), m_fFrameTime(0), m_fLevelTime(0), m_fRunningClock(0),
       m_uFrameCounter(0), m_uBackgroundColour(0xFF000000), m_hWnd(nullptr), m_Objects{}, m_bLightUsed{}, m_bLightOn{},
-      m_dLastTime(0) {}
+      m_dLastTime(0), m_bScreenshotKeyDown(false) {}
 
 EEngine::~EEngine() = default;
 
@@ -42,6 +49,7 @@ void EEngine::Init(plat::WindowHandle window) {
     m_dLastTime = QueryAppTimer(TIMER_GETABSOLUTETIME);
     g_Font.CreateVB();
     g_Renderer.InitTextures();
+    g_Console.CreateConsoleBar();
     g_EffectMgr.Init();
     g_SoundMgr.Initialize(window);
     g_Mouse.Init(window);
@@ -53,6 +61,9 @@ void EEngine::Init(plat::WindowHandle window) {
 void EEngine::Release() {
     g_SoundMgr.Release();
     g_Font.Release();
+    g_TTFonts.ReleaseFonts();
+    g_TTFonts.RemoveFontResources();
+    g_Console.ReleaseConsoleBar();
     g_Mouse.Release();
     ReleaseKeyboard();
     g_Renderer.Release();
@@ -75,6 +86,10 @@ bool EEngine::UpdateTimer() {
 void EEngine::Update() {
     g_Profiler.Update();
     ++m_uFrameCounter;
+    // The screenshot key saves the frame last presented, whatever showed it.
+    bool screenshotKey = g_CommandMgr.IsCommandActive(kScreenshotCommand);
+    if (screenshotKey && !m_bScreenshotKeyDown) SaveScreenshot();
+    m_bScreenshotKeyDown = screenshotKey;
 }
 
 void EEngine::RequestStartWorld(const char* worldFile) {
@@ -94,15 +109,22 @@ void EEngine::ProcessStartWorld(const char* worldFile) {
     // The old world's textures go with it; the new world requests its own.
     g_Renderer.ClearTextures();
     std::memcpy(m_szStartingWorld, name, sizeof name);
+    g_WorldHooks.mainGameWorldStart();
+    g_Console.ShowLoadingScreen(name);
+    g_WorldHooks.beginLoadingScreen(name);
     BeginWorld();
+    g_WorldHooks.createLoadingBar();
 }
 
 void EEngine::BeginWorld() {
     m_fLevelTime = 0;
     m_uFrameCounter = 0;
     m_bReady = 1;
-    m_bWorldRender = 1;
+    // The world is shown once the level start has closed the loading screen.
+    m_bWorldRender = 0;
     g_Console.ReapplyVariables();
+    g_ViewLines.CreateVB();
+    g_Console.CreateConsoleBar();
     g_EffectMgr.OnStartWorld();
     // The profiler has to be switched on again in every world.
     g_Profiler.Disable();
@@ -115,6 +137,8 @@ void EEngine::EndWorld() {
     m_bWorldRender = 0;
     g_Renderer.OnEndWorld();
     g_EffectMgr.OnEndWorld();
+    g_ViewLines.ReleaseVB();
+    g_Console.ReleaseConsoleBar();
     g_Profiler.Release();
     g_Debug.OnEndWorld();
     ClearSoundCache();
@@ -181,8 +205,14 @@ void EEngine::OnKeyUp(uint32_t virtualKey) {
 void EEngine::PrepareCamera() {}
 void EEngine::RenderScene() {}
 
-// No screenshot writer exists yet: the request is dropped and the frame reports it was not saved.
+// The next free "qv_screenNNNN.bmp" in the start directory.
 gfx::Result EEngine::SaveScreenshot() {
     m_bScreenshot = 0;
-    return gfx::ERR_NOTAVAILABLE;
+    if (!g_pd3dDevice) return gfx::ERR_NOTAVAILABLE;
+    char name[32];
+    for (int i = 0; i < 10000; ++i) {
+        std::snprintf(name, sizeof name, "qv_screen%04d.bmp", i);
+        if (!plat::FileExists(name)) return gfx::SaveBackBufferToBmp(*g_pd3dDevice, name);
+    }
+    return gfx::ERR_FAIL;
 }

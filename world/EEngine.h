@@ -73,6 +73,7 @@ public:
 
 private:
     double m_dLastTime;
+    bool m_bScreenshotKeyDown;
 };
 
 extern EEngine g_Engine;

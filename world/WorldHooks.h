@@ -8,6 +8,11 @@ struct WorldHooks {
     // else to the main game.
     void (*frontEndKeyDown)(uint32_t virtualKey) = [](uint32_t) {};
     void (*frontEndKeyUp)(uint32_t virtualKey) = [](uint32_t) {};
+    // A world start: the main game counts its frames from it, and the front end's loading screen
+    // begins with the world's name; once the world has loaded the loading screen's bar is made.
+    void (*mainGameWorldStart)() = [] {};
+    void (*beginLoadingScreen)(const char* worldFile) = [](const char*) {};
+    void (*createLoadingBar)() = [] {};
 };
 
 inline WorldHooks g_WorldHooks;

@@ -5,8 +5,9 @@
 namespace plat {
 namespace {
 
-constexpr float kTextPixels = 15.0f;
-constexpr float kTitlePixels = 26.0f;
+// Line heights of the texts.
+constexpr int32_t kTextPixels = 18;
+constexpr int32_t kTitlePixels = 30;
 
 constexpr uint32_t kBackground = 0xFFE9E5DA;
 constexpr uint32_t kFace = 0xFFD6D1C4;

@@ -4,35 +4,11 @@
 #include <cstring>
 
 #include "platform/gfx/FontFiles.h"
-#include "platform/gfx/FreeTypeLibrary.h"
 #include "platform/gfx/VertexDeclaration.h"
 
 namespace gfx {
 namespace {
 
-// The characters 0x80 to 0xFF of the game's texts (Windows-1250); 0 where the code has none.
-constexpr uint16_t kUpperHalf[128] = {
-    0x20AC, 0, 0x201A, 0, 0x201E, 0x2026, 0x2020, 0x2021,
-    0, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
-
-uint32_t CodePoint(uint8_t c) { return c < 0x80 ? c : kUpperHalf[c - 0x80]; }
-
-constexpr uint32_t kAtlasWidth = 512;
 constexpr uint32_t kBatchGlyphs = 128;
 constexpr uint32_t kFvf = FVF_XYZRHW | FVF_DIFFUSE | (1u << FVF_TEXCOUNT_SHIFT);
 
@@ -141,64 +117,14 @@ bool Clip(float& x0, float& y0, float& x1, float& y1, float& u0, float& v0, floa
 Font::~Font() = default;
 
 bool Font::Build(const std::string& path, long index, int32_t height) {
-    FT_Library library = FreeTypeLibrary();
-    FT_Face face = nullptr;
-    if (!library || FT_New_Face(library, path.c_str(), index, &face) != 0) return false;
-    // The height is the line's: ascent and descent together, as the faces' own metrics give them.
-    FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_REAL_DIM, 0, static_cast<FT_Long>(height) * 64, 0, 0};
-    if (FT_Request_Size(face, &request) != 0) {
-        FT_Done_Face(face);
-        return false;
-    }
-    m_height = height;
-    int32_t ascent = static_cast<int32_t>((face->size->metrics.ascender + 32) >> 6);
-    std::vector<std::vector<uint8_t>> bitmaps(256);
-    for (int c = 32; c < 256; ++c) {
-        uint32_t code = CodePoint(static_cast<uint8_t>(c));
-        if (!code || FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) continue;
-        const FT_GlyphSlot slot = face->glyph;
-        const FT_Bitmap& b = slot->bitmap;
-        Glyph& g = m_glyphs[c];
-        g.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
-        g.left = slot->bitmap_left;
-        g.top = ascent - slot->bitmap_top;
-        g.width = static_cast<int32_t>(b.width);
-        g.height = static_cast<int32_t>(b.rows);
-        if (b.pixel_mode != FT_PIXEL_MODE_GRAY) g.width = g.height = 0;
-        for (int32_t row = 0; row < g.height; ++row) {
-            const uint8_t* line = b.buffer + static_cast<ptrdiff_t>(row) * b.pitch;
-            bitmaps[c].insert(bitmaps[c].end(), line, line + g.width);
-        }
-    }
-    FT_Done_Face(face);
-
-    // Shelves of glyphs, a free texel between neighbours so filtering never bleeds.
-    uint32_t x = 1, y = 1, shelf = 0;
-    for (Glyph& g : m_glyphs) {
-        if (g.width == 0 || g.height == 0) continue;
-        if (x + g.width + 1 > kAtlasWidth) x = 1, y += shelf + 1, shelf = 0;
-        g.atlasX = static_cast<int32_t>(x);
-        g.atlasY = static_cast<int32_t>(y);
-        x += g.width + 1;
-        shelf = std::max(shelf, static_cast<uint32_t>(g.height));
-    }
-    m_atlasWidth = kAtlasWidth;
-    m_atlasHeight = y + shelf + 1;
-    m_coverage.assign(size_t{m_atlasWidth} * m_atlasHeight, 0);
-    for (int c = 0; c < 256; ++c) {
-        const Glyph& g = m_glyphs[c];
-        for (int32_t row = 0; row < g.height; ++row)
-            std::memcpy(&m_coverage[size_t(g.atlasY + row) * m_atlasWidth + g.atlasX],
-                        &bitmaps[c][size_t(row) * g.width], static_cast<size_t>(g.width));
-    }
-    if (Failed(m_device.CreateTexture(m_atlasWidth, m_atlasHeight, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, m_texture)))
+    if (!m_atlas.Build(path, index, height)) return false;
+    if (Failed(m_device.CreateTexture(m_atlas.Width(), m_atlas.Height(), 1, 0, FMT_A8R8G8B8, POOL_MANAGED, m_texture)))
         return false;
     LockedRect locked;
     if (Failed(m_texture->LockRect(0, locked, 0))) return false;
-    for (uint32_t row = 0; row < m_atlasHeight; ++row) {
+    for (uint32_t row = 0; row < m_atlas.Height(); ++row) {
         auto* texels = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + size_t{row} * locked.pitch);
-        for (uint32_t col = 0; col < m_atlasWidth; ++col)
-            texels[col] = uint32_t{m_coverage[size_t{row} * m_atlasWidth + col]} << 24 | 0x00FFFFFF;
+        for (uint32_t col = 0; col < m_atlas.Width(); ++col) texels[col] = uint32_t{m_atlas.Coverage(col, row)} << 24 | 0x00FFFFFF;
     }
     m_texture->UnlockRect(0);
     return !Failed(OnResetDevice());
@@ -215,11 +141,7 @@ Result Font::OnResetDevice() {
                                        POOL_DEFAULT, m_vertices);
 }
 
-int32_t Font::MeasureLine(const char* text, int32_t count) const {
-    int32_t width = 0;
-    for (int32_t i = 0; i < count && text[i] && text[i] != '\n'; ++i) width += m_glyphs[static_cast<uint8_t>(text[i])].advance;
-    return width;
-}
+int32_t Font::MeasureLine(const char* text, int32_t count) const { return m_atlas.MeasureLine(text, count); }
 
 int32_t Font::DrawText(const char* text, int32_t count, Rect* rect, uint32_t format, uint32_t colour) {
     if (!text || !rect) return 0;
@@ -234,24 +156,24 @@ int32_t Font::DrawText(const char* text, int32_t count, Rect* rect, uint32_t for
     }
     if (format & DT_CALCRECT) {
         rect->right = rect->left + widest;
-        rect->bottom = rect->top + lines * m_height;
-        return lines * m_height;
+        rect->bottom = rect->top + lines * m_atlas.LineHeight();
+        return lines * m_atlas.LineHeight();
     }
-    if (!m_vertices || !m_texture) return lines * m_height;
+    if (!m_vertices || !m_texture) return lines * m_atlas.LineHeight();
 
     SavedStates saved(m_device);
     SetTextStates(m_device, *m_texture, *m_vertices);
-    const float w = static_cast<float>(m_atlasWidth), h = static_cast<float>(m_atlasHeight);
+    const float w = static_cast<float>(m_atlas.Width()), h = static_cast<float>(m_atlas.Height());
     Vertex* out = nullptr;
     uint32_t glyphs = 0;
     int32_t penX = rect->left, penY = rect->top;
     for (int32_t i = 0; i < length; ++i) {
         if (text[i] == '\n') {
             penX = rect->left;
-            penY += m_height;
+            penY += m_atlas.LineHeight();
             continue;
         }
-        const Glyph& g = m_glyphs[static_cast<uint8_t>(text[i])];
+        const GlyphAtlas::Glyph& g = m_atlas.Get(text[i]);
         float x0 = static_cast<float>(penX + g.left), y0 = static_cast<float>(penY + g.top);
         float x1 = x0 + static_cast<float>(g.width), y1 = y0 + static_cast<float>(g.height);
         float u0 = static_cast<float>(g.atlasX) / w, v0 = static_cast<float>(g.atlasY) / h;
@@ -261,7 +183,7 @@ int32_t Font::DrawText(const char* text, int32_t count, Rect* rect, uint32_t for
         if (!(format & DT_NOCLIP) && !Clip(x0, y0, x1, y1, u0, v0, u1, v1, *rect)) continue;
         if (!out) {
             void* data = nullptr;
-            if (Failed(m_vertices->Lock(0, 0, &data, LOCK_DISCARD))) return lines * m_height;
+            if (Failed(m_vertices->Lock(0, 0, &data, LOCK_DISCARD))) return lines * m_atlas.LineHeight();
             out = static_cast<Vertex*>(data);
         }
         Vertex quad[6] = {{x0, y0, 0, 1, colour, u0, v0}, {x1, y0, 0, 1, colour, u1, v0}, {x1, y1, 0, 1, colour, u1, v1},
@@ -274,7 +196,7 @@ int32_t Font::DrawText(const char* text, int32_t count, Rect* rect, uint32_t for
         }
     }
     if (out) Flush(glyphs);
-    return lines * m_height;
+    return lines * m_atlas.LineHeight();
 }
 
 void Font::Flush(uint32_t glyphs) {
@@ -288,7 +210,7 @@ void Font::DrawTextOnSurface(Surface& surface, const char* text, int32_t x, int3
     const int32_t width = static_cast<int32_t>(surface.Width()), height = static_cast<int32_t>(surface.Height());
     const uint32_t alpha = colour >> 24;
     for (int32_t penX = x; *text; ++text) {
-        const Glyph& g = m_glyphs[static_cast<uint8_t>(*text)];
+        const GlyphAtlas::Glyph& g = m_atlas.Get(*text);
         for (int32_t row = 0; row < g.height; ++row) {
             int32_t py = y + g.top + row;
             if (py < 0 || py >= height) continue;
@@ -296,7 +218,7 @@ void Font::DrawTextOnSurface(Surface& surface, const char* text, int32_t x, int3
             for (int32_t col = 0; col < g.width; ++col) {
                 int32_t px = penX + g.left + col;
                 if (px < 0 || px >= width) continue;
-                uint32_t a = m_coverage[size_t(g.atlasY + row) * m_atlasWidth + g.atlasX + col] * alpha / 255;
+                uint32_t a = m_atlas.Coverage(uint32_t(g.atlasX + col), uint32_t(g.atlasY + row)) * alpha / 255;
                 uint32_t dst = pixels[px], result = 0;
                 for (int shift : {0, 8, 16}) {
                     uint32_t s = (colour >> shift) & 0xFF, d = (dst >> shift) & 0xFF;

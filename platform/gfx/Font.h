@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/GlyphAtlas.h"
 
 namespace gfx {
 
@@ -46,19 +47,13 @@ public:
     Result OnLostDevice();
     Result OnResetDevice();
 
-    int32_t Height() const { return m_height; }
+    int32_t Height() const { return m_atlas.LineHeight(); }
     // The family that draws: the one asked for, or the stand-in when the machine lacks it.
     const std::string& Family() const { return m_family; }
     bool StandIn() const { return m_standIn; }
 
 private:
     friend Result CreateFont(Device& device, const FontDesc& desc, std::unique_ptr<Font>& font);
-    struct Glyph {
-        int32_t advance = 0;
-        int32_t left = 0, top = 0;  // of the bitmap, from the pen and the line's top
-        int32_t width = 0, height = 0;
-        int32_t atlasX = 0, atlasY = 0;
-    };
     explicit Font(Device& device) : m_device(device) {}
     bool Build(const std::string& path, long index, int32_t height);
     void Flush(uint32_t glyphs);
@@ -66,10 +61,7 @@ private:
     Device& m_device;
     std::string m_family;
     bool m_standIn = false;
-    int32_t m_height = 0;
-    Glyph m_glyphs[256];
-    std::vector<uint8_t> m_coverage;  // the glyph texture's alpha, row by row
-    uint32_t m_atlasWidth = 0, m_atlasHeight = 0;
+    GlyphAtlas m_atlas;  // the glyph texture's alpha
     std::unique_ptr<Texture> m_texture;
     std::unique_ptr<VertexBuffer> m_vertices;
 };

@@ -19,8 +19,9 @@ struct NullScript {
     int vertexBufferFailures = 0;          // the next k vertex buffer creations fail
     std::set<Format> unsupportedFormats;   // CheckDeviceFormat refuses these
     std::set<Format> unmatchedDepthFormats;  // CheckDepthStencilMatch refuses these
-    std::vector<DisplayMode> displayModes = {
-        {640, 480, 60, FMT_X8R8G8B8}, {800, 600, 60, FMT_X8R8G8B8}, {1024, 768, 60, FMT_X8R8G8B8}};
+    std::vector<DisplayMode> displayModes = {{640, 480, 60, FMT_X8R8G8B8},   {800, 600, 60, FMT_X8R8G8B8},
+                                             {1024, 768, 60, FMT_X8R8G8B8},  {1280, 720, 60, FMT_X8R8G8B8},
+                                             {1920, 1080, 60, FMT_X8R8G8B8}};
     Caps caps;                             // what every new device reports
     // Answers of the next TestCooperativeLevel calls; the device stays in the last state answered.
     std::deque<Result> cooperativeLevels;

@@ -22,6 +22,16 @@ public:
     // Lets the keys reach the game.
     void EnableKeyInput();
 
+    // The engine's hooks: its start, each world's start (before and after the world file is
+    // read) and end, and the music step of every frame.
+    void Init();
+    void OnStartWorld();
+    void LoadResources();
+    void ReleaseResources();
+    void UpdateMusic();
+    // Stops the music, then plays the file when one is given, the music is on and it exists.
+    void PlayMusic(const char* file);
+
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;
     uint8_t m_bKeyInputEnabled;

@@ -14,5 +14,6 @@ void CTTFonts::RemoveFontResources() { m_bInstalled = false; }
 void CTTFonts::DrawTextUnscaled(const char*, float, float, unsigned int, bool, bool) {}
 
 // No font object is created yet.
+void CTTFonts::ReleaseFonts() {}
 void CTTFonts::OnLostDevice() {}
 void CTTFonts::OnResetDevice() {}

@@ -8,6 +8,7 @@ public:
 
     void AddFontResources();
     void RemoveFontResources();
+    void ReleaseFonts();
     // Draws a text at a pixel position (x, y), optionally centred on x or ending at x.
     void DrawTextUnscaled(const char* text, float x, float y, unsigned int colour, bool centre, bool right);
     // Around a device reset: every font object lets go of its device state, then takes it back.

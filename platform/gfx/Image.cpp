@@ -1,8 +1,10 @@
 #include "platform/gfx/Image.h"
 
 #include <stb_image.h>
+#include <stb_image_write.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -173,6 +175,31 @@ Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, 
     for (uint32_t face = 0; face < CUBE_FACES; ++face) FillFace(image, face, *made);
     texture = std::move(made);
     return OK;
+}
+
+namespace {
+
+void WriteToFile(void* context, void* data, int size) {
+    std::fwrite(data, 1, static_cast<size_t>(size), static_cast<FILE*>(context));
+}
+
+}  // namespace
+
+Result SavePixelsToFile(const char* path, ImageFileFormat format, const uint32_t* argb, uint32_t width,
+                        uint32_t height) {
+    if (!path || !argb || width == 0 || height == 0 || format != IFF_BMP) return ERR_INVALIDCALL;
+    std::vector<uint8_t> rgb(size_t{width} * height * 3);
+    for (size_t i = 0; i < size_t{width} * height; ++i) {
+        rgb[3 * i] = static_cast<uint8_t>(argb[i] >> 16);
+        rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
+        rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
+    }
+    FILE* file = plat::OpenFile(path, "wb");
+    if (!file) return ERR_INVALIDCALL;
+    int written = stbi_write_bmp_to_func(WriteToFile, file, static_cast<int>(width), static_cast<int>(height), 3,
+                                         rgb.data());
+    bool closed = std::fclose(file) == 0;
+    return written && closed ? OK : ERR_FAIL;
 }
 
 }  // namespace gfx

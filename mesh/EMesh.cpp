@@ -40,19 +40,19 @@ void EMesh::GetWorldMatrix(pmath::Matrix* out) const {
 }
 
 void EMesh::SetRigidBodyPhysicsParams(const RigidBodyPhysicsParams* params) {
-    if (params) m_RigidBodyPhysicsParams = *params;
+    if (params) m_RigidBodyPhysics = *params;
 }
 
 void EMesh::GetRigidBodyPhysicsParams(RigidBodyPhysicsParams* out) const {
-    if (out) *out = m_RigidBodyPhysicsParams;
+    if (out) *out = m_RigidBodyPhysics;
 }
 
 void EMesh::SetPathGenerationParams(const PathGenerationParams* params) {
-    if (params) m_PathGenerationParams = *params;
+    if (params) m_PathGeneration = *params;
 }
 
 void EMesh::GetPathGenerationParams(PathGenerationParams* out) const {
-    if (out) *out = m_PathGenerationParams;
+    if (out) *out = m_PathGeneration;
 }
 
 void EMesh::ComputeSubsetsBoundProbes() {}

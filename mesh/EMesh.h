@@ -4,28 +4,10 @@
 
 #include "core/DV.h"
 #include "core/EOrientation.h"
+#include "mesh/MeshParams.h"
 #include "platform/math/Matrix.h"
 
 class EObjectSlot;
-
-// The rigid-body parameters a mesh keeps for the machines' physics world.
-struct RigidBodyPhysicsParams {
-    // 0 none, 1 a box body, 2 an upright cylinder.
-    uint32_t m_uBodyKind = 0;
-    float m_fMass = 8.0f;
-    uint8_t m_bEnable[3] = {1, 1, 1};
-    uint8_t m_bReserved[3] = {};
-    float m_fFactors[2] = {1.0f, 1.0f};
-    uint8_t m_Table768[768] = {};
-    uint8_t m_Table800[800] = {};
-};
-
-// The path-generation values a world file sets for a mesh.
-struct PathGenerationParams {
-    uint8_t m_bEnabled = 0;
-    float m_fValues[3] = {96.0f, 32.0f, 1536.0f};
-    int32_t m_iCount = 2000;
-};
 
 class EMesh {
 public:
@@ -61,6 +43,6 @@ public:
     DV m_vScale{1, 1, 1};
     pmath::Quaternion m_BaseRotation;
     pmath::Matrix m_WorldMatrix = pmath::Identity();
-    RigidBodyPhysicsParams m_RigidBodyPhysicsParams;
-    PathGenerationParams m_PathGenerationParams;
+    RigidBodyPhysicsParams m_RigidBodyPhysics;
+    PathGenerationParams m_PathGeneration;
 };

@@ -1319,10 +1319,10 @@ void EEngine::CreateObjectPhysics(EObjectSlot* object, bool force) {
     if (!object->m_bSpawned && !force) {
         RigidBodyPhysicsParams params;
         params.m_uBodyKind = 1;
-        params.m_bEnable[0] = 0;
+        params.m_bGeneral = 0;
         mesh->SetRigidBodyPhysicsParams(&params);
     }
-    g_WorldHooks.createObjectBody(object, &mesh->m_RigidBodyPhysicsParams);
+    g_WorldHooks.createObjectBody(object, &mesh->m_RigidBodyPhysics);
 }
 
 void EEngine::PutForceToObject(EObjectSlot* object, const DV& force) {

@@ -327,7 +327,7 @@ bool EEngineObject::UpdatePhysicsByDistance(EObjectSlot* o) {
             o->m_bParked = 1;
         }
     } else if (o->m_bParked) {
-        if (EMesh* mesh = o->Mesh()) g_WorldHooks.createObjectBody(o, &mesh->m_RigidBodyPhysicsParams);
+        if (EMesh* mesh = o->Mesh()) g_WorldHooks.createObjectBody(o, &mesh->m_RigidBodyPhysics);
         g_Engine.SetObjectFlags(o, FLAG_VISIBLE, FLAG_VISIBLE);
         o->m_bParked = 0;
     }
@@ -614,7 +614,7 @@ void EEngineObject::FirstUpdate(EObjectSlot* o) {
         RigidBodyPhysicsParams params;
         params.m_uBodyKind = 2;
         params.m_fMass = kBaleMass;
-        params.m_bEnable[0] = 1;
+        params.m_bGeneral = 1;
         mesh->SetRigidBodyPhysicsParams(&params);
     }
     bool prop = bale && o->m_bSpawned;
@@ -634,8 +634,8 @@ void EEngineObject::FirstUpdate(EObjectSlot* o) {
     }
 
     if (mesh) {
-        if (mesh->m_RigidBodyPhysicsParams.m_uBodyKind != 0 && !o->m_pPhysicsBody)
-            g_WorldHooks.createObjectBody(o, &mesh->m_RigidBodyPhysicsParams);
+        if (mesh->m_RigidBodyPhysics.m_uBodyKind != 0 && !o->m_pPhysicsBody)
+            g_WorldHooks.createObjectBody(o, &mesh->m_RigidBodyPhysics);
         if (o->m_pPhysicsBody) {
             if (o->m_fRadius < kSmallBodyRadius && (o->m_iViewDistance > 4000 || o->m_iViewDistance < 1))
                 o->m_iViewDistance = kSmallBodyViewDistance;

@@ -270,8 +270,8 @@ TEST_F(Accessors, PhysicsHelpers) {
     g_Engine.PutForceToObject(crate, DV{0, 1, 0});
     // No body can be made here: default parameters of a box body are written and the push is lost.
     EXPECT_EQ(TakeCalls(), (Lines{"createObjectBody crate"}));
-    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysicsParams.m_uBodyKind, 1u);
-    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysicsParams.m_bEnable[0], 0);
+    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysics.m_uBodyKind, 1u);
+    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysics.m_bGeneral, 0);
     EXPECT_TRUE(Logged("PutForceToObject: crate nie ma fizyki!"));
 
     crate->m_pPhysicsBody = crate;
@@ -279,7 +279,7 @@ TEST_F(Accessors, PhysicsHelpers) {
     EXPECT_TRUE(Logged("PutForceToObject crate"));
     g_Engine.RemoveObjectPhysics(crate);
     EXPECT_EQ(crate->m_pPhysicsBody, nullptr);
-    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysicsParams.m_uBodyKind, 0u);
+    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysics.m_uBodyKind, 0u);
     EXPECT_EQ(TakeCalls(), (Lines{"applyImpulseToObject crate", "removeObjectBody crate"}));
 
     crate->m_bSpawned = 1;  // a spawned object keeps its own parameters

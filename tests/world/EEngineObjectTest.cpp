@@ -226,7 +226,7 @@ TEST_F(EngineObjects, FirstUpdateMarksPropsTreesAndThePodiumByTheirFiles) {
         EXPECT_EQ(o->m_uFlags2, c.flags2) << c.file;
         EXPECT_EQ(o->m_uFlags, c.flags) << c.file;
         EXPECT_EQ(o->m_bTree, c.tree) << c.file;
-        EXPECT_EQ(o->Mesh()->m_RigidBodyPhysicsParams.m_fMass, c.mass) << c.file;
+        EXPECT_EQ(o->Mesh()->m_RigidBodyPhysics.m_fMass, c.mass) << c.file;
         g_Engine.DeleteObject(o);
     }
 }

@@ -36,6 +36,7 @@ void DrawShadowedLine(float x, float y, uint32_t colour, const char* text) {
 }
 
 void DrawOverlay(const OverlayLines& lines, float x, float y, uint32_t colour) {
+    g_TTFonts.SelectFont(0);
     for (int i = 0; i < lines.count; ++i) DrawShadowedLine(x, y + kLineSpacing * i, colour, lines.text[i]);
 }
 

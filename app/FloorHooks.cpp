@@ -14,6 +14,7 @@
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
 #include "game/PAutoMap.h"
+#include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
@@ -61,6 +62,8 @@ void InstallCoreHooks() {
     h.requestScreenshot = [] { g_Engine.m_bScreenshot = 1; };
     h.quit = [] { g_Engine.Quit(); };
     h.currentRouteTasks = [] { return g_RoutesMgr.CurrentRouteTasks(); };
+    h.loadingScreenUpdate = [] { g_LoadingScreen.Update(); };
+    h.loadingScreenDrawTips = [] { g_LoadingScreen.DrawTips(); };
 }
 
 void InstallAudioHooks() {
@@ -76,6 +79,7 @@ void InstallRenderHooks() {
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
     h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
+    h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 
 void InstallWorldHooks() {
@@ -90,7 +94,7 @@ void InstallWorldHooks() {
         else g_MainGame.OnKeyUp(key);
     };
     h.mainGameInit = [] { g_MainGame.Init(); };
-    h.mainGameOnStartWorld = [] { g_MainGame.OnStartWorld(); };
+    h.mainGameWorldStart = [] { g_MainGame.OnStartWorld(); };
     h.mainGameLoadResources = [] { g_MainGame.LoadResources(); };
     h.mainGameReleaseResources = [] { g_MainGame.ReleaseResources(); };
     h.mainGameUpdateMusic = [] { g_MainGame.UpdateMusic(); };
@@ -99,8 +103,8 @@ void InstallWorldHooks() {
     h.menuInit = [] { g_Menu.Init(); };
     h.menuRelease = [] { g_Menu.Release(); };
     h.menuActive = [] { return g_Menu.m_bActive != 0; };
-    h.loadingScreenBegin = [](const char* world) { g_LoadingScreen.Begin(world); };
-    h.loadingScreenCreateBar = [] { g_LoadingScreen.CreateBar(); };
+    h.beginLoadingScreen = [](const char* world) { g_LoadingScreen.Begin(world); };
+    h.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
     h.loadingScreenActive = [] { return g_LoadingScreen.m_bActive != 0; };
     h.autoMapLoad = [] { g_AutoMap.Load(); };
     h.autoMapRelease = [] { g_AutoMap.Release(); };
@@ -156,4 +160,5 @@ void InstallFloorHooks() {
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());
+    g_Console.InstallView(&g_ConsoleView);
 }

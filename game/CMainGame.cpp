@@ -3,9 +3,11 @@
 #include "audio/CMusicPlaylist.h"
 #include "audio/CSoundMgr.h"
 #include "core/CCommandMgr.h"
+#include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "core/StringHelpers.h"
+#include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
 #include "world/EEngine.h"
@@ -14,6 +16,8 @@ CMainGame g_MainGame;
 
 namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
+constexpr uint32_t kEndLoadingFrame = 200;
+constexpr uint32_t kCloseLoadingFrame = 209;
 }
 
 CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1), m_bGameOption1(0),
@@ -39,13 +43,11 @@ void CMainGame::Start() {
 }
 
 void CMainGame::Update() {
-    ++m_uFrameCounter;
+    StartLevel();
     g_SoundMgr.Update();
 }
 
 void CMainGame::Init() {}
-
-void CMainGame::OnStartWorld() { m_uFrameCounter = 0; }
 
 void CMainGame::LoadResources() { m_uFrameCounter = 0; }
 
@@ -67,6 +69,18 @@ void CMainGame::PlayMusic(const char* file) {
 }
 
 void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }
+
+void CMainGame::OnStartWorld() { m_uFrameCounter = 0; }
+
+void CMainGame::StartLevel() {
+    g_Console.DrawLoadingScreen();
+    ++m_uFrameCounter;
+    if (m_uFrameCounter == kEndLoadingFrame) g_Console.EndLoadingScreen();
+    if (m_uFrameCounter == kCloseLoadingFrame) {
+        g_Engine.m_bWorldRender = 1;
+        g_LoadingScreen.Close();
+    }
+}
 
 void CMainGame::Stop() {
     m_bRunning = 0;

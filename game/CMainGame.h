@@ -21,11 +21,16 @@ public:
 
     // Lets the keys reach the game.
     void EnableKeyInput();
-
-    // The engine's hooks: its start, each world's start (before and after the world file is
-    // read) and end, and the music step of every frame.
-    void Init();
+    // A world starts: frames are counted from it again.
     void OnStartWorld();
+    // The level-start sequence, once per frame: the console's loading frames until the level is
+    // ready, the console's loading screen ended at frame 200, the world shown and the loading
+    // screen closed at frame 209.
+    void StartLevel();
+
+    // The engine's hooks: its start, each world's start once the world file is read, its end, and
+    // the music step of every frame.
+    void Init();
     void LoadResources();
     void ReleaseResources();
     void UpdateMusic();

@@ -18,6 +18,8 @@ struct ShaderLights {
     pmath::Vec4 m_vLightSets[4];
 };
 
+class ERect;
+
 struct RenderHooks {
     // A texture that cannot be loaded ends the game.
     void (*requestQuit)() = [] {};
@@ -29,6 +31,9 @@ struct RenderHooks {
     DV (*cameraPosition)() = [] { return DV{}; };
     // The engine fills the camera and light constants and each visible object's shader matrices.
     void (*setShaderLights)(ShaderLights& constants) = [](ShaderLights&) {};
+    // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
+    // shows its picture with it.
+    void (*drawTextBox)(ERect& quad) = [](ERect&) {};
 };
 
 inline RenderHooks g_RenderHooks;

@@ -8,26 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "TgaWriter.h"
+
 namespace {
 
-using Texel = std::function<uint32_t(int x, int y)>;
-
-bool WriteTga(const std::filesystem::path& path, int size, const Texel& texel) {
-    std::vector<uint8_t> file(18, 0);
-    file[2] = 2;  // uncompressed true colour
-    file[12] = static_cast<uint8_t>(size & 0xFF);
-    file[13] = static_cast<uint8_t>(size >> 8);
-    file[14] = file[12];
-    file[15] = file[13];
-    file[16] = 32;
-    file[17] = 0x28;  // top row first, eight alpha bits
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            for (int shift : {0, 8, 16, 24}) file.push_back(static_cast<uint8_t>(texel(x, y) >> shift));
-    FILE* f = std::fopen(path.string().c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
+bool WriteTga(const std::filesystem::path& path, int size, const tga::Texel& texel) {
+    return tga::Write(path, size, size, texel);
 }
 
 uint32_t Argb(double a, double r, double g, double b) {

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
-#include <vector>
 
 #include "audio/CSoundCache.h"
 #include "audio/CSoundMgr.h"
@@ -26,7 +25,7 @@
 #include "mesh/EMeshSocketsMgr.h"
 #include "mesh/ESkinMesh.h"
 #include "mesh/ESkinMeshMgr.h"
-#include "platform/gfx/Image.h"
+#include "platform/gfx/ImageWriter.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Files.h"
 #include "platform/os/Random.h"
@@ -41,8 +40,8 @@
 #include "render/ERenderStateCache.h"
 #include "render/ERenderer.h"
 #include "render/ESky.h"
+#include "render/ESurface.h"
 #include "render/RenderHooks.h"
-#include "render/ViewLines.h"
 #include "world/BezierMgr.h"
 #include "world/CVisibilityBlockers.h"
 #include "world/ECamera.h"
@@ -520,6 +519,8 @@ void EEngine::Init(plat::WindowHandle window) {
     g_Font.CreateVB();
     g_WorldHooks.physicsInit();
     g_Renderer.InitTextures();
+    // The console can be drawn before the first world starts.
+    g_Console.CreateConsoleBar();
     g_MeshMgr.Init();
     g_SkinMeshMgr.Init();
     g_MeshSocketsMgr.LoadAll();
@@ -546,6 +547,7 @@ void EEngine::Release() {
     g_Font.Release();
     g_TTFonts.ReleaseFonts();
     g_TTFonts.RemoveFontResources();
+    g_Console.ReleaseConsoleBar();
     ReleaseKeyboard();
     m_hWnd = nullptr;
 }
@@ -690,10 +692,10 @@ bool EEngine::ProcessStartWorld(const char* worldFile) {
     g_Console.Print("EEngine::ProcessStartWorld 50");
     m_bLevelTimeStarted = 0;
     g_Console.Print("EEngine::ProcessStartWorld 60");
-    g_WorldHooks.mainGameOnStartWorld();
+    g_WorldHooks.mainGameWorldStart();
     g_Console.Print("EEngine::ProcessStartWorld 70");
     g_Console.ShowLoadingScreen(world);
-    g_WorldHooks.loadingScreenBegin(world);
+    g_WorldHooks.beginLoadingScreen(world);
     g_Console.Print("EEngine::ProcessStartWorld 80");
     // A name too long for the world's name field names no file that can be loaded.
     if (!fits || (world[0] && !g_WorldMgr.LoadWorld(world))) {
@@ -711,7 +713,7 @@ bool EEngine::ProcessStartWorld(const char* worldFile) {
     if (!m_szStartingWorld[0]) m_bWorldRunning = 0;
     m_bStartWorld = 0;
     g_Console.Print("EEngine::ProcessStartWorld 120");
-    g_WorldHooks.loadingScreenCreateBar();
+    g_WorldHooks.createLoadingBar();
     g_Console.Print("exiting EEngine::ProcessStartWorld");
     return true;
 }
@@ -731,6 +733,7 @@ void EEngine::EndWorld() {
     m_bForcedLookActive = 0;
     g_WorldHooks.mainGameReleaseResources();
     DeleteAllObjects(true);
+    g_Console.ReleaseConsoleBar();
     g_WorldHooks.plantRelease();
     g_WorldHooks.groundClearEffects();
     g_BezierMgr.Release();
@@ -762,6 +765,7 @@ void EEngine::BeginWorld() {
     g_WorldHooks.autoMapLoad();
     g_Renderer.OnStartWorld();
     g_EngineObject.OnStartWorld();
+    g_Console.CreateConsoleBar();
     m_uFrameCounter = 0;
     m_fLevelTime = 0;
     g_EffectMgr.OnStartWorld();
@@ -888,11 +892,7 @@ gfx::Result EEngine::SaveScreenshot() {
         g_Console.Print("Screenshot not saved: qv_screen0000.bmp to qv_screen0999.bmp all exist");
         return gfx::ERR_FAIL;
     }
-    const gfx::PresentParameters& pp = g_pd3dDevice->Parameters();
-    std::vector<uint32_t> pixels(size_t{pp.backBufferWidth} * pp.backBufferHeight);
-    gfx::Result hr = g_pd3dDevice->ReadBackBuffer(0, 0, pp.backBufferWidth, pp.backBufferHeight, pixels.data());
-    if (gfx::Failed(hr)) return hr;
-    return gfx::SavePixelsToFile(name, gfx::IFF_BMP, pixels.data(), pp.backBufferWidth, pp.backBufferHeight);
+    return gfx::SaveBackBufferToBmp(*g_pd3dDevice, name);
 }
 
 void EEngine::SetShaderLights(ShaderLights& constants) {

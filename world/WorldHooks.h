@@ -19,7 +19,7 @@ struct WorldHooks {
 
     // The main game.
     void (*mainGameInit)() = [] {};
-    void (*mainGameOnStartWorld)() = [] {};
+    void (*mainGameWorldStart)() = [] {};
     void (*mainGameLoadResources)() = [] {};
     void (*mainGameReleaseResources)() = [] {};
     void (*mainGameUpdateMusic)() = [] {};
@@ -32,8 +32,8 @@ struct WorldHooks {
     void (*menuRelease)() = [] {};
     bool (*menuActive)() = [] { return false; };
     // The loading screen of a world start.
-    void (*loadingScreenBegin)(const char* worldName) = [](const char*) {};
-    void (*loadingScreenCreateBar)() = [] {};
+    void (*beginLoadingScreen)(const char* worldName) = [](const char*) {};
+    void (*createLoadingBar)() = [] {};
     bool (*loadingScreenActive)() = [] { return false; };
     // The overview map.
     void (*autoMapLoad)() = [] {};

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/gfx/GlFixedFunction.h"
 #include "platform/os/Window.h"
 #include "platform/os/WindowRecord.h"
 
@@ -392,19 +393,57 @@ bool GlDevice::PrepareDraw() {
     return true;
 }
 
+bool GlDevice::BeginFixedFunction() {
+    if (m_program || VertexElements().empty()) return false;
+    if (!m_fixedFunction) m_fixedFunction = std::make_unique<GlFixedFunction>(*this);
+    FixedFunctionInputs in{&VertexElements(), FixedTransform(), m_viewport, BoundTexture(0), {}};
+    const TextureStageState stage[6] = {TSS_COLOROP, TSS_COLORARG1, TSS_COLORARG2,
+                                        TSS_ALPHAOP, TSS_ALPHAARG1, TSS_ALPHAARG2};
+    for (int i = 0; i < 6; ++i) in.stage[i] = StageStateValue(0, stage[i]);
+    return m_fixedFunction->Begin(in);
+}
+
 void GlDevice::Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
-    if (!PrepareDraw()) return;
-    glDrawArrays(ToGlPrimitive(type), static_cast<GLint>(startVertex), VertexCount(type, primitiveCount));
+    bool fixed = BeginFixedFunction();
+    if (PrepareDraw())
+        glDrawArrays(ToGlPrimitive(type), static_cast<GLint>(startVertex), VertexCount(type, primitiveCount));
+    if (fixed) m_fixedFunction->End();
 }
 
 void GlDevice::DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) {
-    if (!PrepareDraw()) return;
-    auto* indices = static_cast<const IndexBuffer*>(Bound(ResourceLedger::SLOT_INDICES));
-    bool wide = indices->GetFormat() == FMT_INDEX32;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Native());
-    auto offset = reinterpret_cast<const void*>(uintptr_t{startIndex} * (wide ? 4 : 2));
-    glDrawElementsBaseVertex(ToGlPrimitive(type), VertexCount(type, primitiveCount),
-                             wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, offset, baseVertex);
+    bool fixed = BeginFixedFunction();
+    if (PrepareDraw()) {
+        auto* indices = static_cast<const IndexBuffer*>(Bound(ResourceLedger::SLOT_INDICES));
+        bool wide = indices->GetFormat() == FMT_INDEX32;
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Native());
+        auto offset = reinterpret_cast<const void*>(uintptr_t{startIndex} * (wide ? 4 : 2));
+        glDrawElementsBaseVertex(ToGlPrimitive(type), VertexCount(type, primitiveCount),
+                                 wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, offset, baseVertex);
+    }
+    if (fixed) m_fixedFunction->End();
+}
+
+void GlDevice::WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                               uint32_t pitchPixels) {
+    // The pixels go through a scratch texture and a blit; the picture's top row lands at y.
+    GLuint scratch = 0;
+    glGenTextures(1, &scratch);
+    glBindTexture(GL_TEXTURE_2D, scratch);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(pitchPixels));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFramebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+    auto X = [](int64_t v) { return static_cast<GLint>(v); };
+    glBlitFramebuffer(0, 0, X(width), X(height), X(x), X(h - y), X(x + int64_t{width}), X(h - y - int64_t{height}),
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, ColourTarget() ? m_framebuffer : 0);
+    glDeleteTextures(1, &scratch);
 }
 
 void GlDevice::ApplyGammaRamp(const GammaRamp& ramp) {

@@ -1,11 +1,15 @@
 #pragma once
 // The OpenGL 3.3 core backend: the device renders into the window's GL context through SDL. The
 // back buffer has the settings' size, 24 depth and 8 stencil bits, and presents without vsync.
+#include <memory>
+
 #include "platform/gfx/Device.h"
 
 typedef void* SDL_GLContext;
 
 namespace gfx {
+
+class GlFixedFunction;
 
 // The program of a running effect pass and where its device-driven uniforms live (-1: unused).
 struct GlProgram {
@@ -46,6 +50,8 @@ protected:
     void ApplyGammaRamp(const GammaRamp& ramp) override;
     void ApplyTargets() override;
     Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                         uint32_t pitchPixels) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
     void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
 
@@ -58,6 +64,9 @@ private:
     void ApplyDrawStates();
     void ApplySamplers();
     void ApplyVertexLayout(uint32_t extraOffset);
+    // While no effect pass runs, a draw goes through the built-in fixed-function pass; true when
+    // that pass was started for it (and must be ended after the draw).
+    bool BeginFixedFunction();
     // True while drawing into a texture: its rows are stored top first, so clip space is flipped.
     bool FlippedTarget() const { return ColourTarget() != nullptr; }
     plat::WindowHandle m_window;
@@ -74,6 +83,7 @@ private:
     int m_presentedWidth = 0;
     int m_presentedHeight = 0;
     bool m_presented = false;
+    std::unique_ptr<GlFixedFunction> m_fixedFunction;
 };
 
 class GlSystem final : public System {

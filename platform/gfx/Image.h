@@ -1,7 +1,7 @@
 #pragma once
 // Textures from image files: TGA and BMP (decoded by stb) and DDS (our own reader). Files are
 // game paths. A texture gets the file's size and, unless the file brings its own, the whole mip
-// chain made by box filtering; its format is A8R8G8B8. Pictures are saved as BMP files.
+// chain made by box filtering; its format is A8R8G8B8.
 #include <memory>
 
 #include "platform/gfx/Device.h"
@@ -20,9 +20,9 @@ Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_p
 Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                    std::unique_ptr<CubeTexture>& texture);
 
-// Writes ARGB pixels (rows from the top) to a game path as a 24-bit picture file; only IFF_BMP
-// is written, any other format gives ERR_INVALIDCALL.
-Result SavePixelsToFile(const char* path, ImageFileFormat format, const uint32_t* argb, uint32_t width,
-                        uint32_t height);
+// Loads a picture (any of the formats above) into the whole of a system-memory surface, stretched
+// to the surface's size; pixels equal to the colour key (ARGB, 0 for none) become transparent
+// black. The file's own description goes to info when given.
+Result LoadSurfaceFromFile(Surface& surface, const char* path, uint32_t colourKey, ImageInfo* info);
 
 }  // namespace gfx

@@ -57,6 +57,8 @@ protected:
     std::unique_ptr<Surface> MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) override;
     void ApplyRenderState(RenderState state, uint32_t value) override;
     Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                         uint32_t pitchPixels) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
     void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
 

@@ -273,7 +273,6 @@ TEST_F(D3DMainTest, AScreenshotRequestMakesTheFramesResultTheScreenshots) {
     g_FocusMgr.SetOnFocus();
     g_Engine.m_bScreenshot = 1;
     gfx::NullBackend().calls.clear();
-    // The picture is taken after the frame is presented.
     EXPECT_EQ(g_D3DMain.RenderFrame(), gfx::OK);
     EXPECT_EQ(gfx::NullBackend().calls.back(), "Present");
     EXPECT_EQ(g_Engine.m_bScreenshot, 0);

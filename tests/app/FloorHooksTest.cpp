@@ -84,7 +84,7 @@ TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTh
     g_Menu.m_bActive = 1;
     EXPECT_EQ(g_WorldHooks.levelFrame(), 151u);
     EXPECT_TRUE(g_WorldHooks.menuActive());
-    g_WorldHooks.mainGameOnStartWorld();
+    g_WorldHooks.mainGameWorldStart();
     EXPECT_EQ(g_MainGame.m_uFrameCounter, 0u);
     g_WorldHooks.hudForcedLook(true);
     EXPECT_EQ(g_HudPanel.m_bForcedLook, 1);

@@ -19,6 +19,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
+#include "support/TextureFiles.h"
 #include "world/EEngine.h"
 
 namespace {
@@ -38,6 +39,7 @@ protected:
         WriteFile("scripts\\text_keys.txt", ">GameName Furrow unit test " + std::to_string(::getpid()) + "\n");
         g_TextMgr.Load();
         WriteFile("qv.cfg", "Windowed 1\n");
+        test::WriteScreenTextures(m_dir.path());
     }
 
     void TearDown() override {

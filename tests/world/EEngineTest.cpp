@@ -106,15 +106,15 @@ TEST_F(EngineWorld, AWorldChangeEndsTheOldWorldAndBeginsTheNewOneInTheirOrders) 
                                // The change.
                                "physicsExitWorld",
                                "mainGamePlayMusic (null)",
-                               "mainGameOnStartWorld",
-                               "loadingScreenBegin worlds\\farm.w",
+                               "mainGameWorldStart",
+                               "beginLoadingScreen worlds\\farm.w",
                                // The new world's beginning.
                                "physicsResetRunCounters",
                                "groundResolveTextures",
                                "plantLoadGrass",
                                "autoMapLoad",
                                "mainGameLoadResources",
-                               "loadingScreenCreateBar",
+                               "createLoadingBar",
                            }));
     EXPECT_STREQ(g_Engine.m_szStartingWorld, "worlds\\farm.w");
 }

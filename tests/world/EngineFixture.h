@@ -44,7 +44,7 @@ inline void InstallRecordingWorldHooks() {
     WorldHooks& h = g_WorldHooks;
     h = WorldHooks{};
     h.mainGameInit = [] { Record("mainGameInit"); };
-    h.mainGameOnStartWorld = [] { Record("mainGameOnStartWorld"); };
+    h.mainGameWorldStart = [] { Record("mainGameWorldStart"); };
     h.mainGameLoadResources = [] { Record("mainGameLoadResources"); };
     h.mainGameReleaseResources = [] { Record("mainGameReleaseResources"); };
     h.mainGameUpdateMusic = [] { Record("mainGameUpdateMusic"); };
@@ -53,8 +53,8 @@ inline void InstallRecordingWorldHooks() {
     h.menuInit = [] { Record("menuInit"); };
     h.menuRelease = [] { Record("menuRelease"); };
     h.menuActive = [] { return g_MenuActive; };
-    h.loadingScreenBegin = [](const char* world) { Record(std::string("loadingScreenBegin ") + world); };
-    h.loadingScreenCreateBar = [] { Record("loadingScreenCreateBar"); };
+    h.beginLoadingScreen = [](const char* world) { Record(std::string("beginLoadingScreen ") + world); };
+    h.createLoadingBar = [] { Record("createLoadingBar"); };
     h.autoMapLoad = [] { Record("autoMapLoad"); };
     h.autoMapRelease = [] { Record("autoMapRelease"); };
     h.autoMapUpdate = [] { Record("autoMapUpdate"); };

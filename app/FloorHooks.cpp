@@ -13,9 +13,13 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
+#include "game/PAutoMap.h"
 #include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/EPlantMgr.h"
+#include "vehicles/PGroundMgr.h"
+#include "vehicles/Physics.h"
 #include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
@@ -74,22 +78,70 @@ void InstallRenderHooks() {
     h.cutscenePlaying = [] { return g_CutsceneMgr.m_pActiveScene != nullptr; };
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
+    h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
     h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 
-// The key routing below the console: the menu while it is active, else the main game.
 void InstallWorldHooks() {
-    g_WorldHooks.frontEndKeyDown = [](uint32_t key) {
+    WorldHooks& h = g_WorldHooks;
+    // The key routing below the console: the menu while it is active, else the main game.
+    h.frontEndKeyDown = [](uint32_t key) {
         if (g_Menu.m_bActive) g_Menu.OnKeyDown(key);
         else g_MainGame.OnKeyDown(key);
     };
-    g_WorldHooks.frontEndKeyUp = [](uint32_t key) {
+    h.frontEndKeyUp = [](uint32_t key) {
         if (g_Menu.m_bActive) g_Menu.OnKeyUp(key);
         else g_MainGame.OnKeyUp(key);
     };
-    g_WorldHooks.mainGameWorldStart = [] { g_MainGame.OnStartWorld(); };
-    g_WorldHooks.beginLoadingScreen = [](const char* worldFile) { g_LoadingScreen.Begin(worldFile); };
-    g_WorldHooks.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
+    h.mainGameInit = [] { g_MainGame.Init(); };
+    h.mainGameWorldStart = [] { g_MainGame.OnStartWorld(); };
+    h.mainGameLoadResources = [] { g_MainGame.LoadResources(); };
+    h.mainGameReleaseResources = [] { g_MainGame.ReleaseResources(); };
+    h.mainGameUpdateMusic = [] { g_MainGame.UpdateMusic(); };
+    h.mainGamePlayMusic = [](const char* file) { g_MainGame.PlayMusic(file); };
+    h.levelFrame = [] { return g_MainGame.m_uFrameCounter; };
+    h.menuInit = [] { g_Menu.Init(); };
+    h.menuRelease = [] { g_Menu.Release(); };
+    h.menuActive = [] { return g_Menu.m_bActive != 0; };
+    h.beginLoadingScreen = [](const char* world) { g_LoadingScreen.Begin(world); };
+    h.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
+    h.loadingScreenActive = [] { return g_LoadingScreen.m_bActive != 0; };
+    h.autoMapLoad = [] { g_AutoMap.Load(); };
+    h.autoMapRelease = [] { g_AutoMap.Release(); };
+    h.autoMapUpdate = [] { g_AutoMap.Update(); };
+    h.hudForcedLook = [](bool on) { g_HudPanel.m_bForcedLook = on ? 1 : 0; };
+
+    h.physicsInit = [] { g_Physics.Init(); };
+    h.physicsShutdown = [] { g_Physics.Shutdown(); };
+    h.physicsExitWorld = [] { g_Physics.OnExitWorld(); };
+    h.physicsResetRunCounters = [] { g_Physics.ResetRunCounters(); };
+    h.createTruckForObject = [](EObjectSlot* o) { g_Physics.CreateTruckForObject(o); };
+    h.createObjectBody = [](EObjectSlot* o, const RigidBodyPhysicsParams* p) { g_Physics.CreateObjectBody(o, p); };
+    h.removeObjectBody = [](EObjectSlot* o) { g_Physics.RemoveObjectBody(o); };
+    h.setObjectBodyTransform = [](EObjectSlot* o, const DV& position, const EOrientation& orientation) {
+        g_Physics.SetObjectBodyTransform(o, position, orientation);
+    };
+    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, impulse); };
+    h.physicsDeleteObject = [](EObjectSlot* o) { g_Physics.OnDeleteObject(o); };
+    h.releaseTruckControls = [](EObjectSlot* o) { g_Physics.ReleaseTruckControls(o); };
+    h.disableTruckDeactivation = [](EObjectSlot* o) { g_Physics.DisableTruckDeactivation(o); };
+    h.truckHitchToMarker = [](EObjectSlot* o) { g_Physics.TruckPrzyczepDoDummy(o); };
+    h.truckUnhitchFromMarker = [](EObjectSlot* o) { g_Physics.TruckOdczepOdDummy(o); };
+    h.driveTruck = [](EObjectSlot* o, float force, float steering) {
+        g_Physics.SetTruckDrive(o, force, steering);
+        g_Physics.SetTruckBrake(o, 0);
+        g_Physics.SetTruckControls(o);
+    };
+    h.updatePlayerFrontLoader = [] { g_Physics.UpdatePlayerFrontLoader(); };
+    h.plantLoadGrass = [] { g_PlantMgr.LoadGrass(); };
+    h.plantRelease = [] { g_PlantMgr.Release(); };
+    h.plantUpdateFieldWork = [] { g_PlantMgr.UpdateFieldWork(); };
+    h.groundInit = [] { g_GroundMgr.Init(); };
+    h.groundResolveTextures = [] { g_GroundMgr.ResolveTextures(); };
+    h.groundClearEffects = [] { g_GroundMgr.ClearEffects(); };
+    h.groundTrimDefinitions = [] { g_GroundMgr.TnijGroundDefs(); };
+    h.groundUpdateVB = [] { g_GroundMgr.UpdateVB(); };
+    h.groundRender = [] { g_GroundMgr.Render(); };
 }
 
 void InstallGameHooks() {

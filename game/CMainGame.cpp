@@ -6,6 +6,7 @@
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "core/StringHelpers.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
@@ -44,7 +45,27 @@ void CMainGame::Start() {
 void CMainGame::Update() {
     StartLevel();
     g_SoundMgr.Update();
-    g_MusicPlaylist.Update();
+}
+
+void CMainGame::Init() {}
+
+void CMainGame::LoadResources() { m_uFrameCounter = 0; }
+
+// The intro switch goes down with the world it was raised for.
+void CMainGame::ReleaseResources() {
+    g_Settings.m_bGameMode = 0;
+    PlayMusic(nullptr);
+}
+
+void CMainGame::UpdateMusic() { g_MusicPlaylist.Update(); }
+
+void CMainGame::PlayMusic(const char* file) {
+    g_SoundMgr.Music_Stop();
+    g_SoundMgr.Music_Release();
+    g_SoundMgr.Music_SetVolume(g_Settings.m_fMusicVolume);
+    if (!file || !*file || !g_Settings.m_bMusic || !FileExists(file)) return;
+    g_SoundMgr.Music_Play(file, false);
+    g_SoundMgr.Music_SetVolume(g_Settings.m_fMusicVolume);
 }
 
 void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }

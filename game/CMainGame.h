@@ -28,6 +28,15 @@ public:
     // screen closed at frame 209.
     void StartLevel();
 
+    // The engine's hooks: its start, each world's start once the world file is read, its end, and
+    // the music step of every frame.
+    void Init();
+    void LoadResources();
+    void ReleaseResources();
+    void UpdateMusic();
+    // Stops the music, then plays the file when one is given, the music is on and it exists.
+    void PlayMusic(const char* file);
+
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;
     uint8_t m_bKeyInputEnabled;

@@ -10,6 +10,9 @@ CMenu::CMenu() : m_bActive(0) {}
 
 CMenu::~CMenu() = default;
 
+void CMenu::Init() {}
+void CMenu::Release() {}
+
 void CMenu::PrepareSceneRender() { g_Engine.m_bWorldRender = 1; }
 
 void CMenu::Render() {}

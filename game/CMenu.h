@@ -9,6 +9,9 @@ public:
     CMenu();
     virtual ~CMenu();
 
+    // The engine's start and release hooks.
+    void Init();
+    void Release();
     void PrepareSceneRender();
     void Render();
     // Keys while the menu is active and the console closed; the pages' key handling comes with

@@ -1,10 +1,19 @@
 #pragma once
 // The cache of static mesh geometry: each model file loaded once and shared by its meshes.
 
+class EObjectSlot;
+
 class EMeshMgr {
 public:
     EMeshMgr();
     virtual ~EMeshMgr();
+
+    void Init();
+    // Frees every shared record; at world start and at shut-down.
+    void ReleaseAll();
+    void OnWorldStarted();
+    // The level-of-detail meshes of a mesh object.
+    void PrepareObjectLods(EObjectSlot* object);
 };
 
 extern EMeshMgr g_MeshMgr;

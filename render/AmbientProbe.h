@@ -6,6 +6,8 @@ public:
     AmbientProbe();
     virtual ~AmbientProbe();
 
+    void OnStartWorld();
+    void OnEndWorld();
     // Around a device reset: the probe surfaces are released, then created again.
     void OnLostDevice();
     void OnResetDevice();

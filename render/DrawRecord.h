@@ -4,6 +4,8 @@
 // engine object that owns it carries the DrawVisibility that the record points at.
 #include <cstdint>
 
+#include "platform/math/Matrix.h"
+
 // The flag bit of an engine object that makes it drawn.
 constexpr uint32_t FLAG_VISIBLE = 0x1;
 
@@ -13,6 +15,11 @@ struct DrawVisibility {
     // Set by the visibility pass for the current frame.
     uint8_t m_bVisibleThisFrame = 0;
     uint32_t m_uFlags = 0;
+    // For the shaders, refreshed by the engine every frame while the object is visible: the camera
+    // position in the object's own space, the world-view and the world-view-projection matrices.
+    float m_fCameraInObject[4] = {};
+    pmath::Matrix m_WorldView;
+    pmath::Matrix m_WorldViewProjection;
 };
 
 struct DrawRecord {

@@ -8,6 +8,13 @@ public:
 
     // Redirects the frame's drawing into the capture target.
     void BeginCapture();
+    // The capture's resources with each world, its end and passes, and its frame hook.
+    void Create();
+    void ReleaseTargets();
+    void ReleaseDecl();
+    void EndCapture();
+    void Render();
+    void Update();
     // Around a device reset: the targets are released, then the resources created again.
     void OnLostDevice();
     void OnResetDevice();

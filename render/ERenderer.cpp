@@ -756,6 +756,13 @@ void ERenderer::ReloadTextures() {
     }
 }
 
+// The scene passes draw nothing of their own yet: the frame's device work is the clear and the
+// overlays.
+void ERenderer::OnStartWorld() {}
+void ERenderer::Update() {}
+void ERenderer::Render() {}
+void ERenderer::RenderTranslucent() {}
+
 void ERenderer::OnEndWorld() {
     g_ShadowMaps.Disable();
     m_pWhiteTexture = nullptr;

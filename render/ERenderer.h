@@ -48,7 +48,13 @@ public:
     void ClearTextures();
     void Release() { ClearTextures(); }
     void ReloadTextures();
+    void OnStartWorld();
     void OnEndWorld();
+
+    // The frame: the per-frame update, the main scene pass and the translucent pass.
+    void Update();
+    void Render();
+    void RenderTranslucent();
 
     // Render lists.
     void BuildRenderLists();
@@ -61,6 +67,12 @@ public:
 
     // Particle effects drawn in the current frame.
     int32_t m_iFXRendered = 0;
+    // Per-frame statistics, cleared by the engine at the start of each frame.
+    uint8_t m_FrameStats[13] = {};
+    // Set by the engine's visibility pass when a visible mesh or skinned mesh is near enough to
+    // cast into the shadow map.
+    uint8_t m_bMeshesInShadowRange = 0;
+    uint8_t m_bSkinMeshesInShadowRange = 0;
 
     strtexturepaths* m_pTexturePaths = nullptr;
     strtexturesubstitutes* m_pSubstitutes = nullptr;

@@ -119,3 +119,8 @@ void ESky::SetPora(int index) {
 }
 
 void ESky::OnResetDevice() {}
+
+// The time of day does not advance yet and there is no sky dome to make or delete.
+void ESky::UpdateFrame() {}
+void ESky::OnStartWorld() {}
+void ESky::OnEndWorld() {}

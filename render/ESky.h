@@ -51,6 +51,11 @@ public:
     // After a device reset; the sky keeps nothing in video memory.
     void OnResetDevice();
 
+    // The sky's frame step and its world start and end.
+    void UpdateFrame();
+    void OnStartWorld();
+    void OnEndWorld();
+
     uint32_t m_uAmbientColour[kSets];
     // Whether the scene uses the sun-like directional light.
     uint8_t m_bSkyLightUsed = 1;

@@ -4,6 +4,19 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "platform/math/Matrix.h"
+
+// The shader constants of the frame's camera and light sets, filled by the engine for the scene
+// pass.
+struct ShaderLights {
+    pmath::Matrix m_View;
+    pmath::Matrix m_Projection;
+    pmath::Matrix m_ViewInverse;
+    // The eye with w = 1.
+    pmath::Vec4 m_vCameraPosition;
+    // The sky's four light sets, each channel 0..1.
+    pmath::Vec4 m_vLightSets[4];
+};
 
 class ERect;
 
@@ -16,6 +29,8 @@ struct RenderHooks {
     uint32_t (*engineFrame)() = [] { return 0u; };
     // Where the camera stands; the shadow maps are centred on it.
     DV (*cameraPosition)() = [] { return DV{}; };
+    // The engine fills the camera and light constants and each visible object's shader matrices.
+    void (*setShaderLights)(ShaderLights& constants) = [](ShaderLights&) {};
     // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
     // shows its picture with it.
     void (*drawTextBox)(ERect& quad) = [](ERect&) {};

@@ -205,6 +205,11 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
     glBindVertexArray(m_vertexArray);
     glGenFramebuffers(1, &m_framebuffer);
     glGenFramebuffers(1, &m_readFramebuffer);
+    glGenFramebuffers(1, &m_presentedFramebuffer);
+    glGenRenderbuffers(1, &m_presentedColour);
+    GLboolean doubleBuffered = GL_FALSE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    m_doubleBuffered = doubleBuffered == GL_TRUE;
     glGenSamplers(kMaxSamplers, m_samplers);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -217,6 +222,8 @@ GlDevice::~GlDevice() {
     glDeleteSamplers(kMaxSamplers, m_samplers);
     glDeleteFramebuffers(1, &m_framebuffer);
     glDeleteFramebuffers(1, &m_readFramebuffer);
+    glDeleteFramebuffers(1, &m_presentedFramebuffer);
+    glDeleteRenderbuffers(1, &m_presentedColour);
     glDeleteVertexArrays(1, &m_vertexArray);
     SDL_GL_DeleteContext(m_context);
 }
@@ -469,12 +476,14 @@ Result GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stenci
     glScissor(viewport[0], viewport[1], static_cast<GLsizei>(vp.width), static_cast<GLsizei>(vp.height));
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
+    if (!ColourTarget()) m_presented = false;
     return OK;
 }
 
 Result GlDevice::BeginScene() {
     if (m_inScene) return ERR_INVALIDCALL;
     m_inScene = true;
+    m_presented = false;
     return OK;
 }
 
@@ -484,9 +493,32 @@ Result GlDevice::EndScene() {
     return OK;
 }
 
+// A swap of a double-buffered window leaves its back buffer undefined, yet the frame just shown
+// is read after Present (the screenshots): it is copied aside first. A single-buffered surface
+// (the offscreen driver's) keeps its pixels and needs no copy.
+void GlDevice::KeepPresentedFrame() {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+    if (w != m_presentedWidth || h != m_presentedHeight) {
+        glBindRenderbuffer(GL_RENDERBUFFER, m_presentedColour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_presentedFramebuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_presentedColour);
+        m_presentedWidth = w;
+        m_presentedHeight = h;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_presentedFramebuffer);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, ColourTarget() ? m_framebuffer : 0);
+}
+
 Result GlDevice::Present() {
     if (m_inScene) return ERR_INVALIDCALL;
+    if (m_doubleBuffered) KeepPresentedFrame();
     SDL_GL_SwapWindow(m_window->sdlWindow);
+    m_presented = true;
     return OK;
 }
 
@@ -496,8 +528,12 @@ Result GlDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t
     if (!argb || x + width > static_cast<uint32_t>(w) || y + height > static_cast<uint32_t>(h))
         return ERR_INVALIDCALL;
     if (width == 0 || height == 0) return OK;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
+    if (m_presented && m_doubleBuffered) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_presentedFramebuffer);
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+    }
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // GL counts rows from the bottom; BGRA read as packed 32-bit words is ARGB on every host.
     glReadPixels(static_cast<GLint>(x), h - static_cast<GLint>(y + height), static_cast<GLsizei>(width),

@@ -57,6 +57,7 @@ protected:
 
 private:
     void FitWindow();
+    void KeepPresentedFrame();
     // Sends the render states, samplers, textures and vertex layout a draw needs; false when
     // nothing can be drawn.
     bool PrepareDraw();
@@ -75,6 +76,13 @@ private:
     uint32_t m_readFramebuffer = 0;
     uint32_t m_samplers[kMaxSamplers] = {};
     const GlProgram* m_program = nullptr;
+    // The frame last presented, kept for reading until the next frame starts to be drawn.
+    bool m_doubleBuffered = false;
+    uint32_t m_presentedFramebuffer = 0;
+    uint32_t m_presentedColour = 0;
+    int m_presentedWidth = 0;
+    int m_presentedHeight = 0;
+    bool m_presented = false;
     std::unique_ptr<GlFixedFunction> m_fixedFunction;
 };
 

@@ -48,7 +48,7 @@ TEST_F(EDebugOverlaysTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject)
     EObjectSlot object;
     std::snprintf(object.m_szName, sizeof object.m_szName, "%s", "barn_01");
     object.m_fRadius = 41.9f;
-    object.m_pMesh = &mesh;
+    object.Object = &mesh;
     g_DebugOverlays.CheckParticularMesh(&object);
 
     int videoMesh = 0;

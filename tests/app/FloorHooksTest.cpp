@@ -10,6 +10,7 @@
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "game/CMainGame.h"
+#include "game/CHudPanel.h"
 #include "game/CMenu.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
@@ -17,6 +18,7 @@
 #include "vehicles/CPlayer.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
+#include "world/WorldHooks.h"
 
 namespace {
 
@@ -75,6 +77,23 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
     EXPECT_EQ(g_Engine.m_bQuit, 1);
     g_CoreHooks.requestScreenshot();
     EXPECT_EQ(g_Engine.m_bScreenshot, 1);
+}
+
+TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTheShaderLights) {
+    g_MainGame.m_uFrameCounter = 151;
+    g_Menu.m_bActive = 1;
+    EXPECT_EQ(g_WorldHooks.levelFrame(), 151u);
+    EXPECT_TRUE(g_WorldHooks.menuActive());
+    g_WorldHooks.mainGameWorldStart();
+    EXPECT_EQ(g_MainGame.m_uFrameCounter, 0u);
+    g_WorldHooks.hudForcedLook(true);
+    EXPECT_EQ(g_HudPanel.m_bForcedLook, 1);
+    g_WorldHooks.hudForcedLook(false);
+    EXPECT_EQ(g_HudPanel.m_bForcedLook, 0);
+    g_Camera.SetPosition(DV{3, 4, 5});
+    ShaderLights constants;
+    g_RenderHooks.setShaderLights(constants);
+    EXPECT_EQ(constants.m_vCameraPosition.z, 5.0f);
 }
 
 }  // namespace

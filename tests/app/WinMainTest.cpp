@@ -75,6 +75,7 @@ TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirs
         std::string script;
         for (int i = 0; i < burst; ++i) script += "5 mousemove 1 1\n";
         script += "10 close\n";
+        WriteFile("worlds\\test.w", "world_general_properties\r\n");
         ASSERT_EQ(RunWithInput(script), 0);
         // Frames 1 to 9 ran; frame 10's pass took the close and ended the loop. The engine and the
         // main game counted frame 1 before the world started at its end, then counted from 0 again.

@@ -152,6 +152,9 @@ TEST_F(ProgramTest, ASecondStartLeavesAtOnceWithoutTouchingTheReportFiles) {
     plat::RegisterWindowClass({"first", plat::DefaultWindowProc});
     ASSERT_NE(plat::CreateMainWindow({"first", "Furrow Cup", true, 800, 600}), nullptr);
     test::WriteWholeFile(m_game / "!error.txt", "first instance's report\n");
+    // The running instance made the name-prefix file when its engine was constructed.
+    fs::create_directories(m_game / "save");
+    test::WriteWholeFile(m_game / "save" / "NamePrefixes.cfg", std::string("m\0\0\0sm\0\0l\0\0\0spr\0", 16));
     test::WriteWholeFile(m_game / "input.txt", "1000 close\n");
     test::WriteWholeFile(m_game / "!console.txt", "the first instance's log\n");
     auto listing = [&] {

@@ -304,10 +304,10 @@ private:
     }
 
     // The material of every polygon; a list shorter than the faces repeats its last entry. The
-    // mesh's materials are appended to the file's.
+    // mesh's materials are appended to the file's; a mesh without any has the default one.
     bool ReadMaterialList(const XObject& mesh, uint32_t polygons, std::vector<uint32_t>& faceMaterials) {
         const XObject* list = Child(mesh, "MeshMaterialList");
-        if (!list) {
+        if (!list || (!list->numbers.empty() && list->numbers[0] == 0.0)) {
             faceMaterials.assign(polygons, 0);
             m_materials.push_back(DefaultMaterial());
             return true;

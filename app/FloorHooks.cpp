@@ -13,6 +13,7 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
+#include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
 #include "world/CRoutesMgr.h"
@@ -64,6 +65,24 @@ void InstallAudioHooks() {
     g_AudioHooks.levelTime = [] { return g_Engine.m_fLevelTime; };
 }
 
+// The mesh reads its object's position and tells it its radius; the rest of the object's side
+// (scale, orientation, extra angles, collision) comes with the engine's full object slot.
+void InstallMeshHooks() {
+    MeshHooks& h = g_MeshHooks;
+    h.ownerVisibility = [](const EObjectSlot* o) -> const DrawVisibility* { return o; };
+    h.ownerPlacement = [](const EObjectSlot* o) {
+        MeshOwnerPlacement placement;
+        if (o) placement.position = o->m_vPosition;
+        return placement;
+    };
+    h.setOwnerRadius = [](EObjectSlot* o, float radius) {
+        if (o) o->m_fRadius = radius;
+    };
+    h.objectMesh = [](const EObjectSlot* o) -> EMesh* {
+        return o && o->m_bUsed && o->m_iKind == OBJECT_MESH ? o->m_pMesh : nullptr;
+    };
+}
+
 void InstallRenderHooks() {
     RenderHooks& h = g_RenderHooks;
     h.requestQuit = [] { g_Engine.Quit(); };
@@ -98,6 +117,7 @@ void InstallFloorHooks() {
     InstallCoreHooks();
     InstallAudioHooks();
     InstallRenderHooks();
+    InstallMeshHooks();
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());

@@ -304,9 +304,9 @@ void EMeshMgr::CreateMeshVideoObject(int32_t index) {
     xfile::Mesh& mesh = *record->m_pMesh;
     record->m_pIB.reset();
     record->m_pVB.reset();
-    std::vector<uint32_t> adjacency = Adjacency(mesh), sorted(adjacency.size());
-    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT, adjacency.data(), sorted.data());
-    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT | xfile::MESHOPT_VERTEXCACHE, sorted.data(), adjacency.data());
+    // Our optimiser orders faces without their adjacency, so none is made for it.
+    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT, nullptr, nullptr);
+    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT | xfile::MESHOPT_VERTEXCACHE, nullptr, nullptr);
     record->m_pIB = mesh.GetIndexBuffer();
     record->m_pVB = mesh.GetVertexBuffer();
     // The record's table is read after the optimisation, so its ranges are the ones drawn and

@@ -19,6 +19,22 @@ uint32_t ElementSize(gfx::DeclType type) {
     }
 }
 
+std::vector<uint32_t> OrderByAttribute(const uint32_t* attributes, uint32_t faces) {
+    std::vector<uint32_t> order(faces);
+    const uint32_t highest = faces ? *std::max_element(attributes, attributes + faces) : 0;
+    if (highest >= faces) {
+        for (uint32_t f = 0; f < faces; ++f) order[f] = f;
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return attributes[a] < attributes[b]; });
+        return order;
+    }
+    // Few attributes, many faces: a counting sort.
+    std::vector<uint32_t> start(highest + 2, 0);
+    for (uint32_t f = 0; f < faces; ++f) ++start[attributes[f] + 1];
+    for (uint32_t a = 0; a <= highest; ++a) start[a + 1] += start[a];
+    for (uint32_t f = 0; f < faces; ++f) order[start[attributes[f]]++] = f;
+    return order;
+}
+
 uint32_t VertexStride(const std::vector<gfx::VertexElement>& declaration) {
     uint32_t stride = 0;
     for (const gfx::VertexElement& e : declaration)
@@ -173,9 +189,7 @@ gfx::Result Mesh::OptimizeInplace(uint32_t flags, const uint32_t* adjacencyIn, u
 
     std::vector<uint32_t> order(faces);
     for (uint32_t f = 0; f < faces; ++f) order[f] = f;
-    if (sort)
-        std::stable_sort(order.begin(), order.end(),
-                         [this](uint32_t a, uint32_t b) { return m_attributes[a] < m_attributes[b]; });
+    if (sort) order = OrderByAttribute(m_attributes.data(), faces);
     // The groups of faces with one attribute, in the new order.
     std::vector<AttributeRange> table;
     for (uint32_t i = 0; i < faces;) {

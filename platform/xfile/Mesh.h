@@ -35,6 +35,8 @@ struct AttributeRange {
     uint32_t VertexCount = 0;
 };
 
+// The faces in order of their attribute, keeping their order within an attribute.
+std::vector<uint32_t> OrderByAttribute(const uint32_t* attributes, uint32_t faces);
 // Bytes of one element of a declaration.
 uint32_t ElementSize(gfx::DeclType type);
 // Bytes of one vertex: the end of the furthest element of stream 0.

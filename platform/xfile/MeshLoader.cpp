@@ -28,8 +28,9 @@ public:
     bool Index(uint32_t& out, const char* what) {
         if (m_at >= m_object.numbers.size()) return Fail(std::string("ends before its ") + what);
         const double v = m_object.numbers[m_at++];
-        if (!(v >= 0.0 && v <= 4294967295.0) || v != std::floor(v)) return Fail(std::string("a bad ") + what);
+        if (!(v >= 0.0 && v <= 4294967295.0)) return Fail(std::string("a bad ") + what);
         out = static_cast<uint32_t>(v);
+        if (out != v) return Fail(std::string("a bad ") + what);
         return true;
     }
     bool Below(uint32_t& out, uint32_t limit, const char* what) {
@@ -108,10 +109,7 @@ public:
         }
         // Faces sorted by attribute, keeping the file's order within each attribute.
         const uint32_t faces = static_cast<uint32_t>(m_attributes.size());
-        std::vector<uint32_t> order(faces);
-        for (uint32_t f = 0; f < faces; ++f) order[f] = f;
-        std::stable_sort(order.begin(), order.end(),
-                         [this](uint32_t a, uint32_t b) { return m_attributes[a] < m_attributes[b]; });
+        const std::vector<uint32_t> order = OrderByAttribute(m_attributes.data(), faces);
         std::vector<uint16_t> indices(static_cast<size_t>(faces) * 3);
         std::vector<uint32_t> attributes(faces);
         std::vector<AttributeRange> table;

@@ -101,12 +101,20 @@ gfx::Result CleanMesh(uint32_t cleanType, const std::shared_ptr<Mesh>& mesh, con
     };
 
     if (cleanType & CLEAN_BACKFACING) {
-        std::unordered_map<uint64_t, uint32_t> firstFace;
+        // Faces by their vertex set: a face turned against the first face of its set gets its own
+        // vertices.
+        std::vector<std::pair<uint64_t, uint32_t>> sets;
         for (uint32_t f = 0; f < faces; ++f) {
             const uint16_t* p = &indices[f * 3];
-            if (p[0] == p[1] || p[1] == p[2] || p[0] == p[2]) continue;
-            auto [it, added] = firstFace.emplace(SortedKey(p), f);
-            if (added || !Opposite(p, &indices[it->second * 3])) continue;
+            if (p[0] != p[1] && p[1] != p[2] && p[0] != p[2]) sets.push_back({SortedKey(p), f});
+        }
+        std::sort(sets.begin(), sets.end());
+        for (size_t i = 1, first = 0; i < sets.size(); ++i) {
+            if (sets[i].first != sets[first].first) first = i;
+            if (first == i) continue;
+            const uint32_t f = sets[i].second;
+            const uint16_t* p = &indices[f * 3];
+            if (!Opposite(p, &indices[sets[first].second * 3])) continue;
             for (int k = 0; k < 3; ++k) indices[f * 3 + k] = static_cast<uint16_t>(std::min<uint32_t>(copyOf(p[k]), 0xFFFF));
         }
     }

@@ -88,10 +88,10 @@ uint64_t ExactBits(float f) {
     return bits;
 }
 
-int64_t Cell(float f, float epsilon) {
-    const double c = std::floor(static_cast<double>(f) / epsilon);
-    return static_cast<int64_t>(std::fmax(std::fmin(c, 4.0e15), -4.0e15));
-}
+constexpr double kCellsPerEpsilon = 1024.0;
+constexpr int kMaxCellLooks = 256;
+
+int64_t Cell(double scaled) { return static_cast<int64_t>(std::fmax(std::fmin(std::floor(scaled), 4.0e15), -4.0e15)); }
 
 }  // namespace
 
@@ -117,19 +117,32 @@ std::vector<uint32_t> PositionClasses(const Mesh& mesh, float epsilon) {
         }
         return classes;
     }
-    // Cells of the epsilon's size: a neighbour within epsilon lies in one of the 27 cells around.
+    // Cells much wider than epsilon: a neighbour within epsilon lies in the point's own cell, or
+    // in the next cell along an axis where the point lies within epsilon of the cell's side.
+    const double cell = static_cast<double>(epsilon) * kCellsPerEpsilon;
     LowestRoot sets(n);
     std::vector<uint32_t> next(n, kNone);
     for (uint32_t v = 0; v < n; ++v) {
         auto p = at(v);
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
-        const int64_t c[3] = {Cell(p[0], epsilon), Cell(p[1], epsilon), Cell(p[2], epsilon)};
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dz = -1; dz <= 1; ++dz) {
+        int64_t c[3];
+        int lo[3], hi[3];
+        for (int a = 0; a < 3; ++a) {
+            const double scaled = p[a] / cell;
+            c[a] = Cell(scaled);
+            const double inside = (scaled - std::floor(scaled)) * cell;
+            lo[a] = inside <= epsilon ? -1 : 0;
+            hi[a] = cell - inside <= epsilon ? 1 : 0;
+        }
+        for (int dx = lo[0]; dx <= hi[0]; ++dx)
+            for (int dy = lo[1]; dy <= hi[1]; ++dy)
+                for (int dz = lo[2]; dz <= hi[2]; ++dz) {
                     KeyTable::Key key{static_cast<uint64_t>(c[0] + dx), static_cast<uint64_t>(c[1] + dy),
                                       static_cast<uint64_t>(c[2] + dz)};
-                    for (uint32_t u = table.Find(key); u != kNone; u = next[u]) {
+                    // A crowd of distinct points in one cell (only made-up files have them) is
+                    // looked at only so far, so the search stays linear.
+                    int looked = 0;
+                    for (uint32_t u = table.Find(key); u != kNone && looked < kMaxCellLooks; u = next[u], ++looked) {
                         auto q = at(u);
                         if (std::fabs(p[0] - q[0]) <= epsilon && std::fabs(p[1] - q[1]) <= epsilon &&
                             std::fabs(p[2] - q[2]) <= epsilon)
@@ -149,31 +162,55 @@ void BuildAdjacency(const uint16_t* indices, uint32_t faces, const std::vector<u
                     uint32_t* adjacency) {
     const uint32_t halfEdges = faces * 3;
     std::fill(adjacency, adjacency + halfEdges, kNone);
-    auto cls = [&](uint32_t he, int step) {
-        const uint32_t f = he / 3;
-        const uint32_t v = indices[f * 3 + (he % 3 + step) % 3];
-        return v < classes.size() ? classes[v] : kNone;
+    const uint32_t classCount = static_cast<uint32_t>(classes.size());
+    auto ends = [&](uint32_t he, uint32_t& a, uint32_t& b) {
+        const uint32_t f = he / 3, k = he % 3;
+        const uint32_t va = indices[f * 3 + k], vb = indices[f * 3 + (k + 1) % 3];
+        if (va >= classCount || vb >= classCount) return false;
+        a = classes[va];
+        b = classes[vb];
+        return a != b;
     };
-    // Chains of half-edges per (from, to) class pair, lowest face first.
-    KeyTable table(halfEdges);
-    std::vector<uint32_t> next(halfEdges, kNone);
-    for (uint32_t he = halfEdges; he-- > 0;) {
-        const uint32_t a = cls(he, 0), b = cls(he, 1);
-        if (a == b || a == kNone || b == kNone) continue;
-        uint32_t& head = table.Slot({a, b, 0});
-        next[he] = head;
-        head = he;
-    }
-    std::vector<bool> matched(halfEdges, false);
+    // Half-edges in buckets by their lower end's class, sorted within a bucket by the other end,
+    // then direction, then number: a half-edge's partners form one run of its bucket.
+    std::vector<uint32_t> start(classCount + 1, 0);
     for (uint32_t he = 0; he < halfEdges; ++he) {
-        const uint32_t a = cls(he, 0), b = cls(he, 1);
-        if (matched[he] || a == b || a == kNone || b == kNone) continue;
-        uint32_t& head = table.Slot({b, a, 0});
-        // Matched half-edges at the front of the chain are dropped, so pairing stays linear.
-        while (head != kNone && matched[head]) head = next[head];
-        for (uint32_t other = head; other != kNone; other = next[other]) {
+        uint32_t a, b;
+        if (ends(he, a, b)) ++start[std::min(a, b) + 1];
+    }
+    for (uint32_t c = 0; c < classCount; ++c) start[c + 1] += start[c];
+    std::vector<uint32_t> bucket(start[classCount]), fill(start.begin(), start.end() - 1);
+    for (uint32_t he = 0; he < halfEdges; ++he) {
+        uint32_t a, b;
+        if (ends(he, a, b)) bucket[fill[std::min(a, b)]++] = he;
+    }
+    auto sortKey = [&](uint32_t he) {
+        uint32_t a = 0, b = 0;
+        ends(he, a, b);
+        return uint64_t{std::max(a, b)} << 33 | uint64_t{a > b} << 32 | he;
+    };
+    std::vector<uint64_t> keys(bucket.size());
+    for (size_t i = 0; i < bucket.size(); ++i) keys[i] = sortKey(bucket[i]);
+    for (uint32_t c = 0; c < classCount; ++c) std::sort(keys.begin() + start[c], keys.begin() + start[c + 1]);
+    // Each run keeps a cursor past its matched front, so pairing stays linear.
+    std::vector<uint32_t> cursor(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        cursor[i] = (i > 0 && (keys[i] >> 32) == (keys[i - 1] >> 32)) ? cursor[i - 1] : static_cast<uint32_t>(i);
+    std::vector<uint8_t> matched(halfEdges, 0);
+    for (uint32_t he = 0; he < halfEdges; ++he) {
+        uint32_t a, b;
+        if (matched[he] || !ends(he, a, b)) continue;
+        const uint32_t lo = std::min(a, b);
+        const uint64_t wanted = uint64_t{std::max(a, b)} << 1 | (b > a);  // the other way round
+        auto first = std::lower_bound(keys.begin() + start[lo], keys.begin() + start[lo + 1], wanted << 32);
+        if (first == keys.begin() + start[lo + 1] || (*first >> 32) != wanted) continue;
+        const size_t runStart = static_cast<size_t>(first - keys.begin());
+        uint32_t& at = cursor[runStart];
+        while (at < start[lo + 1] && (keys[at] >> 32) == wanted && matched[keys[at] & 0xFFFFFFFFu]) ++at;
+        for (size_t i = at; i < start[lo + 1] && (keys[i] >> 32) == wanted; ++i) {
+            const uint32_t other = static_cast<uint32_t>(keys[i] & 0xFFFFFFFFu);
             if (matched[other] || other / 3 == he / 3) continue;
-            matched[he] = matched[other] = true;
+            matched[he] = matched[other] = 1;
             adjacency[he] = other / 3;
             adjacency[other] = he / 3;
             break;

@@ -182,7 +182,7 @@ public:
 
     void AppendList(const Token& t, std::vector<double>& out) const {
         const uint8_t* p = t.list;
-        out.reserve(out.size() + t.count);
+        if (out.capacity() < out.size() + t.count) out.reserve(std::max(out.capacity() * 2, out.size() + t.count));
         for (uint32_t i = 0; i < t.count; ++i) {
             if (t.integers) {
                 uint32_t v;

@@ -66,7 +66,7 @@ strmesh::~strmesh() {
 
 EMeshMgr::EMeshMgr() {}
 
-EMeshMgr::~EMeshMgr() { ReleaseAll(); }
+EMeshMgr::~EMeshMgr() = default;
 
 const char* EMeshMgr::OptPath(const char* name) {
     static char path[600];

@@ -11,6 +11,8 @@
 #include "core/ESettings.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "mesh/EMesh.h"
+#include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
 #include "support/ConsoleLogTest.h"
@@ -75,6 +77,22 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
     EXPECT_EQ(g_Engine.m_bQuit, 1);
     g_CoreHooks.requestScreenshot();
     EXPECT_EQ(g_Engine.m_bScreenshot, 1);
+}
+
+TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
+    EObjectSlot object;
+    EMesh mesh;
+    object.m_pMesh = &mesh;
+    object.m_vPosition = {1, 2, 3};
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);  // not in use
+    object.m_bUsed = 1;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), &mesh);
+    object.m_iKind = OBJECT_SKINMESH;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);
+    EXPECT_EQ(g_MeshHooks.ownerVisibility(&object), &object);
+    EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
+    g_MeshHooks.setOwnerRadius(&object, 7.5f);
+    EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
 }
 
 }  // namespace

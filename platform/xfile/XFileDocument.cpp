@@ -69,6 +69,11 @@ public:
         const bool numeric = IsNumberStart(c);
         // The run printers of some exporters write for a NaN or an infinity ("-1.#IND00") stays one word.
         while (m_p < m_end && (!EndsWord(*m_p) || (numeric && *m_p == '#'))) ++m_p;
+        if (m_p == start) {  // a stray '>': a character of no token
+            ++m_p;
+            t.kind = Tok::Other;
+            return true;
+        }
         t.text = std::string_view(start, static_cast<size_t>(m_p - start));
         if (numeric && ParseNumber(t.text, t.number)) {
             t.kind = Tok::Number;

@@ -14,6 +14,7 @@
 #include "core/ScriptLine.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "mesh/EMeshMgr.h"
 #include "platform/os/Files.h"
 #include "platform/os/Message.h"
 #include "platform/os/MessageBox.h"
@@ -42,14 +43,6 @@ constexpr int kSectionOverlay = 460;
 
 // Initial fog of set 0 once the device exists.
 constexpr float kDefaultFogFar = 10000.0f;
-
-constexpr gfx::VertexElement kMeshVertex[] = {
-    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
-    {0, 12, gfx::DECLTYPE_D3DCOLOR, 0, gfx::DECLUSAGE_COLOR, 0},
-    {0, 16, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
-    {0, 28, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
-    gfx::DECL_END,
-};
 
 constexpr gfx::VertexElement kSkinVertex[] = {
     {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
@@ -127,7 +120,7 @@ gfx::Format ChooseDepthFormat() {
 }
 
 bool CreateVertexDeclarations() {
-    return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertex, g_pVertexDeclaration)) &&
+    return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertexLayout, g_pVertexDeclaration)) &&
            !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinVertex, g_pSkinVertexDeclaration));
 }
 

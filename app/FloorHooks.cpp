@@ -6,6 +6,7 @@
 #include "app/WinMain.h"
 #include "audio/AudioHooks.h"
 #include "audio/CSoundMgr.h"
+#include "collision/EIntersectSegment.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "game/CHudPanel.h"
@@ -14,6 +15,7 @@
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
 #include "game/PAutoMap.h"
+#include "mesh/MeshHooks.h"
 #include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
@@ -69,6 +71,32 @@ void InstallCoreHooks() {
 void InstallAudioHooks() {
     g_AudioHooks.gameFrame = [] { return g_MainGame.m_uFrameCounter; };
     g_AudioHooks.levelTime = [] { return g_Engine.m_fLevelTime; };
+}
+
+// The mesh reads its object's position and tells it its radius; the rest of the object's side
+// (scale, orientation, extra angles, collision) comes with the engine's full object slot.
+void InstallMeshHooks() {
+    MeshHooks& h = g_MeshHooks;
+    h.ownerVisibility = [](const EObjectSlot* o) -> const DrawVisibility* { return o; };
+    h.ownerPlacement = [](const EObjectSlot* o) {
+        MeshOwnerPlacement placement;
+        if (!o) return placement;
+        placement.position = o->m_vPosition;
+        placement.extraAngles[0] = o->m_vExtraAngles.x;
+        placement.extraAngles[1] = o->m_vExtraAngles.y;
+        placement.extraAngles[2] = o->m_vExtraAngles.z;
+        return placement;
+    };
+    h.ownerTransformed = [](EObjectSlot* o, const DV& scale, const pmath::Quaternion& rotation) {
+        if (!o) return;
+        o->m_vScale = scale;
+        o->m_Orientation.SetQuaternion(&rotation);
+        g_IntersectSegment.UpdateEngineObject(o);
+    };
+    h.setOwnerRadius = [](EObjectSlot* o, float radius) {
+        if (o) o->m_fRadius = radius;
+    };
+    h.objectMesh = [](const EObjectSlot* o) -> EMesh* { return o && o->m_bUsed ? o->Mesh() : nullptr; };
 }
 
 void InstallRenderHooks() {
@@ -157,6 +185,7 @@ void InstallFloorHooks() {
     InstallCoreHooks();
     InstallAudioHooks();
     InstallRenderHooks();
+    InstallMeshHooks();
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());

@@ -12,6 +12,8 @@
 #include "game/CMainGame.h"
 #include "game/CHudPanel.h"
 #include "game/CMenu.h"
+#include "mesh/EMesh.h"
+#include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
 #include "support/ConsoleLogTest.h"
@@ -94,6 +96,22 @@ TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTh
     ShaderLights constants;
     g_RenderHooks.setShaderLights(constants);
     EXPECT_EQ(constants.m_vCameraPosition.z, 5.0f);
+}
+
+TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
+    EObjectSlot object;
+    EMesh mesh;
+    object.Object = &mesh;
+    object.m_vPosition = {1, 2, 3};
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);  // not in use
+    object.m_bUsed = 1;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), &mesh);
+    object.Type = OT_SKINMESH;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);
+    EXPECT_EQ(g_MeshHooks.ownerVisibility(&object), &object);
+    EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
+    g_MeshHooks.setOwnerRadius(&object, 7.5f);
+    EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
 }
 
 }  // namespace

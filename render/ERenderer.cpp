@@ -523,18 +523,25 @@ void ERenderer::CreateDeviceTexture(strtexture* r) {
     gfx::Device& device = *g_pd3dDevice;
     bool skip = r->m_bReduce && !r->m_bPriority;
     uint32_t reducedFilter = skip ? gfx::SkipDdsMipLevels(2, gfx::FILTER_LINEAR) : gfx::FILTER_LINEAR;
+    const char* file = r->m_szPath;
+    gfx::Result result;
     if (r->m_bCube) {
-        if (!r->m_bIsTga && !r->m_bReduce) gfx::CreateCubeTextureFromFile(device, r->m_szPath, r->m_pCubeTexture);
-        else gfx::CreateCubeTextureFromFileEx(device, r->m_szPath, gfx::POOL_MANAGED, reducedFilter, r->m_pCubeTexture);
-        return;
-    }
-    if (r->m_bIsTga || skip) {
-        const char* file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
+        if (!r->m_bIsTga && !r->m_bReduce) result = gfx::CreateCubeTextureFromFile(device, file, r->m_pCubeTexture);
+        else result = gfx::CreateCubeTextureFromFileEx(device, file, gfx::POOL_MANAGED, reducedFilter, r->m_pCubeTexture);
+    } else if (r->m_bIsTga || skip) {
+        file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
         uint32_t filter = r->m_bHigh ? gfx::FILTER_DEFAULT : reducedFilter;
-        gfx::CreateTextureFromFileEx(device, file, gfx::POOL_MANAGED, filter, r->m_pTexture);
-        return;
+        result = gfx::CreateTextureFromFileEx(device, file, gfx::POOL_MANAGED, filter, r->m_pTexture);
+    } else {
+        file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
+        result = gfx::CreateTextureFromFile(device, file, r->m_pTexture);
     }
-    gfx::CreateTextureFromFile(device, r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath, r->m_pTexture);
+    // The texture draws as none; the report names the file that a player would otherwise never
+    // learn was damaged.
+    if (gfx::Failed(result)) {
+        LogError(file);
+        LogError("Texture could not be created!");
+    }
 }
 
 void ERenderer::ExtractTexture(const char* path, const char* name) {

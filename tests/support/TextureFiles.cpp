@@ -22,6 +22,29 @@ std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb) {
     return file;
 }
 
+std::string BmpFile(uint32_t width, uint32_t height, uint32_t rgb) {
+    const uint32_t rowBytes = (width * 3 + 3) / 4 * 4;
+    std::string file;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    file = "BM";
+    put(54 + rowBytes * height, 4);
+    put(0, 4);
+    put(54, 4);  // the pixels' offset
+    put(40, 4);  // the info header's size
+    put(width, 4);
+    put(height, 4);
+    put(1, 2);   // planes
+    put(24, 2);  // bits per pixel
+    for (uint32_t v : {0u, rowBytes * height, 2835u, 2835u, 0u, 0u}) put(v, 4);
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) put(rgb, 3);
+        file.append(rowBytes - width * 3, '\0');
+    }
+    return file;
+}
+
 std::vector<uint8_t> DdsFile(uint32_t width, uint32_t height, uint32_t fourCC, uint32_t levels, bool cube,
                              const std::vector<uint8_t>& payload) {
     std::vector<uint8_t> file(128 + payload.size());

@@ -123,6 +123,11 @@ protected:
         EffectParameterDesc desc;
         std::vector<float> values;
         const BaseTexture* texture = nullptr;
+        // A texture given through the effect is bound on the parameter's unit at every pass
+        // begin and commit; until then the unit samples whatever the device holds there.
+        bool textureAssigned = false;
+        // Counts the changes of the values, so a backend sends a parameter only when it changed.
+        uint32_t version = 0;
     };
     struct Technique {
         const EffectTechniqueDesc* desc;

@@ -88,7 +88,10 @@ Result NullDevice::ReadTarget(const Surface& renderTarget, Surface& destination)
 
 void NullDevice::Draw(PrimitiveType, uint32_t, uint32_t) { Record("DrawPrimitive"); }
 
-void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) { Record("DrawIndexedPrimitive"); }
+void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t, uint32_t instances) {
+    Record("DrawIndexedPrimitive");
+    NullBackend().drawnInstances.push_back(instances);
+}
 
 Result NullDevice::Clear(uint32_t flags, uint32_t colour, float, uint32_t) {
     Record("Clear");

@@ -32,6 +32,8 @@ struct NullScript {
     int depthSurfaceFailures = 0;          // the next k depth-stencil surface creations fail
     // Every render state sent, in order.
     std::vector<std::pair<RenderState, uint32_t>> renderStates;
+    // The instance count of every indexed draw, in order.
+    std::vector<uint32_t> drawnInstances;
 };
 
 NullScript& NullBackend();
@@ -58,7 +60,8 @@ protected:
     void ApplyRenderState(RenderState state, uint32_t value) override;
     Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
-    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
+    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
+                     uint32_t instances) override;
 
 private:
     Result m_state = OK;          // what TestCooperativeLevel answers when nothing is scripted

@@ -135,8 +135,8 @@ void CShadowMaps::UpdateLightMatrices() {
     }
 }
 
-void CShadowMaps::BeginRender(int map) {
-    if (!m_bEnabled || (map == 0 && !SkyLightOn()) || !g_pd3dDevice) return;
+bool CShadowMaps::BeginRender(int map) {
+    if (!m_bEnabled || (map == 0 && !SkyLightOn()) || !g_pd3dDevice) return false;
     map = map == 0 ? 0 : 1;
     m_fTime = 0.0f;
     if (!HasTargets(map)) {
@@ -145,21 +145,24 @@ void CShadowMaps::BeginRender(int map) {
         // Without its surfaces the map is skipped: nothing is drawn into the back buffer.
         if (!HasTargets(map)) {
             g_Console.Print("Dalej nie ma, wychodze");
-            return;
+            return false;
         }
     }
     gfx::Device& device = *g_pd3dDevice;
-    device.GetViewport(m_SavedViewport);
-    device.GetRenderTarget(0, m_pSavedTarget);
+    // Without the map's surface the shadow casters would be drawn into (and the clear wipe) the
+    // current target, the back buffer: the map is skipped instead.
     std::unique_ptr<gfx::Surface> level;
     if (gfx::Failed(m_pTexture[map]->GetSurfaceLevel(0, level))) {
         g_Console.Print("GetSurfaceLevel[1] failed!");
-    } else {
-        device.SetRenderTarget(0, level.get());
-        device.SetViewport(gfx::Viewport{0, 0, m_uSize[map], m_uSize[map], 0.0f, 1.0f});
+        return false;
     }
+    device.GetViewport(m_SavedViewport);
+    device.GetRenderTarget(0, m_pSavedTarget);
+    device.SetRenderTarget(0, level.get());
+    device.SetViewport(gfx::Viewport{0, 0, m_uSize[map], m_uSize[map], 0.0f, 1.0f});
     if (!gfx::Failed(device.GetDepthStencilSurface(m_pSavedDepth))) device.SetDepthStencilSurface(m_pDepth[map].get());
     device.Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFFFFFFFFu, 1.0f, 0);
+    return true;
 }
 
 void CShadowMaps::EndRender() {

@@ -308,6 +308,7 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
     m_sent.blendEquation = GL_FUNC_ADD;
     m_sent.polygonMode = GL_FILL;
     m_sent.frontFace = GL_CCW;
+    m_sent.cullFace = GL_BACK;
 }
 
 GlDevice::~GlDevice() {
@@ -477,12 +478,12 @@ void GlDevice::ApplyDrawStates() {
     uint32_t cull = state(RS_CULLMODE);
     bool culling = cull == CULL_CW || cull == CULL_CCW;
     if (sent.cull != culling) Enable(GL_CULL_FACE, sent.cull = culling);
-    if (culling) {
-        // The game's front faces wind clockwise on screen; a flipped target mirrors the winding.
-        bool cullCounterClockwise = (cull == CULL_CCW) != FlippedTarget();
-        GLenum front = cullCounterClockwise ? GL_CW : GL_CCW;
-        if (sent.frontFace != front) Gl(glFrontFace, sent.frontFace = front);
-    }
+    // The game's front faces wind clockwise on screen (a flipped target mirrors the winding);
+    // CULL_CCW culls the back faces, CULL_CW the front ones.
+    GLenum front = FlippedTarget() ? GL_CCW : GL_CW;
+    if (sent.frontFace != front) Gl(glFrontFace, sent.frontFace = front);
+    GLenum culled = cull == CULL_CW ? GL_FRONT : GL_BACK;
+    if (culling && sent.cullFace != culled) Gl(glCullFace, sent.cullFace = culled);
 }
 
 // The uniforms the device drives itself: the target's row order and the alpha test.

@@ -103,7 +103,7 @@ private:
     struct DrawStates {
         bool depthTest = false, depthMask = true, blend = false, cull = false;
         uint32_t depthFunc = 0, blendSource = 0, blendDestination = 0, blendEquation = 0, polygonMode = 0,
-                 frontFace = 0;
+                 frontFace = 0, cullFace = 0;
     };
     void FitWindow();
     void MakeAutoDepth();

@@ -175,6 +175,15 @@ void EPostProcess::Render() {
     device.SetFVF(0);
     device.GetRenderTarget(0, m_pSavedTarget);
     device.SetVertexDeclaration(m_pVertDecl.get());
+    // The screen targets are read texel for texel: linear, clamped at the edges, never
+    // anisotropic (which would blur what the filters sample).
+    for (uint32_t stage = 0; stage < 2; ++stage) {
+        device.SetSamplerState(stage, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);
+        device.SetSamplerState(stage, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
+        device.SetSamplerState(stage, gfx::SAMP_MIPFILTER, gfx::TEXF_NONE);
+        device.SetSamplerState(stage, gfx::SAMP_ADDRESSU, gfx::TADDRESS_CLAMP);
+        device.SetSamplerState(stage, gfx::SAMP_ADDRESSV, gfx::TADDRESS_CLAMP);
+    }
     RenderBloom();
     RenderToScreen();
     device.SetVertexDeclaration(g_pVertexDeclaration.get());

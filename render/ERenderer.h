@@ -181,7 +181,7 @@ private:
     // The shadow constants of both maps (element 1 repeats map 0 when only map 0 is wanted), with
     // the sky-light colour times lightScale, and the shadow maps on stages 6 and 7.
     void SetShadowConstants(HEFFECT effect, bool bothMaps, float lightScale);
-    // Ambient light, fog far and colour of set 0, and the fog maximum.
+    // Ambient light, fog near, far and colour of set 0, and the fog maximum.
     void SetFogAndAmbient(HEFFECT effect);
     // Per texture of the opaque and translucent passes: frame, detail, culling, multitexture.
     void SetSceneTextureStates(HEFFECT effect, strtexture* texture, const DrawMesh& mesh, uint32_t subset);

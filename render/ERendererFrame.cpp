@@ -338,6 +338,7 @@ void ERenderer::SetFogAndAmbient(HEFFECT effect) {
     float ambient[4];
     g_Sky.GetAmbientLightVector(ambient);
     fx.SetVector(effect->g_AmbientLightDiffuse, ambient);
+    fx.SetFloat(effect->g_FogNear, g_Sky.GetFogNear(0));
     fx.SetFloat(effect->g_FogFar, g_Sky.GetFogFar(0));
     uint32_t fog = 0;
     g_Sky.GetFogColour(fog, 0);

@@ -315,6 +315,11 @@ void ESky::RenderSky(int pass) {
     fx.SetBool(Param(e, "g_bWire"), false);
     fx.SetBool(Param(e, "g_bDrzewo"), false);
     fx.SetBool(Param(e, "g_bDrzewoLiscie"), false);
+    // The haze at the horizon is the fog's colour.
+    uint32_t fog = m_uFogColour[0];
+    const float fogColour[4] = {Channel(fog, kRedShift) / 255.0f, Channel(fog, kGreenShift) / 255.0f,
+                                Channel(fog, kBlueShift) / 255.0f, 0.0f};
+    fx.SetVector(e->g_FogColor, fogColour);
     pmath::Matrix world = pmath::Identity();
     world.m[0][0] = world.m[1][1] = world.m[2][2] = kDomeScale;
     for (uint32_t i = 0; i < dome->subsetCount && !g_Settings.m_bWireFrame; ++i) {

@@ -19,7 +19,7 @@ namespace {
 const char* const kVertexInputs[] = {"in_Position", "in_BlendWeight", "in_BlendIndices", "in_Normal", "in_Color",
                                      "in_Color1",   "in_TexCoord0",   "in_TexCoord1",    "in_TexCoord2",
                                      "in_TexCoord3", "in_TexCoord4",  "in_TexCoord5",    "in_TexCoord6",
-                                     "in_TexCoord7"};
+                                     "in_TexCoord7", "in_Position1"};
 
 const char* const kVertexPrelude = R"(#define FX_VERTEX_SHADER 1
 uniform float fx_FlipY;

@@ -217,7 +217,7 @@ GLint ToGlMinFilter(uint32_t min, uint32_t mip) {
 // Vertex inputs by usage; the effects bind the same names to the same locations.
 GLuint AttributeLocation(const VertexElement& e) {
     switch (e.usage) {
-        case DECLUSAGE_POSITION: return 0;
+        case DECLUSAGE_POSITION: return e.usageIndex == 0 ? 0 : 14;
         case DECLUSAGE_BLENDWEIGHT: return 1;
         case DECLUSAGE_BLENDINDICES: return 2;
         case DECLUSAGE_NORMAL: return 3;
@@ -225,7 +225,6 @@ GLuint AttributeLocation(const VertexElement& e) {
         default: return 6 + std::min<GLuint>(e.usageIndex, 7);
     }
 }
-constexpr GLuint kAttributeLocations = 14;
 
 GLenum ToGlPrimitive(PrimitiveType type) {
     switch (type) {

@@ -136,7 +136,7 @@ uint32_t AmbientProbe::RenderObject(const DV& point, const DrawVisibility* objec
     device.SetVertexDeclaration(g_pVertexDeclaration.get());
     fx.SetBool(Param(e, "g_bWire"), false);
     fx.SetBool(Param(e, "g_bTree"), false);
-    const strtexture* clouds = g_Renderer.FindLoadedTexture("tc_clouds.tga");
+    const strtexture* clouds = g_Renderer.LoadRegisteredTexture("tc_clouds.tga");
     if (clouds) device.SetTexture(15, clouds->DeviceTexture());
     const DrawMesh* mesh = object ? object->m_pDrawMesh : nullptr;
     for (uint32_t id = 1; mesh && mesh->geometry && id < ERenderer::kMaxTextures; ++id) {
@@ -162,8 +162,8 @@ uint32_t AmbientProbe::RenderObject(const DV& point, const DrawVisibility* objec
 }
 
 bool AmbientProbe::RenderPlantProbe(const DV& point, const DrawVisibility* object) {
-    const strtexture* white = g_Renderer.FindLoadedTexture("bialy.tga");
-    const strtexture* black = g_Renderer.FindLoadedTexture("czarne.tga");
+    const strtexture* white = g_Renderer.LoadRegisteredTexture("bialy.tga");
+    const strtexture* black = g_Renderer.LoadRegisteredTexture("czarne.tga");
     if (!white) g_Console.Print("bialy.tga NOT found");
     if (!black) g_Console.Print("czarne.tga NOT found");
     if (!white || !black) return false;

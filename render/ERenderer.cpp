@@ -598,6 +598,10 @@ strtexture* ERenderer::LoadTextureByName(const char* name, bool reduce, bool hig
     return r;
 }
 
+strtexture* ERenderer::LoadRegisteredTexture(const char* name, bool cube) {
+    return FindTextureDescription(name) ? LoadTextureByName(name, false, false, cube) : nullptr;
+}
+
 uint32_t ERenderer::GetTextureByName(const char* name, bool reduce, bool high) {
     strtexture* r = LoadTextureByName(name, reduce, high, false);
     return r ? r->m_uId : 0;

@@ -95,8 +95,9 @@ public:
     uint32_t GetTextureByName(const char* name, bool reduce, bool high);
     strtexture* LoadTextureByName(const char* name, bool reduce, bool high, bool cube = false);
     strtexture* GetTexture(uint32_t id) const;
-    // The loaded texture of that name (a .tga and a .dds of one name are one texture), or null.
-    strtexture* FindLoadedTexture(const char* name) const;
+    // Loads a texture the renderer itself asks for only when the installation has its file: a
+    // missing one is null, not a reason to end the game.
+    strtexture* LoadRegisteredTexture(const char* name, bool cube = false);
     gfx::Result SetTexture(uint32_t stage, uint32_t id);
     // Enters a mesh subset (or skinned-mesh container) in its texture's list; the texture id.
     uint32_t AddMeshToTextureLists(const char* textureName, const DrawRecord& mesh);
@@ -193,6 +194,8 @@ private:
     void AddCounts(const EDrawBatch::Counts& counts);
 
     const char* TextureFileName(const char* path);
+    // The loaded texture of that name (a .tga and a .dds of one name are one texture), or null.
+    strtexture* FindLoadedTexture(const char* name) const;
     const char* HighVariantPath(const char* path);
     void ReadImageInfo(strtexture* record, const char* path);
     void ApplyTextureDescription(strtexture* record, const strtexturepaths* definition);

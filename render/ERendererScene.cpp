@@ -57,7 +57,8 @@ HEFFECT ERenderer::BeginScenePass(const char* technique) {
     fx.SetBool(Param(e, "g_bWire"), false);
     fx.SetBool(Param(e, "g_bDrzewo"), false);
     fx.SetBool(Param(e, "g_bDrzewoLiscie"), false);
-    if (const strtexture* clouds = FindLoadedTexture("tc_clouds.tga")) g_pd3dDevice->SetTexture(kCloudStage, clouds->DeviceTexture());
+    if (const strtexture* clouds = LoadRegisteredTexture("tc_clouds.tga"))
+        g_pd3dDevice->SetTexture(kCloudStage, clouds->DeviceTexture());
     g_RenderStateCache.EndTransparent(e);
     g_RenderStateCache.EndTranslucent(e);
     g_RenderStateCache.ForceCulling();
@@ -218,9 +219,7 @@ void ERenderer::RenderWater() {
     const float sunColour[4] = {((sun >> 16) & 0xFF) / 255.0f, ((sun >> 8) & 0xFF) / 255.0f, (sun & 0xFF) / 255.0f,
                                 1.0f};
     fx.SetVector(e->g_SkyLightDiffuse, sunColour);
-    // The environment map is loaded as a cube, and only when the installation has it.
-    const strtexture* environment =
-        FindTextureDescription("env_miasto2.tga") ? LoadTextureByName("env_miasto2.tga", false, false, true) : nullptr;
+    const strtexture* environment = LoadRegisteredTexture("env_miasto2.tga", true);
     float farZ = g_DrawCamera.farZ;
     fx.SetFloat(Param(e, "g_fFarZ"), farZ);
     fx.SetFloat(Param(e, "g_fFarZ1"), farZ != 0.0f ? 1.0f / farZ : 0.0f);

@@ -111,11 +111,7 @@ void ESky::SetDefaults() {
         p.m_fSkyLightYaw = d.yaw;
         p.m_fFogNear = d.fogNear;
         p.m_fFogFar = d.fogFar;
-        // Only a registered file is loaded: a sky missing from the installation leaves its record
-        // without a texture rather than ending the game.
-        const strtexture* t = g_Renderer.FindTextureDescription(p.m_szSkyTexture)
-                                  ? g_Renderer.LoadTextureByName(p.m_szSkyTexture, false, false)
-                                  : nullptr;
+        const strtexture* t = g_Renderer.LoadRegisteredTexture(p.m_szSkyTexture);
         if (t && t->DeviceTexture()) p.m_pSkyTexture = t->DeviceTexture();
         else g_Console.PrintStr2("Env NIE stworzyl tekstury ", p.m_szSkyTexture);
     }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/ESettings.h"
+#include "render/AmbientProbe.h"
 #include "render/CShadowMaps.h"
 #include "render/D3DDevice.h"
 #include "render/EPostProcess.h"
@@ -253,6 +254,30 @@ TEST_F(SceneTest, BloomSpreadsABrightPatchIntoItsSurroundings) {
     EXPECT_GT(Brightness(near), Brightness(far) + 45);
     // The patch itself keeps its colour.
     EXPECT_GE(Brightness(Pixel(kWidth / 2, kHeight / 2)), Brightness(centreWithout) - 6);
+}
+
+TEST_F(SceneTest, TheAmbientProbeFindsGrassBearingGroundAndItsColour) {
+    WriteFile("textures\\test\\meadow.tga", test::TgaFile(4, 4, 0xFF30A030u));
+    Start();
+    g_Sky.SetAmbientLight(0x00FFFFFFu, 0);
+    SceneGeometry meadow, road;
+    meadow.AddQuad(DV{-5, 0, 0}, DV{5, 0, 0}, DV{0, 0, 10});
+    road.AddQuad(DV{5, 0, 0}, DV{5, 0, 0}, DV{0, 0, 10});
+    Upload(meadow);
+    Upload(road);
+    SceneObject ground, asphalt;
+    ground.Place(meadow, pmath::Identity(), "meadow.tga");
+    asphalt.Place(road, pmath::Identity(), "grey.tga");
+    g_Renderer.GetTexture(ground.subset.textureId)->m_bGrassBearing = 1;
+    g_DrawCamera.projection = pmath::PerspectiveFovLH(1.0f, 1.0f, 0.1f, 100.0f);
+    g_AmbientProbe.OnStartWorld();
+    g_AmbientProbe.BeginRender();
+    EXPECT_TRUE(g_AmbientProbe.RenderPlantProbe(DV{-5, 0, 0}, &ground.object));
+    EXPECT_FALSE(g_AmbientProbe.RenderPlantProbe(DV{5, 0, 0}, &asphalt.object));
+    // Beyond the object's edge nothing of it is drawn: black.
+    EXPECT_FALSE(g_AmbientProbe.RenderPlantProbe(DV{30, 0, 0}, &ground.object));
+    test::ExpectColourNear(g_AmbientProbe.ReadPlantAmbientColour(DV{-5, 0, 0}, &ground.object), 0x30A030u);
+    g_AmbientProbe.EndRender();
 }
 
 }  // namespace

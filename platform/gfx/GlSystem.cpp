@@ -37,6 +37,17 @@ void GlContextState::ForgetBuffer(uint64_t serial) {
     }
 }
 
+void GlContextState::ForgetTexture(uint32_t name) {
+    for (auto& unit : textures)
+        for (uint32_t& bound : unit)
+            if (bound == name) bound = 0;
+    if (attachedColour == name) attachedColour = 0;
+}
+
+void GlContextState::ForgetRenderbuffer(uint32_t name) {
+    if (attachedDepth == name) attachedDepth = ~0u;
+}
+
 namespace {
 
 // A buffer object in the device's context; unlocks send the locked range. It is filled through
@@ -130,7 +141,9 @@ public:
         Gl(glTexParameteri, kTarget, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(this->GetLevelCount() - 1));
     }
     ~GlTexture() override {
-        if (this->DeviceAlive()) Gl(glDeleteTextures, 1, &this->m_native);
+        if (!this->DeviceAlive()) return;
+        m_gl->ForgetTexture(this->m_native);
+        Gl(glDeleteTextures, 1, &this->m_native);
     }
 
 protected:
@@ -168,8 +181,9 @@ private:
 
 class GlDepthSurface final : public Surface {
 public:
-    GlDepthSurface(std::shared_ptr<ResourceLedger> ledger, uint32_t width, uint32_t height, Format format)
-        : Surface(std::move(ledger), POOL_DEFAULT, Kind::DepthStencil, width, height, format) {
+    GlDepthSurface(std::shared_ptr<GlContextState> gl, std::shared_ptr<ResourceLedger> ledger, uint32_t width,
+                   uint32_t height, Format format)
+        : Surface(std::move(ledger), POOL_DEFAULT, Kind::DepthStencil, width, height, format), m_gl(std::move(gl)) {
         Gl(glGenRenderbuffers, 1, &m_native);
         Gl(glBindRenderbuffer, GL_RENDERBUFFER, m_native);
         Gl(glRenderbufferStorage, GL_RENDERBUFFER,
@@ -177,8 +191,13 @@ public:
            static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     }
     ~GlDepthSurface() override {
-        if (DeviceAlive()) Gl(glDeleteRenderbuffers, 1, &m_native);
+        if (!DeviceAlive()) return;
+        m_gl->ForgetRenderbuffer(m_native);
+        Gl(glDeleteRenderbuffers, 1, &m_native);
     }
+
+private:
+    std::shared_ptr<GlContextState> m_gl;
 };
 
 GLenum ToGlCompare(uint32_t cmp) {
@@ -340,7 +359,7 @@ void GlDevice::MakeAutoDepth() {
     Gl(glRenderbufferStorage, GL_RENDERBUFFER, static_cast<GLenum>(GL_DEPTH24_STENCIL8),
        static_cast<GLsizei>(std::max(1u, m_parameters.backBufferWidth)),
        static_cast<GLsizei>(std::max(1u, m_parameters.backBufferHeight)));
-    m_attachedDepth = ~0u;
+    m_gl->attachedDepth = ~0u;
 }
 
 // A GL context is never lost.
@@ -381,7 +400,7 @@ std::unique_ptr<CubeTexture> GlDevice::MakeCubeTexture(uint32_t edge, uint32_t l
 }
 
 std::unique_ptr<Surface> GlDevice::MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) {
-    return std::make_unique<GlDepthSurface>(m_ledger, width, height, format);
+    return std::make_unique<GlDepthSurface>(m_gl, m_ledger, width, height, format);
 }
 
 void GlDevice::ApplyTargets() {
@@ -398,20 +417,20 @@ void GlDevice::ApplyTargets() {
         Gl(glViewport, static_cast<GLint>(vp.x), h - static_cast<GLint>(vp.y + vp.height),
            static_cast<GLsizei>(vp.width), static_cast<GLsizei>(vp.height));
     } else {
-        if (m_attachedColour != colour->Native() || m_attachedLevel != ColourTargetLevel()) {
+        if (m_gl->attachedColour != colour->Native() || m_gl->attachedLevel != ColourTargetLevel()) {
             Gl(glFramebufferTexture2D, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour->Native(),
                static_cast<GLint>(ColourTargetLevel()));
-            m_attachedColour = colour->Native();
-            m_attachedLevel = ColourTargetLevel();
+            m_gl->attachedColour = colour->Native();
+            m_gl->attachedLevel = ColourTargetLevel();
         }
         const Surface* depth = DepthTarget();
         uint32_t renderbuffer = depth ? depth->Native() : m_autoDepth;
-        if (m_attachedDepth != renderbuffer) {
+        if (m_gl->attachedDepth != renderbuffer) {
             bool stencil = !depth || depth->GetFormat() != FMT_D16;
             Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0u);
             Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                GL_RENDERBUFFER, renderbuffer);
-            m_attachedDepth = renderbuffer;
+            m_gl->attachedDepth = renderbuffer;
         }
         // Rows are stored top first in a texture target, so the viewport counts from the top.
         Gl(glViewport, static_cast<GLint>(vp.x), static_cast<GLint>(vp.y), static_cast<GLsizei>(vp.width),

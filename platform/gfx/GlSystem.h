@@ -55,10 +55,16 @@ struct GlContextState {
     std::unordered_map<GlVertexArrayKey, uint32_t, GlVertexArrayKeyHash> vertexArrays;
     uint32_t vertexArray = 0;  // bound
     GlVertexArrayKey boundKey{};
+    // What the drawing framebuffer has attached (the depth ~0 when unknown).
+    uint32_t attachedColour = 0, attachedLevel = 0, attachedDepth = ~0u;
     // Binds a texture on the upload unit.
     void BindForUpload(uint32_t target, uint32_t name);
     // A buffer is going: the vertex arrays that use it go too.
     void ForgetBuffer(uint64_t serial);
+    // A texture or renderbuffer is going: GL may give its name to the next one made, which must
+    // not be taken for bound or attached.
+    void ForgetTexture(uint32_t name);
+    void ForgetRenderbuffer(uint32_t name);
 };
 
 class GlDevice final : public Device {
@@ -129,7 +135,6 @@ private:
     GlSamplerParameters m_samplerParameters[kMaxSamplers];
     DrawStates m_sent;
     uint32_t m_boundFramebuffer = 0;
-    uint32_t m_attachedColour = 0, m_attachedLevel = 0, m_attachedDepth = 0;
     bool m_anisotropic = false;
     const GlProgram* m_program = nullptr;
     uint32_t m_boundProgram = 0;

@@ -22,12 +22,17 @@ void EDrawBatch::Add(const DrawMesh& mesh, uint32_t subset, const pmath::Matrix&
     m_items[m_count++] = Item{g, subset, mesh.colour, &world};
 }
 
+uint32_t EDrawBatch::InstancesPerDraw(HEFFECT effect) {
+    return std::clamp(effect->m_uInstanceCapacity, 1u, kInstancesPerDraw);
+}
+
 EDrawBatch::Counts EDrawBatch::Draw(HEFFECT effect) {
     Counts counts;
     if (!effect || !effect->m_pEffect || !g_pd3dDevice || m_count == 0) {
         m_count = 0;
         return counts;
     }
+    ++m_batches;
     std::sort(m_items, m_items + m_count, [](const Item& a, const Item& b) {
         if (a.geometry != b.geometry) return a.geometry < b.geometry;
         if (a.range != b.range) return a.range < b.range;
@@ -38,8 +43,9 @@ EDrawBatch::Counts EDrawBatch::Draw(HEFFECT effect) {
         while (end < m_count && m_items[end].geometry == m_items[first].geometry &&
                m_items[end].range == m_items[first].range && SameColour(m_items[end].colour, m_items[first].colour))
             ++end;
-        for (uint32_t chunk = first; chunk < end; chunk += kInstancesPerDraw) {
-            uint32_t n = std::min(kInstancesPerDraw, end - chunk);
+        uint32_t perDraw = InstancesPerDraw(effect);
+        for (uint32_t chunk = first; chunk < end; chunk += perDraw) {
+            uint32_t n = std::min(perDraw, end - chunk);
             DrawGroup(effect, m_items + chunk, n);
             counts.subsets += n;
             if (n > 1) counts.instancedSubsets += n;

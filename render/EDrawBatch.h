@@ -12,8 +12,8 @@
 class EDrawBatch {
 public:
     static constexpr uint32_t kCapacity = 8192;
-    // As many world matrices as the effects' instance array holds.
-    static constexpr uint32_t kInstancesPerDraw = 64;
+    // The most instances one draw takes; fewer when the effect's instance array holds fewer.
+    static constexpr uint32_t kInstancesPerDraw = 256;
 
     // What one Draw did.
     struct Counts {
@@ -32,6 +32,8 @@ public:
     // before each draw, and empties the batch.
     Counts Draw(HEFFECT effect);
     void Clear() { m_count = 0; }
+    // How many times Draw found something to draw: each one state change of a pass.
+    uint64_t Batches() const { return m_batches; }
 
 private:
     struct Item {
@@ -41,8 +43,10 @@ private:
         const pmath::Matrix* world;
     };
     void DrawGroup(HEFFECT effect, const Item* items, uint32_t count);
+    static uint32_t InstancesPerDraw(HEFFECT effect);
 
     Item m_items[kCapacity];
     uint32_t m_count = 0;
+    uint64_t m_batches = 0;
     float m_instanceWorld[kInstancesPerDraw * 12] = {};
 };

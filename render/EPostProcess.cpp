@@ -203,8 +203,9 @@ void EPostProcess::UpdateFarCorners() {
         m_Quad[v].farCorner[2] = corner.z;
         m_Quad[v].farCorner[3] = 1.0f;
     }
+    // The quad's old content goes: the last frame's draws need not be waited for.
     void* data = nullptr;
-    if (gfx::Failed(m_pQuadBuffer->Lock(0, 0, &data, 0))) return;
+    if (gfx::Failed(m_pQuadBuffer->Lock(0, 0, &data, gfx::LOCK_DISCARD))) return;
     std::memcpy(data, m_Quad, sizeof m_Quad);
     m_pQuadBuffer->Unlock();
 }

@@ -207,6 +207,8 @@ struct Caps {
     uint32_t maxPrimitiveCount = 0xFFFFF;
     // Textures can hold DXT1, DXT3 and DXT5 blocks as they are.
     bool compressedTextures = false;
+    // The most anisotropy a sampler gets (1: anisotropic filtering samples as linear does).
+    uint32_t maxAnisotropy = 16;
 };
 
 // What a device has done since it was made: draw calls, and the calls the backend made to its

@@ -269,8 +269,12 @@ GLsizei VertexCount(PrimitiveType type, uint32_t primitives) {
 // Direct3D 9 offers at most 8 fixed stages; the effects bind their samplers by unit.
 constexpr GLint kMaxSimultaneousTextures = 8;
 
-// The largest anisotropy a sampler is given (the game asks for 4 at most).
-constexpr float kMaxAnisotropy = 16.0f;
+// A rasteriser on the CPU: anisotropic filtering would cost it several times the shading of a
+// frame, so the device offers none, as a card without it would.
+bool SoftwareRenderer() {
+    const char* renderer = reinterpret_cast<const char*>(Gl(glGetString, GL_RENDERER));
+    return renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+}
 
 Caps QueryCaps() {
     Caps caps;
@@ -281,6 +285,10 @@ Caps QueryCaps() {
     caps.maxTextureWidth = caps.maxTextureHeight = static_cast<uint32_t>(maxTexture);
     caps.maxSimultaneousTextures = static_cast<uint32_t>(std::min(units, kMaxSimultaneousTextures));
     caps.compressedTextures = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    GLfloat anisotropy = 1.0f;
+    if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") && !SoftwareRenderer())
+        Gl(glGetFloatv, static_cast<GLenum>(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT), &anisotropy);
+    caps.maxAnisotropy = static_cast<uint32_t>(std::max(anisotropy, 1.0f));
     return caps;
 }
 
@@ -316,7 +324,9 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
     Gl(glGenFramebuffers, 1, &m_readFramebuffer);
     Gl(glGenSamplers, static_cast<GLsizei>(kMaxSamplers), m_samplers);
     for (uint32_t unit = 0; unit < kMaxSamplers; ++unit) Gl(glBindSampler, unit, m_samplers[unit]);
-    m_anisotropic = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
+    Caps caps;
+    GetDeviceCaps(caps);
+    m_maxAnisotropy = caps.maxAnisotropy;
     MakeAutoDepth();
     // The states every draw starts from; from here on only changes are sent.
     Gl(glDepthFunc, static_cast<GLenum>(GL_LESS));
@@ -529,8 +539,8 @@ void GlDevice::ApplySampler(uint32_t unit, const BaseTexture& texture) {
     want.wrapR = ToGlWrap(SamplerStateValue(unit, SAMP_ADDRESSW));
     // GL holds the bias to its own limit, so any very negative bias still means the top level.
     want.lodBias = std::clamp(FloatBits(SamplerStateValue(unit, SAMP_MIPMAPLODBIAS)), -16.0f, 16.0f);
-    if (m_anisotropic && min == TEXF_ANISOTROPIC)
-        want.anisotropy = std::clamp(static_cast<float>(SamplerStateValue(unit, SAMP_MAXANISOTROPY)), 1.0f, kMaxAnisotropy);
+    if (m_maxAnisotropy > 1 && min == TEXF_ANISOTROPIC)
+        want.anisotropy = static_cast<float>(std::clamp(SamplerStateValue(unit, SAMP_MAXANISOTROPY), 1u, m_maxAnisotropy));
     GlSamplerParameters& sent = m_samplerParameters[unit];
     GLuint sampler = m_samplers[unit];
     auto set = [sampler](GLenum name, int32_t want, int32_t& sent) {
@@ -542,7 +552,7 @@ void GlDevice::ApplySampler(uint32_t unit, const BaseTexture& texture) {
     set(GL_TEXTURE_WRAP_T, want.wrapT, sent.wrapT);
     set(GL_TEXTURE_WRAP_R, want.wrapR, sent.wrapR);
     if (sent.lodBias != want.lodBias) Gl(glSamplerParameterf, sampler, GL_TEXTURE_LOD_BIAS, sent.lodBias = want.lodBias);
-    if (m_anisotropic && sent.anisotropy != want.anisotropy)
+    if (m_maxAnisotropy > 1 && sent.anisotropy != want.anisotropy)
         Gl(glSamplerParameterf, sampler, static_cast<GLenum>(GL_TEXTURE_MAX_ANISOTROPY_EXT),
            sent.anisotropy = want.anisotropy);
 }

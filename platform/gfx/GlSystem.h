@@ -135,7 +135,7 @@ private:
     GlSamplerParameters m_samplerParameters[kMaxSamplers];
     DrawStates m_sent;
     uint32_t m_boundFramebuffer = 0;
-    bool m_anisotropic = false;
+    uint32_t m_maxAnisotropy = 1;
     const GlProgram* m_program = nullptr;
     uint32_t m_boundProgram = 0;
     uint64_t m_callsAtStart = 0;

@@ -111,7 +111,7 @@ TEST_F(RendererFrameTest, SubsetsOfOneModelAndTextureAreDrawnAsInstancesOfOneDra
     Upload(post);
     Upload(barn);
     std::vector<std::unique_ptr<SceneObject>> posts;
-    for (int i = 0; i < 70; ++i) {
+    for (int i = 0; i < 300; ++i) {
         posts.push_back(std::make_unique<SceneObject>());
         posts.back()->Place(post, test::Translation(DV{static_cast<float>(i), 0, 5}), "post.tga");
     }
@@ -121,15 +121,15 @@ TEST_F(RendererFrameTest, SubsetsOfOneModelAndTextureAreDrawnAsInstancesOfOneDra
     TakeDraws();
     gfx::NullBackend().drawnInstances.clear();
     Frame();
-    // 70 posts in draws of at most 64 instances, two barns in one.
+    // 300 posts in draws of as many instances as the effect holds (256), two barns in one.
     std::vector<uint32_t> instances = gfx::NullBackend().drawnInstances;
     std::sort(instances.begin(), instances.end());
-    EXPECT_EQ(instances, (std::vector<uint32_t>{2, 6, 64}));
-    EXPECT_EQ(g_Renderer.m_uDrawnSubsets, 72u);
-    EXPECT_EQ(g_Renderer.m_uInstancedSubsets, 72u);
+    EXPECT_EQ(instances, (std::vector<uint32_t>{2, 44, 256}));
+    EXPECT_EQ(g_Renderer.m_uDrawnSubsets, 302u);
+    EXPECT_EQ(g_Renderer.m_uInstancedSubsets, 302u);
     float instanced = 0;
     g_Console.GetVariable("NumRenderedInstancedSubsets", instanced);
-    EXPECT_EQ(instanced, 72.0f);
+    EXPECT_EQ(instanced, 302.0f);
 }
 
 TEST_F(RendererFrameTest, EachPassTakesItsOwnTextures) {

@@ -71,6 +71,17 @@ void InstallRenderHooks() {
     h.cutscenePlaying = [] { return g_CutsceneMgr.m_pActiveScene != nullptr; };
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
+    h.gameFrame = [] { return g_MainGame.m_uFrameCounter; };
+    h.levelTime = [] { return g_Engine.m_fLevelTime; };
+    h.engineClock = [] { return g_Engine.m_fRunningClock; };
+    // Every slot of the object table, its visibility part one slot apart.
+    h.objectTable = [] {
+        return DrawObjectTable{&g_Engine.m_Objects[0], EEngine::kObjectSlots, sizeof(EObjectSlot)};
+    };
+    h.setCameraFarZ = [](float distance) { g_Camera.SetFarZ(distance); };
+    h.setClearColour = [](uint32_t colour) { g_Engine.m_uBackgroundColour = colour; };
+    h.rebuildCameraProjection = [] { g_Camera.SetupProjection(); };
+    h.drawLightCounts = [] { g_DebugOverlays.DrawLightCounts(); };
 }
 
 // The key routing below the console: the menu while it is active, else the main game.

@@ -191,7 +191,15 @@ private:
     void CountSubsetFaces(const DrawMesh& mesh, uint32_t subset);
     // Adds the whole mesh's faces to the face counter once per frame.
     void CountMeshFaces(DrawMesh& mesh);
-    void AddCounts(const EDrawBatch::Counts& counts);
+    // Draws the batch through the effect and counts its subsets in a pass's counter and in the
+    // instanced or the non-instanced one.
+    void DrawBatch(HEFFECT effect, uint32_t& subsetCounter);
+    // What the grass and tree passes set alike: the use-sky-light switch, the camera, no detail
+    // and no full brightness, the far plane and the grass window.
+    void SetSkyLitPassParameters(HEFFECT effect);
+    // The device as every frame's pass begins it: no shaders, the mesh layout, no depth bias; the
+    // polygon counters zeroed; in the reduced mode, the light and camera matrices rebuilt.
+    void PrepareFrameStates();
 
     const char* TextureFileName(const char* path);
     // The loaded texture of that name (a .tga and a .dds of one name are one texture), or null.

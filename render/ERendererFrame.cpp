@@ -137,7 +137,6 @@ void ERenderer::ClearPolygonCounters() {
 
 void ERenderer::RenderScene() {
     if (!g_pd3dDevice) return;
-    gfx::Device& device = *g_pd3dDevice;
     g_RenderStateCache.SetSamplerFilters(16);
     g_RenderStateCache.ForceCulling();
     SetDeviceState(gfx::RS_STENCILENABLE, 0);
@@ -146,15 +145,7 @@ void ERenderer::RenderScene() {
     SetDeviceState(gfx::RS_ALPHABLENDENABLE, 0);
     SetDeviceState(gfx::RS_ALPHATESTENABLE, 0);
     m_fFrameTime = g_FrameFacts.frameTime;
-    device.SetVertexShader(nullptr);
-    device.SetFVF(0);
-    device.SetVertexDeclaration(g_pVertexDeclaration.get());
-    SetDeviceState(gfx::RS_DEPTHBIAS, 0);
-    if (g_Settings.m_bPrintPolygonCount) ClearPolygonCounters();
-    if (g_Settings.m_bSimpleRender) {
-        g_ShadowMaps.UpdateLightMatrices();
-        g_RenderHooks.rebuildCameraProjection();
-    }
+    PrepareFrameStates();
     g_RenderStateCache.m_bEffectRunning = 0;
     g_RenderStateCache.m_hCurrentTechnique = nullptr;
     g_RenderStateCache.SetSamplerFilters(2);
@@ -239,17 +230,21 @@ void ERenderer::SetupFrameStates() {
         device.SetSamplerState(stage, gfx::SAMP_MIPFILTER, gfx::TEXF_ANISOTROPIC);
         device.SetSamplerState(stage, gfx::SAMP_MAXANISOTROPY, 4);
     }
+    PrepareFrameStates();
+    if (g_Settings.m_bSimpleRender && !g_Settings.m_bRendererSwitch) return;
+    device.SetVertexDeclaration(nullptr);
+}
+
+void ERenderer::PrepareFrameStates() {
+    gfx::Device& device = *g_pd3dDevice;
     device.SetVertexShader(nullptr);
     device.SetFVF(0);
     device.SetVertexDeclaration(g_pVertexDeclaration.get());
     SetDeviceState(gfx::RS_DEPTHBIAS, 0);
     if (g_Settings.m_bPrintPolygonCount) ClearPolygonCounters();
-    if (g_Settings.m_bSimpleRender) {
-        g_ShadowMaps.UpdateLightMatrices();
-        g_RenderHooks.rebuildCameraProjection();
-        if (!g_Settings.m_bRendererSwitch) return;
-    }
-    device.SetVertexDeclaration(nullptr);
+    if (!g_Settings.m_bSimpleRender) return;
+    g_ShadowMaps.UpdateLightMatrices();
+    g_RenderHooks.rebuildCameraProjection();
 }
 
 // ---- Shared by the passes -----------------------------------------------------------------------
@@ -373,7 +368,9 @@ void ERenderer::CountMeshFaces(DrawMesh& mesh) {
     mesh.countedFrame = m_uFrame;
 }
 
-void ERenderer::AddCounts(const EDrawBatch::Counts& counts) {
+void ERenderer::DrawBatch(HEFFECT effect, uint32_t& subsetCounter) {
+    EDrawBatch::Counts counts = m_Batch.Draw(effect);
+    subsetCounter += counts.subsets;
     m_uInstancedSubsets += counts.instancedSubsets;
     m_uNoninstancedSubsets += counts.subsets - counts.instancedSubsets;
 }

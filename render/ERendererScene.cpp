@@ -118,9 +118,7 @@ void ERenderer::RenderSceneOpaque() {
             first = false;
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        EDrawBatch::Counts counts = m_Batch.Draw(e);
-        m_uDrawnSubsets += counts.subsets;
-        AddCounts(counts);
+        DrawBatch(e, m_uDrawnSubsets);
     }
     g_RenderStateCache.EndEffect(e->m_pEffect.get());
 }
@@ -148,9 +146,7 @@ void ERenderer::RenderSceneAlphaTested() {
             CountSubsetFaces(*mesh, entry->m_uSubset);
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        EDrawBatch::Counts counts = m_Batch.Draw(e);
-        m_uSkyLitSubsets += counts.subsets;
-        AddCounts(counts);
+        DrawBatch(e, m_uSkyLitSubsets);
     }
     g_RenderStateCache.EndTransparent(e);
     g_RenderStateCache.EndEffect(e->m_pEffect.get());
@@ -184,9 +180,7 @@ void ERenderer::RenderSceneTranslucent() {
             CountMeshFaces(*mesh);
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        EDrawBatch::Counts counts = m_Batch.Draw(e);
-        m_uDrawnSubsets += counts.subsets;
-        AddCounts(counts);
+        DrawBatch(e, m_uDrawnSubsets);
     }
     g_RenderStateCache.EndTranslucent(e);
     g_RenderStateCache.EndEffect(&fx);
@@ -251,7 +245,7 @@ void ERenderer::RenderWater() {
             CountMeshFaces(*mesh);
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        AddCounts(m_Batch.Draw(e));
+        DrawBatch(e, m_uDrawnSubsets);
     }
     g_RenderStateCache.EndTranslucent(e);
     g_RenderStateCache.EndEffect(&fx);

@@ -46,21 +46,6 @@ void SetAmbientDirections(HEFFECT e) {
     e->m_pEffect->SetFloatArray(Param(e, "g_AmbientLightDirection"), directions, 12);
 }
 
-// The four grass-window values (the sway phases) times 7.
-void SetGrassWindow(HEFFECT e, const ERenderer& r) {
-    gfx::Effect& fx = *e->m_pEffect;
-    fx.SetFloat(Param(e, "g_fGrassX0"), std::floor(r.m_fSwayPhaseA[0]) * 7.0f);
-    fx.SetFloat(Param(e, "g_fGrassZ0"), std::floor(r.m_fSwayPhaseB[0]) * 7.0f);
-    fx.SetFloat(Param(e, "g_fGrassX1"), std::floor(r.m_fSwayPhaseA[1]) * 7.0f);
-    fx.SetFloat(Param(e, "g_fGrassZ1"), std::floor(r.m_fSwayPhaseB[1]) * 7.0f);
-}
-
-void SetFarPlane(HEFFECT e) {
-    float farZ = g_DrawCamera.farZ;
-    e->m_pEffect->SetFloat(Param(e, "g_fFarZ"), farZ);
-    e->m_pEffect->SetFloat(Param(e, "g_fFarZ1"), farZ != 0.0f ? 1.0f / farZ : 0.0f);
-}
-
 bool Drawn(const DrawVisibility* object) {
     return object && (object->m_uFlags & FLAG_VISIBLE) && object->m_bVisibleThisFrame;
 }
@@ -129,6 +114,23 @@ void ERenderer::RenderSkinMeshesSkyLight(bool translucent) {
     g_RenderStateCache.EndEffect(&fx);
 }
 
+void ERenderer::SetSkyLitPassParameters(HEFFECT e) {
+    gfx::Effect& fx = *e->m_pEffect;
+    fx.SetBool(e->g_bUseSkyLight, g_Settings.m_bUseSkyLight != 0);
+    SetCameraParameters(e, g_DrawCamera.view);
+    fx.SetBool(e->g_bDrawDetail, false);
+    fx.SetBool(e->g_bDetailAsNormal, false);
+    fx.SetBool(e->g_bFullyBrightINM, false);
+    float farZ = g_DrawCamera.farZ;
+    fx.SetFloat(Param(e, "g_fFarZ"), farZ);
+    fx.SetFloat(Param(e, "g_fFarZ1"), farZ != 0.0f ? 1.0f / farZ : 0.0f);
+    // The grass window: the sway phases, times 7.
+    fx.SetFloat(Param(e, "g_fGrassX0"), std::floor(m_fSwayPhaseA[0]) * 7.0f);
+    fx.SetFloat(Param(e, "g_fGrassZ0"), std::floor(m_fSwayPhaseB[0]) * 7.0f);
+    fx.SetFloat(Param(e, "g_fGrassX1"), std::floor(m_fSwayPhaseA[1]) * 7.0f);
+    fx.SetFloat(Param(e, "g_fGrassZ1"), std::floor(m_fSwayPhaseB[1]) * 7.0f);
+}
+
 void ERenderer::RenderMeshesSkyLight() {
     HEFFECT e = PassEffect("skylight", "skylight");
     if (!e || !g_pd3dDevice) return;
@@ -141,16 +143,10 @@ void ERenderer::RenderMeshesSkyLight() {
     // Grass lies flat: the higher the sun, the more light it gets. Both elements of the shadow
     // arrays are filled (the second repeats map 0), so no effect reads stale values.
     SetShadowConstants(e, false, g_Sky.m_fSkyLightPower * height * 0.3f);
-    SetFarPlane(e);
     g_RenderStateCache.EndTransparent(e);
     g_RenderStateCache.BeginTranslucent(e);
     g_RenderStateCache.ForceCulling();
-    fx.SetBool(e->g_bUseSkyLight, g_Settings.m_bUseSkyLight != 0);
-    SetCameraParameters(e, g_DrawCamera.view);
-    fx.SetBool(e->g_bDrawDetail, false);
-    fx.SetBool(e->g_bDetailAsNormal, false);
-    fx.SetBool(e->g_bFullyBrightINM, false);
-    SetGrassWindow(e, *this);
+    SetSkyLitPassParameters(e);
     fx.SetFloat(Param(e, "g_fGrassDist0"), 10000.0f);
     fx.SetFloat(Param(e, "g_fGrassDist1"), 10000.0f);
     for (uint32_t i = 0; i < kListSize && m_pMeshTextures[i]; ++i) {
@@ -178,9 +174,7 @@ void ERenderer::RenderMeshesSkyLight() {
             CountSubsetFaces(*mesh, entry->m_uSubset);
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        EDrawBatch::Counts counts = m_Batch.Draw(e);
-        m_uSkyLitSubsets += counts.subsets;
-        AddCounts(counts);
+        DrawBatch(e, m_uSkyLitSubsets);
     }
     g_RenderStateCache.EndTransparent(e);
     g_RenderStateCache.EndTranslucent(e);
@@ -200,13 +194,7 @@ void ERenderer::RenderTrees() {
     g_RenderStateCache.ForceCulling();
     // Leaves are seen from both sides.
     g_pd3dDevice->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
-    fx.SetBool(e->g_bUseSkyLight, g_Settings.m_bUseSkyLight != 0);
-    SetCameraParameters(e, g_DrawCamera.view);
-    fx.SetBool(e->g_bDrawDetail, false);
-    fx.SetBool(e->g_bDetailAsNormal, false);
-    fx.SetBool(e->g_bFullyBrightINM, false);
-    SetFarPlane(e);
-    SetGrassWindow(e, *this);
+    SetSkyLitPassParameters(e);
     fx.SetFloat(Param(e, "g_fGrassDist0"), 1000.0f);
     fx.SetFloat(Param(e, "g_fCzas01"), m_fSceneTime);
     for (uint32_t i = 0; i < kListSize && m_pMeshTextures[i]; ++i) {
@@ -227,9 +215,7 @@ void ERenderer::RenderTrees() {
             CountSubsetFaces(*mesh, entry->m_uSubset);
             m_Batch.Add(*mesh, entry->m_uSubset);
         }
-        EDrawBatch::Counts counts = m_Batch.Draw(e);
-        m_uSkyLitSubsets += counts.subsets;
-        AddCounts(counts);
+        DrawBatch(e, m_uSkyLitSubsets);
     }
     g_RenderStateCache.EndTransparent(e);
     g_RenderStateCache.EndTranslucent(e);

@@ -1,6 +1,7 @@
 #include "render/CShadowMaps.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/EConsole.h"
@@ -117,7 +118,9 @@ void CShadowMaps::UpdateLightMatrices() {
     m_vLightDir = g_Sky.m_vSkyLightDirection * (1.0f / (length == 0.0f ? 1.0f : length));
     const DV target = g_RenderHooks.cameraPosition();
     DV eye = target + m_vLightDir * (static_cast<float>(m_uDepthRange) * -0.5f);
-    const DV up{0.0f, 1.0f, 0.0f};
+    // A sun straight overhead looks along the vertical: the maps' up is then taken along z, as
+    // a view cannot be aimed with an up that is its own direction.
+    const DV up = std::fabs(m_vLightDir.y) > 0.9999f ? DV{0.0f, 0.0f, 1.0f} : DV{0.0f, 1.0f, 0.0f};
     m_bRendered[0] = 0;
     m_mProj[0] = pmath::OrthoLH(static_cast<float>(m_uExtent[0]), static_cast<float>(m_uExtent[0]), 1.0f,
                                 static_cast<float>(m_uDepthRange));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -93,6 +94,7 @@ TEST_F(CShadowMapsTest, TheMapsLookAtTheCameraFromHalfTheDepthRangeUpTheLight) {
         {{3, -4, 0}, {-20, 0, 7}, 2, false, 500, 0.8f, 2.7f},
         {{1, -1, 0}, {0, 0, 0}, 2, true, 120, 0.8f, 0.9f},
         {{1, -1, 0}, {0, 0, 0}, 0, true, 120, 0.1f, 0.2f},
+        {{0, -2, 0}, {5, 0, 5}, 1, false, 500, 0.3f, 1.5f},  // the sun overhead
     };
     for (const Case& c : cases) {
         test::g_FakeEngine.menuActive = c.menu;
@@ -104,8 +106,10 @@ TEST_F(CShadowMapsTest, TheMapsLookAtTheCameraFromHalfTheDepthRangeUpTheLight) {
         g_ShadowMaps.Update();
         const DV d = pmath::Normalize(c.light);
         const DV eye = c.camera - d * 300.0f;
-        // The view's side and up axes, as a left-handed look-at with up (0, 1, 0) makes them.
-        const DV side = pmath::Normalize(pmath::Cross(DV{0, 1, 0}, d));
+        // The view's side and up axes, as a left-handed look-at with up (0, 1, 0) makes them (or
+        // up along z for a sun straight overhead).
+        const DV worldUp = std::fabs(d.y) > 0.9999f ? DV{0, 0, 1} : DV{0, 1, 0};
+        const DV side = pmath::Normalize(pmath::Cross(worldUp, d));
         const DV up = pmath::Cross(d, side);
         const float extents[2] = {80.0f, c.extent1};
         for (int map = 0; map < 2; ++map) {

@@ -14,10 +14,13 @@
 #include "core/ScriptLine.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "mesh/EMeshMgr.h"
 #include "platform/os/Files.h"
 #include "platform/os/Message.h"
 #include "platform/os/MessageBox.h"
+#include "render/CTTFonts.h"
 #include "render/EFXMgr.h"
+#include "render/EFont.h"
 #include "render/EPostProcess.h"
 #include "render/ERenderer.h"
 #include "render/ERenderStateCache.h"
@@ -112,10 +115,12 @@ bool CreateVertexDeclarations() {
            !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinVertexElements, g_pSkinVertexDeclaration));
 }
 
-// The creation frame: the console's loading text while the engine starts.
+// The creation frame: the glyph fonts are built, and the console's loading text drawn while the
+// engine starts.
 void DrawFirstFrame() {
     g_pd3dDevice->Clear(kClearAll, g_Engine.m_uBackgroundColour, 1.0f, 0);
     g_pd3dDevice->BeginScene();
+    g_Font.Create();
     g_Console.Draw();
     g_pd3dDevice->EndScene();
     g_pd3dDevice->Present();
@@ -165,6 +170,7 @@ void D3DMain::Create(plat::WindowHandle window) {
     g_fScaleY = g_Settings.m_fScaleY;
     g_d3dpp = pp;
 
+    g_TTFonts.CreateFonts();
     DrawFirstFrame();
 
     ReportCaps();

@@ -36,6 +36,7 @@ void DrawShadowedLine(float x, float y, uint32_t colour, const char* text) {
 }
 
 void DrawOverlay(const OverlayLines& lines, float x, float y, uint32_t colour) {
+    g_TTFonts.SelectFont(0);
     for (int i = 0; i < lines.count; ++i) DrawShadowedLine(x, y + kLineSpacing * i, colour, lines.text[i]);
 }
 
@@ -80,20 +81,21 @@ void EDebugOverlays::DrawLightCounts() {
     query.m_fSkinMeshRange = 1.0f;
     SegmentHit hit;
     if (!g_IntersectSegment.Intersect(&query, &hit) || !hit.m_pObject) return;
-    int kind = hit.m_pObject->m_iKind;
-    if (kind == OBJECT_MESH || kind == OBJECT_SKINMESH) CheckParticularMesh(hit.m_pObject);
+    int kind = hit.m_pObject->Type;
+    if (kind == OT_MESH || kind == OT_SKINMESH) CheckParticularMesh(hit.m_pObject);
 }
 
 void EDebugOverlays::FormatMeshDescription(const EObjectSlot& object, OverlayLines& lines) {
     lines.Add("Name: %s (radius == %i)", object.m_szName, static_cast<int>(object.m_fRadius));
-    if (!object.m_pMesh->m_pVideoMesh) lines.Add("!h->pVideoMesh");
-    else lines.Add("LOD set: %i, displayed faces: %i", object.m_pMesh->m_iLodSet, object.m_pMesh->m_iDisplayedFaces);
+    const EMesh* mesh = object.Mesh();
+    if (!mesh->m_pVideoMesh) lines.Add("!h->pVideoMesh");
+    else lines.Add("LOD set: %i, displayed faces: %i", mesh->m_iLodSet, mesh->m_iDisplayedFaces);
     lines.Add(object.m_bSectorDisabled ? "Sector disabled!" : "Sector enabled!");
     lines.Add((object.m_uFlags & FLAG_VISIBLE) ? "FLAG_VISIBLE on!" : "FLAG_VISIBLE off!");
 }
 
 void EDebugOverlays::CheckParticularMesh(EObjectSlot* object) {
-    if (!object || !object->m_pMesh) return;
+    if (!object || !object->Mesh()) return;
     g_Console.PrintStr2("CheckParticularMesh ", object->m_szName);
     OverlayLines lines;
     FormatMeshDescription(*object, lines);

@@ -6,6 +6,7 @@
 #include "app/WinMain.h"
 #include "audio/AudioHooks.h"
 #include "audio/CSoundMgr.h"
+#include "collision/EIntersectSegment.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "game/CHudPanel.h"
@@ -13,8 +14,14 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
+#include "game/PAutoMap.h"
+#include "mesh/MeshHooks.h"
+#include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/EPlantMgr.h"
+#include "vehicles/PGroundMgr.h"
+#include "vehicles/Physics.h"
 #include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
@@ -57,11 +64,39 @@ void InstallCoreHooks() {
     h.requestScreenshot = [] { g_Engine.m_bScreenshot = 1; };
     h.quit = [] { g_Engine.Quit(); };
     h.currentRouteTasks = [] { return g_RoutesMgr.CurrentRouteTasks(); };
+    h.loadingScreenUpdate = [] { g_LoadingScreen.Update(); };
+    h.loadingScreenDrawTips = [] { g_LoadingScreen.DrawTips(); };
 }
 
 void InstallAudioHooks() {
     g_AudioHooks.gameFrame = [] { return g_MainGame.m_uFrameCounter; };
     g_AudioHooks.levelTime = [] { return g_Engine.m_fLevelTime; };
+}
+
+// The mesh reads its object's position and tells it its radius; the rest of the object's side
+// (scale, orientation, extra angles, collision) comes with the engine's full object slot.
+void InstallMeshHooks() {
+    MeshHooks& h = g_MeshHooks;
+    h.ownerVisibility = [](const EObjectSlot* o) -> const DrawVisibility* { return o; };
+    h.ownerPlacement = [](const EObjectSlot* o) {
+        MeshOwnerPlacement placement;
+        if (!o) return placement;
+        placement.position = o->m_vPosition;
+        placement.extraAngles[0] = o->m_vExtraAngles.x;
+        placement.extraAngles[1] = o->m_vExtraAngles.y;
+        placement.extraAngles[2] = o->m_vExtraAngles.z;
+        return placement;
+    };
+    h.ownerTransformed = [](EObjectSlot* o, const DV& scale, const pmath::Quaternion& rotation) {
+        if (!o) return;
+        o->m_vScale = scale;
+        o->m_Orientation.SetQuaternion(&rotation);
+        g_IntersectSegment.UpdateEngineObject(o);
+    };
+    h.setOwnerRadius = [](EObjectSlot* o, float radius) {
+        if (o) o->m_fRadius = radius;
+    };
+    h.objectMesh = [](const EObjectSlot* o) -> EMesh* { return o && o->m_bUsed ? o->Mesh() : nullptr; };
 }
 
 void InstallRenderHooks() {
@@ -82,18 +117,78 @@ void InstallRenderHooks() {
     h.setClearColour = [](uint32_t colour) { g_Engine.m_uBackgroundColour = colour; };
     h.rebuildCameraProjection = [] { g_Camera.SetupProjection(); };
     h.drawLightCounts = [] { g_DebugOverlays.DrawLightCounts(); };
+    // The dome: a mesh object far outside every view, drawn only by the sky.
+    h.createSkyDome = [](const char* meshFile) -> const DrawVisibility* {
+        const DV position{1e11f, 1e11f, 1e11f}, scaling{100.0f, 100.0f, 100.0f};
+        return g_Engine.CreateObject(OT_MESH, meshFile, 128, 0, &position, &scaling);
+    };
+    h.deleteObject = [](const DrawVisibility* object) {
+        g_Engine.DeleteObject(const_cast<EObjectSlot*>(static_cast<const EObjectSlot*>(object)));
+    };
+    h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
+    h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 
-// The key routing below the console: the menu while it is active, else the main game.
 void InstallWorldHooks() {
-    g_WorldHooks.frontEndKeyDown = [](uint32_t key) {
+    WorldHooks& h = g_WorldHooks;
+    // The key routing below the console: the menu while it is active, else the main game.
+    h.frontEndKeyDown = [](uint32_t key) {
         if (g_Menu.m_bActive) g_Menu.OnKeyDown(key);
         else g_MainGame.OnKeyDown(key);
     };
-    g_WorldHooks.frontEndKeyUp = [](uint32_t key) {
+    h.frontEndKeyUp = [](uint32_t key) {
         if (g_Menu.m_bActive) g_Menu.OnKeyUp(key);
         else g_MainGame.OnKeyUp(key);
     };
+    h.mainGameInit = [] { g_MainGame.Init(); };
+    h.mainGameWorldStart = [] { g_MainGame.OnStartWorld(); };
+    h.mainGameLoadResources = [] { g_MainGame.LoadResources(); };
+    h.mainGameReleaseResources = [] { g_MainGame.ReleaseResources(); };
+    h.mainGameUpdateMusic = [] { g_MainGame.UpdateMusic(); };
+    h.mainGamePlayMusic = [](const char* file) { g_MainGame.PlayMusic(file); };
+    h.levelFrame = [] { return g_MainGame.m_uFrameCounter; };
+    h.menuInit = [] { g_Menu.Init(); };
+    h.menuRelease = [] { g_Menu.Release(); };
+    h.menuActive = [] { return g_Menu.m_bActive != 0; };
+    h.beginLoadingScreen = [](const char* world) { g_LoadingScreen.Begin(world); };
+    h.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
+    h.loadingScreenActive = [] { return g_LoadingScreen.m_bActive != 0; };
+    h.autoMapLoad = [] { g_AutoMap.Load(); };
+    h.autoMapRelease = [] { g_AutoMap.Release(); };
+    h.autoMapUpdate = [] { g_AutoMap.Update(); };
+    h.hudForcedLook = [](bool on) { g_HudPanel.m_bForcedLook = on ? 1 : 0; };
+
+    h.physicsInit = [] { g_Physics.Init(); };
+    h.physicsShutdown = [] { g_Physics.Shutdown(); };
+    h.physicsExitWorld = [] { g_Physics.OnExitWorld(); };
+    h.physicsResetRunCounters = [] { g_Physics.ResetRunCounters(); };
+    h.createTruckForObject = [](EObjectSlot* o) { g_Physics.CreateTruckForObject(o); };
+    h.createObjectBody = [](EObjectSlot* o, const RigidBodyPhysicsParams* p) { g_Physics.CreateObjectBody(o, p); };
+    h.removeObjectBody = [](EObjectSlot* o) { g_Physics.RemoveObjectBody(o); };
+    h.setObjectBodyTransform = [](EObjectSlot* o, const DV& position, const EOrientation& orientation) {
+        g_Physics.SetObjectBodyTransform(o, position, orientation);
+    };
+    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, impulse); };
+    h.physicsDeleteObject = [](EObjectSlot* o) { g_Physics.OnDeleteObject(o); };
+    h.releaseTruckControls = [](EObjectSlot* o) { g_Physics.ReleaseTruckControls(o); };
+    h.disableTruckDeactivation = [](EObjectSlot* o) { g_Physics.DisableTruckDeactivation(o); };
+    h.truckHitchToMarker = [](EObjectSlot* o) { g_Physics.TruckPrzyczepDoDummy(o); };
+    h.truckUnhitchFromMarker = [](EObjectSlot* o) { g_Physics.TruckOdczepOdDummy(o); };
+    h.driveTruck = [](EObjectSlot* o, float force, float steering) {
+        g_Physics.SetTruckDrive(o, force, steering);
+        g_Physics.SetTruckBrake(o, 0);
+        g_Physics.SetTruckControls(o);
+    };
+    h.updatePlayerFrontLoader = [] { g_Physics.UpdatePlayerFrontLoader(); };
+    h.plantLoadGrass = [] { g_PlantMgr.LoadGrass(); };
+    h.plantRelease = [] { g_PlantMgr.Release(); };
+    h.plantUpdateFieldWork = [] { g_PlantMgr.UpdateFieldWork(); };
+    h.groundInit = [] { g_GroundMgr.Init(); };
+    h.groundResolveTextures = [] { g_GroundMgr.ResolveTextures(); };
+    h.groundClearEffects = [] { g_GroundMgr.ClearEffects(); };
+    h.groundTrimDefinitions = [] { g_GroundMgr.TnijGroundDefs(); };
+    h.groundUpdateVB = [] { g_GroundMgr.UpdateVB(); };
+    h.groundRender = [] { g_GroundMgr.Render(); };
 }
 
 void InstallGameHooks() {
@@ -109,7 +204,9 @@ void InstallFloorHooks() {
     InstallCoreHooks();
     InstallAudioHooks();
     InstallRenderHooks();
+    InstallMeshHooks();
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());
+    g_Console.InstallView(&g_ConsoleView);
 }

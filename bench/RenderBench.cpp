@@ -371,7 +371,7 @@ void FarmFrame(benchmark::State& state) {
     g_RenderHooks.gameFrame = [] { return 1000u; };
     g_RenderHooks.objectTable = [] { return s_farm->Table(); };
     g_Renderer.m_bSkyLitMeshes = 1;
-    g_Renderer.m_bMovingShadowCasters = 1;
+    g_Renderer.m_bMeshesInShadowRange = 1;
 
     float time = 0;
     auto frame = [&] {

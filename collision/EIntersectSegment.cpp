@@ -12,3 +12,8 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
     // No object is registered in the collision tables yet, so no segment hits anything.
     return false;
 }
+
+// The tables hold no entries yet: objects are not registered.
+void EIntersectSegment::AddEngineObject(EObjectSlot*) {}
+void EIntersectSegment::UpdateEngineObject(EObjectSlot*) {}
+void EIntersectSegment::RemoveEngineObject(EObjectSlot*) {}

@@ -13,6 +13,12 @@ public:
     // something was hit, false when nothing was or when either record is missing.
     bool Intersect(const SegmentQuery* query, SegmentHit* hit);
 
+    // An engine object joins the tables, its entry follows its moves and flag changes, and it
+    // leaves them when deleted.
+    void AddEngineObject(EObjectSlot* object);
+    void UpdateEngineObject(EObjectSlot* object);
+    void RemoveEngineObject(EObjectSlot* object);
+
     // The object that filters refuse whatever the query (such as the player's own machine).
     EObjectSlot* m_pExcluded = nullptr;
 };

@@ -57,6 +57,10 @@ struct CoreHooks {
     // Asks the engine for a screenshot at the end of the frame, or to quit.
     void (*requestScreenshot)() = [] {};
     void (*quit)() = [] {};
+    // The loading screen's share of a console loading frame: its update (tips, closing on a
+    // released key) and its tip lines.
+    void (*loadingScreenUpdate)() = [] {};
+    void (*loadingScreenDrawTips)() = [] {};
     // The task flags of the current route, or null when there is none.
     const RouteTasks* (*currentRouteTasks)() = []() -> const RouteTasks* { return nullptr; };
 };

@@ -8,6 +8,7 @@
 #include "core/CoreHooks.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "core/ETextMgr.h"
 #include "core/QueryAppTimer.h"
 #include "core/ScriptLine.h"
 #include "core/StringHelpers.h"
@@ -39,6 +40,21 @@ constexpr uint32_t kKeyRight = 39;
 constexpr uint32_t kKeyDown = 40;
 constexpr uint32_t kKeyDelete = 46;
 constexpr uint32_t kKeyScreenshot = 119;  // F8
+
+// The loading screen's texts, in the 1024 x 768 layout.
+constexpr float kTextLeft = 80.0f;
+constexpr float kTaskTextTop = 692.0f;
+constexpr float kTaskTextSize = 18.0f;
+constexpr uint32_t kTaskTextColour = 0xFFD9D5BF;
+constexpr float kTipsBottom = 658.0f;
+constexpr float kMenuTipsBottom = 698.0f;
+constexpr float kTipSpacing = 26.0f;
+constexpr float kTipSize = 22.0f;
+constexpr uint32_t kTipColour = 0xFFFFFFFF;
+constexpr int kTipLines = 10;
+
+// The view while none is installed: it draws nothing.
+ConsoleView g_NoView;
 
 // Copies at most size - 1 characters and always terminates.
 void CopyBounded(char* out, size_t size, const char* text) {
@@ -101,7 +117,7 @@ EConsole::EConsole()
     : m_szOutput{}, m_bOpen(0), m_iNumConsoleLines(5), m_pZmienne(nullptr), m_szInputLine{}, m_iCursor(0),
       m_szHistory{}, m_iHistoryIndex(0), m_bLoading(0), m_iLoadingExpected(0), m_iLoadingDone(0), m_iLoadingStage(0), m_iLoadingFrame(255),
       m_fLastLoadingDraw(0), m_iProgressDone(0), m_iProgressTotal(kProgressTotal),
-      m_szLoadingPicture("hud_loading.tga"), m_bLogOpen(false) {
+      m_szLoadingPicture("hud_loading.tga"), m_bLogOpen(false), m_pView(&g_NoView) {
     // The start directory is the current directory now, while globals are constructed: fix it
     // before anything can change the current directory. The log and every report file go there.
     plat::StartDirectory();
@@ -463,7 +479,19 @@ void EConsole::ProcessTypedLine() {
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
-void EConsole::Draw() {}
+void EConsole::InstallView(ConsoleView* view) { m_pView = view ? view : &g_NoView; }
+
+void EConsole::CreateConsoleBar() { m_pView->CreateBar(); }
+
+void EConsole::ReleaseConsoleBar() { m_pView->ReleaseBar(); }
+
+void EConsole::Draw() {
+    if (g_CoreHooks.gameFrame() == 0 && !g_CoreHooks.menuActive()) {
+        DrawTaskText();
+        return;
+    }
+    m_pView->DrawConsole(*this);
+}
 
 void EConsole::Update() {}
 
@@ -489,6 +517,7 @@ void EConsole::ShowLoadingScreen(const char* worldFile) {
     }
     m_bLoading = 1;
     m_szLoadingPicture = LoadingPictureFor(g_CoreHooks.currentRouteTasks());
+    m_pView->CreateLoadingQuads(m_szLoadingPicture);
     DrawLoadingScreen();
 }
 
@@ -519,9 +548,51 @@ bool EConsole::DrawLoadingScreen() {
     return true;
 }
 
-void EConsole::RenderLoadingFrame() {}
+void EConsole::RenderLoadingFrame() {
+    m_pView->BeginLoadingFrame();
+    m_pView->DrawTextBox();
+    m_pView->DrawProgressBar(LoadingProgressFraction());
+    DrawLoadingTips();
+    DrawTaskText();
+    g_CoreHooks.loadingScreenUpdate();
+    g_CoreHooks.loadingScreenDrawTips();
+    m_pView->EndLoadingFrame();
+}
 
-void EConsole::EndLoadingScreen() { m_bLoading = 0; }
+void EConsole::EndLoadingScreen() {
+    m_pView->ReleaseProgressBar();
+    m_bLoading = 0;
+}
+
+void EConsole::DrawTextBox() { m_pView->DrawTextBox(); }
+
+void EConsole::ReleaseTextBoxRect() { m_pView->ReleaseTextBox(); }
+
+void EConsole::DrawProgressBar() {
+    m_pView->DrawProgressBar(LoadingProgressFraction());
+    m_pView->EndLoadingFrame();
+}
+
+void EConsole::DrawLoadingTips() {
+    bool menu = g_CoreHooks.menuActive();
+    char group = LoadingTipsGroup(g_CoreHooks.currentRouteTasks(), menu);
+    if (!group) return;
+    const char* texts[kTipLines];
+    float top = menu ? kMenuTipsBottom : kTipsBottom;
+    for (int i = 0; i < kTipLines; ++i) {
+        texts[i] = g_TextMgr.GetText(LoadingTipKey(group, i).c_str());
+        if (*texts[i]) top -= kTipSpacing;
+    }
+    for (int i = 0; i < kTipLines; ++i)
+        if (*texts[i])
+            m_pView->PrintText(texts[i], kTextLeft, top + kTipSpacing * static_cast<float>(i), kTipColour, kTipSize);
+}
+
+void EConsole::DrawTaskText() {
+    if (!m_bLoading || g_CoreHooks.menuActive()) return;
+    const char* key = LoadingTaskKey(g_CoreHooks.currentRouteTasks(), g_Settings.m_bGameMode != 0);
+    if (key) m_pView->PrintText(g_TextMgr.GetText(key), kTextLeft, kTaskTextTop, kTaskTextColour, kTaskTextSize);
+}
 
 void EConsole::Reset() {
     m_bLoading = 0;

@@ -5,15 +5,15 @@
 // named float variable that other code reads. It also keeps the state of the loading screen
 // (steps, stage, animation frame, progress bar) shown while a world loads.
 //
-// Drawing (the open and closed console, the console bar and the loading screen's picture, bar,
-// task text and tips) is not done here yet: Draw and RenderLoadingFrame are the places where it
-// goes; everything they will need is kept and tested already.
+// What it shows (the open and closed console, the console bar and the loading screen's picture,
+// bar, task text and tips) is decided here and drawn by the installed view (core/ConsoleView.h).
 #include <cstdint>
 #include <ctime>
 #include <span>
 #include <string>
 
 #include "core/ConsoleCommand.h"
+#include "core/ConsoleView.h"
 #include "core/RouteTasks.h"
 
 // One console variable: a node of the console's doubly linked list, newest first.
@@ -38,6 +38,9 @@ public:
     static constexpr int kConfigLineMax = 256;
     // The virtual key of the console key (the grave accent).
     static constexpr uint32_t kConsoleKey = 192;
+    static constexpr int kOpenLines = 16;
+    // The version the open console shows.
+    static constexpr const char* kVersion = "Furrow 1.0";
 
     EConsole();
     virtual ~EConsole();
@@ -137,7 +140,14 @@ public:
     // Executes the input line (Enter).
     void ProcessTypedLine();
 
-    // Drawn once per rendered frame (the drawing comes with the 2-D layer).
+    // The view that draws the console; app/ installs it at start-up (null: nothing is drawn).
+    void InstallView(ConsoleView* view);
+    // The console bar exists from device creation (and every world start) to device release (and
+    // every world end).
+    void CreateConsoleBar();
+    void ReleaseConsoleBar();
+    // Once per rendered frame: the open or closed console; before the game's first frame after a
+    // world start (outside the menu) only the loading screen's task text.
     void Draw();
     // Called once per frame by the engine; does nothing.
     void Update();
@@ -157,6 +167,16 @@ public:
     bool DrawLoadingScreen();
     // Ends the loading screen: its bar is released and loading-active cleared.
     void EndLoadingScreen();
+    // The loading screen's picture: drawn full screen, released when the screen closes.
+    void DrawTextBox();
+    void ReleaseTextBoxRect();
+    // Draws the progress bar and finishes the loading frame (ends the scene and presents).
+    void DrawProgressBar();
+    // The ten tip lines of the current tips group (menu or route task), bottom-aligned above the
+    // task text.
+    void DrawLoadingTips();
+    // The current route's task line, only while loading and outside the menu.
+    void DrawTaskText();
     // Clears loading-active, the input line and its cursor.
     void Reset();
 
@@ -209,11 +229,12 @@ private:
     void PushHistory(const char* line);
     void CompleteName();
     CommandResult RunCommands(const char* name, const char* value, uint8_t flag);
-    // Draws one loading frame (picture, bar, tips, task text); the 2-D layer fills it in.
+    // Draws one loading frame: picture, bar, tips, task text and the loading screen's share.
     void RenderLoadingFrame();
 
     bool m_bLogOpen;
     std::span<const ConsoleCommand> m_Commands;
+    ConsoleView* m_pView;
 };
 
 extern EConsole g_Console;

@@ -131,6 +131,9 @@ ESettings::ESettings() {
     m_bRaportUndefinedTextures = 0;
     m_bRaportDoubleTextures = 0;
     m_iOstatniaTrasa = 0;
+    m_bEditor = 0;
+    m_bEditor2 = 0;
+    m_iDebugSelector = 0;
     m_uBytesRead = 0;
     m_uBytesWritten = 0;
 }

@@ -135,6 +135,12 @@ public:
     u8 m_bRaportUndefinedTextures;
     u8 m_bRaportDoubleTextures;
     i32 m_iOstatniaTrasa;
+    // The editor switch and its second byte; no console variable sets them, so the game runs
+    // with both off.
+    u8 m_bEditor;
+    u8 m_bEditor2;
+    // A debug word that switches steps of the engine's object loop off (10 actions, 12 deaths).
+    i32 m_iDebugSelector;
 
     // Advanced by the binary file helpers.
     u32 m_uBytesRead;

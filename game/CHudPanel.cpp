@@ -2,6 +2,6 @@
 
 CHudPanel g_HudPanel;
 
-CHudPanel::CHudPanel() : m_bDiscardMouse(0), m_bWideScreen(0) {}
+CHudPanel::CHudPanel() : m_bDiscardMouse(0), m_bWideScreen(0), m_bForcedLook(0) {}
 
 CHudPanel::~CHudPanel() = default;

@@ -11,6 +11,8 @@ public:
     uint8_t m_bDiscardMouse;
     // Lays the HUD out for a wide screen.
     uint8_t m_bWideScreen;
+    // Set while the engine forces the camera to look from one object at another.
+    uint8_t m_bForcedLook;
 };
 
 extern CHudPanel g_HudPanel;

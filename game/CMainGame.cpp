@@ -3,8 +3,11 @@
 #include "audio/CMusicPlaylist.h"
 #include "audio/CSoundMgr.h"
 #include "core/CCommandMgr.h"
+#include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "core/StringHelpers.h"
+#include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
 #include "world/EEngine.h"
@@ -13,6 +16,8 @@ CMainGame g_MainGame;
 
 namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
+constexpr uint32_t kEndLoadingFrame = 200;
+constexpr uint32_t kCloseLoadingFrame = 209;
 }
 
 CMainGame::CMainGame() : m_bRunning(0), m_uFrameCounter(0), m_bKeyInputEnabled(1), m_bGameOption1(0),
@@ -38,12 +43,44 @@ void CMainGame::Start() {
 }
 
 void CMainGame::Update() {
-    ++m_uFrameCounter;
+    StartLevel();
     g_SoundMgr.Update();
-    g_MusicPlaylist.Update();
+}
+
+void CMainGame::Init() {}
+
+void CMainGame::LoadResources() { m_uFrameCounter = 0; }
+
+// The intro switch goes down with the world it was raised for.
+void CMainGame::ReleaseResources() {
+    g_Settings.m_bGameMode = 0;
+    PlayMusic(nullptr);
+}
+
+void CMainGame::UpdateMusic() { g_MusicPlaylist.Update(); }
+
+void CMainGame::PlayMusic(const char* file) {
+    g_SoundMgr.Music_Stop();
+    g_SoundMgr.Music_Release();
+    g_SoundMgr.Music_SetVolume(g_Settings.m_fMusicVolume);
+    if (!file || !*file || !g_Settings.m_bMusic || !FileExists(file)) return;
+    g_SoundMgr.Music_Play(file, false);
+    g_SoundMgr.Music_SetVolume(g_Settings.m_fMusicVolume);
 }
 
 void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }
+
+void CMainGame::OnStartWorld() { m_uFrameCounter = 0; }
+
+void CMainGame::StartLevel() {
+    g_Console.DrawLoadingScreen();
+    ++m_uFrameCounter;
+    if (m_uFrameCounter == kEndLoadingFrame) g_Console.EndLoadingScreen();
+    if (m_uFrameCounter == kCloseLoadingFrame) {
+        g_Engine.m_bWorldRender = 1;
+        g_LoadingScreen.Close();
+    }
+}
 
 void CMainGame::Stop() {
     m_bRunning = 0;

@@ -21,6 +21,21 @@ public:
 
     // Lets the keys reach the game.
     void EnableKeyInput();
+    // A world starts: frames are counted from it again.
+    void OnStartWorld();
+    // The level-start sequence, once per frame: the console's loading frames until the level is
+    // ready, the console's loading screen ended at frame 200, the world shown and the loading
+    // screen closed at frame 209.
+    void StartLevel();
+
+    // The engine's hooks: its start, each world's start once the world file is read, its end, and
+    // the music step of every frame.
+    void Init();
+    void LoadResources();
+    void ReleaseResources();
+    void UpdateMusic();
+    // Stops the music, then plays the file when one is given, the music is on and it exists.
+    void PlayMusic(const char* file);
 
     uint8_t m_bRunning;
     uint32_t m_uFrameCounter;

@@ -6,6 +6,10 @@ public:
     PAutoMap();
     virtual ~PAutoMap();
 
+    // The map's resources with each world, and its frame step.
+    void Load();
+    void Release();
+    void Update();
     // Around a device reset: the map target is released, then created again.
     void OnLostDevice();
     void OnResetDevice();

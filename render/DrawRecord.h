@@ -40,6 +40,11 @@ struct DrawVisibility {
     // Set by the visibility pass for the current frame.
     uint8_t m_bVisibleThisFrame = 0;
     uint32_t m_uFlags = 0;
+    // For the shaders, refreshed by the engine every frame while the object is visible: the camera
+    // position in the object's own space, the world-view and the world-view-projection matrices.
+    float m_fCameraInObject[4] = {};
+    pmath::Matrix m_WorldView;
+    pmath::Matrix m_WorldViewProjection;
     // The object's static mesh; null when it has none (a free slot has none).
     const DrawMesh* m_pDrawMesh = nullptr;
     // Shadow casting: left out of the shadow passes altogether, left out of the static (sky)

@@ -122,6 +122,12 @@ public:
 
     // Particle effects drawn in the current frame.
     int32_t m_iFXRendered = 0;
+    // Per-frame statistics, cleared by the engine at the start of each frame.
+    uint8_t m_FrameStats[13] = {};
+    // Set by the engine's visibility pass when a visible mesh or skinned mesh is near enough to
+    // cast into the shadow map of moving objects (map 0).
+    uint8_t m_bMeshesInShadowRange = 0;
+    uint8_t m_bSkinMeshesInShadowRange = 0;
 
     strtexturepaths* m_pTexturePaths = nullptr;
     strtexturesubstitutes* m_pSubstitutes = nullptr;
@@ -144,12 +150,9 @@ public:
     const gfx::BaseTexture* m_pAmbientTexture = nullptr;
 
     // Presence flags of the frame. The engine's visibility pass sets the sky-lit-meshes and the
-    // skinned-meshes flags (and those of skinned and moving shadow casters) every frame; the
-    // passes set the others for the passes after them.
+    // skinned-meshes flags every frame; the passes set the others for the passes after them.
     uint8_t m_bSkyLitMeshes = 0;
     uint8_t m_bSkinMeshes = 0;
-    uint8_t m_bSkinShadowCasters = 0;
-    uint8_t m_bMovingShadowCasters = 0;
     uint8_t m_bTransparentPresent = 0;
     uint8_t m_bTranslucentMeshes = 0;
     uint8_t m_bTranslucentSkinned = 0;

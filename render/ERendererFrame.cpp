@@ -208,8 +208,10 @@ void ERenderer::OnStartWorld() {
     std::fill(std::begin(m_pMeshTextures), std::end(m_pMeshTextures), nullptr);
     std::fill(std::begin(m_pSkinTextures), std::end(m_pSkinTextures), nullptr);
     std::fill(std::begin(m_pMergedTextures), std::end(m_pMergedTextures), nullptr);
-    if (const strtexture* white = LoadTextureByName("bialy.tga", false, false)) m_pWhiteTexture = white->DeviceTexture();
-    const strtexture* ambient = LoadTextureByName("sys_ambient.tga", false, false);
+    // Both are the renderer's own: missing from the installation, they are left out and the frame
+    // goes on.
+    if (const strtexture* white = LoadRegisteredTexture("bialy.tga")) m_pWhiteTexture = white->DeviceTexture();
+    const strtexture* ambient = LoadRegisteredTexture("sys_ambient.tga");
     if (!ambient) g_Console.Print("Nie ma m_hAmbient");
     else if (!ambient->DeviceTexture()) g_Console.Print("Nie ma m_hAmbient->hTexture");
     else m_pAmbientTexture = ambient->DeviceTexture();

@@ -75,8 +75,8 @@ void ERenderer::RenderShadowMaps(int map) {
         g_RenderStateCache.EndTransparent(e);
         if (RenderShadowStatic(view)) RenderShadowTransparent(view);
     } else {
-        if (m_bSkinShadowCasters) RenderSkinMeshShadow(view);
-        if (m_bMovingShadowCasters) RenderShadowDynamic(view);
+        if (m_bSkinMeshesInShadowRange) RenderSkinMeshShadow(view);
+        if (m_bMeshesInShadowRange) RenderShadowDynamic(view);
     }
     g_ShadowMaps.EndRender();
     g_ShadowMaps.m_bRendered[i] = 1;

@@ -4,7 +4,22 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "platform/math/Matrix.h"
 #include "render/DrawRecord.h"
+
+// The shader constants of the frame's camera and light sets, filled by the engine for the scene
+// pass.
+struct ShaderLights {
+    pmath::Matrix m_View;
+    pmath::Matrix m_Projection;
+    pmath::Matrix m_ViewInverse;
+    // The eye with w = 1.
+    pmath::Vec4 m_vCameraPosition;
+    // The sky's four light sets, each channel 0..1.
+    pmath::Vec4 m_vLightSets[4];
+};
+
+class ERect;
 
 struct RenderHooks {
     // A texture that cannot be loaded ends the game.
@@ -39,6 +54,11 @@ struct RenderHooks {
     void (*renderOverviewMap)() = [] {};
     void (*renderGrass)() = [] {};
     void (*drawLightCounts)() = [] {};
+    // The engine fills the camera and light constants and each visible object's shader matrices.
+    void (*setShaderLights)(ShaderLights& constants) = [](ShaderLights&) {};
+    // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
+    // shows its picture with it.
+    void (*drawTextBox)(ERect& quad) = [](ERect&) {};
 };
 
 inline RenderHooks g_RenderHooks;

@@ -11,6 +11,7 @@ PACKAGES=(
   libfreetype-dev fonts-dejavu-core
   libstb-dev libglm-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libirrlicht-doc
 )
 
 missing=()

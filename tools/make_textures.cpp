@@ -9,26 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "TgaWriter.h"
+
 namespace {
 
-using Texel = std::function<uint32_t(int x, int y)>;
-
-bool WriteTga(const std::filesystem::path& path, int size, const Texel& texel) {
-    std::vector<uint8_t> file(18, 0);
-    file[2] = 2;  // uncompressed true colour
-    file[12] = static_cast<uint8_t>(size & 0xFF);
-    file[13] = static_cast<uint8_t>(size >> 8);
-    file[14] = file[12];
-    file[15] = file[13];
-    file[16] = 32;
-    file[17] = 0x28;  // top row first, eight alpha bits
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            for (int shift : {0, 8, 16, 24}) file.push_back(static_cast<uint8_t>(texel(x, y) >> shift));
-    FILE* f = std::fopen(path.string().c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
+bool WriteTga(const std::filesystem::path& path, int size, const tga::Texel& texel) {
+    return tga::Write(path, size, size, texel);
 }
 
 uint32_t Argb(double a, double r, double g, double b) {
@@ -59,6 +45,34 @@ constexpr Sky kSkies[] = {
     {"sky_storm.tga", {0.20, 0.22, 0.25}, {0.45, 0.47, 0.50}},
 };
 
+// A value that wobbles around 0.5 with the texel's position: cheap noise for surfaces.
+double Noise(int x, int y) {
+    const uint32_t h = static_cast<uint32_t>(x * 374761393 + y * 668265263) * 1274126177u;
+    return ((h >> 16) & 0xFF) / 255.0;
+}
+
+struct ModelTexture {
+    const char* name;
+    double base[3];
+    // Stripes across the texture (boards, furrows, tiles, tread) every so many texels; 0 for none.
+    int stripes;
+};
+
+constexpr ModelTexture kModelTextures[] = {
+    {"grass.tga", {0.25, 0.55, 0.18}, 0},   {"field.tga", {0.55, 0.40, 0.22}, 4},
+    {"tractor.tga", {0.75, 0.12, 0.10}, 0}, {"tyre.tga", {0.12, 0.12, 0.12}, 6},
+    {"trailer.tga", {0.20, 0.35, 0.70}, 8}, {"bark.tga", {0.35, 0.24, 0.14}, 3},
+    {"leaves.tga", {0.15, 0.45, 0.15}, 0},  {"wall.tga", {0.85, 0.80, 0.70}, 16},
+    {"roof.tga", {0.55, 0.20, 0.15}, 8},    {"wood.tga", {0.60, 0.45, 0.28}, 8},
+    {"marker.tga", {1.00, 0.85, 0.00}, 0},
+};
+
+uint32_t ModelTexel(const ModelTexture& t, int x, int y) {
+    double shade = 0.8 + 0.4 * Noise(x, y);
+    if (t.stripes && (y / t.stripes) % 2) shade *= 0.8;
+    return Argb(1.0, t.base[0] * shade, t.base[1] * shade, t.base[2] * shade);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +98,10 @@ int main(int argc, char** argv) {
                              sky.top[2] + (sky.horizon[2] - sky.top[2]) * t);
              });
     }
+    const std::filesystem::path models = std::filesystem::path(argv[1]) / "textures" / "models";
+    std::filesystem::create_directories(models);
+    for (const ModelTexture& t : kModelTextures)
+        ok = ok && WriteTga(models / t.name, 64, [&t](int x, int y) { return ModelTexel(t, x, y); });
     if (!ok) std::fprintf(stderr, "make_textures: cannot write into %s\n", dir.string().c_str());
     return ok ? 0 : 1;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <numbers>
+
+#include "core/ESettings.h"
 #include "render/D3DDevice.h"
 
 ECamera g_Camera;
@@ -12,6 +15,7 @@ namespace {
 constexpr float kMinGamma = 0.5f;
 constexpr float kMaxGamma = 3.0f;
 constexpr float kDefaultFarZ = 1000.0f;
+constexpr float kNearZ = 0.1f;
 
 void FillChannel(uint16_t (&channel)[256], float gamma) {
     double exponent = 1.0 / std::max(gamma, 0.01f);
@@ -58,8 +62,14 @@ void ECamera::ApplyGammaRamp() {
     g_pd3dDevice->SetGammaRamp(gfx::SGR_CALIBRATE, ramp);
 }
 
-// The view and projection transforms arrive with the camera's placement.
-void ECamera::SetupProjection() {}
+// The vertical field of view is the zoom (the FOV setting) times a quarter turn.
+void ECamera::SetupProjection() {
+    float fov = g_Settings.m_fFOV * std::numbers::pi_v<float> / 4;
+    float aspect = g_Settings.m_iScreenHeight > 0
+                       ? static_cast<float>(g_Settings.m_iScreenWidth) / static_cast<float>(g_Settings.m_iScreenHeight)
+                       : 1.0f;
+    m_Projection = pmath::PerspectiveFovLH(fov, aspect, kNearZ, m_fFarZ);
+}
 
 void ECamera::SetFarZ(float distance) {
     m_fFarZ = distance;
@@ -67,3 +77,23 @@ void ECamera::SetFarZ(float distance) {
 }
 
 void ECamera::GetFarZ(float& distance) const { distance = m_fFarZ; }
+
+void ECamera::SetPosition(const DV& position) {
+    m_vPosition = position;
+    UpdateViewMatrix();
+}
+
+void ECamera::SetOrientation(const EOrientation& orientation) {
+    m_Orientation = orientation;
+    m_vDirection = orientation.m_Front;
+    m_vSide = orientation.m_Side;
+    m_vUp = orientation.m_Up;
+    UpdateViewMatrix();
+}
+
+void ECamera::UpdateViewMatrix() { m_View = pmath::LookAtLH(m_vPosition, m_vPosition + m_vDirection, m_vUp); }
+
+// The camera keeps nothing of a world yet, and no object shakes it.
+void ECamera::OnStartWorld() {}
+void ECamera::OnEndWorld() {}
+void ECamera::StopConstantShakeFrom(const EObjectSlot*) {}

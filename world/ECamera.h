@@ -4,6 +4,10 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "core/EOrientation.h"
+#include "platform/math/Matrix.h"
+
+class EObjectSlot;
 
 class ECamera {
 public:
@@ -24,10 +28,25 @@ public:
     // The far plane distance; setting it rebuilds the projection.
     void SetFarZ(float distance);
     void GetFarZ(float& distance) const;
+    // The eye, and the direction it looks along with its axes; both rebuild the view.
+    void SetPosition(const DV& position);
+    void SetOrientation(const EOrientation& orientation);
+    // The view from the position along the orientation.
+    void UpdateViewMatrix();
+    // The world's start and end.
+    void OnStartWorld();
+    void OnEndWorld();
+    // A deleted object stops the constant shake it started.
+    void StopConstantShakeFrom(const EObjectSlot* object);
 
     DV m_vPosition;
-    // Unit length.
+    // The front axis, unit length, with the side and up axes.
     DV m_vDirection{0, 0, 1};
+    DV m_vSide{1, 0, 0};
+    DV m_vUp{0, 1, 0};
+    EOrientation m_Orientation;
+    pmath::Matrix m_View = pmath::Identity();
+    pmath::Matrix m_Projection = pmath::Identity();
     float m_fGamma;
     float m_fGammaR;
     float m_fGammaG;

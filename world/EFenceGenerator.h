@@ -7,6 +7,10 @@ public:
 
     // Removes the old fences and generates fences along every fence-generating path.
     void Generate();
+    // The world's hooks: the default fence meshes at its start, the frame step and its end.
+    void OnStartWorld();
+    void Update();
+    void OnEndWorld();
 };
 
 extern EFenceGenerator g_FenceGenerator;

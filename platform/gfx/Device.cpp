@@ -35,6 +35,16 @@ Device::Device(const PresentParameters& parameters, uint32_t behaviourFlags, con
         sampler[SAMP_MAGFILTER] = sampler[SAMP_MINFILTER] = TEXF_POINT;
         sampler[SAMP_MAXANISOTROPY] = 1;
     }
+    // Stage 0 modulates the texture by the vertex colour; later stages are off.
+    for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
+        uint32_t* states = m_stageStates[stage];
+        states[TSS_COLOROP] = stage == 0 ? TOP_MODULATE : TOP_DISABLE;
+        states[TSS_COLORARG1] = TA_TEXTURE;
+        states[TSS_COLORARG2] = TA_CURRENT;
+        states[TSS_ALPHAOP] = stage == 0 ? TOP_SELECTARG1 : TOP_DISABLE;
+        states[TSS_ALPHAARG1] = TA_TEXTURE;
+        states[TSS_ALPHAARG2] = TA_CURRENT;
+    }
     m_viewport.width = parameters.backBufferWidth;
     m_viewport.height = parameters.backBufferHeight;
     // The ramp a display starts with: linear.
@@ -145,6 +155,33 @@ Result Device::GetRenderTargetData(const Surface& renderTarget, Surface& destina
     if (renderTarget.GetKind() != Surface::Kind::BackBuffer && renderTarget.GetKind() != Surface::Kind::TextureLevel)
         return ERR_INVALIDCALL;
     return ReadTarget(renderTarget, destination);
+}
+
+Result Device::GetBackBuffer(std::unique_ptr<Surface>& surface) {
+    surface = std::make_unique<Surface>(m_ledger, POOL_DEFAULT, Surface::Kind::BackBuffer,
+                                        m_parameters.backBufferWidth, m_parameters.backBufferHeight,
+                                        m_parameters.backBufferFormat);
+    return OK;
+}
+
+Result Device::UpdateSurface(const Surface& source, const Rect* sourceRect, const Surface& destination,
+                             const Point* destPoint) {
+    if (source.GetKind() != Surface::Kind::SystemMemory || destination.GetKind() != Surface::Kind::BackBuffer ||
+        BytesPerTexel(source.GetFormat()) != 4)
+        return ERR_INVALIDCALL;
+    Rect r = sourceRect ? *sourceRect
+                        : Rect{0, 0, static_cast<int32_t>(source.Width()), static_cast<int32_t>(source.Height())};
+    Point at = destPoint ? *destPoint : Point{};
+    auto inside = [](int32_t v, uint32_t limit) { return v >= 0 && v <= static_cast<int32_t>(limit); };
+    if (r.left >= r.right || r.top >= r.bottom || !inside(r.left, source.Width()) ||
+        !inside(r.right, source.Width()) || !inside(r.top, source.Height()) || !inside(r.bottom, source.Height()))
+        return ERR_INVALIDCALL;
+    uint32_t width = static_cast<uint32_t>(r.right - r.left), height = static_cast<uint32_t>(r.bottom - r.top);
+    if (at.x < 0 || at.y < 0 || at.x + width > destination.Width() || at.y + height > destination.Height())
+        return ERR_INVALIDCALL;
+    auto* pixels = reinterpret_cast<const uint32_t*>(source.Pixels());
+    WriteBackBuffer(at.x, at.y, width, height, pixels + size_t(r.top) * source.Width() + r.left, source.Width());
+    return OK;
 }
 
 Result Device::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
@@ -291,6 +328,26 @@ Result Device::GetTextureStageState(uint32_t stage, uint32_t type, uint32_t& val
     return OK;
 }
 
+Result Device::SetTransform(TransformState state, const pmath::Matrix& matrix) {
+    switch (state) {
+        case TS_WORLD: m_world = matrix; return OK;
+        case TS_VIEW: m_view = matrix; return OK;
+        case TS_PROJECTION: m_projection = matrix; return OK;
+    }
+    return ERR_INVALIDCALL;
+}
+
+Result Device::GetTransform(TransformState state, pmath::Matrix& matrix) const {
+    switch (state) {
+        case TS_WORLD: matrix = m_world; return OK;
+        case TS_VIEW: matrix = m_view; return OK;
+        case TS_PROJECTION: matrix = m_projection; return OK;
+    }
+    return ERR_INVALIDCALL;
+}
+
+pmath::Matrix Device::FixedTransform() const { return m_world * m_view * m_projection; }
+
 Result Device::SetTexture(uint32_t stage, const BaseTexture* texture) {
     if (stage >= kMaxSamplers) return ERR_INVALIDCALL;
     m_ledger->bound[stage] = texture;
@@ -316,6 +373,15 @@ Result Device::SetStreamSourceFreq(uint32_t stream, uint32_t setting) {
     uint32_t count = setting & ~STREAMSOURCE_INDEXEDDATA;
     if (stream != 0 || count == 0) return ERR_INVALIDCALL;
     m_instances = (setting & STREAMSOURCE_INDEXEDDATA) ? count : 1;
+    return OK;
+}
+
+Result Device::GetStreamSource(uint32_t stream, const VertexBuffer*& buffer, uint32_t& offset,
+                               uint32_t& stride) const {
+    if (stream != 0) return ERR_INVALIDCALL;
+    buffer = static_cast<const VertexBuffer*>(Bound(ResourceLedger::SLOT_STREAM));
+    offset = m_streamOffset;
+    stride = m_streamStride;
     return OK;
 }
 

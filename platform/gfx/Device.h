@@ -12,6 +12,7 @@
 #include "platform/gfx/GfxTypes.h"
 #include "platform/gfx/Resource.h"
 #include "platform/gfx/VertexDeclaration.h"
+#include "platform/math/Matrix.h"
 #include "platform/os/Message.h"
 
 namespace gfx {
@@ -52,6 +53,12 @@ public:
     Result GetViewport(Viewport& viewport) const;
     // Copies a render-target surface into a system-memory surface of the same size and format.
     Result GetRenderTargetData(const Surface& renderTarget, Surface& destination);
+    // A new reference to the back buffer (chain 0, buffer 0), whatever render target is set.
+    Result GetBackBuffer(std::unique_ptr<Surface>& surface);
+    // Copies a rectangle of a system-memory surface (the whole one when null), unscaled and
+    // unblended, to a point of the back buffer (the top left when null); the formats must match.
+    Result UpdateSurface(const Surface& source, const Rect* sourceRect, const Surface& destination,
+                         const Point* destPoint);
 
     Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                               std::unique_ptr<VertexBuffer>& buffer);
@@ -76,6 +83,8 @@ public:
     Result GetSamplerState(uint32_t sampler, SamplerState type, uint32_t& value) const;
     Result SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value);
     Result GetTextureStageState(uint32_t stage, uint32_t type, uint32_t& value) const;
+    Result SetTransform(TransformState state, const pmath::Matrix& matrix);
+    Result GetTransform(TransformState state, pmath::Matrix& matrix) const;
     // Stages 0 to 15; null unbinds.
     Result SetTexture(uint32_t stage, const BaseTexture* texture);
     const BaseTexture* GetTexture(uint32_t stage) const;
@@ -85,9 +94,12 @@ public:
     // indexed draw draw its geometry n times. The effects tell the instances apart (their
     // per-instance values are effect parameters indexed by the instance number).
     Result SetStreamSourceFreq(uint32_t stream, uint32_t setting);
+    Result GetStreamSource(uint32_t stream, const VertexBuffer*& buffer, uint32_t& offset, uint32_t& stride) const;
     Result SetIndices(const IndexBuffer* buffer);
     Result SetVertexDeclaration(const VertexDeclaration* declaration);
+    const VertexDeclaration* GetVertexDeclaration() const { return m_declaration; }
     Result SetFVF(uint32_t fvf);
+    uint32_t GetFVF() const { return m_fvf; }
     // The layer has no shader objects of its own (effects own their programs): only null, which
     // ends whatever program the last effect pass left in use.
     Result SetVertexShader(std::nullptr_t);
@@ -123,6 +135,9 @@ protected:
     virtual void ApplyTexture(uint32_t stage) {}
     virtual void ApplyTargets() {}
     virtual Result ReadTarget(const Surface& renderTarget, Surface& destination) = 0;
+    // Writes width x height ARGB pixels, rows from the top, at (x, y) of the back buffer.
+    virtual void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                                 uint32_t pitchPixels) {}
     virtual void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
     // instances is 1 for a plain draw.
     virtual void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
@@ -144,6 +159,9 @@ protected:
     uint64_t LayoutKey() const;
     uint32_t RenderStateValue(RenderState state) const { return m_renderStates[state]; }
     uint32_t SamplerStateValue(uint32_t sampler, SamplerState type) const { return m_samplerStates[sampler][type]; }
+    uint32_t StageStateValue(uint32_t stage, TextureStageState type) const { return m_stageStates[stage][type]; }
+    // World x view x projection of the draws without an effect.
+    pmath::Matrix FixedTransform() const;
 
     PresentParameters m_parameters;
     std::shared_ptr<ResourceLedger> m_ledger;
@@ -157,6 +175,9 @@ private:
     uint32_t m_renderStates[RS_COUNT] = {};
     uint32_t m_samplerStates[kMaxSamplers][SAMP_COUNT] = {};
     uint32_t m_stageStates[kMaxTextureStages][kTextureStageStates] = {};
+    pmath::Matrix m_world = pmath::Identity();
+    pmath::Matrix m_view = pmath::Identity();
+    pmath::Matrix m_projection = pmath::Identity();
     GammaRamp m_gammaRamp;
     uint32_t m_colourLevel = 0;
     uint32_t m_streamOffset = 0;

@@ -108,9 +108,18 @@ enum SamplerState : uint32_t {
 enum TextureFilter : uint32_t { TEXF_NONE = 0, TEXF_POINT = 1, TEXF_LINEAR = 2, TEXF_ANISOTROPIC = 3 };
 enum TextureAddress : uint32_t { TADDRESS_WRAP = 1, TADDRESS_MIRROR = 2, TADDRESS_CLAMP = 3, TADDRESS_BORDER = 4 };
 constexpr uint32_t kMaxSamplers = 16;
-// Texture-stage states are kept and read back; the effects do the stage operations themselves.
+// Texture-stage states are kept and read back. The effects do the stage operations themselves;
+// draws without an effect (2-D quads, text, lines) get the operations of stage 0.
 constexpr uint32_t kTextureStageStates = 33;
 constexpr uint32_t kMaxTextureStages = 8;
+enum TextureStageState : uint32_t {
+    TSS_COLOROP = 1, TSS_COLORARG1 = 2, TSS_COLORARG2 = 3, TSS_ALPHAOP = 4, TSS_ALPHAARG1 = 5, TSS_ALPHAARG2 = 6,
+};
+enum TextureOp : uint32_t { TOP_DISABLE = 1, TOP_SELECTARG1 = 2, TOP_SELECTARG2 = 3, TOP_MODULATE = 4 };
+enum TextureArg : uint32_t { TA_DIFFUSE = 0, TA_CURRENT = 1, TA_TEXTURE = 2 };
+
+// The transforms of draws without an effect; vertices with a reciprocal w skip them.
+enum TransformState : uint32_t { TS_VIEW = 2, TS_PROJECTION = 3, TS_WORLD = 256 };
 
 enum PrimitiveType : uint32_t {
     PT_POINTLIST = 1, PT_LINELIST = 2, PT_LINESTRIP = 3, PT_TRIANGLELIST = 4, PT_TRIANGLESTRIP = 5, PT_TRIANGLEFAN = 6,
@@ -130,6 +139,14 @@ constexpr uint32_t LOCK_DISCARD = 0x2000;
 struct Viewport {
     uint32_t x = 0, y = 0, width = 0, height = 0;
     float minZ = 0.0f, maxZ = 1.0f;
+};
+
+// A rectangle of pixels: left and top inside, right and bottom just outside.
+struct Rect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+struct Point {
+    int32_t x = 0, y = 0;
 };
 
 struct LockedRect {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/gfx/GlCalls.h"
+#include "platform/gfx/GlFixedFunction.h"
 #include "platform/os/Window.h"
 #include "platform/os/WindowRecord.h"
 
@@ -322,6 +323,11 @@ GlDevice::GlDevice(plat::WindowHandle window, SDL_GLContext context, uint32_t be
     FitWindow();
     Gl(glGenFramebuffers, 1, &m_framebuffer);
     Gl(glGenFramebuffers, 1, &m_readFramebuffer);
+    Gl(glGenFramebuffers, 1, &m_presentedFramebuffer);
+    Gl(glGenRenderbuffers, 1, &m_presentedColour);
+    GLboolean doubleBuffered = GL_FALSE;
+    Gl(glGetBooleanv, GL_DOUBLEBUFFER, &doubleBuffered);
+    m_doubleBuffered = doubleBuffered == GL_TRUE;
     Gl(glGenSamplers, static_cast<GLsizei>(kMaxSamplers), m_samplers);
     for (uint32_t unit = 0; unit < kMaxSamplers; ++unit) Gl(glBindSampler, unit, m_samplers[unit]);
     Caps caps;
@@ -347,6 +353,8 @@ GlDevice::~GlDevice() {
     Gl(glDeleteSamplers, static_cast<GLsizei>(kMaxSamplers), m_samplers);
     Gl(glDeleteFramebuffers, 1, &m_framebuffer);
     Gl(glDeleteFramebuffers, 1, &m_readFramebuffer);
+    Gl(glDeleteFramebuffers, 1, &m_presentedFramebuffer);
+    Gl(glDeleteRenderbuffers, 1, &m_presentedColour);
     Gl(glDeleteRenderbuffers, 1, &m_autoDepth);
     SDL_GL_DeleteContext(m_context);
 }
@@ -617,24 +625,62 @@ bool GlDevice::PrepareDraw(bool indexed) {
     return true;
 }
 
+bool GlDevice::BeginFixedFunction() {
+    if (m_program || VertexElements().empty()) return false;
+    if (!m_fixedFunction) m_fixedFunction = std::make_unique<GlFixedFunction>(*this);
+    FixedFunctionInputs in{&VertexElements(), FixedTransform(), m_viewport, BoundTexture(0), {}};
+    const TextureStageState stage[6] = {TSS_COLOROP, TSS_COLORARG1, TSS_COLORARG2,
+                                        TSS_ALPHAOP, TSS_ALPHAARG1, TSS_ALPHAARG2};
+    for (int i = 0; i < 6; ++i) in.stage[i] = StageStateValue(0, stage[i]);
+    return m_fixedFunction->Begin(in);
+}
+
 void GlDevice::Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
-    if (!PrepareDraw(false)) return;
-    Gl(glDrawArrays, ToGlPrimitive(type), static_cast<GLint>(startVertex), VertexCount(type, primitiveCount));
+    bool fixed = BeginFixedFunction();
+    if (PrepareDraw(false))
+        Gl(glDrawArrays, ToGlPrimitive(type), static_cast<GLint>(startVertex), VertexCount(type, primitiveCount));
+    if (fixed) m_fixedFunction->End();
 }
 
 void GlDevice::DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
                            uint32_t instances) {
-    if (!PrepareDraw(true)) return;
-    auto* indices = static_cast<const IndexBuffer*>(Bound(ResourceLedger::SLOT_INDICES));
-    bool wide = indices->GetFormat() == FMT_INDEX32;
-    auto offset = reinterpret_cast<const void*>(uintptr_t{startIndex} * (wide ? 4 : 2));
-    GLenum indexType = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-    if (instances > 1)
-        Gl(glDrawElementsInstancedBaseVertex, ToGlPrimitive(type), VertexCount(type, primitiveCount), indexType, offset,
-           static_cast<GLsizei>(instances), static_cast<GLint>(baseVertex));
-    else
-        Gl(glDrawElementsBaseVertex, ToGlPrimitive(type), VertexCount(type, primitiveCount), indexType, offset,
-           static_cast<GLint>(baseVertex));
+    bool fixed = BeginFixedFunction();
+    if (PrepareDraw(true)) {
+        auto* indices = static_cast<const IndexBuffer*>(Bound(ResourceLedger::SLOT_INDICES));
+        bool wide = indices->GetFormat() == FMT_INDEX32;
+        auto offset = reinterpret_cast<const void*>(uintptr_t{startIndex} * (wide ? 4 : 2));
+        GLenum indexType = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+        if (instances > 1)
+            Gl(glDrawElementsInstancedBaseVertex, ToGlPrimitive(type), VertexCount(type, primitiveCount), indexType,
+               offset, static_cast<GLsizei>(instances), static_cast<GLint>(baseVertex));
+        else
+            Gl(glDrawElementsBaseVertex, ToGlPrimitive(type), VertexCount(type, primitiveCount), indexType, offset,
+               static_cast<GLint>(baseVertex));
+    }
+    if (fixed) m_fixedFunction->End();
+}
+
+void GlDevice::WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                               uint32_t pitchPixels) {
+    // The pixels go through a scratch texture and a blit; the picture's top row lands at y.
+    GLuint scratch = 0;
+    Gl(glGenTextures, 1, &scratch);
+    m_gl->BindForUpload(GL_TEXTURE_2D, scratch);
+    Gl(glPixelStorei, GL_UNPACK_ROW_LENGTH, static_cast<GLint>(pitchPixels));
+    Gl(glTexImage2D, GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+       GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, static_cast<const void*>(argb));
+    Gl(glPixelStorei, GL_UNPACK_ROW_LENGTH, 0);
+    Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, m_readFramebuffer);
+    Gl(glFramebufferTexture2D, GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scratch, 0);
+    Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, 0u);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+    auto X = [](int64_t v) { return static_cast<GLint>(v); };
+    Gl(glBlitFramebuffer, 0, 0, X(width), X(height), X(x), X(h - y), X(x + int64_t{width}), X(h - y - int64_t{height}),
+       GLbitfield{GL_COLOR_BUFFER_BIT}, GLenum{GL_NEAREST});
+    Gl(glBindFramebuffer, GL_FRAMEBUFFER, m_boundFramebuffer);
+    m_gl->ForgetTexture(scratch);
+    Gl(glDeleteTextures, 1, &scratch);
 }
 
 void GlDevice::ApplyGammaRamp(const GammaRamp& ramp) {
@@ -667,12 +713,14 @@ Result GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stenci
     Gl(glScissor, viewport[0], viewport[1], static_cast<GLsizei>(vp.width), static_cast<GLsizei>(vp.height));
     Gl(glClear, mask);
     Gl(glDisable, GL_SCISSOR_TEST);
+    if (!ColourTarget()) m_presented = false;
     return OK;
 }
 
 Result GlDevice::BeginScene() {
     if (m_inScene) return ERR_INVALIDCALL;
     m_inScene = true;
+    m_presented = false;
     return OK;
 }
 
@@ -682,9 +730,32 @@ Result GlDevice::EndScene() {
     return OK;
 }
 
+// A swap of a double-buffered window leaves its back buffer undefined, yet the frame just shown
+// is read after Present (the screenshots): it is copied aside first. A single-buffered surface
+// (the offscreen driver's) keeps its pixels and needs no copy.
+void GlDevice::KeepPresentedFrame() {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window->sdlWindow, &w, &h);
+    if (w != m_presentedWidth || h != m_presentedHeight) {
+        Gl(glBindRenderbuffer, GL_RENDERBUFFER, m_presentedColour);
+        Gl(glRenderbufferStorage, GL_RENDERBUFFER, static_cast<GLenum>(GL_RGBA8), w, h);
+        Gl(glBindFramebuffer, GL_FRAMEBUFFER, m_presentedFramebuffer);
+        Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_presentedColour);
+        m_presentedWidth = w;
+        m_presentedHeight = h;
+    }
+    Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, 0u);
+    Gl(glReadBuffer, GL_BACK);
+    Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, m_presentedFramebuffer);
+    Gl(glBlitFramebuffer, 0, 0, w, h, 0, 0, w, h, GLbitfield{GL_COLOR_BUFFER_BIT}, GLenum{GL_NEAREST});
+    Gl(glBindFramebuffer, GL_FRAMEBUFFER, m_boundFramebuffer);
+}
+
 Result GlDevice::Present() {
     if (m_inScene) return ERR_INVALIDCALL;
+    if (m_doubleBuffered) KeepPresentedFrame();
     SDL_GL_SwapWindow(m_window->sdlWindow);
+    m_presented = true;
     return OK;
 }
 
@@ -694,8 +765,12 @@ Result GlDevice::ReadBackBuffer(uint32_t x, uint32_t y, uint32_t width, uint32_t
     if (!argb || x + width > static_cast<uint32_t>(w) || y + height > static_cast<uint32_t>(h))
         return ERR_INVALIDCALL;
     if (width == 0 || height == 0) return OK;
-    Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, 0u);
-    Gl(glReadBuffer, GL_BACK);
+    if (m_presented && m_doubleBuffered) {
+        Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, m_presentedFramebuffer);
+    } else {
+        Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, 0u);
+        Gl(glReadBuffer, GL_BACK);
+    }
     Gl(glPixelStorei, GL_PACK_ALIGNMENT, 4);
     // GL counts rows from the bottom; BGRA read as packed 32-bit words is ARGB on every host.
     Gl(glReadPixels, static_cast<GLint>(x), h - static_cast<GLint>(y + height), static_cast<GLsizei>(width),

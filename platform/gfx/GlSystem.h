@@ -11,6 +11,8 @@ typedef void* SDL_GLContext;
 
 namespace gfx {
 
+class GlFixedFunction;
+
 // The program of a running effect pass, where its device-driven uniforms live (-1: unused) and
 // the values last sent to them, so that only changes are sent.
 struct GlProgram {
@@ -100,6 +102,8 @@ protected:
     void ApplyGammaRamp(const GammaRamp& ramp) override;
     void ApplyTargets() override;
     Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                         uint32_t pitchPixels) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
     void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
                      uint32_t instances) override;
@@ -113,6 +117,7 @@ private:
     };
     void FitWindow();
     void MakeAutoDepth();
+    void KeepPresentedFrame();
     // Sends what changed of the render states, samplers, textures and vertex layout a draw needs;
     // false when nothing can be drawn.
     bool PrepareDraw(bool indexed);
@@ -122,6 +127,9 @@ private:
     void ApplySampler(uint32_t unit, const BaseTexture& texture);
     void BindVertexArray(bool indexed);
     void SetDepthMask(bool on);
+    // While no effect pass runs, a draw goes through the built-in fixed-function pass; true when
+    // that pass was started for it (and must be ended after the draw).
+    bool BeginFixedFunction();
     // True while drawing into a texture: its rows are stored top first, so clip space is flipped.
     bool FlippedTarget() const { return ColourTarget() != nullptr; }
     plat::WindowHandle m_window;
@@ -139,6 +147,14 @@ private:
     const GlProgram* m_program = nullptr;
     uint32_t m_boundProgram = 0;
     uint64_t m_callsAtStart = 0;
+    // The frame last presented, kept for reading until the next frame starts to be drawn.
+    bool m_doubleBuffered = false;
+    uint32_t m_presentedFramebuffer = 0;
+    uint32_t m_presentedColour = 0;
+    int m_presentedWidth = 0;
+    int m_presentedHeight = 0;
+    bool m_presented = false;
+    std::unique_ptr<GlFixedFunction> m_fixedFunction;
 };
 
 class GlSystem final : public System {

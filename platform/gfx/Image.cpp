@@ -221,4 +221,55 @@ Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, 
     return OK;
 }
 
+namespace {
+
+constexpr uint32_t kLargestPicture = 8192;
+
+// One channel of the picture sampled between texels, for a stretched copy.
+uint32_t Bilinear(const std::vector<uint32_t>& src, uint32_t width, uint32_t height, float fx, float fy) {
+    fx = std::clamp(fx, 0.0f, static_cast<float>(width - 1));
+    fy = std::clamp(fy, 0.0f, static_cast<float>(height - 1));
+    auto x0 = static_cast<uint32_t>(fx), y0 = static_cast<uint32_t>(fy);
+    uint32_t x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+    float tx = fx - static_cast<float>(x0), ty = fy - static_cast<float>(y0);
+    uint32_t result = 0;
+    for (int shift : {0, 8, 16, 24}) {
+        auto c = [&](uint32_t x, uint32_t y) { return static_cast<float>((src[size_t{y} * width + x] >> shift) & 0xFF); };
+        float top = c(x0, y0) + (c(x1, y0) - c(x0, y0)) * tx, bottom = c(x0, y1) + (c(x1, y1) - c(x0, y1)) * tx;
+        result |= static_cast<uint32_t>(top + (bottom - top) * ty + 0.5f) << shift;
+    }
+    return result;
+}
+
+}  // namespace
+
+Result LoadSurfaceFromFile(Surface& surface, const char* path, uint32_t colourKey, ImageInfo* info) {
+    std::vector<char> bytes;
+    Pixels image;
+    LockedRect locked;
+    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDDATA;
+    // As for textures: a header claiming more than any picture the game shows is refused unread.
+    ImageInfo header;
+    if (Failed(ReadInfo(bytes, header)) || header.width > kLargestPicture || header.height > kLargestPicture ||
+        !Decode(bytes, 0, image))
+        return ERR_INVALIDDATA;
+    if (Failed(surface.LockRect(locked, 0))) return ERR_INVALIDCALL;
+    const uint32_t w = image.info.width, h = image.info.height;
+    const std::vector<uint32_t>& src = image.levels.front();
+    const bool same = w == surface.Width() && h == surface.Height();
+    for (uint32_t y = 0; y < surface.Height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + size_t{y} * locked.pitch);
+        for (uint32_t x = 0; x < surface.Width(); ++x) {
+            // Texel centres of the surface mapped onto the picture's.
+            uint32_t p = same ? src[size_t{y} * w + x]
+                              : Bilinear(src, w, h, (x + 0.5f) * w / surface.Width() - 0.5f,
+                                         (y + 0.5f) * h / surface.Height() - 0.5f);
+            row[x] = colourKey && p == colourKey ? 0 : p;
+        }
+    }
+    surface.UnlockRect();
+    if (info) *info = image.info;
+    return OK;
+}
+
 }  // namespace gfx

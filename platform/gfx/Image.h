@@ -20,4 +20,9 @@ Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_p
 Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                    std::unique_ptr<CubeTexture>& texture);
 
+// Loads a picture (any of the formats above) into the whole of a system-memory surface, stretched
+// to the surface's size; pixels equal to the colour key (ARGB, 0 for none) become transparent
+// black. The file's own description goes to info when given.
+Result LoadSurfaceFromFile(Surface& surface, const char* path, uint32_t colourKey, ImageInfo* info);
+
 }  // namespace gfx

@@ -86,6 +86,10 @@ Result NullDevice::ReadTarget(const Surface& renderTarget, Surface& destination)
     return OK;
 }
 
+void NullDevice::WriteBackBuffer(int32_t, int32_t, uint32_t, uint32_t, const uint32_t*, uint32_t) {
+    Record("UpdateSurface");
+}
+
 void NullDevice::Draw(PrimitiveType, uint32_t, uint32_t) { Record("DrawPrimitive"); }
 
 void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t, uint32_t instances) {

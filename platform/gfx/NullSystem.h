@@ -19,8 +19,9 @@ struct NullScript {
     int vertexBufferFailures = 0;          // the next k vertex buffer creations fail
     std::set<Format> unsupportedFormats;   // CheckDeviceFormat refuses these
     std::set<Format> unmatchedDepthFormats;  // CheckDepthStencilMatch refuses these
-    std::vector<DisplayMode> displayModes = {
-        {640, 480, 60, FMT_X8R8G8B8}, {800, 600, 60, FMT_X8R8G8B8}, {1024, 768, 60, FMT_X8R8G8B8}};
+    std::vector<DisplayMode> displayModes = {{640, 480, 60, FMT_X8R8G8B8},   {800, 600, 60, FMT_X8R8G8B8},
+                                             {1024, 768, 60, FMT_X8R8G8B8},  {1280, 720, 60, FMT_X8R8G8B8},
+                                             {1920, 1080, 60, FMT_X8R8G8B8}};
     Caps caps;                             // what every new device reports
     // Answers of the next TestCooperativeLevel calls; the device stays in the last state answered.
     std::deque<Result> cooperativeLevels;
@@ -59,6 +60,8 @@ protected:
     std::unique_ptr<Surface> MakeDepthStencilSurface(uint32_t width, uint32_t height, Format format) override;
     void ApplyRenderState(RenderState state, uint32_t value) override;
     Result ReadTarget(const Surface& renderTarget, Surface& destination) override;
+    void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
+                         uint32_t pitchPixels) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
     void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
                      uint32_t instances) override;

@@ -171,6 +171,7 @@ public:
     Result LockRect(LockedRect& rect, uint32_t flags);
     Result UnlockRect() { return OK; }
     uint8_t* Pixels() { return m_pixels.data(); }
+    const uint8_t* Pixels() const { return m_pixels.data(); }
 
 private:
     Kind m_kind;

@@ -10,6 +10,7 @@
 #include "platform/input/ScriptInput.h"
 #include "platform/os/Backends.h"
 #include "platform/os/Window.h"
+#include "platform/os/WindowRecord.h"
 
 namespace plat {
 namespace {
@@ -72,13 +73,13 @@ void MouseMoveEvent(int dx, int dy, std::deque<Message>& queue) {
     queue.push_back({MainWindow(), msg::MouseMove, 0, 0});
 }
 
-void MouseButtonEvent(int button, bool down, std::deque<Message>& queue) {
+void MouseButtonEvent(int button, bool down, int x, int y, std::deque<Message>& queue) {
     InputState& input = CurrentInput();
     input.mouseButtons[button] = down;
     PushMouseItem(MouseOffset(int(MouseOffset::Button0) + button), down ? 0x80 : 0);
     static constexpr uint32_t kDown[3] = {msg::LButtonDown, msg::RButtonDown, msg::MButtonDown};
     static constexpr uint32_t kUp[3] = {msg::LButtonUp, msg::RButtonUp, msg::MButtonUp};
-    queue.push_back({MainWindow(), down ? kDown[button] : kUp[button], 0, 0});
+    queue.push_back({MainWindow(), down ? kDown[button] : kUp[button], 0, PointParam(x, y)});
 }
 
 void DeliverScriptEvent(const ScriptEvent& e, std::deque<Message>& queue) {
@@ -86,8 +87,8 @@ void DeliverScriptEvent(const ScriptEvent& e, std::deque<Message>& queue) {
         case ScriptEvent::Kind::KeyDown: KeyEvent(e.code, true, queue); break;
         case ScriptEvent::Kind::KeyUp: KeyEvent(e.code, false, queue); break;
         case ScriptEvent::Kind::MouseMove: MouseMoveEvent(e.dx, e.dy, queue); break;
-        case ScriptEvent::Kind::MouseDown: MouseButtonEvent(e.code, true, queue); break;
-        case ScriptEvent::Kind::MouseUp: MouseButtonEvent(e.code, false, queue); break;
+        case ScriptEvent::Kind::MouseDown: MouseButtonEvent(e.code, true, e.x, e.y, queue); break;
+        case ScriptEvent::Kind::MouseUp: MouseButtonEvent(e.code, false, e.x, e.y, queue); break;
         case ScriptEvent::Kind::Axis: CurrentInput().axes[e.code] = e.value; break;
         case ScriptEvent::Kind::Button: CurrentInput().buttons[e.code] = e.down; break;
         case ScriptEvent::Kind::Close:
@@ -96,9 +97,14 @@ void DeliverScriptEvent(const ScriptEvent& e, std::deque<Message>& queue) {
     }
 }
 
-void PumpScript(uint64_t upcomingFrame, std::deque<Message>& queue) {
+ScriptPlayback& LoadedPlayback() {
     ScriptPlayback& playback = Playback();
     if (!playback.loaded) LoadScript(playback);
+    return playback;
+}
+
+void PumpScript(uint64_t upcomingFrame, std::deque<Message>& queue) {
+    ScriptPlayback& playback = LoadedPlayback();
     while (playback.next < playback.events.size() && playback.events[playback.next].frame <= upcomingFrame)
         DeliverScriptEvent(playback.events[playback.next++], queue);
 }
@@ -116,6 +122,11 @@ int SdlMouseButton(uint8_t button) {
         case SDL_BUTTON_MIDDLE: return 2;
         default: return -1;
     }
+}
+
+bool IsFrontWindow(Uint32 sdlWindowId) {
+    WindowHandle front = MainWindow();
+    return front && front->sdlWindow && SDL_GetWindowID(front->sdlWindow) == sdlWindowId;
 }
 
 void PumpSdl(bool takeDeviceInput, std::deque<Message>& queue) {
@@ -144,9 +155,13 @@ void PumpSdl(bool takeDeviceInput, std::deque<Message>& queue) {
                 break;
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP:
-                if (takeDeviceInput) {
+                // A click on a window behind the front one (the game's window behind a dialog)
+                // would land in the front window at the wrong place.
+                if (takeDeviceInput && IsFrontWindow(event.button.windowID)) {
                     int button = SdlMouseButton(event.button.button);
-                    if (button >= 0) MouseButtonEvent(button, event.type == SDL_MOUSEBUTTONDOWN, queue);
+                    if (button >= 0)
+                        MouseButtonEvent(button, event.type == SDL_MOUSEBUTTONDOWN, event.button.x, event.button.y,
+                                         queue);
                 }
                 break;
             case SDL_MOUSEWHEEL:
@@ -164,6 +179,19 @@ void PumpInput(uint64_t upcomingFrame, std::deque<Message>& queue) {
     bool scripted = Backends().input == InputBackend::Script;
     if (SDL_WasInit(SDL_INIT_VIDEO)) PumpSdl(!scripted, queue);
     if (scripted) PumpScript(upcomingFrame, queue);
+}
+
+void PumpDialogInput(std::deque<Message>& queue) {
+    bool scripted = Backends().input == InputBackend::Script;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) PumpSdl(!scripted, queue);
+    if (scripted && queue.empty() && ScriptDialogEventsPending())
+        DeliverScriptEvent(Playback().events[Playback().next++], queue);
+}
+
+bool ScriptDialogEventsPending() {
+    if (Backends().input != InputBackend::Script) return false;
+    ScriptPlayback& playback = LoadedPlayback();
+    return playback.next < playback.events.size() && playback.events[playback.next].frame == 0;
 }
 
 void ResetInputPump() { Playback() = ScriptPlayback{}; }

@@ -40,9 +40,15 @@ std::string ParseEvent(const std::vector<std::string>& w, ScriptEvent& e) {
         e.dx = static_cast<int>(a);
         e.dy = static_cast<int>(b);
     } else if (name == "mousedown" || name == "mouseup") {
-        if (!need(3) || !ParseInt(w[2], a) || a < 0 || a > 2) return "expected a mouse button 0..2";
+        if ((!need(3) && !need(5)) || !ParseInt(w[2], a) || a < 0 || a > 2)
+            return "expected a mouse button 0..2, optionally with X Y";
+        long x = 0, y = 0;
+        if (need(5) && (!ParseInt(w[3], x) || !ParseInt(w[4], y) || x < 0 || y < 0 || x > 0x7FFF || y > 0x7FFF))
+            return "expected a position X Y of 0..32767";
         e.kind = name == "mousedown" ? ScriptEvent::Kind::MouseDown : ScriptEvent::Kind::MouseUp;
         e.code = static_cast<int>(a);
+        e.x = static_cast<int>(x);
+        e.y = static_cast<int>(y);
     } else if (name == "axis") {
         if (!need(4) || !ParseInt(w[2], a) || a < 0 || a > 7 || !ParseFloat(w[3], e.value) || e.value < -1 ||
             e.value > 1)
@@ -81,7 +87,7 @@ ScriptParseResult ParseInputScript(std::string_view text) {
         long frame = 0;
         ScriptEvent event;
         std::string error;
-        if (w.size() < 2 || !ParseInt(w[0], frame) || frame < 1) error = "expected FRAME EVENT";
+        if (w.size() < 2 || !ParseInt(w[0], frame) || frame < 0) error = "expected FRAME EVENT";
         else error = ParseEvent(w, event);
         if (!error.empty()) {
             result.errors.push_back("line " + std::to_string(lineNumber) + ": " + error);

@@ -222,6 +222,12 @@ bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out) {
     FILE* file = OpenFile(gamePath, "rb");
     if (!file) return false;
     out.clear();
+    // One allocation of the file's size: big files are read without growing the buffer.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0) out.reserve(static_cast<size_t>(size));
+        std::rewind(file);
+    }
     char buffer[65536];
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);

@@ -43,9 +43,14 @@ bool TakeDueTimer(Queue& q, Message& out) {
     return false;
 }
 
-bool TakeMessage(Message& out) {
+bool TakeMessage(Message& out, bool dialog = false) {
     Queue& q = TheQueue();
-    PumpInput(FrameNumber() + 1, q.messages);
+    // A dialog's quit message comes before the input meant for the next dialog.
+    if (dialog) {
+        if (!q.quitPosted) PumpDialogInput(q.messages);
+    } else {
+        PumpInput(FrameNumber() + 1, q.messages);
+    }
     if (!q.messages.empty()) {
         out = q.messages.front();
         q.messages.pop_front();
@@ -66,6 +71,8 @@ bool PeekMessage(Message& out, bool loopPass) {
     if (loopPass) AdvanceFrame();
     return false;
 }
+
+bool PeekDialogMessage(Message& out) { return TakeMessage(out, true); }
 
 bool GetMessage(Message& out) {
     while (!TakeMessage(out)) SDL_Delay(1);

@@ -13,7 +13,11 @@ namespace plat {
 // means the caller runs a frame, and that frame is counted; a look before the loop starts passes
 // loopPass false so that the first frame of the loop is frame 1.
 bool PeekMessage(Message& out, bool loopPass = true);
-// Waits for the next message (dialog loops); false when it is the quit message.
+// Takes the next message for a modal dialog shown before the game's first frame (input script
+// events of frame 0 only, and none while a quit message waits: a dialog's quit comes before the
+// input for the next dialog); never counts a frame. False when the queue is empty.
+bool PeekDialogMessage(Message& out);
+// Waits for the next message; false when it is the quit message.
 bool GetMessage(Message& out);
 // Hands the message to its window's procedure.
 int64_t DispatchMessage(const Message& message);

@@ -5,8 +5,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -108,6 +110,33 @@ WindowHandle CreateMainWindow(const WindowDesc& desc) {
     return Windows().back().get();
 }
 
+WindowHandle CreateDialogWindow(const std::string& title, WindowProc procedure, int width, int height) {
+    auto w = std::make_unique<WindowRecord>();
+    w->title = title;
+    w->procedure = procedure;
+    w->width = width;
+    w->height = height;
+    w->visible = true;
+    if (Backends().video == VideoBackend::Gl) {
+        if (!StartSdlVideo()) return nullptr;
+        w->sdlWindow = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                        SDL_WINDOW_SHOWN);
+        if (!w->sdlWindow) {
+            SDL_Log("furrow: dialog window creation failed: %s", SDL_GetError());
+            return nullptr;
+        }
+        SDL_RaiseWindow(w->sdlWindow);
+    }
+    Windows().push_back(std::move(w));
+    return Windows().back().get();
+}
+
+bool DisplayPresent() {
+    if (Backends().video != VideoBackend::Gl || !StartSdlVideo()) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
 void DestroyMainWindow(WindowHandle window) {
     auto& windows = Windows();
     for (auto it = windows.begin(); it != windows.end(); ++it) {
@@ -116,10 +145,16 @@ void DestroyMainWindow(WindowHandle window) {
         std::unique_ptr<WindowRecord> record = std::move(*it);
         windows.erase(it);
         if (record->procedure) record->procedure(record.get(), msg::Destroy, 0, 0);
+        record->dialog.reset();  // its drawing goes before the window it draws into
         if (record->sdlWindow) SDL_DestroyWindow(record->sdlWindow);
         ReleaseInstanceLock(record->instanceLock);
         return;
     }
+}
+
+bool IsWindow(WindowHandle window) {
+    const auto& windows = Windows();
+    return window && std::any_of(windows.begin(), windows.end(), [&](const auto& w) { return w.get() == window; });
 }
 
 WindowHandle MainWindow() { return Windows().empty() ? nullptr : Windows().back().get(); }
@@ -182,7 +217,8 @@ int64_t DefaultWindowProc(WindowHandle window, uint32_t id, uint64_t, int64_t) {
 }
 
 int64_t SendWindowMessage(WindowHandle window, uint32_t id, uint64_t wParam, int64_t lParam) {
-    if (!window || !window->procedure) return 0;
+    // A message still queued for a window destroyed meanwhile (a dialog that ended) goes nowhere.
+    if (!IsWindow(window) || !window->procedure) return 0;
     return window->procedure(window, id, wParam, lParam);
 }
 

@@ -25,8 +25,18 @@ bool RegisterWindowClass(const WindowClass& windowClass);
 // Creates the window (hidden until ShowMainWindow) and takes the single-instance lock of its
 // title. Null when the class is unknown or the window system refuses.
 WindowHandle CreateMainWindow(const WindowDesc& desc);
+// A dialog's window: captioned, of this client size, centred on the screen and shown in front;
+// it becomes MainWindow() while it exists, so input goes to it. It has no class and takes no lock.
+// Null when the window system refuses.
+WindowHandle CreateDialogWindow(const std::string& title, WindowProc procedure, int width, int height);
+// True when a player can see and use windows: the gl video backend on a real display rather
+// than SDL's offscreen driver.
+bool DisplayPresent();
 // Sends the destroy message to the window's procedure, then lets the window and its lock go.
+// Dialog windows are destroyed the same way.
 void DestroyMainWindow(WindowHandle window);
+// True while the window exists.
+bool IsWindow(WindowHandle window);
 // The window most recently created and not yet destroyed, or null.
 WindowHandle MainWindow();
 

@@ -253,9 +253,9 @@ TEST_F(ConsoleCommandsTest, WipeOutDeletesWhatLiesAtLeastTheDistanceBeyondItsRad
     inside.m_fRadius = 10;
     Object(3, "dome").m_vPosition = DV{1e11f, 1e11f, 1e11f};
     Run("WipeOut", "50");
-    EXPECT_EQ(near.m_bToDelete, 1);
-    EXPECT_EQ(inside.m_bToDelete, 0);
-    EXPECT_EQ(g_Engine.m_Objects[3].m_bToDelete, 1);
+    EXPECT_EQ(near.m_bUsed, 0);
+    EXPECT_EQ(inside.m_bUsed, 1);
+    EXPECT_EQ(g_Engine.m_Objects[3].m_bUsed, 0);
     EXPECT_TRUE(Logged("WipeOut complete for 50.000000"));
 }
 

@@ -48,11 +48,14 @@ TEST_F(EDebugOverlaysTest, CheckParticularMeshPrintsTheDescriptionOfAMeshObject)
     EObjectSlot object;
     std::snprintf(object.m_szName, sizeof object.m_szName, "%s", "barn_01");
     object.m_fRadius = 41.9f;
-    object.m_pMesh = &mesh;
+    object.Object = &mesh;
     g_DebugOverlays.CheckParticularMesh(&object);
 
-    int videoMesh = 0;
-    mesh.m_pVideoMesh = &videoMesh;
+    std::shared_ptr<xfile::Mesh> videoMesh;
+    ASSERT_EQ(xfile::Mesh::Create(xfile::MESH_SYSTEMMEM, gfx::FvfElements(gfx::FVF_XYZ), nullptr,
+                                  std::vector<uint8_t>(36), {0, 1, 2}, {0}, videoMesh),
+              gfx::OK);
+    mesh.m_pVideoMesh = videoMesh.get();
     mesh.m_iLodSet = 2;
     mesh.m_iDisplayedFaces = 640;
     object.m_bSectorDisabled = 1;

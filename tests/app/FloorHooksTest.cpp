@@ -10,13 +10,17 @@
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "game/CMainGame.h"
+#include "game/CHudPanel.h"
 #include "game/CMenu.h"
+#include "mesh/EMesh.h"
+#include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
 #include "support/ConsoleLogTest.h"
 #include "vehicles/CPlayer.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
+#include "world/WorldHooks.h"
 
 namespace {
 
@@ -80,15 +84,48 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
 TEST_F(FloorHooksTest, TheRendererWalksTheEngineObjectTableAndSetsTheCamera) {
     DrawObjectTable table = g_RenderHooks.objectTable();
     ASSERT_EQ(table.count, static_cast<uint32_t>(EEngine::kObjectSlots));
-    g_Engine.m_Objects[4321].m_bMovingShadow = 1;
+    g_Engine.m_Objects[4321].m_bNoStaticShadow = 1;
     EXPECT_EQ(&table[4321], static_cast<const DrawVisibility*>(&g_Engine.m_Objects[4321]));
-    EXPECT_EQ(table[4321].m_bMovingShadow, 1);
+    EXPECT_EQ(table[4321].m_bNoStaticShadow, 1);
     g_RenderHooks.setCameraFarZ(750.0f);
     float farZ = 0;
     g_Camera.GetFarZ(farZ);
     EXPECT_EQ(farZ, 750.0f);
     g_RenderHooks.setClearColour(0x00406080u);
     EXPECT_EQ(g_Engine.m_uBackgroundColour, 0x00406080u);
+}
+
+TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTheShaderLights) {
+    g_MainGame.m_uFrameCounter = 151;
+    g_Menu.m_bActive = 1;
+    EXPECT_EQ(g_WorldHooks.levelFrame(), 151u);
+    EXPECT_TRUE(g_WorldHooks.menuActive());
+    g_WorldHooks.mainGameWorldStart();
+    EXPECT_EQ(g_MainGame.m_uFrameCounter, 0u);
+    g_WorldHooks.hudForcedLook(true);
+    EXPECT_EQ(g_HudPanel.m_bForcedLook, 1);
+    g_WorldHooks.hudForcedLook(false);
+    EXPECT_EQ(g_HudPanel.m_bForcedLook, 0);
+    g_Camera.SetPosition(DV{3, 4, 5});
+    ShaderLights constants;
+    g_RenderHooks.setShaderLights(constants);
+    EXPECT_EQ(constants.m_vCameraPosition.z, 5.0f);
+}
+
+TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
+    EObjectSlot object;
+    EMesh mesh;
+    object.Object = &mesh;
+    object.m_vPosition = {1, 2, 3};
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);  // not in use
+    object.m_bUsed = 1;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), &mesh);
+    object.Type = OT_SKINMESH;
+    EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);
+    EXPECT_EQ(g_MeshHooks.ownerVisibility(&object), &object);
+    EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
+    g_MeshHooks.setOwnerRadius(&object, 7.5f);
+    EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "app/D3DMain.h"
 #include "app/EFocusMgr.h"
+#include "app/Launcher.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
@@ -18,7 +20,9 @@
 #include "platform/os/MessageBox.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Window.h"
+#include "render/D3DDevice.h"
 #include "support/TestSupport.h"
+#include "support/TextureFiles.h"
 #include "world/EEngine.h"
 
 namespace {
@@ -38,6 +42,7 @@ protected:
         WriteFile("scripts\\text_keys.txt", ">GameName Furrow unit test " + std::to_string(::getpid()) + "\n");
         g_TextMgr.Load();
         WriteFile("qv.cfg", "Windowed 1\n");
+        test::WriteScreenTextures(m_dir.path());
     }
 
     void TearDown() override {
@@ -70,10 +75,11 @@ TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirs
         std::string script;
         for (int i = 0; i < burst; ++i) script += "5 mousemove 1 1\n";
         script += "10 close\n";
+        WriteFile("worlds\\test.w", "world_general_properties\r\n");
         ASSERT_EQ(RunWithInput(script), 0);
-        // Frames 1 to 9 ran; frame 10's pass took the close and ended the loop.
-        EXPECT_EQ(g_MainGame.m_uFrameCounter, 9u) << burst;
-        // The engine counted frame 1 before the world started at its end, then counted from 0 again.
+        // Frames 1 to 9 ran; frame 10's pass took the close and ended the loop. The engine and the
+        // main game counted frame 1 before the world started at its end, then counted from 0 again.
+        EXPECT_EQ(g_MainGame.m_uFrameCounter, 8u) << burst;
         EXPECT_EQ(g_Engine.m_uFrameCounter, 8u) << burst;
         TearDown();
     }
@@ -141,6 +147,86 @@ TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popu
         EXPECT_EQ(plat::WindowHeight(w), c.height);
         TearDown();
     }
+}
+
+// A left click in the middle of a place of the dialog in front, before the first frame.
+std::string ClickAt(const plat::ControlRect& r) {
+    std::string at = std::to_string(r.x + r.width / 2) + " " + std::to_string(r.y + r.height / 2) + "\n";
+    return "0 mousedown 0 " + at + "0 mouseup 0 " + at;
+}
+
+std::string Click(const plat::DialogTemplate& dialog, int id) {
+    for (const plat::ControlTemplate& c : dialog.controls)
+        if (c.id == id) return ClickAt(c.place);
+    ADD_FAILURE() << "no control " << id;
+    return "";
+}
+
+// Opens the launcher's resolution list and clicks one of its entries.
+std::string PickResolution(int entry, int entries) {
+    plat::DialogTemplate launcherDialog = LauncherDialogTemplate();
+    std::string script = Click(launcherDialog, launcher::kResolution);
+    for (const plat::ControlTemplate& c : launcherDialog.controls)
+        if (c.id == launcher::kResolution)
+            script += ClickAt(plat::ComboListRow(launcherDialog.height, c.place, entries, entry));
+    return script;
+}
+
+TEST_F(WinMainTest, AScriptedLauncherPicksASizeAndTheGameRunsAtIt) {
+    struct Case {
+        const char* what;
+        bool windowed;
+        bool scripted;
+        uint32_t width, height;  // the back buffer
+        std::string configSize;  // the screen-size lines of qv.cfg afterwards
+    } cases[] = {
+        {"full screen", false, true, 1024, 768, "ScreenWidth 1024\nScreenHeight 768\n"},
+        {"windowed", true, true, 800, 600, "ScreenWidth 1024\nScreenHeight 768\n"},
+        {"no dialog input: as configured", false, false, 1920, 1080, "screenwidth 1920\nscreenheight 1080\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        std::string config = std::string("Windowed ") + (c.windowed ? "1" : "0") +
+                             "\nscreenwidth 1920\nscreenheight 1080\nsteering 0\n";
+        WriteFile("qv.cfg", config);
+        g_D3DMain.SetVideoDefaults();
+        // The null adapter offers 1024x768, 1280x720 and 1920x1080 of the launcher's sizes.
+        std::string script = c.scripted ? PickResolution(0, 3) + Click(LauncherDialogTemplate(), launcher::kStart) : "";
+        g_Engine.m_bQuit = 1;  // the game stops as soon as it has started
+        ASSERT_EQ(RunWithInput(script), 0);
+        EXPECT_EQ(g_d3dpp.backBufferWidth, c.width);
+        EXPECT_EQ(g_d3dpp.backBufferHeight, c.height);
+        if (c.windowed) {
+            EXPECT_EQ(plat::WindowWidth(g_hWnd), 800);
+            EXPECT_EQ(plat::WindowHeight(g_hWnd), 600);
+        }
+        EXPECT_EQ(ReadFile("qv.cfg"), config.substr(0, config.find('\n') + 1) + c.configSize + "steering 0\n");
+        TearDown();
+    }
+}
+
+TEST_F(WinMainTest, ExitInTheLauncherEndsTheProgramBeforeAnyDevice) {
+    g_D3DMain.SetVideoDefaults();
+    EXPECT_EQ(RunWithInput(Click(LauncherDialogTemplate(), launcher::kExit) + "5 close\n"), 0);
+    const std::vector<std::string>& calls = gfx::NullBackend().calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CreateDevice"), 0);
+    EXPECT_EQ(g_bQuitOnce, 1);
+}
+
+TEST_F(WinMainTest, WithoutSavedVideoSettingsTheVideoOptionsComeFirstThenTheLauncher) {
+    plat::DialogTemplate videoOptions = VideoOptionsDialogTemplate();
+    plat::DialogTemplate launcherDialog = LauncherDialogTemplate();
+    std::string script = Click(videoOptions, videooptions::kDrawGrass) + Click(videoOptions, videooptions::kOk) +
+                         Click(launcherDialog, launcher::kSkipIntro) + Click(launcherDialog, launcher::kStart) +
+                         "3 close\n";
+    ASSERT_EQ(RunWithInput(script), 0);
+    EXPECT_EQ(g_Settings.m_bSkipIntro, 1);  // the launcher had its clicks
+    std::string saved = ReadFile("save\\video.cfg");
+    ASSERT_EQ(saved.size(), D3DMain::kVideoConfigSize);
+    EXPECT_EQ(saved[19], 0);  // grass switched off
+    const std::vector<std::string>& calls = gfx::NullBackend().calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CreateDevice"), 1);
 }
 
 }  // namespace

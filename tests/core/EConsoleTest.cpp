@@ -2,6 +2,7 @@
 // formatted prints and the loading-screen state.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
+#include "core/ETextMgr.h"
 #include "core/QueryAppTimer.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Files.h"
@@ -361,6 +363,85 @@ TEST_F(LoadingScreenTest, DrawsOnlyWhileLoadingEarlyInTheWorldAndOutsideTheMenu)
     EXPECT_EQ(m_console.m_bLoading, 0);
     Seconds(1);
     EXPECT_FALSE(m_console.DrawLoadingScreen());
+}
+
+// What the console asks its view to draw, in order.
+class RecordingView : public ConsoleView {
+public:
+    std::vector<std::string> calls;
+    void DrawConsole(const EConsole&) override { calls.push_back("console"); }
+    void CreateLoadingQuads(const char* picture) override { calls.push_back(std::string("quads ") + picture); }
+    void ReleaseProgressBar() override { calls.push_back("release bar"); }
+    void BeginLoadingFrame() override { calls.push_back("begin"); }
+    void EndLoadingFrame() override { calls.push_back("end"); }
+    void DrawTextBox() override { calls.push_back("text box"); }
+    void DrawProgressBar(float fraction) override { calls.push_back("bar " + std::to_string(fraction)); }
+    void PrintText(const char* text, float x, float y, uint32_t colour, float size) override {
+        char line[160];
+        std::snprintf(line, sizeof line, "%s at %g,%g size %g", text, x, y, size);
+        calls.push_back(line);
+    }
+};
+
+class ConsoleViewTest : public LoadingScreenTest {
+protected:
+    void SetUp() override {
+        LoadingScreenTest::SetUp();
+        WriteFile("scripts\\text_keys.txt",
+                  ">TD03 Plough it\n>LL5T0 first tip\n>LL5T1 second tip\n>LL0T0 menu tip\n");
+        g_TextMgr.Load();
+        m_console.InstallView(&m_view);
+        m_tasks.ploughing = 1;
+        test::g_FakeGame.routeTasks = &m_tasks;
+        g_CoreHooks.loadingScreenUpdate = [] { s_calls->push_back("loading screen update"); };
+        s_calls = &m_view.calls;
+    }
+    void TearDown() override {
+        g_TextMgr.Load();
+        LoadingScreenTest::TearDown();
+    }
+    RecordingView m_view;
+    RouteTasks m_tasks;
+    static inline std::vector<std::string>* s_calls = nullptr;
+};
+
+TEST_F(ConsoleViewTest, ALoadingFrameDrawsThePictureTheBarTheTipsAboveTheTaskTextAndTheScreensShare) {
+    Seconds(1);
+    m_console.m_iProgressDone = 107;
+    m_console.ShowLoadingScreen("worlds\none.w");
+    // Two tips: the block starts two rows of 26 above 658.
+    EXPECT_EQ(m_view.calls, (std::vector<std::string>{"quads hud_level_loading_oranie.tga", "begin", "text box",
+                                                      "bar 0.000000", "first tip at 80,606 size 22",
+                                                      "second tip at 80,632 size 22",
+                                                      "Plough it at 80,692 size 18", "loading screen update",
+                                                      "end"}));
+}
+
+TEST_F(ConsoleViewTest, TheMenusTipsSitLowerAndTheMenuHasNoTaskText) {
+    m_console.m_bLoading = 1;
+    test::g_FakeGame.menuActive = true;
+    m_console.DrawLoadingTips();
+    m_console.DrawTaskText();
+    EXPECT_EQ(m_view.calls, std::vector<std::string>{"menu tip at 80,672 size 22"});
+}
+
+TEST_F(ConsoleViewTest, BeforeTheFirstFrameOfAWorldOnlyTheTaskTextIsDrawn) {
+    m_console.m_bLoading = 1;
+    test::g_FakeGame.frame = 0;
+    m_console.Draw();
+    test::g_FakeGame.frame = 1;
+    m_console.Draw();
+    test::g_FakeGame.frame = 0;
+    test::g_FakeGame.menuActive = true;
+    m_console.Draw();
+    EXPECT_EQ(m_view.calls, (std::vector<std::string>{"Plough it at 80,692 size 18", "console", "console"}));
+}
+
+TEST_F(ConsoleViewTest, TheBarFinishesTheFrameAndEndingTheScreenReleasesIt) {
+    m_console.m_iProgressDone = 321;
+    m_console.DrawProgressBar();
+    m_console.EndLoadingScreen();
+    EXPECT_EQ(m_view.calls, (std::vector<std::string>{"bar 1.000000", "end", "release bar"}));
 }
 
 TEST_F(LoadingScreenTest, ProgressFillsTheBar) {

@@ -111,6 +111,24 @@ TEST_F(ProgramTest, StartsAFreshLogAndItsTextKeysLoadCleanly) {
     EXPECT_FALSE(fs::exists(m_game / "!labels.txt")) << test::ReadWholeFile(m_game / "!labels.txt");
 }
 
+TEST_F(ProgramTest, AScriptDrivesTheDialogsAndTheLauncherSavesTheSizeItPicked) {
+    test::WriteWholeFile(m_game / "qv.cfg", "Windowed 0\nscreenwidth 1920\nscreenheight 1080\nsteering 0\nDebug 1\n");
+    fs::remove_all(m_game / "save");  // no saved video settings: the video options come first
+    // Frame 0 is before the game's first frame: OK in the video options, then in the launcher the
+    // resolution list, its first entry (1024x768) and "Start the game!".
+    std::string script;
+    for (const char* at : {"210 344", "325 242", "325 264", "102 438"})
+        script += std::string("0 mousedown 0 ") + at + "\n0 mouseup 0 " + at + "\n";
+    test::ProgramRun run = Run(script + "30 close\n");
+    ASSERT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(test::ReadWholeFile(m_game / "qv.cfg"),
+              "Windowed 0\nScreenWidth 1024\nScreenHeight 768\nsteering 0\nDebug 1\n");
+    EXPECT_FALSE(fs::exists(m_game / "qv.bak"));
+    EXPECT_EQ(fs::file_size(m_game / "save" / "video.cfg"), 23u);
+    EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
+}
+
 TEST_F(ProgramTest, LoadsTheBundledTexturesAndEffectsWithoutErrors) {
     test::ProgramRun run = Run("5 close\n");
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -134,6 +152,9 @@ TEST_F(ProgramTest, ASecondStartLeavesAtOnceWithoutTouchingTheReportFiles) {
     plat::RegisterWindowClass({"first", plat::DefaultWindowProc});
     ASSERT_NE(plat::CreateMainWindow({"first", "Furrow Cup", true, 800, 600}), nullptr);
     test::WriteWholeFile(m_game / "!error.txt", "first instance's report\n");
+    // The running instance made the name-prefix file when its engine was constructed.
+    fs::create_directories(m_game / "save");
+    test::WriteWholeFile(m_game / "save" / "NamePrefixes.cfg", std::string("m\0\0\0sm\0\0l\0\0\0spr\0", 16));
     test::WriteWholeFile(m_game / "input.txt", "1000 close\n");
     test::WriteWholeFile(m_game / "!console.txt", "the first instance's log\n");
     auto listing = [&] {

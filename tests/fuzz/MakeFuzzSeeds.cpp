@@ -13,6 +13,8 @@
 #include "core/DV.h"
 #include "platform/gfx/GfxTypes.h"
 #include "platform/input/EffectFile.h"
+#include "platform/xfile/MeshLoader.h"
+#include "platform/xfile/XFileWriter.h"
 #include "support/TextureFiles.h"
 #include "tools/SoundSynth.h"
 
@@ -111,6 +113,53 @@ void GameFileSeeds() {
     SeedWrittenFile("BinaryStream", "stream.bin");
 }
 
+// The binary form of the committed text seeds, as the mesh cache writes it (float and double
+// precision), whole and cut short.
+void XFileSeeds() {
+    for (const char* name : {"cube.x", "frames.x"}) {
+        const std::string text = test::ReadWholeFile(fs::path(FURROW_FIXTURES_DIR) / "fuzz" / "XFile" / name);
+        std::vector<xfile::ExtendedMaterial> materials;
+        std::shared_ptr<xfile::Mesh> mesh;
+        if (gfx::Failed(xfile::LoadMeshFromXInMemory(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                                                     xfile::MESH_SYSTEMMEM, nullptr, materials, mesh)))
+            continue;
+        xfile::SaveMeshToX("seed.x", *mesh, nullptr, materials.data(), static_cast<uint32_t>(materials.size()),
+                           xfile::FILEFORMAT_BINARY);
+        SeedWrittenFile("XFile", "seed.x");
+        std::vector<char> bytes;
+        plat::ReadFileBytes("seed.x", bytes);
+        std::string binary = Bytes(bytes);
+        fs::rename(g_out / "XFile" / "written", g_out / "XFile" / (std::string(name) + ".bin"));
+        fs::rename(g_out / "XFile" / "short", g_out / "XFile" / (std::string(name) + ".short.bin"));
+        // The same tokens with their float lists widened to doubles.
+        std::string wide = binary.substr(0, 12) + "0064";
+        for (size_t at = 16; at + 2 <= binary.size();) {
+            uint16_t token;
+            std::memcpy(&token, binary.data() + at, 2);
+            size_t length = 2;
+            uint32_t count = 0;
+            if (token == 1 || token == 2 || token == 6 || token == 7) std::memcpy(&count, binary.data() + at + 2, 4);
+            if (token == 1) length = 6 + count;
+            if (token == 2) length = 10 + count;
+            if (token == 6) length = 6 + 4 * size_t{count};
+            if (token == 7) {
+                wide += binary.substr(at, 6);
+                for (uint32_t i = 0; i < count; ++i) {
+                    float f;
+                    std::memcpy(&f, binary.data() + at + 6 + 4 * i, 4);
+                    const double d = f;
+                    wide.append(reinterpret_cast<const char*>(&d), 8);
+                }
+                at += 6 + 4 * size_t{count};
+                continue;
+            }
+            wide += binary.substr(at, length);
+            at += length;
+        }
+        Seed("XFile", std::string(name) + ".64.bin", wide);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,5 +173,6 @@ int main(int argc, char** argv) {
     SoundSeeds();
     EffectFileSeeds();
     GameFileSeeds();
+    XFileSeeds();
     return 0;
 }

@@ -273,7 +273,7 @@ TEST_F(RendererFrameTest, ShadowMapsDrawOnlyTheObjectsThatCastShadows) {
     objects[4].object.m_bMovingShadow = 1;
     objects[4].object.m_bNoStaticShadow = 1;
     test::g_FakeEngine.objects = DrawObjectTable{&objects[0].object, 5, sizeof(SceneObject)};
-    g_Renderer.m_bMovingShadowCasters = 1;
+    g_Renderer.m_bMeshesInShadowRange = 1;
     TakeDraws();
     gfx::NullBackend().drawnInstances.clear();
     g_ShadowMaps.CreateRenderTextures();

@@ -6,6 +6,7 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "support/AppHooks.h"
+#include "support/TextureFiles.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 
@@ -23,6 +24,7 @@ void ResetAppGlobals() {
 
 void AppDeviceTest::SetUp() {
     DeviceTest::SetUp();
+    WriteScreenTextures(m_dir.path());
     ResetGlobal(g_Engine);
     ResetGlobal(g_MainGame);
     ResetGlobal(g_Menu);

@@ -4,6 +4,7 @@
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "game/GameHooks.h"
+#include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "world/WorldHooks.h"
 
@@ -13,6 +14,7 @@ void ResetFloorHooks() {
     g_CoreHooks = CoreHooks{};
     g_AudioHooks = AudioHooks{};
     g_RenderHooks = RenderHooks{};
+    g_MeshHooks = MeshHooks{};
     g_WorldHooks = WorldHooks{};
     g_GameHooks = GameHooks{};
     g_Console.InstallCommands({});

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "support/TestSupport.h"
 
 namespace test {
 
@@ -47,6 +50,15 @@ std::vector<uint8_t> DdsFile(uint32_t width, uint32_t height, uint32_t fourCC, u
     if (cube) put(112, 0xFE00);
     std::copy(payload.begin(), payload.end(), file.begin() + 128);
     return file;
+}
+
+void WriteScreenTextures(const std::filesystem::path& startDir) {
+    const std::filesystem::path dir = startDir / "textures";
+    std::filesystem::create_directories(dir);
+    const std::pair<const char*, uint32_t> textures[] = {
+        {"czarne.tga", 0xFF000000}, {"hud_loading.tga", 0xFF406020}, {"hud_progress_bar.tga", 0x40FFFFFF},
+        {"menu_pasek_pod_menu.tga", 0xC0203010}};
+    for (const auto& [name, colour] : textures) WriteWholeFile(dir / name, TgaFile(4, 4, colour));
 }
 
 }  // namespace test

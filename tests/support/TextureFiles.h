@@ -1,6 +1,7 @@
 #pragma once
 // Small image files for texture tests.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,10 @@ std::string TgaFile(uint32_t width, uint32_t height, const std::vector<uint32_t>
 // followed by `payload` bytes.
 std::vector<uint8_t> DdsFile(uint32_t width, uint32_t height, uint32_t fourCC, uint32_t levels, bool cube,
                              const std::vector<uint8_t>& payload);
+
+// The 2-D textures every run asks for by name (the console's background, the loading screen's
+// picture and bars), as small pictures below a start directory: a name the registry cannot find
+// ends the program.
+void WriteScreenTextures(const std::filesystem::path& startDir);
 
 }  // namespace test

@@ -19,6 +19,19 @@ TEST_F(GlDeviceTest, ClearFillsTheBackBufferWithTheColour) {
     }
 }
 
+// Screenshots read the back buffer after the frame was presented: they see that frame, on a
+// double-buffered window as on the offscreen driver's single buffer.
+TEST_F(GlDeviceTest, AfterPresentTheBackBufferReadsAsTheFramePresented) {
+    for (uint32_t colour : {0xFF336699u, 0xFFE01020u}) {
+        m_device->Clear(gfx::CLEAR_TARGET, colour, 1.0f, 0);
+        m_device->BeginScene();
+        m_device->EndScene();
+        ASSERT_EQ(m_device->Present(), gfx::OK);
+        ExpectColourNear(PixelAt(1, 1), colour);
+        ExpectColourNear(PixelAt(kWidth - 2, kHeight - 2), colour);
+    }
+}
+
 TEST_F(GlDeviceTest, ReadBackRefusesARectangleOutsideTheBackBuffer) {
     uint32_t argb[4] = {};
     EXPECT_EQ(m_device->ReadBackBuffer(kWidth - 1, 0, 2, 2, argb), gfx::ERR_INVALIDCALL);

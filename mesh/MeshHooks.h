@@ -1,0 +1,42 @@
+#pragma once
+// What the static meshes need of the engine objects that own them (world/, above this floor).
+// app/ installs every slot at start-up; tests install their own. A slot left as it is answers as
+// if the object had nothing to say: no placement, no mesh, nothing to tell.
+#include <cstdint>
+
+#include "core/DV.h"
+#include "platform/math/Quaternion.h"
+#include "render/DrawRecord.h"
+
+class EMesh;
+class EObjectSlot;
+
+// The placement a mesh reads from its object.
+struct MeshOwnerPlacement {
+    DV position;
+    // The object's three extra rotation angles, in degrees.
+    float extraAngles[3] = {0.0f, 0.0f, 0.0f};
+};
+
+struct MeshHooks {
+    // The object's visibility, which the renderer's lists read for the mesh's subsets.
+    const DrawVisibility* (*ownerVisibility)(const EObjectSlot* owner) = [](const EObjectSlot*) -> const DrawVisibility* {
+        return nullptr;
+    };
+    MeshOwnerPlacement (*ownerPlacement)(const EObjectSlot* owner) = [](const EObjectSlot*) { return MeshOwnerPlacement{}; };
+    // The mesh's world transform changed: the object takes its scale and final rotation, and the
+    // collision records and segment tables learn that it moved.
+    void (*ownerTransformed)(EObjectSlot* owner, const DV& scale, const pmath::Quaternion& rotation) =
+        [](EObjectSlot*, const DV&, const pmath::Quaternion&) {};
+    void (*setOwnerRadius)(EObjectSlot* owner, float radius) = [](EObjectSlot*, float) {};
+    // The segment against the collision boxes of the object's collision record.
+    bool (*segmentHitsCollisionBoxes)(const EObjectSlot* owner, const DV* a, const DV* b) =
+        [](const EObjectSlot*, const DV*, const DV*) { return false; };
+    // The static mesh of an object in use of the mesh kind; null for any other object.
+    EMesh* (*objectMesh)(const EObjectSlot* object) = [](const EObjectSlot*) -> EMesh* { return nullptr; };
+    // The object's copy of its model's subset map (256 bytes) and its level-of-detail byte.
+    void (*setObjectSubsetMap)(EObjectSlot* object, const uint8_t* map) = [](EObjectSlot*, const uint8_t*) {};
+    void (*setObjectLod)(EObjectSlot* object, uint8_t lod) = [](EObjectSlot*, uint8_t) {};
+};
+
+inline MeshHooks g_MeshHooks;

@@ -1,0 +1,8 @@
+#include "vehicles/EPlantMgr.h"
+
+EPlantMgr g_PlantMgr;
+
+// No grass definition is read yet: a world has no plants to load, work or release.
+void EPlantMgr::LoadGrass() {}
+void EPlantMgr::Release() {}
+void EPlantMgr::UpdateFieldWork() {}

@@ -1,0 +1,79 @@
+#pragma once
+// The per-frame behaviour of every engine object: the camera-change test, the ambient sound, the
+// object loop (paths, physics by distance, effects and sounds, animation, actions, touches,
+// timed deaths), the ties to sockets and the visibility pass with each object's first update.
+#include <cstdint>
+
+#include "core/DV.h"
+
+class EObjectSlot;
+class SoundRecord;
+struct ECollisionFinder;
+
+class EEngineObject {
+public:
+    static constexpr int kNameSize = 64;
+    static constexpr int kSoundNameSize = 256;
+
+    EEngineObject();
+    virtual ~EEngineObject();
+
+    void Update();
+    void OnStartWorld();
+    void OnEndWorld();
+    void FirstUpdate(EObjectSlot* object);
+    void UpdateVisibility(EObjectSlot* object);
+    void UpdateLightVisibility(EObjectSlot* light);
+    void ComputeNeedsUpdate(EObjectSlot* object);
+    void UpdateObjectSound(EObjectSlot* object);
+    // The motion of an object after its actions ran, and a paused hand-over.
+    void UpdateObjectMotion(EObjectSlot* object);
+    // Runs the object's action block; from a touch only when the block fires on touch.
+    void UpdateObjectActions(EObjectSlot* object, bool fromTouch);
+    void HandleDeath(EObjectSlot* object);
+    void SetAmbientSound(const char* name, float volume);
+    void StopAmbientSound();
+    void SetDirectionPointer(const char* name);
+
+    // Counted afresh every frame.
+    int32_t m_iTouchedActions;
+    int32_t m_iTouchedRespawns;
+    // Objects that got a physics body at their first update.
+    int32_t m_iPhysicsObjects;
+    float m_fFrameTime;
+    int32_t m_iUpdates;
+    float m_fVisibilityTimer;
+    EObjectSlot* m_pLastShaker;
+    SoundRecord* m_pAmbientSound;
+    char m_szPendingAmbient[kSoundNameSize];
+    char m_szAmbient[kSoundNameSize];
+    float m_fAmbientTarget;
+    float m_fAmbientVolume;
+    // The camera finder lives from world start to world end; null outside a world.
+    ECollisionFinder* m_pCameraFinder;
+    DV m_vSavedCameraPosition;
+    DV m_vSavedCameraDirection;
+    float m_fSavedFarZ;
+    float m_fSavedZoom;
+    float m_fCameraChangeTimer;
+    int32_t m_iTestedObjects;
+    uint8_t m_bCameraChanged;
+    char m_szDirectionPointer[kNameSize];
+    EObjectSlot* m_pDirectionPointer;
+    uint32_t m_uCameraSetting[8];
+    uint8_t m_bCameraSettingSet;
+
+private:
+    void UpdateCameraChange();
+    void UpdateAmbientSound();
+    void UpdateObjectLoop();
+    void UpdateObject(EObjectSlot* object);
+    void FollowMarker(EObjectSlot* truck);
+    bool UpdatePhysicsByDistance(EObjectSlot* object);
+    void TestTouch(EObjectSlot* object);
+    void UpdateTies();
+    void UpdateVisibilityPass();
+    void UpdateShadowRange(EObjectSlot* object, float range, uint8_t& rendererByte);
+};
+
+extern EEngineObject g_EngineObject;

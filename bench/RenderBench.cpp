@@ -205,7 +205,7 @@ void Farm::Build() {
         DV at{-200.0f + static_cast<float>((i * 37) % 400), 0, 60.0f + static_cast<float>((i * 91) % 180)};
         Place(trunk, test::Translation(at), "bark.dds", 4);
         FarmObject& leaves = Place(crown, test::Translation(at), "leaves.tga", 5);
-        leaves.object->mesh.tree = 1;
+        leaves.object->object.m_bTree = 1;
     }
     // Barns with their roofs.
     SceneGeometry& barn = Geometry();
@@ -251,7 +251,7 @@ void Farm::Build() {
         for (auto [g, texture] : {std::pair{&body, "paint.tga"}, std::pair{&cabin, "glass.tga"}}) {
             FarmObject& t = Place(*g, pmath::Identity(), texture, 4);
             t.moving = true;
-            t.object->object.m_bMovingShadow = 1;
+            t.object->object.m_bInShadowRange = 1;
             t.object->object.m_bNoStaticShadow = 1;
         }
     }

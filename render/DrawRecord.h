@@ -48,10 +48,13 @@ struct DrawVisibility {
     // The object's static mesh; null when it has none (a free slot has none).
     const DrawMesh* m_pDrawMesh = nullptr;
     // Shadow casting: left out of the shadow passes altogether, left out of the static (sky)
-    // map, drawn into the moving-object map.
+    // map; near enough to the camera this frame to cast into the map of moving objects (the
+    // engine's visibility pass decides).
     uint8_t m_bShadowSkip = 0;
     uint8_t m_bNoStaticShadow = 0;
-    uint8_t m_bMovingShadow = 0;
+    uint8_t m_bInShadowRange = 0;
+    // A tree: its leaves are drawn by the tree pass.
+    uint8_t m_bTree = 0;
 };
 
 // One subset's part of a video mesh: a range of its index buffer (an attribute-table entry).
@@ -102,8 +105,6 @@ struct DrawMesh {
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     const DrawSubset* subsets = nullptr;
     uint32_t subsetCount = 0;
-    // A tree: drawn by the tree pass, with swaying leaves.
-    uint8_t tree = 0;
     // The renderer's frame in which the polygon counters last counted this mesh.
     uint32_t countedFrame = 0;
 };

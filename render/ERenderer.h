@@ -12,6 +12,7 @@
 #include "platform/math/Matrix.h"
 #include "render/EDrawBatch.h"
 #include "render/EEffectMgr.h"
+#include "render/RenderHooks.h"
 #include "render/TextureRecords.h"
 
 class ERenderer {
@@ -176,6 +177,8 @@ public:
     // Counts the frames, so a mesh's faces are counted once per frame.
     uint32_t m_uFrame = 0;
     EDrawBatch m_Batch;
+    // The frame's camera and light-set constants, refreshed by the engine at the start of Render.
+    ShaderLights m_ShaderLights;
 
 private:
     // Part of Render: polygon counters zeroed.

@@ -126,6 +126,7 @@ void ERenderer::Render() {
         Sway(m_fSwayPhaseB[i], m_fSwaySpeedB[i], m_fFrameTime);
     }
     ++m_uFrame;
+    g_RenderHooks.setShaderLights(m_ShaderLights);
     if (Reduced()) SetupFrameStates();
     else RenderScene();
 }

@@ -137,10 +137,11 @@ void ERenderer::RenderSceneAlphaTested() {
             DrawMesh* mesh = DrawnMesh(entry);
             if (!mesh) continue;
             // Trees, grass and translucent surfaces have passes of their own.
-            if (mesh->tree) m_bTreeSwitch = 1;
+            bool tree = entry->m_hObject->m_bTree != 0;
+            if (tree) m_bTreeSwitch = 1;
             if (t->m_bGrassTexture) m_bGrassSwitch = 1;
             if (t->m_bTranslucent) m_bTranslucentMeshes = 1;
-            if (mesh->tree || t->m_bGrassTexture || t->m_bTranslucent) continue;
+            if (tree || t->m_bGrassTexture || t->m_bTranslucent) continue;
             if (first) BindTextureFrame(t, 0);
             first = false;
             CountSubsetFaces(*mesh, entry->m_uSubset);

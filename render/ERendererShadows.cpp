@@ -140,7 +140,7 @@ void ERenderer::RenderSkinMeshShadow(const pmath::Matrix&) {
         for (const strlistaskinmeshy* entry = t->m_pSkinMeshes; entry; entry = entry->m_pNext) {
             const DrawVisibility* o = entry->m_hObject;
             if (!entry->m_pDrawSkin || !o || !o->m_bVisibleThisFrame || (o->m_uFlags & FLAG_NO_SHADOW) ||
-                !o->m_bMovingShadow)
+                !o->m_bInShadowRange)
                 continue;
             entry->m_pDrawSkin->Render(t->m_uId, entry->m_uContainer, e);
         }
@@ -157,7 +157,7 @@ void ERenderer::RenderShadowDynamic(const pmath::Matrix&) {
     DrawObjectTable objects = g_RenderHooks.objectTable();
     for (uint32_t i = 0; i < objects.count; ++i) {
         const DrawVisibility& o = objects[i];
-        if (CastsAnyShadow(o) && o.m_bMovingShadow) AddCastingSubsets(m_Batch, *o.m_pDrawMesh);
+        if (CastsAnyShadow(o) && o.m_bInShadowRange) AddCastingSubsets(m_Batch, *o.m_pDrawMesh);
     }
     m_Batch.Draw(e);
     g_RenderStateCache.SetCulling(true);

@@ -203,7 +203,7 @@ void ERenderer::RenderTrees() {
         bool first = true;
         for (strlistameshy* entry = t->m_pMeshes; entry; entry = entry->m_pNext) {
             DrawMesh* mesh = entry->m_pDrawMesh;
-            if (!mesh || !mesh->tree || !mesh->geometry || !entry->m_hObject ||
+            if (!mesh || !mesh->geometry || !entry->m_hObject || !entry->m_hObject->m_bTree ||
                 !entry->m_hObject->m_bVisibleThisFrame)
                 continue;
             if (first) {

@@ -270,7 +270,7 @@ TEST_F(RendererFrameTest, ShadowMapsDrawOnlyTheObjectsThatCastShadows) {
     objects[2].Place(box, test::Translation(DV{6, 0, 0}), "leaves.tga");
     objects[3].Place(box, test::Translation(DV{9, 0, 0}), "ghost.tga");
     objects[4].Place(box, test::Translation(DV{12, 0, 0}), "wall.tga");
-    objects[4].object.m_bMovingShadow = 1;
+    objects[4].object.m_bInShadowRange = 1;
     objects[4].object.m_bNoStaticShadow = 1;
     test::g_FakeEngine.objects = DrawObjectTable{&objects[0].object, 5, sizeof(SceneObject)};
     g_Renderer.m_bMeshesInShadowRange = 1;

@@ -186,12 +186,37 @@ Result CheckHeader(const Device& device, const std::vector<char>& bytes) {
     return HoldsItsPixels(bytes, info) ? OK : ERR_INVALIDDATA;
 }
 
-// Reads, checks and decodes the file for a texture of the device.
-Result Load(const Device& device, const char* path, uint32_t mipFilter, Pixels& image) {
-    std::vector<char> bytes;
-    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDDATA;
+// Checks and decodes the file's bytes for a texture of the device.
+Result Load(const Device& device, const std::vector<char>& bytes, uint32_t mipFilter, Pixels& image) {
     if (Result r = CheckHeader(device, bytes); Failed(r)) return r;
     return Decode(bytes, SkippedDdsMipLevels(mipFilter), image) ? OK : ERR_INVALIDDATA;
+}
+
+Result ReadFile(const char* path, std::vector<char>& bytes) {
+    return path && plat::ReadFileBytes(path, bytes) ? OK : ERR_INVALIDDATA;
+}
+
+// A DXT file's blocks, kept as they are when the device samples them compressed: 4 to 8 times
+// less memory than decoded texels. False when the texture is to be made from decoded pixels.
+bool KeepsBlocks(const Device& device, const std::vector<char>& bytes, uint32_t mipFilter, DdsBlocks& blocks) {
+    Caps caps;
+    return IsDds(bytes) && !Failed(device.GetDeviceCaps(caps)) && caps.compressedTextures &&
+           ReadDdsBlocks(Bytes(bytes), bytes.size(), SkippedDdsMipLevels(mipFilter), blocks);
+}
+
+// Fills every level of one face from the blocks the file stores; the device makes the rest.
+void FillBlocks(const DdsBlocks& blocks, uint32_t face, BaseTexture& texture) {
+    uint32_t stored = std::min(blocks.info.mipLevels, texture.GetLevelCount());
+    uint32_t sourceFace = blocks.info.resourceType == RTYPE_CUBETEXTURE ? face : 0;
+    for (uint32_t level = 0; level < stored; ++level) {
+        const std::vector<uint8_t>& source = blocks.levels[size_t{sourceFace} * blocks.info.mipLevels + level];
+        LockedRect rect;
+        if (Failed(texture.LockFace(face, level, rect))) return;
+        std::memcpy(rect.bits, source.data(), source.size());
+        texture.UnlockFace(face, level);
+    }
+    if (face + 1 == (texture.GetType() == RTYPE_CUBETEXTURE ? uint32_t{CUBE_FACES} : 1u))
+        texture.GenerateMipSubLevels(stored);
 }
 
 }  // namespace
@@ -208,8 +233,18 @@ Result CreateTextureFromFile(Device& device, const char* path, std::unique_ptr<T
 
 Result CreateTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                std::unique_ptr<Texture>& texture) {
+    std::vector<char> bytes;
+    if (Result r = ReadFile(path, bytes); Failed(r)) return r;
+    if (DdsBlocks blocks; KeepsBlocks(device, bytes, mipFilter, blocks)) {
+        std::unique_ptr<Texture> made;
+        Result r = device.CreateTexture(blocks.info.width, blocks.info.height, 0, 0, blocks.info.format, pool, made);
+        if (Failed(r)) return r;
+        FillBlocks(blocks, 0, *made);
+        texture = std::move(made);
+        return OK;
+    }
     Pixels image;
-    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
+    if (Result r = Load(device, bytes, mipFilter, image); Failed(r)) return r;
     std::unique_ptr<Texture> made;
     Result r = device.CreateTexture(image.info.width, image.info.height, 0, 0, FMT_A8R8G8B8, pool, made);
     if (Failed(r)) return r;
@@ -224,8 +259,19 @@ Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_p
 
 Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                    std::unique_ptr<CubeTexture>& texture) {
+    std::vector<char> bytes;
+    if (Result r = ReadFile(path, bytes); Failed(r)) return r;
+    if (DdsBlocks blocks; KeepsBlocks(device, bytes, mipFilter, blocks)) {
+        if (blocks.info.width != blocks.info.height) return ERR_INVALIDDATA;
+        std::unique_ptr<CubeTexture> made;
+        Result r = device.CreateCubeTexture(blocks.info.width, 0, 0, blocks.info.format, pool, made);
+        if (Failed(r)) return r;
+        for (uint32_t face = 0; face < CUBE_FACES; ++face) FillBlocks(blocks, face, *made);
+        texture = std::move(made);
+        return OK;
+    }
     Pixels image;
-    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
+    if (Result r = Load(device, bytes, mipFilter, image); Failed(r)) return r;
     if (image.info.width != image.info.height) return ERR_INVALIDDATA;
     std::unique_ptr<CubeTexture> made;
     Result r = device.CreateCubeTexture(image.info.width, 0, 0, FMT_A8R8G8B8, pool, made);

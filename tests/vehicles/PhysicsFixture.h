@@ -136,6 +136,7 @@ protected:
             g_Physics.SetObjectBodyTransform(o, p, r);
         };
         h.physicsDeleteObject = [](EObjectSlot* o) { g_Physics.OnDeleteObject(o); };
+        h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, &impulse); };
         MeshHooks& m = g_MeshHooks;
         m = MeshHooks{};
         m.ownerVisibility = [](const EObjectSlot* o) -> const DrawVisibility* { return o; };

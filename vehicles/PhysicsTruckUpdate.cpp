@@ -103,8 +103,9 @@ bool Physics::SyncTruckObjects(EObjectSlot* object) {
     return true;
 }
 
+// The wheel's transform is current: every caller (the chassis sync, a teleport) has just updated
+// all of them from the chassis.
 void Physics::PlaceWheelOnSocket(Truck* t, uint32_t k) {
-    t->m_pVehicle->updateWheelTransform(static_cast<int>(k), true);
     const btTransform& transform = t->m_pVehicle->getWheelInfo(static_cast<int>(k)).m_worldTransform;
     DV socket;
     EOrientation orientation;
@@ -172,13 +173,14 @@ void Physics::UpdateTruckWheels(EObjectSlot* object) {
     Truck* t = object ? object->m_hTruck : nullptr;
     if (!t || !t->m_pOwner) return;
     if (!t->m_pVehicle) return PlaceWheelsOnPartnerSockets(t);
+    // Only a trailer whose front axle rides on its hitch has anything to place here: its wheels
+    // follow the hitch model's sockets and spin with the distance those travel.
+    if (!t->m_pHitchModel) return;
     for (int k = 0; k < t->m_pVehicle->getNumWheels(); ++k) {
         t->m_pVehicle->updateWheelTransform(k, true);
-        // A trailer's front axle rides on its hitch: the wheels follow the hitch model's sockets
-        // and spin with the distance those travel.
         DV socket;
         EOrientation orientation;
-        if (!t->m_pHitchModel || !ReadSocket(t->m_pHitchModel, t->m_szWheelSockets[k], &socket, &orientation)) continue;
+        if (!ReadSocket(t->m_pHitchModel, t->m_szWheelSockets[k], &socket, &orientation)) continue;
         const DV up = object->m_Orientation.m_Up;
         orientation.RotateAxis(&up, kPi);
         const DV moved = socket - t->m_vPreviousWheelSocket[k];

@@ -168,7 +168,7 @@ void InstallWorldHooks() {
     h.setObjectBodyTransform = [](EObjectSlot* o, const DV& position, const EOrientation& orientation) {
         g_Physics.SetObjectBodyTransform(o, position, orientation);
     };
-    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, impulse); };
+    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, &impulse); };
     h.physicsDeleteObject = [](EObjectSlot* o) { g_Physics.OnDeleteObject(o); };
     h.releaseTruckControls = [](EObjectSlot* o) { g_Physics.ReleaseTruckControls(o); };
     h.disableTruckDeactivation = [](EObjectSlot* o) { g_Physics.DisableTruckDeactivation(o); };

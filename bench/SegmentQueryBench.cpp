@@ -48,8 +48,8 @@ void MakePatch(Object& o, float phase) {
         for (int k = 0; k <= kCells; ++k) {
             const float x = (i - kCells / 2) * kCellSize, z = (k - kCells / 2) * kCellSize;
             const DV v{x, 2.0f * std::sin(x * 0.4f + phase) * std::cos(z * 0.3f), z};
-            o.localMin = o.vertices.empty() ? v : DV{std::min(o.localMin.x, v.x), std::min(o.localMin.y, v.y), std::min(o.localMin.z, v.z)};
-            o.localMax = o.vertices.empty() ? v : DV{std::max(o.localMax.x, v.x), std::max(o.localMax.y, v.y), std::max(o.localMax.z, v.z)};
+            o.localMin = o.vertices.empty() ? v : LowerCorner(o.localMin, v);
+            o.localMax = o.vertices.empty() ? v : UpperCorner(o.localMax, v);
             o.vertices.push_back(v);
         }
     auto at = [](int i, int k) { return static_cast<uint16_t>(i * (kCells + 1) + k); };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "collision/ECollisionObject.h"
 #include "core/EConsole.h"
 #include "core/GeometryHelpers.h"
 #include "core/IntersectionTests.h"
@@ -11,8 +12,6 @@ namespace {
 // The tip of the projector's cap lies this many far distances ahead.
 constexpr float kTipFactor = 1.15f;
 
-DV Min(const DV& a, const DV& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
-DV Max(const DV& a, const DV& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
 
 bool InBox(const DV& p, const DV& min, const DV& max) {
     return min.x <= p.x && p.x <= max.x && min.y <= p.y && p.y <= max.y && min.z <= p.z && p.z <= max.z;
@@ -72,8 +71,8 @@ void ECollisionFinder::SetProjector(const DV& position, const EOrientation& orie
         const float along = pmath::Dot(m_vNormals[i], orientation.m_Front);
         if ((i < 4 && along > 0) || (i >= 4 && along < 0)) g_Console.PrintInt("ERROR: Przeciwny Normal, i=", i);
     }
-    m_vRelativeMin = Min(Min(Min(O, A), Min(B, D)), Min(E, T));
-    m_vRelativeMax = Max(Max(Max(O, A), Max(B, D)), Max(E, T));
+    m_vRelativeMin = LowerCorner(LowerCorner(LowerCorner(O, A), LowerCorner(B, D)), LowerCorner(E, T));
+    m_vRelativeMax = UpperCorner(UpperCorner(UpperCorner(O, A), UpperCorner(B, D)), UpperCorner(E, T));
     m_vWorldMin = position + m_vRelativeMin;
     m_vWorldMax = position + m_vRelativeMax;
 }

@@ -14,11 +14,16 @@ constexpr const char* kArrayTags[] = {"CM_dwFaces",         "CM_vFacesDimMax",  
                                       "CM_vFaceNormal",      "CM_vVerticesLocal", "CM_vVerticesWorld",
                                       "pBoxes"};
 
-DV Min(const DV& a, const DV& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
-DV Max(const DV& a, const DV& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
 
-// The unit normal (b - a) x (c - a); a face without area has the zero normal.
-DV FaceNormal(const DV& a, const DV& b, const DV& c) { return pmath::Normalize(pmath::Cross(b - a, c - a)); }
+// A face's bounds and unit normal (b - a) x (c - a); a face without area has the zero normal.
+void DescribeFace(const std::vector<DV>& vertices, const uint16_t* face, DV* min, DV* max, DV* normal) {
+    const DV& a = vertices[face[0]];
+    const DV& b = vertices[face[1]];
+    const DV& c = vertices[face[2]];
+    *min = LowerCorner(LowerCorner(a, b), c);
+    *max = UpperCorner(UpperCorner(a, b), c);
+    *normal = pmath::Normalize(pmath::Cross(b - a, c - a));
+}
 
 DV PositionOf(const CollisionGeometry& geometry, uint32_t vertex) {
     float p[3];
@@ -33,12 +38,15 @@ bool IndicesInRange(const CollisionGeometry& geometry) {
 
 }  // namespace
 
+DV LowerCorner(const DV& a, const DV& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
+DV UpperCorner(const DV& a, const DV& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
+
 void TransformBox(const DV& min, const DV& max, const pmath::Matrix& m, DV* corners, DV* outMin, DV* outMax) {
     GetBoxCorners(&min, &max, corners);
     for (int i = 0; i < 8; ++i) {
         corners[i] = pmath::TransformPoint(corners[i], m);
-        *outMin = i == 0 ? corners[i] : Min(*outMin, corners[i]);
-        *outMax = i == 0 ? corners[i] : Max(*outMax, corners[i]);
+        *outMin = i == 0 ? corners[i] : LowerCorner(*outMin, corners[i]);
+        *outMax = i == 0 ? corners[i] : UpperCorner(*outMax, corners[i]);
     }
 }
 
@@ -66,14 +74,9 @@ bool ECollisionObject::Build(EObjectSlot* owner, const CollisionGeometry& geomet
     CM_vFacesDimMin.resize(m_uFaces);
     CM_vFacesDimMax.resize(m_uFaces);
     CM_vFaceLocalNormal.resize(m_uFaces);
-    for (uint32_t f = 0; f < m_uFaces; ++f) {
-        const DV& a = CM_vVerticesLocal[CM_dwFaces[f * 3]];
-        const DV& b = CM_vVerticesLocal[CM_dwFaces[f * 3 + 1]];
-        const DV& c = CM_vVerticesLocal[CM_dwFaces[f * 3 + 2]];
-        CM_vFacesDimMin[f] = Min(Min(a, b), c);
-        CM_vFacesDimMax[f] = Max(Max(a, b), c);
-        CM_vFaceLocalNormal[f] = FaceNormal(a, b, c);
-    }
+    for (uint32_t f = 0; f < m_uFaces; ++f)
+        DescribeFace(CM_vVerticesLocal, &CM_dwFaces[f * 3], &CM_vFacesDimMin[f], &CM_vFacesDimMax[f],
+                     &CM_vFaceLocalNormal[f]);
     CM_vFacesAABB_Min = CM_vFacesDimMin;
     CM_vFacesAABB_Max = CM_vFacesDimMax;
     CM_vFaceNormal = CM_vFaceLocalNormal;
@@ -90,10 +93,11 @@ void ECollisionObject::AddBox(uint32_t firstFace, uint32_t faces, const Collisio
         box.m_bNoIntersect = subset->noIntersect;
         box.m_uAttribId = subset->attribId;
         box.m_uTextureId = subset->textureId;
-        box.m_vLocalMin = box.m_vLocalMax = CM_vVerticesLocal[CM_dwFaces[firstFace * 3]];
-        for (uint32_t f = firstFace; f < firstFace + faces; ++f) {
-            box.m_vLocalMin = Min(box.m_vLocalMin, CM_vFacesDimMin[f]);
-            box.m_vLocalMax = Max(box.m_vLocalMax, CM_vFacesDimMax[f]);
+        box.m_vLocalMin = CM_vFacesDimMin[firstFace];
+        box.m_vLocalMax = CM_vFacesDimMax[firstFace];
+        for (uint32_t f = firstFace + 1; f < firstFace + faces; ++f) {
+            box.m_vLocalMin = LowerCorner(box.m_vLocalMin, CM_vFacesDimMin[f]);
+            box.m_vLocalMax = UpperCorner(box.m_vLocalMax, CM_vFacesDimMax[f]);
         }
     } else {
         box.m_vLocalMin = m_vLocalMin;
@@ -141,20 +145,15 @@ void ECollisionObject::SetTransform(const pmath::Matrix& world) {
 void ECollisionObject::UpdateWorldFaces() {
     if (m_bWorldFacesCurrent || !m_bUsed) return;
     for (uint32_t v = 0; v < m_uVertices; ++v) CM_vVerticesWorld[v] = pmath::TransformPoint(CM_vVerticesLocal[v], m_World);
-    for (uint32_t f = 0; f < m_uFaces; ++f) {
-        const DV& a = CM_vVerticesWorld[CM_dwFaces[f * 3]];
-        const DV& b = CM_vVerticesWorld[CM_dwFaces[f * 3 + 1]];
-        const DV& c = CM_vVerticesWorld[CM_dwFaces[f * 3 + 2]];
-        CM_vFacesAABB_Min[f] = Min(Min(a, b), c);
-        CM_vFacesAABB_Max[f] = Max(Max(a, b), c);
-        CM_vFaceNormal[f] = FaceNormal(a, b, c);
-    }
+    for (uint32_t f = 0; f < m_uFaces; ++f)
+        DescribeFace(CM_vVerticesWorld, &CM_dwFaces[f * 3], &CM_vFacesAABB_Min[f], &CM_vFacesAABB_Max[f],
+                     &CM_vFaceNormal[f]);
     m_bWorldFacesCurrent = 1;
 }
 
 bool ECollisionObject::IntersectLocal(const DV& a, const DV& b, LocalFaceHit* hit) const {
-    const DV segmentMin = Min(a, b);
-    const DV segmentMax = Max(a, b);
+    const DV segmentMin = LowerCorner(a, b);
+    const DV segmentMax = UpperCorner(a, b);
     bool found = false;
     for (const ECollisionBox& box : pBoxes) {
         if (!BoxesMeet(box.m_vLocalMin, box.m_vLocalMax, segmentMin, segmentMax)) continue;

@@ -16,6 +16,9 @@ class EObjectSlot;
 // The box min..max through the matrix: its eight corners (numbered as GetBoxCorners numbers them)
 // and their bounds.
 void TransformBox(const DV& min, const DV& max, const pmath::Matrix& m, DV* corners, DV* outMin, DV* outMax);
+// The component-wise least and greatest of two points.
+DV LowerCorner(const DV& a, const DV& b);
+DV UpperCorner(const DV& a, const DV& b);
 // Whether two boxes meet, touching included.
 bool BoxesMeet(const DV& minA, const DV& maxA, const DV& minB, const DV& maxB);
 

@@ -23,8 +23,6 @@ constexpr float kDeadZone = 0.1f;
 // How far beyond a triangle's plane the push-out leaves the box.
 constexpr float kClearance = 0.01f;
 
-DV Min(const DV& a, const DV& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
-DV Max(const DV& a, const DV& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
 
 DV ClipVelocity(const DV& velocity, const DV& normal) {
     DV out = velocity - normal * (pmath::Dot(velocity, normal) * kOverbounce);
@@ -70,7 +68,7 @@ SweepResult ECollisionSweep::Sweep(const DV& boxMin, const DV& boxMax, const DV&
     SweepResult result;
     result.m_vPosition = start;
     const DV move = end - start;
-    Gather(Min(start, end) + boxMin, Max(start, end) + boxMax);
+    Gather(LowerCorner(start, end) + boxMin, UpperCorner(start, end) + boxMax);
     if (const CollisionTriangle* t = Touching(start + boxMin, start + boxMax)) {
         result.m_bHit = result.m_bStartSolid = 1;
         result.m_fFraction = 0;

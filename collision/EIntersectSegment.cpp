@@ -239,8 +239,8 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
     m_fLength = pmath::Length(m_vDirection);
     hit->m_vStart = m_vStart;
     hit->m_vEnd = m_vEnd;
-    m_vSegmentMin = {std::min(m_vStart.x, m_vEnd.x), std::min(m_vStart.y, m_vEnd.y), std::min(m_vStart.z, m_vEnd.z)};
-    m_vSegmentMax = {std::max(m_vStart.x, m_vEnd.x), std::max(m_vStart.y, m_vEnd.y), std::max(m_vStart.z, m_vEnd.z)};
+    m_vSegmentMin = LowerCorner(m_vStart, m_vEnd);
+    m_vSegmentMax = UpperCorner(m_vStart, m_vEnd);
 
     // The marker table has nothing to fill it: a query of markers alone finds nothing.
     m_iCandidates = 0;

@@ -96,8 +96,8 @@ FakeObject& CollisionTest::AddMesh(const std::vector<Triangle>& triangles, const
     f.triangles = triangles;
     for (const Triangle& t : triangles)
         for (const DV& v : {t.a, t.b, t.c}) {
-            f.localMin = f.vertices.empty() ? v : DV{std::min(f.localMin.x, v.x), std::min(f.localMin.y, v.y), std::min(f.localMin.z, v.z)};
-            f.localMax = f.vertices.empty() ? v : DV{std::max(f.localMax.x, v.x), std::max(f.localMax.y, v.y), std::max(f.localMax.z, v.z)};
+            f.localMin = f.vertices.empty() ? v : LowerCorner(f.localMin, v);
+            f.localMax = f.vertices.empty() ? v : UpperCorner(f.localMax, v);
             f.faces.push_back(static_cast<uint16_t>(f.vertices.size()));
             f.vertices.push_back(v);
         }

@@ -115,8 +115,9 @@ uint32_t HitKind(const char* zone) {
     return 0;
 }
 
+// No filter (the default, or none at all) tests every candidate.
 bool Accepts(const SegmentQuery& query, EObjectSlot* object) {
-    return query.m_pFilter == IntersectFilterAll || (query.m_pFilter && query.m_pFilter(object, query.m_pFilterArgument));
+    return !query.m_pFilter || query.m_pFilter == IntersectFilterAll || query.m_pFilter(object, query.m_pFilterArgument);
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ void CollisionTest::TearDown() {
 }
 
 FakeObject& CollisionTest::AddMesh(const std::vector<Triangle>& triangles, const pmath::Matrix& world,
-                                   const std::vector<SubsetSpec>& subsets, uint32_t flags, uint32_t flags2) {
+                                   const std::vector<SubsetRun>& subsets, uint32_t flags, uint32_t flags2) {
     FakeObject& f = m_objects.emplace_back();
     f.triangles = triangles;
     for (const Triangle& t : triangles)
@@ -101,12 +101,12 @@ FakeObject& CollisionTest::AddMesh(const std::vector<Triangle>& triangles, const
             f.faces.push_back(static_cast<uint16_t>(f.vertices.size()));
             f.vertices.push_back(v);
         }
-    const std::vector<SubsetSpec> spec =
-        subsets.empty() ? std::vector<SubsetSpec>{{static_cast<uint32_t>(triangles.size()), 0, 0}} : subsets;
+    const std::vector<SubsetRun> runs =
+        subsets.empty() ? std::vector<SubsetRun>{{static_cast<uint32_t>(triangles.size()), 0, 0}} : subsets;
     uint32_t start = 0;
-    for (uint32_t i = 0; i < spec.size(); ++i) {
-        f.subsets.push_back({i, start, spec[i].faces, spec[i].textureId, spec[i].noIntersect});
-        start += spec[i].faces;
+    for (uint32_t i = 0; i < runs.size(); ++i) {
+        f.subsets.push_back({i, start, runs[i].faces, runs[i].textureId, runs[i].noIntersect});
+        start += runs[i].faces;
     }
     f.facts.kind = CollisionObjectFacts::MESH;
     f.facts.flags = flags;

@@ -40,7 +40,7 @@ public:
 
 // Subsets of consecutive faces: each entry gives a face count, its texture id and whether its
 // texture is marked no-intersect.
-struct SubsetSpec {
+struct SubsetRun {
     uint32_t faces;
     uint32_t textureId;
     uint8_t noIntersect;
@@ -54,7 +54,7 @@ protected:
     // A mesh object made and registered as the engine makes one: placed, then added to the
     // collision records and the segment tables.
     FakeObject& AddMesh(const std::vector<Triangle>& triangles, const pmath::Matrix& world,
-                        const std::vector<SubsetSpec>& subsets = {}, uint32_t flags = 0x5, uint32_t flags2 = 0);
+                        const std::vector<SubsetRun>& subsets = {}, uint32_t flags = 0x5, uint32_t flags2 = 0);
     // A skinned-mesh object of the radius at the position.
     FakeObject& AddSkinMesh(const DV& position, float radius, uint32_t flags = 0x5, uint32_t flags2 = 0);
     // Deleted as the engine deletes one.

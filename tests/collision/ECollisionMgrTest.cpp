@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(ECollisionMgrTest, SubsetsAreCutIntoBoxesOfAtMostAHundredConsecutiveFaces) {
-    const std::vector<test::SubsetSpec> subsets = {{250, 1, 0}, {0, 2, 0}, {200, 3, 0}, {101, 4, 1}};
+    const std::vector<test::SubsetRun> subsets = {{250, 1, 0}, {0, 2, 0}, {200, 3, 0}, {101, 4, 1}};
     const FakeObject& o = AddMesh(Strip(551), pmath::Identity(), subsets);
     const ECollisionObject* r = Record(o);
     ASSERT_NE(r, nullptr);

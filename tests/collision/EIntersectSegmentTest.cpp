@@ -218,6 +218,9 @@ TEST_F(EIntersectSegmentTest, FiltersChooseTheCandidatesAndSeeTheQuerysArgument)
     EXPECT_EQ(hit.m_pObject, farther.Handle());
     EXPECT_EQ(s_argument, farther.Handle());
     EXPECT_FALSE(Query({0, 20, 0}, {0, -20, 0}, &hit, [](EObjectSlot*, EObjectSlot*) { return false; }));
+    // No filter at all tests every candidate, as the default does.
+    ASSERT_TRUE(Query({0, 20, 0}, {0, -20, 0}, &hit, nullptr));
+    EXPECT_EQ(hit.m_pObject, nearer.Handle());
 }
 
 TEST_F(EIntersectSegmentTest, FlagsChooseWhichQueriesSeeAnObject) {

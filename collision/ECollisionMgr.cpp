@@ -174,15 +174,19 @@ void ECollisionMgr::ComputeTouches(ECollisionFinder* finder) {
     ReleaseTouches(finder);
     finder->m_vTouchMin = Grown(finder->m_vWorldMin, -kTouchMargin);
     finder->m_vTouchMax = Grown(finder->m_vWorldMax, kTouchMargin);
+    struct Walk {
+        ECollisionMgr* mgr;
+        ECollisionFinder* finder;
+    } walk{this, finder};
     g_CollisionHooks.forEachObject(
         [](EObjectSlot* object, void* context) {
-            auto* f = static_cast<ECollisionFinder*>(context);
+            const Walk& w = *static_cast<Walk*>(context);
             const CollisionObjectFacts facts = g_CollisionHooks.objectFacts(object);
             if (facts.kind == CollisionObjectFacts::NONE || !facts.indices) return;
-            if (BoxesMeet(facts.worldMin, facts.worldMax, f->m_vTouchMin, f->m_vTouchMax))
-                g_CollisionMgr.AddTouch(f, object, facts.indices);
+            if (BoxesMeet(facts.worldMin, facts.worldMax, w.finder->m_vTouchMin, w.finder->m_vTouchMax))
+                w.mgr->AddTouch(w.finder, object, facts.indices);
         },
-        finder);
+        &walk);
 }
 
 bool ECollisionMgr::IsTouching(const ECollisionFinder* finder, const CollisionIndices* indices) const {

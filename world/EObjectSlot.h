@@ -142,9 +142,7 @@ public:
     uint8_t m_bNeedsUpdate = 0;
     uint8_t m_bAlwaysUpdate = 0;
     uint8_t m_bHelicopter = 0;
-    uint8_t m_bTree = 0;
     uint8_t m_bShadowByte = 0;
-    uint8_t m_bInShadowRange = 0;
     uint8_t m_bInFront = 0;
     uint32_t m_uUpdates = 0;
     float m_fObjectTimer = 0;

@@ -76,9 +76,9 @@ void EDebugOverlays::DrawLightCounts() {
     query.m_pStart = &start;
     query.m_pEnd = &end;
     query.m_pFilter = IntersectFilterNotClass128;
-    query.m_bFirstTable = 1;
-    query.m_bSecondTable = 1;
-    query.m_fSkinMeshRange = 1.0f;
+    query.m_bCanSeeThru = 1;
+    query.m_bCoarse = 1;
+    query.m_fCoarseDistance = 1.0f;
     SegmentHit hit;
     if (!g_IntersectSegment.Intersect(&query, &hit) || !hit.m_pObject) return;
     int kind = hit.m_pObject->Type;

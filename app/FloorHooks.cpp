@@ -6,7 +6,10 @@
 #include "app/WinMain.h"
 #include "audio/AudioHooks.h"
 #include "audio/CSoundMgr.h"
+#include "collision/CollisionHooks.h"
+#include "collision/ECollisionMgr.h"
 #include "collision/EIntersectSegment.h"
+#include "collision/MeshCollision.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "game/CHudPanel.h"
@@ -92,11 +95,26 @@ void InstallMeshHooks() {
         o->m_vScale = scale;
         o->m_Orientation.SetQuaternion(&rotation);
         g_IntersectSegment.UpdateEngineObject(o);
+        g_CollisionMgr.UpdateObject(o);
     };
     h.setOwnerRadius = [](EObjectSlot* o, float radius) {
         if (o) o->m_fRadius = radius;
     };
     h.objectMesh = [](const EObjectSlot* o) -> EMesh* { return o && o->m_bUsed ? o->Mesh() : nullptr; };
+}
+
+// Collision reads the objects' kinds, flags and meshes, and walks the engine's table.
+void InstallCollisionHooks() {
+    CollisionHooks& h = g_CollisionHooks;
+    h.objectFacts = [](EObjectSlot* o) { return o ? o->CollisionFacts() : CollisionObjectFacts{}; };
+    h.objectGeometry = [](EObjectSlot* o, CollisionGeometry* out) {
+        const EMesh* mesh = o && o->m_bUsed ? o->Mesh() : nullptr;
+        return mesh && MeshCollisionGeometry(*mesh, out);
+    };
+    h.forEachObject = [](void (*visit)(EObjectSlot*, void*), void* context) {
+        for (EObjectSlot& o : g_Engine.m_Objects)
+            if (o.m_bUsed) visit(&o, context);
+    };
 }
 
 void InstallRenderHooks() {
@@ -205,6 +223,7 @@ void InstallFloorHooks() {
     InstallAudioHooks();
     InstallRenderHooks();
     InstallMeshHooks();
+    InstallCollisionHooks();
     InstallWorldHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());

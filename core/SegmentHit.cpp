@@ -13,11 +13,12 @@ void SegmentHit::Clear() {
     m_fDistance = 0;
     m_vNormal = {};
     m_pObject = nullptr;
-    m_uWords[0] = m_uWords[1] = 0;
+    m_uFace = 0;
+    m_uTextureId = 0;
     m_fValues[0] = m_fValues[1] = 0;
     m_vStart = {};
     m_vEnd = {};
-    m_uWord = 0;
+    m_bSkinMesh = 0;
     m_uHitKind = 0;
-    m_uLastWord = 0;
+    m_szNodeName[0] = '\0';
 }

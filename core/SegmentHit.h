@@ -1,6 +1,6 @@
 #pragma once
-// The answer to a SegmentQuery: the nearest hit of the mesh tables and, kept apart, the nearest
-// skinned-mesh hit. The words without a named meaning belong to the segment intersection.
+// The answer to a SegmentQuery: the nearest hit of the mesh tables and, kept apart while the
+// query runs, the nearest skinned-mesh hit.
 #include <cstdint>
 
 #include "core/DV.h"
@@ -9,15 +9,18 @@ class EObjectSlot;
 
 class SkinMeshHit {
 public:
+    static constexpr int kNameSize = 128;
+
     void Clear();
 
-    uint32_t m_bHit = 0;
-    void* m_pElement = nullptr;
+    uint8_t m_bHit = 0;
+    EObjectSlot* m_pObject = nullptr;
     DV m_vPoint;
-    DV m_vSecondPoint;
+    DV m_vNormal;
     float m_fDistance = 0;
-    uint32_t m_uWord = 0;
-    uint32_t m_uLastWord = 0;
+    // The skinned mesh's node that was hit, and the name of its hit zone.
+    char m_szNodeName[kNameSize] = {};
+    const char* m_pszZone = "";
 };
 
 class SegmentHit {
@@ -27,17 +30,22 @@ public:
     // serves any number of queries.
     void Clear();
 
-    uint32_t m_bHit;
+    uint8_t m_bHit;
+    // In world space; the normal has unit length.
     DV m_vPoint;
     float m_fDistance;
     DV m_vNormal;
     EObjectSlot* m_pObject;
-    uint32_t m_uWords[2];
+    // Mesh hits: the face within the mesh and the texture id of the subset that holds it.
+    uint32_t m_uFace;
+    uint32_t m_uTextureId;
     float m_fValues[2];
     DV m_vStart;
     DV m_vEnd;
-    uint32_t m_uWord;
+    // Skinned-mesh hits: the flag, the kind of body part (0 body, 1 to 5 from the hit zone's
+    // name) and the node hit.
+    uint8_t m_bSkinMesh;
     uint32_t m_uHitKind;
-    uint32_t m_uLastWord;
+    char m_szNodeName[SkinMeshHit::kNameSize];
     SkinMeshHit m_SkinMeshHit;
 };

@@ -24,10 +24,26 @@ public:
     // IntersectFilterAll, the default, is recognised by identity: every object is tested.
     IntersectFilterFn m_pFilter;
     EObjectSlot* m_pFilterArgument;
-    uint8_t m_bFirstTable;
-    uint8_t m_bSecondTable;
-    // A skinned-mesh hit counts only within this distance of the start.
-    float m_fSkinMeshRange;
-    uint8_t m_bFlag;
-    uint8_t m_bSkipSkinMeshes;
+    // Search the objects that can be seen through (dead or see-through meshes) instead of the
+    // solid ones.
+    uint8_t m_bCanSeeThru;
+    // Skinned meshes farther from the start than the coarse distance are hit at their centre,
+    // by their bounding sphere alone.
+    uint8_t m_bCoarse;
+    float m_fCoarseDistance;
+    uint8_t m_bReserved;
+    // Search the marker table alone, and no skinned meshes.
+    uint8_t m_bMarkers;
 };
+
+// The state of IntersectFilterConfigurable: whoever queries with it sets all five fields right
+// before the query.
+struct RayFilter {
+    EObjectSlot* m_pExcluded1 = nullptr;
+    EObjectSlot* m_pExcluded2 = nullptr;
+    uint8_t m_bSkipClass4 = 0;
+    uint8_t m_bSkipClasses2And32 = 0;
+    uint8_t m_bSkipClass16 = 0;
+};
+
+inline RayFilter g_RayFilter;

@@ -54,6 +54,13 @@ EEngine g_Engine;
 
 namespace {
 
+// A skinned mesh that moved (or was turned or scaled) joins and leaves the finders' touch lists
+// and refreshes its segment-table entry at once, as a mesh does through its world transform.
+void SkinMeshMoved(EObjectSlot* object) {
+    g_CollisionMgr.UpdateObject(object);
+    g_IntersectSegment.UpdateEngineObject(object);
+}
+
 constexpr float kMinimumFrameTime = 0.001f;
 constexpr float kMaximumFrameTime = 0.5f;
 constexpr float kFastForward = 100.0f;
@@ -962,6 +969,7 @@ void EEngine::SetObjectPosition(EObjectSlot* object, const DV& position, bool ke
     } else if (ESkinMesh* skin = object->SkinMesh()) {
         UpdateObjectLinks(object);
         skin->SetPosition(position);
+        SkinMeshMoved(object);
     }
 }
 
@@ -983,6 +991,7 @@ void EEngine::SetObjectTransform(EObjectSlot* object, const DV& position, const 
         UpdateObjectLinks(object);
         skin->SetPosition(position);
         skin->SetOrientation(orientation);
+        SkinMeshMoved(object);
     }
 }
 
@@ -994,6 +1003,7 @@ void EEngine::SetObjectOrientation(EObjectSlot* object, const EOrientation& orie
         mesh->SetOrientation(orientation);
     } else if (ESkinMesh* skin = object->SkinMesh()) {
         skin->SetOrientation(orientation);
+        SkinMeshMoved(object);
     } else if (object->Type == OT_LIGHT) {
         object->m_bLightCache = 0;
     }
@@ -1021,6 +1031,7 @@ void EEngine::SetObjectScaling(EObjectSlot* object, const DV& scale) {
     } else if (ESkinMesh* skin = object->SkinMesh()) {
         skin->SetScale(scale);
         object->m_vScale = scale;
+        SkinMeshMoved(object);
     }
 }
 

@@ -4,6 +4,7 @@
 // pointer to its slot.
 #include <cstdint>
 
+#include "collision/CollisionHooks.h"
 #include "core/DV.h"
 #include "core/EOrientation.h"
 #include "render/DrawRecord.h"
@@ -57,6 +58,8 @@ public:
 
     EMesh* Mesh() const { return Type == OT_MESH ? static_cast<EMesh*>(Object) : nullptr; }
     ESkinMesh* SkinMesh() const { return Type == OT_SKINMESH ? static_cast<ESkinMesh*>(Object) : nullptr; }
+    // What collision reads of the object: its kind, flags and the placement of its mesh.
+    CollisionObjectFacts CollisionFacts();
 
     uint8_t m_bUsed = 0;
     uint32_t m_uIndex = 0;
@@ -123,8 +126,10 @@ public:
     strDeathParams* m_pDeathParams = nullptr;
     float m_fCameraDistance = 0;
     float m_fRadius = 0;
-    // The collision class word; the segment filters skip objects by it.
-    uint32_t m_uClass = 0;
+    // Where the object's collision record, segment-table entries and touch entries are.
+    CollisionIndices m_CollisionIndices;
+    // Set when a machine or the player's figure is made of the object; some segment filters skip it.
+    uint8_t m_bVehicleMark = 0;
     // Set to have the engine delete the object at the end of its update.
     uint8_t m_bToDelete = 0;
     strBezierMovingParameters* m_pBezierParams = nullptr;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "collision/CollisionHooks.h"
+#include "collision/ECollisionMgr.h"
+#include "collision/EIntersectSegment.h"
 #include "core/CCommandMgr.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
@@ -43,6 +46,8 @@ protected:
         test::ResetGlobal(g_MainGame);
         test::ResetGlobal(g_Menu);
         test::ResetGlobal(g_Engine);
+        test::ResetGlobal(g_CollisionMgr);
+        test::ResetGlobal(g_IntersectSegment);
     }
 };
 
@@ -126,6 +131,36 @@ TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
     EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
     g_MeshHooks.setOwnerRadius(&object, 7.5f);
     EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
+}
+
+TEST_F(FloorHooksTest, CollisionSeesTheObjectsMeshesAndFlagsAndFollowsTheirMoves) {
+    EObjectSlot& object = g_Engine.m_Objects[3];
+    EMesh mesh;
+    mesh.m_vWorldMin = {-1, -1, -1};
+    mesh.m_vWorldMax = {1, 1, 1};
+    object.Object = &mesh;
+    object.m_uFlags = 0x5;
+    EXPECT_EQ(g_CollisionHooks.objectFacts(&object).kind, CollisionObjectFacts::NONE);  // not in use
+    object.m_bUsed = 1;
+    const CollisionObjectFacts facts = g_CollisionHooks.objectFacts(&object);
+    EXPECT_EQ(facts.kind, CollisionObjectFacts::MESH);
+    EXPECT_EQ(facts.flags, 0x5u);
+    EXPECT_EQ(facts.indices, &object.m_CollisionIndices);
+    EXPECT_EQ(facts.worldMax, (DV{1, 1, 1}));
+    CollisionGeometry geometry;
+    EXPECT_FALSE(g_CollisionHooks.objectGeometry(&object, &geometry));  // a mesh without its model
+    int visited = 0;
+    g_CollisionHooks.forEachObject([](EObjectSlot*, void* count) { ++*static_cast<int*>(count); }, &visited);
+    EXPECT_EQ(visited, 1);
+
+    const DV min{100, 100, 100}, max{110, 110, 110};
+    ECollisionFinder* finder = g_CollisionMgr.AddBoxFinder(&min, &max);
+    EXPECT_EQ(finder->m_iFirstTouch, -1);
+    mesh.m_vWorldMin = {99, 99, 99};
+    mesh.m_vWorldMax = {101, 101, 101};
+    g_MeshHooks.ownerTransformed(&object, DV{1, 1, 1}, pmath::Quaternion{});
+    EXPECT_NE(finder->m_iFirstTouch, -1);
+    object = EObjectSlot{};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/AppHooks.h"
 
 #include "audio/AudioHooks.h"
+#include "collision/CollisionHooks.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
 #include "game/GameHooks.h"
@@ -15,6 +16,7 @@ void ResetFloorHooks() {
     g_AudioHooks = AudioHooks{};
     g_RenderHooks = RenderHooks{};
     g_MeshHooks = MeshHooks{};
+    g_CollisionHooks = CollisionHooks{};
     g_WorldHooks = WorldHooks{};
     g_GameHooks = GameHooks{};
     g_Console.InstallCommands({});

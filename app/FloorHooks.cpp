@@ -107,6 +107,14 @@ void InstallRenderHooks() {
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
     h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
+    // The dome: a mesh object far outside every view, drawn only by the sky.
+    h.createSkyDome = [](const char* meshFile) -> const DrawVisibility* {
+        const DV position{1e11f, 1e11f, 1e11f}, scaling{100.0f, 100.0f, 100.0f};
+        return g_Engine.CreateObject(OT_MESH, meshFile, 128, 0, &position, &scaling);
+    };
+    h.deleteObject = [](const DrawVisibility* object) {
+        g_Engine.DeleteObject(const_cast<EObjectSlot*>(static_cast<const EObjectSlot*>(object)));
+    };
     h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 

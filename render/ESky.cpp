@@ -2,6 +2,7 @@
 
 #include "core/EConsole.h"
 #include "render/EPostProcess.h"
+#include "render/RenderHooks.h"
 
 ESky g_Sky;
 
@@ -123,4 +124,12 @@ void ESky::OnResetDevice() {}
 // The time of day does not advance yet and there is no sky dome to make or delete.
 void ESky::UpdateFrame() {}
 void ESky::OnStartWorld() {}
-void ESky::OnEndWorld() {}
+void ESky::CreateSkyDome(const char* meshFile) {
+    if (m_pSkyDome) g_RenderHooks.deleteObject(m_pSkyDome);
+    m_pSkyDome = g_RenderHooks.createSkyDome(meshFile);
+}
+
+void ESky::OnEndWorld() {
+    if (m_pSkyDome) g_RenderHooks.deleteObject(m_pSkyDome);
+    m_pSkyDome = nullptr;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "render/DrawRecord.h"
 
 class ESky {
 public:
@@ -45,6 +46,10 @@ public:
 
     // Hands the bloom cone and power to the post-processing.
     void SetBloomParams(float cone, float power);
+    // Replaces the dome by an object made from the mesh file.
+    void CreateSkyDome(const char* meshFile);
+    // The world keyword and the menu hand sky-light projector values that nothing uses.
+    void SetSkyLightProjector(uint32_t size, int32_t a, int32_t b, float c) {}
     // Jumps to a time of day (outside 0..7 means 0) at its start.
     void SetPora(int index);
 
@@ -69,6 +74,18 @@ public:
     DV m_vLensFlareDirection;
     float m_fSkyFogCoef;
     float m_fSkyFogHeight;
+    // The world file's vertex ambient lighting outdoors and inside, and how much sky light and
+    // ambient light fall on skinned meshes.
+    float m_fVertexAmbientBrightness = 0;
+    float m_fVertexAmbientContrast = 0;
+    DV m_vVertexAmbientColour;
+    float m_fVertexAmbientInsideBrightness = 0;
+    float m_fVertexAmbientInsideContrast = 0;
+    DV m_vVertexAmbientInsideColour;
+    float m_fSkinMeshSkyLightCoef = 1.0f;
+    float m_fSkinMeshAmbientCoef = 1.0f;
+    // The object that carries the dome mesh; null when there is none.
+    const DrawVisibility* m_pSkyDome = nullptr;
 
     // Time of day: the record index, the fraction within it, whether time runs, and the count of
     // environment updates since the last jump.

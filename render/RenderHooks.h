@@ -19,6 +19,7 @@ struct ShaderLights {
 };
 
 class ERect;
+struct DrawVisibility;
 
 struct RenderHooks {
     // A texture that cannot be loaded ends the game.
@@ -31,6 +32,11 @@ struct RenderHooks {
     DV (*cameraPosition)() = [] { return DV{}; };
     // The engine fills the camera and light constants and each visible object's shader matrices.
     void (*setShaderLights)(ShaderLights& constants) = [](ShaderLights&) {};
+    // The sky dome: an engine object of the mesh kind made from a mesh file, and its deletion.
+    const DrawVisibility* (*createSkyDome)(const char* meshFile) = [](const char*) -> const DrawVisibility* {
+        return nullptr;
+    };
+    void (*deleteObject)(const DrawVisibility* object) = [](const DrawVisibility*) {};
     // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
     // shows its picture with it.
     void (*drawTextBox)(ERect& quad) = [](ERect&) {};

@@ -1,5 +1,5 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
-// ground with its field, the tractor's body and wheel, a trailer, two trees, a house, a fence
+// ground with its field, a road and a field plot, the tractor's body and wheel, a trailer, two trees, a house, a fence
 // piece and the marker prefab, each textured with one of make_textures' model textures.
 #include <cmath>
 #include <cstdio>
@@ -127,6 +127,17 @@ bool Ground() {
     return m.Save("prefabs\\ground\\field.x");
 }
 
+// A gravel road 600 wide and 2000 long along z, and a ploughed plot of 600 x 400 to lay over the
+// ground's field as an object of its own.
+bool RoadAndPlot() {
+    Model road({"gravel.tga"});
+    for (int z = -10; z < 10; ++z)
+        road.Quad({-300, 0, z * 100.0f}, {-300, 0, z * 100.0f + 100}, {300, 0, z * 100.0f + 100}, {300, 0, z * 100.0f}, 0);
+    Model plot({"field.tga"});
+    plot.Quad({-300, 0, -200}, {-300, 0, 200}, {300, 0, 200}, {300, 0, -200}, 0, 4.0f);
+    return road.Save("prefabs\\ground\\road.x") && plot.Save("prefabs\\ground\\plot.x");
+}
+
 bool Tractor() {
     Model body({"tractor.tga"});
     body.Box({-60, 40, -120}, {60, 110, 60}, 0);   // engine hood and frame
@@ -192,7 +203,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Ground() && Tractor() && Trailer() && Trees() && House() && Fence() && Marker();
+    const bool ok = Ground() && RoadAndPlot() && Tractor() && Trailer() && Trees() && House() && Fence() && Marker();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -605,4 +605,5 @@ void EWorldMgr::LogObjects() const {
     for (const EObjectSlot& o : g_Engine.m_Objects)
         if (o.m_bUsed && o.m_bSpawned)
             g_Console.PrintStr5("World object ", KindName(o.Type), " \"", o.m_szName, "\"");
+    for (uint32_t i = 0; i < m_uErrorLines; ++i) g_Console.PrintStr2("World error line: ", m_szErrorLines[i]);
 }

@@ -40,6 +40,7 @@ public:
 private:
     void ResetSettings();
     void RemoveVisibilityBlockers();
+    // At debug level above 0: the objects of the world and the lines of the failures.
     void LogObjects() const;
 };
 

@@ -2,13 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
 #include "core/EConsole.h"
 #include "core/EDebug.h"
-#include "core/ETextMgr.h"
 #include "core/ScriptLine.h"
 #include "core/StringHelpers.h"
 #include "platform/os/Files.h"
@@ -107,13 +105,8 @@ bool BezierMgr::LoadPaths(const char* fileName) {
 void BezierMgr::ReadPaths(std::string_view text) {
     TextLines lines(text, kLineLimit);
     BezierNode* node = nullptr;
-    for (std::string_view chunk; lines.Next(chunk);) {
-        char line[kLineLimit + 1];
-        std::memcpy(line, chunk.data(), chunk.size());
-        line[chunk.size()] = 0;
-        for (size_t i = 0; i < chunk.size(); ++i)
-            if (line[i] == '\t') line[i] = ' ';
-        g_TextMgr.ReplaceKeysInLine(line, sizeof line);
+    char line[kLineLimit + 1];
+    while (lines.NextScriptLine(line, sizeof line)) {
         if (IsKeyword(line, "bezier_node")) {
             g_Debug.AddAlloc(kNodeTag);
             node = new BezierNode;

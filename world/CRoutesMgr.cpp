@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/EConsole.h"
-#include "core/ETextMgr.h"
 #include "core/ScriptLine.h"
 #include "core/StringHelpers.h"
 #include "platform/os/Files.h"
@@ -132,13 +131,8 @@ void CRoutesMgr::ReadRoutes(std::string_view text) {
     RouteRecord* route = nullptr;
     bool full = false, early = false;
     TextLines lines(text, kLineLimit);
-    for (std::string_view chunk; lines.Next(chunk);) {
-        char line[kLineLimit + 1];
-        std::memcpy(line, chunk.data(), chunk.size());
-        line[chunk.size()] = 0;
-        for (size_t i = 0; i < chunk.size(); ++i)
-            if (line[i] == '\t') line[i] = ' ';
-        g_TextMgr.ReplaceKeysInLine(line, sizeof line);
+    char line[kLineLimit + 1];
+    while (lines.NextScriptLine(line, sizeof line)) {
         if (IsKeyword(line, "trasa")) {
             route = m_iRouteCount < kRoutes ? &m_Routes[m_iRouteCount++] : nullptr;
             if (route) std::snprintf(route->m_szWorld, sizeof route->m_szWorld, "%s", GetWord(line, 1));

@@ -1,5 +1,9 @@
 #include "world/TextLines.h"
 
+#include <cstring>
+
+#include "core/ETextMgr.h"
+
 bool TextLines::Next(std::string_view& line) {
     const size_t size = m_text.size();
     if (m_position >= size) return false;
@@ -15,5 +19,17 @@ bool TextLines::Next(std::string_view& line) {
     } else if (end < size && m_text[end] == '\n') {
         ++m_position;
     }
+    return true;
+}
+
+bool TextLines::NextScriptLine(char* buffer, size_t capacity) {
+    std::string_view line;
+    if (capacity == 0 || !Next(line)) return false;
+    const size_t length = line.size() < capacity ? line.size() : capacity - 1;
+    std::memcpy(buffer, line.data(), length);
+    buffer[length] = 0;
+    for (size_t i = 0; i < length; ++i)
+        if (buffer[i] == '\t') buffer[i] = ' ';
+    g_TextMgr.ReplaceKeysInLine(buffer, capacity);
     return true;
 }

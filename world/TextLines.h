@@ -13,6 +13,9 @@ public:
     // The next line, without its line end; false when the text is used up. The last line may end
     // at the end of the text.
     bool Next(std::string_view& line);
+    // The next line as the script files are read: terminated in a buffer of limit + 1 bytes (or
+    // more), tabs as blanks and every text key replaced by its text (cut to the buffer).
+    bool NextScriptLine(char* buffer, size_t capacity);
 
 private:
     std::string_view m_text;

@@ -14,17 +14,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines LinesOf(const std::string& text) {
-    Lines lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 // The world the bundled configuration starts.
 std::string ConfiguredWorld(const fs::path& game) {
-    for (const std::string& line : LinesOf(test::ReadWholeFile(game / "qv.cfg")))
+    for (const std::string& line : test::LinesOf(test::ReadWholeFile(game / "qv.cfg")))
         if (line.rfind("runworld ", 0) == 0) return line.substr(9);
     return {};
 }
@@ -51,7 +43,7 @@ protected:
         EXPECT_EQ(run.exitCode, 0) << run.output;
         m_log = test::ReadWholeFile(m_game / "!console.txt");
         Lines objects;
-        for (const std::string& line : LinesOf(m_log)) {
+        for (const std::string& line : test::LinesOf(m_log)) {
             if (line.rfind("World object ", 0) == 0) objects.push_back(line);
             EXPECT_EQ(line.rfind("World error line: ", 0), std::string::npos) << line;
         }
@@ -75,7 +67,7 @@ TEST_F(DemoWorld, LoadsEveryObjectOfItsFileAndALineFeedCopyLoadsTheSame) {
     // One object per header of the file, named as the file names it.
     Lines expected;
     std::string kind, header;
-    for (const std::string& line : LinesOf(text)) {
+    for (const std::string& line : test::LinesOf(text)) {
         const std::string l = line.substr(0, line.find('\r'));
         if (l.rfind("mesh ", 0) == 0) kind = "mesh";
         else if (l == "light") kind = "light";

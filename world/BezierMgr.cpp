@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -32,9 +33,11 @@ DV Lerp(const DV& a, const DV& b, float f) { return a + (b - a) * f; }
 // zero length never divides.
 double Fraction(double travelled, double length) { return length > 0 ? travelled / length : 0.0; }
 
-// The rest of the line, cut to the field.
+// The rest of the line; a text longer than the field is cut to it, and the console says so.
 template <size_t N>
 void CopyRest(char (&out)[N], const char* line) {
+    const char* value = GetKeywordValue(line);
+    if (std::strlen(value) >= N) g_Console.PrintStr3("BezierMgr: ", GetWord(line, 0), " cut to its field");
     std::snprintf(out, N, "%s", GetKeywordValue(line));
 }
 

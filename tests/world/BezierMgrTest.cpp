@@ -180,6 +180,8 @@ TEST_F(Paths, KeywordsStartTheLineAndTextsAreCutToTheirFields) {
     ASSERT_NE(n, nullptr);
     EXPECT_EQ(n->m_pNextInList, nullptr);
     EXPECT_EQ(std::string(n->m_szName), std::string(111, 'n'));
+    EXPECT_EQ(CountPrinted("BezierMgr: bezier_node cut to its field"), 1);
+    EXPECT_EQ(CountPrinted("BezierMgr: gameai_set cut to its field"), 1);
     EXPECT_EQ(n->m_vPosition, (DV{1, 2, 3}));
     EXPECT_EQ(n->m_iNr, 0);
     EXPECT_EQ(std::string(n->m_szGameAISet), std::string(127, 'g'));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,53 @@ TEST_F(Movers, AFadeSlowsTheObjectToAStop) {
     g_Engine.SetBezierMode(cart, 2, 0.5);
     Run(1.0f);
     EXPECT_GT(cart->m_vPosition.z, stopped + 5.0f);
+}
+
+TEST_F(Movers, TheObjectTurnsWithThePathAndTheNodesRotationsAndRoll) {
+    const float kRight = std::numbers::pi_v<float> / 2;
+    // A quarter circle from +z to +x, then a straight stretch along +x.
+    const std::vector<PathNode> bend = {
+        {"bend", 1, 0, 0, 0, 2, {"ksztalt1 0 0 55.23", "ksztalt2 44.77 0 100", "values 10 0 0 0 0"}, false},
+        {"bend_2", 2, 100, 0, 100, 3, {"values 10 0 0 0 0"}, true, {200, 0, 100}},
+        {"bend_end", 3, 200, 0, 100, -1, {"values 10 0 0 0 0"}},
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> nodeLines;  // given to every node
+        bool keepOwn;
+        DV front, up;
+    } cases[] = {
+        {"along the path", {}, false, {1, 0, 0}, {0, 1, 0}},
+        {"fixed half turn", {"fixed_rotation 0 180 0"}, false, {-1, 0, 0}, {0, 1, 0}},
+        {"rolled by value 1", {"values 10 90 0 0 0"}, false, {1, 0, 0}, {0, 0, 1}},
+        {"own orientation first", {}, true, {0, 0, -1}, {0, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<PathNode> path = bend;
+        for (PathNode& n : path) n.lines.insert(n.lines.end(), c.nodeLines.begin(), c.nodeLines.end());
+        Paths(path);
+        for (EObjectSlot& o : g_Engine.m_Objects) g_Engine.DeleteObject(&o);
+        EObjectSlot* cart = AddMesh("cart");
+        g_Engine.SetObjectOrientation(cart, EOrientation::EOrientationFromYawPitchRoll(kRight, 0, 0));
+        strBezierMovingParameters& p = *cart->m_pBezierParams;
+        p.m_bEnabled = 1;
+        p.m_bKeepOwnOrientation = c.keepOwn;
+        std::snprintf(p.m_szStartNode, sizeof p.m_szStartNode, "%s", "bend");
+        g_Engine.StartBezierMoving(cart);
+        Run(20.0f);  // well along the straight stretch
+        EXPECT_NEAR(pmath::Dot(cart->m_Orientation.m_Front, c.front), 1.0f, 1e-3f) << c.what;
+        EXPECT_NEAR(pmath::Dot(cart->m_Orientation.m_Up, c.up), 1.0f, 1e-3f) << c.what;
+    }
+
+    // A node that does not steer leaves the orientation as it was.
+    std::vector<PathNode> path = bend;
+    for (PathNode& n : path) n.lines.push_back("dont_follow 1");
+    Paths(path);
+    EObjectSlot* cart = Mover("bend");
+    const EOrientation before = cart->m_Orientation;
+    Run(5.0f);
+    EXPECT_EQ(cart->m_Orientation.m_Front, before.m_Front);
+    EXPECT_GT(pmath::Length(cart->m_vPosition), 10.0f);
 }
 
 TEST_F(Movers, AnUnknownStartNodeIsToldEveryFrameAndNothingMoves) {

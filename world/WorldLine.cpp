@@ -11,7 +11,7 @@
 
 WorldLine::WorldLine(std::string_view text) {
     const size_t length = text.size() < kCapacity ? text.size() : kCapacity - 1;
-    std::memcpy(m_text, text.data(), length);
+    if (length) std::memcpy(m_text, text.data(), length);
     m_text[length] = 0;
     for (size_t i = 0; i < length; ++i)
         if (m_text[i] == '\t') m_text[i] = ' ';
@@ -82,7 +82,8 @@ bool CopyField(char* out, size_t size, std::string_view text, const char* field)
         out[0] = 0;
         return false;
     }
-    std::memcpy(out, text.data(), text.size());
+    // A missing word is an empty view of no text: nothing to copy.
+    if (!text.empty()) std::memcpy(out, text.data(), text.size());
     out[text.size()] = 0;
     return true;
 }

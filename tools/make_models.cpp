@@ -1,6 +1,7 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
-// ground with its field, a road and a field plot, the tractor's body and wheel, a trailer, two trees, a house, a fence
-// piece and the marker prefab, each textured with one of make_textures' model textures.
+// ground with its field, a road and a field plot, the sky dome, the tractor (body, wheels, steering wheel), a race machine, a trailer
+// with its drawbar and wheels, two trees, a house, a fence piece and the marker prefab, each
+// textured with one of make_textures' model textures.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -127,35 +128,77 @@ bool Ground() {
     return m.Save("prefabs\\ground\\field.x");
 }
 
-// A gravel road 600 wide and 2000 long along z, and a ploughed plot of 600 x 400 to lay over the
-// ground's field as an object of its own.
+// A gravel road 6 wide and 200 long along z, and a ploughed plot of 60 x 40 to lay over a field as an
+// object of its own, in metres like the machines.
 bool RoadAndPlot() {
     Model road({"gravel.tga"});
     for (int z = -10; z < 10; ++z)
-        road.Quad({-300, 0, z * 100.0f}, {-300, 0, z * 100.0f + 100}, {300, 0, z * 100.0f + 100}, {300, 0, z * 100.0f}, 0);
+        road.Quad({-3, 0, z * 10.0f}, {-3, 0, z * 10.0f + 10}, {3, 0, z * 10.0f + 10}, {3, 0, z * 10.0f}, 0);
     Model plot({"field.tga"});
-    plot.Quad({-300, 0, -200}, {-300, 0, 200}, {300, 0, 200}, {300, 0, -200}, 0, 4.0f);
+    plot.Quad({-30, 0, -20}, {-30, 0, 20}, {30, 0, 20}, {30, 0, -20}, 0, 4.0f);
     return road.Save("prefabs\\ground\\road.x") && plot.Save("prefabs\\ground\\plot.x");
 }
 
+// The sky dome: a unit sphere seen from inside (the sky scales it up and keeps it round the camera),
+// its clouds on the second pass.
+bool SkyDome() {
+    Model m({"tc_clouds.tga"});
+    constexpr int kRings = 8, kSegments = 16;
+    const float pi = static_cast<float>(M_PI);
+    for (int r = 0; r <= kRings; ++r)
+        for (int s = 0; s <= kSegments; ++s) {
+            const float polar = pi * r / kRings, around = 2 * pi * s / kSegments;
+            const P p{std::sin(polar) * std::cos(around), std::cos(polar), std::sin(polar) * std::sin(around)};
+            m.Vertex(p, {-p.x, -p.y, -p.z}, static_cast<float>(s) / kSegments, static_cast<float>(r) / kRings);
+        }
+    auto at = [](int r, int s) { return static_cast<uint16_t>(r * (kSegments + 1) + s); };
+    for (int r = 0; r < kRings; ++r)
+        for (int s = 0; s < kSegments; ++s) {
+            m.Face(at(r, s), at(r + 1, s), at(r + 1, s + 1), 0);
+            m.Face(at(r, s), at(r + 1, s + 1), at(r, s + 1), 0);
+        }
+    return m.Save("prefabs\\sky\\dome.x");
+}
+
+// The machines are built in metres, front towards +z, their origin on the ground under their
+// middle: the machines' physics sizes the chassis from the body's box and each wheel's radius
+// from its model's height.
 bool Tractor() {
     Model body({"tractor.tga"});
-    body.Box({-60, 40, -120}, {60, 110, 60}, 0);   // engine hood and frame
-    body.Box({-55, 110, -10}, {55, 230, 90}, 0);   // cabin
-    body.Box({-65, 230, -15}, {65, 240, 95}, 0);   // roof
+    body.Box({-0.6f, 0.5f, -0.2f}, {0.6f, 1.2f, 1.6f}, 0);     // engine hood and frame
+    body.Box({-0.55f, 1.1f, -1.2f}, {0.55f, 2.3f, -0.1f}, 0);  // cabin
+    body.Box({-0.65f, 2.3f, -1.25f}, {0.65f, 2.4f, 0.0f}, 0);  // roof
+    body.Box({-0.1f, 0.5f, -1.5f}, {0.1f, 0.7f, -1.2f}, 0);    // hook
+    Model rear({"tyre.tga"}), front({"tyre.tga"}), steering({"tyre.tga"});
+    rear.Round({-0.2f, 0, 0}, 0.4f, 0.7f, 0.7f, 24, 0, true);
+    front.Round({-0.15f, 0, 0}, 0.3f, 0.45f, 0.45f, 20, 0, true);
+    steering.Round({0, 0, 0}, 0.03f, 0.18f, 0.18f, 16, 0);
+    return body.Save("prefabs\\tractor\\body.x") && rear.Save("prefabs\\tractor\\wheel.x") &&
+           front.Save("prefabs\\tractor\\wheel_front.x") && steering.Save("prefabs\\tractor\\steering_wheel.x");
+}
+
+bool Racer() {
+    Model body({"tractor.tga"});
+    body.Box({-0.55f, 0.35f, -1.1f}, {0.55f, 0.9f, 1.5f}, 0);  // low body
+    body.Box({-0.4f, 0.9f, -0.9f}, {0.4f, 1.3f, 0.0f}, 0);     // seat and cowl
+    body.Box({-0.5f, 1.3f, -0.9f}, {0.5f, 1.4f, -0.7f}, 0);    // roll bar
     Model wheel({"tyre.tga"});
-    wheel.Round({-20, 0, 0}, 40, 70, 70, 24, 0, true);
-    return body.Save("prefabs\\tractor\\body.x") && wheel.Save("prefabs\\tractor\\wheel.x");
+    wheel.Round({-0.15f, 0, 0}, 0.3f, 0.5f, 0.5f, 20, 0, true);
+    return body.Save("prefabs\\racer\\body.x") && wheel.Save("prefabs\\racer\\wheel.x");
 }
 
 bool Trailer() {
     Model m({"trailer.tga"});
-    m.Box({-90, 60, -200}, {90, 75, 200}, 0);
-    m.Box({-90, 75, -200}, {-80, 140, 200}, 0);
-    m.Box({80, 75, -200}, {90, 140, 200}, 0);
-    m.Box({-80, 75, 190}, {80, 140, 200}, 0);
-    m.Box({-5, 60, -320}, {5, 70, -200}, 0);  // drawbar
-    return m.Save("prefabs\\trailer\\trailer.x");
+    m.Box({-0.9f, 0.6f, -2.0f}, {0.9f, 0.75f, 2.0f}, 0);
+    m.Box({-0.9f, 0.75f, -2.0f}, {-0.8f, 1.4f, 2.0f}, 0);
+    m.Box({0.8f, 0.75f, -2.0f}, {0.9f, 1.4f, 2.0f}, 0);
+    m.Box({-0.8f, 0.75f, -2.0f}, {0.8f, 1.4f, -1.9f}, 0);
+    m.Box({-0.8f, 0.75f, 1.9f}, {0.8f, 1.4f, 2.0f}, 0);
+    Model drawbar({"trailer.tga"}), wheel({"tyre.tga"});
+    drawbar.Box({-0.05f, 0.55f, 0.0f}, {0.05f, 0.65f, 1.5f}, 0);
+    wheel.Round({-0.12f, 0, 0}, 0.24f, 0.4f, 0.4f, 20, 0, true);
+    return m.Save("prefabs\\trailer\\trailer.x") && drawbar.Save("prefabs\\trailer\\drawbar.x") &&
+           wheel.Save("prefabs\\trailer\\wheel.x");
 }
 
 bool Trees() {
@@ -203,7 +246,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Ground() && RoadAndPlot() && Tractor() && Trailer() && Trees() && House() && Fence() && Marker();
+    const bool ok = Ground() && RoadAndPlot() && SkyDome() && Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -342,7 +342,7 @@ const std::unordered_map<std::string_view, Row>& Keywords() {
         {"land_mine", {Row::Block, kMesh, ObjectBool<&EObjectSlot::m_bLandMine>}},
         {"green_point", {Row::Block, kMesh, ObjectBool<&EObjectSlot::m_bGreenPoint>}},
         {"red_point", {Row::Block, kMesh, ObjectBool<&EObjectSlot::m_bRedPoint>}},
-        {"is_it_tree", {Row::Block, kMesh, ObjectBool<&EObjectSlot::m_bTree>}},
+        {"is_it_tree", {Row::Block, kMesh, [](W&, O o, Ln l) { o->m_bTree = l.Bool(1); }}},
         {"item_dropped", {Row::Block, kMesh, ObjectBool<&EObjectSlot::m_bItemDropped>}},
 
         // Fences along the roads.

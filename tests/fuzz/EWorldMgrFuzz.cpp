@@ -13,9 +13,8 @@ namespace {
 // The triangle model "m.x" and a null device to load it on, made once.
 void Prepare() {
     static const bool ready = [] {
-        fuzz::StartDirectory();
-        const std::string_view model = "xof 0303txt 0032\nMesh {\n 3;\n 0;0;0;, 1;0;0;, 0;0;1;;\n 1;\n 3;0,1,2;;\n}\n";
-        fuzz::WriteInput("m.x", reinterpret_cast<const uint8_t*>(model.data()), model.size());
+        test::WriteWholeFile(fuzz::StartDirectory() / "m.x",
+                             "xof 0303txt 0032\nMesh {\n 3;\n 0;0;0;, 1;0;0;, 0;0;1;;\n 1;\n 3;0,1,2;;\n}\n");
         g_pD3D = gfx::CreateSystem();
         gfx::PresentParameters pp;
         pp.backBufferWidth = 64;

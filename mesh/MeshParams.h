@@ -19,6 +19,21 @@ struct RigidBodyPhysicsParams {
     // The six collision sounds and the names of the objects it does not collide with.
     char m_szCollisionSounds[6][128] = {};
     char m_szDisableCollisionWith[25][32] = {};
+    // The world file's further lines: refusing to wake while many bodies are awake, a joint's
+    // value, sockets and object, the object whose actions a hit runs, the body's own sound and
+    // its silence, one collision sound with its distance, the construction prefab.
+    uint8_t m_bNotImportant = 0;
+    float m_fJointValue = 0.0f;
+    char m_szJointMySocket[32] = {};
+    char m_szJointToObject[32] = {};
+    char m_szJointObjectSocket[32] = {};
+    char m_szGiveActionTo[32] = {};
+    char m_szSoundFileName[256] = {};
+    uint8_t m_bSound = 0;
+    float m_fSilenceBetweenSounds = 0.0f;
+    float m_fCollisionSoundDistance = 0.0f;
+    char m_szCollisionSound[256] = {};
+    char m_szConstructionPrefab[128] = {};
 };
 
 // The "path_generation" line of a world file: held per mesh, read by nothing else.

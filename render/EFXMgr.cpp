@@ -16,6 +16,9 @@ EFXInstance* EFXMgr::AddFXByName(const char* name, const DV*, const EOrientation
 
 void EFXMgr::RemoveFX(int32_t) {}
 
+// The bomb is a mesh effect, and no effect definitions are read yet: nothing falls.
+EFXInstance* EFXMgr::AddBomb(const DV&, const DV&) { return nullptr; }
+
 void EFXMgr::Update() {}
 void EFXMgr::Render() {}
 

@@ -25,6 +25,8 @@ public:
     // definition has that name.
     EFXInstance* AddFXByName(const char* name, const DV* position, const EOrientation* orientation);
     void RemoveFX(int32_t index);
+    // Launches a falling bomb at the position in the direction; null when none could be made.
+    EFXInstance* AddBomb(const DV& position, const DV& direction);
     // The per-frame step and draw.
     void Update();
     void Render();

@@ -110,6 +110,16 @@ public:
     DV m_vLensFlareDirection;
     float m_fSkyFogCoef;
     float m_fSkyFogHeight;
+    // The world file's vertex ambient lighting outdoors and inside, and how much sky light and
+    // ambient light fall on skinned meshes.
+    float m_fVertexAmbientBrightness = 0;
+    float m_fVertexAmbientContrast = 0;
+    DV m_vVertexAmbientColour;
+    float m_fVertexAmbientInsideBrightness = 0;
+    float m_fVertexAmbientInsideContrast = 0;
+    DV m_vVertexAmbientInsideColour;
+    float m_fSkinMeshSkyLightCoef = 1.0f;
+    float m_fSkinMeshAmbientCoef = 1.0f;
 
     // Time of day: the record index, the fraction within it, whether time runs, and the count of
     // environment updates since the last jump.

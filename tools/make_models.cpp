@@ -1,5 +1,5 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
-// ground with its field, the tractor (body, wheels, steering wheel), a race machine, a trailer
+// ground with its field, a road and a field plot, the sky dome, the tractor (body, wheels, steering wheel), a race machine, a trailer
 // with its drawbar and wheels, two trees, a house, a fence piece and the marker prefab, each
 // textured with one of make_textures' model textures.
 #include <cmath>
@@ -128,6 +128,38 @@ bool Ground() {
     return m.Save("prefabs\\ground\\field.x");
 }
 
+// A gravel road 6 wide and 200 long along z, and a ploughed plot of 60 x 40 to lay over a field as an
+// object of its own, in metres like the machines.
+bool RoadAndPlot() {
+    Model road({"gravel.tga"});
+    for (int z = -10; z < 10; ++z)
+        road.Quad({-3, 0, z * 10.0f}, {-3, 0, z * 10.0f + 10}, {3, 0, z * 10.0f + 10}, {3, 0, z * 10.0f}, 0);
+    Model plot({"field.tga"});
+    plot.Quad({-30, 0, -20}, {-30, 0, 20}, {30, 0, 20}, {30, 0, -20}, 0, 4.0f);
+    return road.Save("prefabs\\ground\\road.x") && plot.Save("prefabs\\ground\\plot.x");
+}
+
+// The sky dome: a unit sphere seen from inside (the sky scales it up and keeps it round the camera),
+// its clouds on the second pass.
+bool SkyDome() {
+    Model m({"tc_clouds.tga"});
+    constexpr int kRings = 8, kSegments = 16;
+    const float pi = static_cast<float>(M_PI);
+    for (int r = 0; r <= kRings; ++r)
+        for (int s = 0; s <= kSegments; ++s) {
+            const float polar = pi * r / kRings, around = 2 * pi * s / kSegments;
+            const P p{std::sin(polar) * std::cos(around), std::cos(polar), std::sin(polar) * std::sin(around)};
+            m.Vertex(p, {-p.x, -p.y, -p.z}, static_cast<float>(s) / kSegments, static_cast<float>(r) / kRings);
+        }
+    auto at = [](int r, int s) { return static_cast<uint16_t>(r * (kSegments + 1) + s); };
+    for (int r = 0; r < kRings; ++r)
+        for (int s = 0; s < kSegments; ++s) {
+            m.Face(at(r, s), at(r + 1, s), at(r + 1, s + 1), 0);
+            m.Face(at(r, s), at(r + 1, s + 1), at(r, s + 1), 0);
+        }
+    return m.Save("prefabs\\sky\\dome.x");
+}
+
 // The machines are built in metres, front towards +z, their origin on the ground under their
 // middle: the machines' physics sizes the chassis from the body's box and each wheel's radius
 // from its model's height.
@@ -214,7 +246,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Ground() && Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker();
+    const bool ok = Ground() && RoadAndPlot() && SkyDome() && Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -64,7 +64,7 @@ constexpr ModelTexture kModelTextures[] = {
     {"trailer.tga", {0.20, 0.35, 0.70}, 8}, {"bark.tga", {0.35, 0.24, 0.14}, 3},
     {"leaves.tga", {0.15, 0.45, 0.15}, 0},  {"wall.tga", {0.85, 0.80, 0.70}, 16},
     {"roof.tga", {0.55, 0.20, 0.15}, 8},    {"wood.tga", {0.60, 0.45, 0.28}, 8},
-    {"marker.tga", {1.00, 0.85, 0.00}, 0},
+    {"marker.tga", {1.00, 0.85, 0.00}, 0},  {"gravel.tga", {0.55, 0.52, 0.46}, 0},
 };
 
 uint32_t ModelTexel(const ModelTexture& t, int x, int y) {

@@ -49,6 +49,7 @@
 #include "world/EFenceGenerator.h"
 #include "world/EWorldMgr.h"
 #include "world/WorldHooks.h"
+#include "world/WorldLine.h"
 
 EEngine g_Engine;
 
@@ -135,15 +136,6 @@ bool CopyBounded(char* out, int size, const char* text) {
     if (!out || size <= 0) return false;
     std::snprintf(out, static_cast<size_t>(size), "%s", text ? text : "");
     return !text || std::strlen(text) < static_cast<size_t>(size);
-}
-
-// The two lines of a text too long for its field, on the console and in "!error.txt".
-void ReportTooLong(const char* field) {
-    constexpr const char* kLine = "ERROR: safe_string_copy() Source String Too Long!";
-    g_Console.Print(kLine);
-    g_Console.Print(field);
-    LogError(kLine);
-    LogError(field);
 }
 
 bool KnownKind(uint8_t kind) { return kind == OT_MESH || kind == OT_LIGHT || kind == OT_SKINMESH; }
@@ -1175,7 +1167,7 @@ void EEngine::SetFX(EObjectSlot* object, const char* name) {
     } else {
         // The name block holds 63 characters; a longer name is refused, never cut into another.
         if (std::strlen(name) >= static_cast<size_t>(kFXNameSize)) {
-            ReportTooLong("FX");
+            ReportStringTooLong("FX");
             return;
         }
         StoreName(object->FX, "h->FX", name);
@@ -1209,6 +1201,49 @@ void EEngine::GetSoundParams(EObjectSlot* object, char* outFile, int fileSize, f
     CopyBounded(outFile, fileSize, p ? p->m_szFile : "");
     CopyBounded(outVariable, variableSize, p ? p->m_szVariable : "");
     if (outDistance) *outDistance = p ? p->m_fDistance : 0.0f;
+}
+
+void EEngine::SetSoundParams(EObjectSlot* object, const char* file, float distance, const char* variable) {
+    if (!object) return;
+    ReleaseSoundParams(object);
+    if (!file || !*file) return;
+    strSoundParams sound;
+    if (!CopyName(sound.m_szFile, file) || (variable && !CopyName(sound.m_szVariable, variable))) return;
+    sound.m_fDistance = distance;
+    object->m_pSoundParams = NewBlock<strSoundParams>("strSoundParams");
+    *object->m_pSoundParams = sound;
+    object->m_bNeedsUpdateComputed = 0;
+}
+
+void EEngine::SetActionParams(EObjectSlot* object, const strActionParams* params) {
+    if (!object) return;
+    if (!params || (!params->m_uEnabled && !g_Settings.m_bEditor)) {
+        FreeBlock(object->m_pActionParams, "strActionParams");
+        return;
+    }
+    if (!object->m_pActionParams) object->m_pActionParams = NewBlock<strActionParams>("strActionParams");
+    *object->m_pActionParams = *params;
+    object->m_bNeedsUpdateComputed = 0;
+}
+
+void EEngine::GetActionParams(EObjectSlot* object, strActionParams* out) const {
+    if (out) *out = object && object->m_pActionParams ? *object->m_pActionParams : strActionParams{};
+}
+
+void EEngine::SetDeathParams(EObjectSlot* object, const strDeathParams* params) {
+    if (!object) return;
+    if (!params || (!params->m_bEnabled && !g_Settings.m_bEditor)) {
+        FreeBlock(object->m_pDeathParams, "strDeathParams");
+        return;
+    }
+    if (!object->m_pDeathParams) object->m_pDeathParams = NewBlock<strDeathParams>("strDeathParams");
+    *object->m_pDeathParams = *params;
+    object->m_fHitPoints = params->m_fInitialHitPoints;
+    object->m_bNeedsUpdateComputed = 0;
+}
+
+void EEngine::GetDeathParams(EObjectSlot* object, strDeathParams* out) const {
+    if (out) *out = object && object->m_pDeathParams ? *object->m_pDeathParams : strDeathParams{};
 }
 
 void EEngine::SetPlotek(EObjectSlot* object, const strPlotek* params) {

@@ -126,8 +126,19 @@ public:
     void SetFX(EObjectSlot* object, const char* name);
     void GetFX(EObjectSlot* object, char* out, int size) const;
     void ReleaseSoundParams(EObjectSlot* object);
+    // The object's looping sound: its file, audible distance and the level variable that must be
+    // set for it to play (empty: always). The playing sound stops; an empty file leaves the object
+    // without a sound, otherwise the object passes start it when the camera comes near.
+    void SetSoundParams(EObjectSlot* object, const char* file, float distance, const char* variable);
     void GetSoundParams(EObjectSlot* object, char* outFile, int fileSize, float* outDistance, char* outVariable,
                         int variableSize) const;
+    // The action and death blocks exist while their on switch is set (always with the editor
+    // switch): set copies the block in, or frees it; get copies it out, or the defaults. Setting a
+    // death block gives the object its initial hit points.
+    void SetActionParams(EObjectSlot* object, const strActionParams* params);
+    void GetActionParams(EObjectSlot* object, strActionParams* out) const;
+    void SetDeathParams(EObjectSlot* object, const strDeathParams* params);
+    void GetDeathParams(EObjectSlot* object, strDeathParams* out) const;
     void SetPlotek(EObjectSlot* object, const strPlotek* params);
     strPlotek* GetPlotek(EObjectSlot* object) const;
 

@@ -252,7 +252,7 @@ void EEngineObject::UpdateObjectLoop() {
     if (!g_Settings.m_bUpdateObjects) return;
     if (g_Settings.m_bUpdateBezier) {
         g_Profiler.Begin(kSectionBezier);
-        g_BezierMgr.UpdateAll();
+        g_BezierMgr.UpdateAll(m_fFrameTime);
         g_Profiler.End(kSectionBezier);
     }
     if (g_Settings.m_bUpdateObjectsLoop) {

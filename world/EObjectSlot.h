@@ -41,9 +41,11 @@ constexpr uint32_t FLAG2_SEEN_FAR = 0x20;
 constexpr uint32_t FLAG2_PROP = 0x10000;
 constexpr uint32_t FLAG2_NO_SHADOW_RANGE = 0x10000000;
 constexpr uint32_t FLAG2_SHADOW_OBJECT = 0x40000000;
-// flags3: the physics kind word.
+// flags3: the physics kind word, and the world file's visibility switches.
 constexpr uint32_t kFlags3NeedsPhysics = 8;
 constexpr uint32_t FLAG3_ALWAYS_UPDATE = 0x1000;
+constexpr uint32_t FLAG3_INVISIBLE_IN_GAME = 0x20000;
+constexpr uint32_t FLAG3_INVISIBLE_IN_EDITOR = 0x80000;
 
 // A light's range and a mesh's radius until its geometry says otherwise.
 constexpr float kDefaultLightRange = 320.0f;
@@ -80,6 +82,8 @@ public:
     void* Object = nullptr;
     // Creation time in milliseconds, a random number and the slot index.
     uint32_t pesel[3] = {};
+    // The id of the object that contains this one, as the world file gives it.
+    uint32_t m_uContainerPesel[3] = {};
     char m_szName[kNameSize] = {};
     char m_szBushSound[256] = {};
     float m_fBushSoundVolume = 0;
@@ -101,6 +105,24 @@ public:
     DV m_vScale;
     // Where the object was placed; its motion after actions is an offset from here.
     DV m_vStartPosition;
+    EOrientation m_StartOrientation;
+    // The world file's rotation angles in degrees, kept as written; set when the file gave them.
+    DV m_vRotationAngles;
+    uint8_t m_bOrientationGiven = 0;
+    // The light set and fog set the object is lit and fogged with (0..3), and its environment
+    // texture.
+    uint8_t m_bAmbientLightIdx = 0;
+    uint8_t m_bFogIdx = 0;
+    uint8_t m_bEnvTextureIdx = 0;
+    // Lights: the diffuse colour, a fall-off that is linear, and no test of the player's view.
+    DV m_vDiffuse{1, 1, 1};
+    uint8_t m_bLightLinearScatter = 0;
+    uint8_t m_bIgnorePlayerVisibility = 0;
+    // Per-object switches of the world file.
+    uint8_t m_bLandMine = 0;
+    uint8_t m_bGreenPoint = 0;
+    uint8_t m_bRedPoint = 0;
+    uint8_t m_bItemDropped = 0;
     strPlotek* m_pPlotek = nullptr;
     strLightControlParams* m_pLightControlParams = nullptr;
     // Skipped by the visibility pass and the shader matrices.

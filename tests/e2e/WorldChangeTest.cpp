@@ -55,14 +55,6 @@ uint32_t U32(const std::string& bytes, size_t at) {
     return v;
 }
 
-Lines LinesOf(const std::string& text) {
-    Lines lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 TEST(WorldChange, TwoWorldChangesAndTwoScreenshotsOnTheGlBackend) {
     test::TempDir root;
     fs::path game = root.path() / "game";
@@ -93,7 +85,7 @@ TEST(WorldChange, TwoWorldChangesAndTwoScreenshotsOnTheGlBackend) {
 
     // Each world start logs its steps in order, the empty world and both world files in full.
     Lines starts;
-    for (const std::string& line : LinesOf(test::ReadWholeFile(game / "!console.txt")))
+    for (const std::string& line : test::LinesOf(test::ReadWholeFile(game / "!console.txt")))
         if (line.rfind("EEngine::ProcessStartWorld", 0) == 0 || line == "exiting EEngine::ProcessStartWorld")
             starts.push_back(line);
     Lines expected;

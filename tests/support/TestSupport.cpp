@@ -103,6 +103,14 @@ CurrentDirectory::~CurrentDirectory() {
     fs::current_path(m_saved, ec);
 }
 
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 std::string ReadWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

@@ -68,6 +68,8 @@ private:
 };
 
 std::string ReadWholeFile(const std::filesystem::path& path);
+// The lines of a text, each ended by a line feed (a last line without one is left out).
+std::vector<std::string> LinesOf(const std::string& text);
 void WriteWholeFile(const std::filesystem::path& path, const std::string& content);
 
 struct ProgramRun {

@@ -130,8 +130,8 @@ TEST_F(PhysicsWorldTest, MassesAndKindsOfObjectBodies) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " kind " + std::to_string(c.kind) + " mass " + std::to_string(c.mass));
-        g_RoutesMgr.m_RouteTasks.assign(1, RouteTasks{});
-        g_RoutesMgr.m_RouteTasks[0].baleCollecting = c.baleRoute;
+        g_RoutesMgr.m_iRouteCount = 1;
+        g_RoutesMgr.m_Routes[0].m_bBaleCollecting = c.baleRoute;
         EObjectSlot* o = AddBody(c.model, {0, 5, 0}, c.kind, c.mass);
         const btRigidBody* body = Body(o);
         ASSERT_NE(body, nullptr);

@@ -93,12 +93,12 @@ TEST_F(Accessors, BlocksExistWhileTheyAreSetAndGoWhenCleared) {
     strTexturePaint out;
     EXPECT_FALSE(g_Engine.GetTexturePaint(o, &out));
     strTexturePaint paint;
-    paint.m_fColours[0] = 0.25f;
+    paint.m_fAdditionalColour[0][0] = 0.25f;
     g_Engine.SetTexturePaint(o, &paint);
     g_Engine.SetTexturePaint(o, &paint);  // the block is reused
     EXPECT_EQ(TagCount("strTexturePaint"), 1u);
     ASSERT_TRUE(g_Engine.GetTexturePaint(o, &out));
-    EXPECT_EQ(out.m_fColours[0], 0.25f);
+    EXPECT_EQ(out.m_fAdditionalColour[0][0], 0.25f);
     g_Engine.SetTexturePaint(o, nullptr);
     EXPECT_EQ(TagCount("strTexturePaint"), 0u);
 

@@ -17,7 +17,7 @@ void SegmentHit::Clear() {
     m_fValues[0] = m_fValues[1] = 0;
     m_vStart = {};
     m_vEnd = {};
-    m_uWord = 0;
+    m_bSkinMesh = 0;
     m_uHitKind = 0;
-    m_uLastWord = 0;
+    m_szNodeName[0] = '\0';
 }

@@ -7,17 +7,22 @@
 
 class EObjectSlot;
 
+// The nearest hit on a skinned mesh's collision elements: the node and the hit zone of the
+// element that was hit.
 class SkinMeshHit {
 public:
+    static constexpr int kNodeNameLength = 128;
+    static constexpr int kHitZoneNameLength = 64;
+
     void Clear();
 
-    uint32_t m_bHit = 0;
-    void* m_pElement = nullptr;
+    uint8_t m_bHit = 0;
+    EObjectSlot* m_pObject = nullptr;
     DV m_vPoint;
-    DV m_vSecondPoint;
+    DV m_vNormal;
     float m_fDistance = 0;
-    uint32_t m_uWord = 0;
-    uint32_t m_uLastWord = 0;
+    char m_szNodeName[kNodeNameLength] = {};
+    char m_szHitZoneName[kHitZoneNameLength] = {};
 };
 
 class SegmentHit {
@@ -36,8 +41,9 @@ public:
     float m_fValues[2];
     DV m_vStart;
     DV m_vEnd;
-    uint32_t m_uWord;
+    // The hit is on a skinned mesh: its kind (0 body, 1 to 5 from the hit zone) and node.
+    uint8_t m_bSkinMesh;
     uint32_t m_uHitKind;
-    uint32_t m_uLastWord;
+    char m_szNodeName[SkinMeshHit::kNodeNameLength];
     SkinMeshHit m_SkinMeshHit;
 };

@@ -10,6 +10,7 @@
 
 class EMesh;
 class EObjectSlot;
+class ESkinMesh;
 
 // The placement a mesh reads from its object.
 struct MeshOwnerPlacement {
@@ -37,6 +38,13 @@ struct MeshHooks {
     // The object's copy of its model's subset map (256 bytes) and its level-of-detail byte.
     void (*setObjectSubsetMap)(EObjectSlot* object, const uint8_t* map) = [](EObjectSlot*, const uint8_t*) {};
     void (*setObjectLod)(EObjectSlot* object, uint8_t lod) = [](EObjectSlot*, uint8_t) {};
+    // What a skinned mesh reads of its object: the class word (which decides whether and how long
+    // it animates and whether it is drawn), the flags word and the name (for messages).
+    uint32_t (*ownerClass)(const EObjectSlot* owner) = [](const EObjectSlot*) { return 0u; };
+    uint32_t (*ownerFlags)(const EObjectSlot* owner) = [](const EObjectSlot*) { return 0u; };
+    const char* (*ownerName)(const EObjectSlot* owner) = [](const EObjectSlot*) { return ""; };
+    // The skinned mesh of an object in use of the skinned kind; null for any other object.
+    ESkinMesh* (*objectSkinMesh)(const EObjectSlot* object) = [](const EObjectSlot*) -> ESkinMesh* { return nullptr; };
 };
 
 inline MeshHooks g_MeshHooks;

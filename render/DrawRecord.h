@@ -6,6 +6,8 @@
 
 #include "platform/math/Matrix.h"
 
+struct EffectRecord;
+
 // The flag bit of an engine object that makes it drawn.
 constexpr uint32_t FLAG_VISIBLE = 0x1;
 
@@ -22,6 +24,15 @@ struct DrawVisibility {
     pmath::Matrix m_WorldViewProjection;
 };
 
+// A skinned mesh draws one of its containers with the texture id and the effect of the pass.
+class DrawSkin {
+public:
+    virtual void Render(uint32_t textureId, uint32_t container, EffectRecord* effect) = 0;
+
+protected:
+    ~DrawSkin() = default;
+};
+
 struct DrawRecord {
     // The mesh the entry belongs to: its identity for removal, never dereferenced.
     const void* owner = nullptr;
@@ -31,4 +42,6 @@ struct DrawRecord {
     uint32_t subset = 0;
     // The owning object's visibility; null when the mesh has no object.
     const DrawVisibility* visibility = nullptr;
+    // What the passes draw of a skinned mesh: its groups of the entry's texture and material.
+    DrawSkin* skin = nullptr;
 };

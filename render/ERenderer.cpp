@@ -701,6 +701,7 @@ uint32_t ERenderer::AddSkinMeshToTextureLists(const char* textureName, const Dra
     auto* e = new strlistaskinmeshy{};
     g_Debug.AddAlloc(kSkinEntryTag);
     e->m_pSkinMesh = skinMesh.owner;
+    e->m_pDrawSkin = skinMesh.skin;
     e->m_hObject = skinMesh.visibility;
     if (!e->m_hObject) g_Console.Print("No skinmesh m_hObject!");
     e->m_uContainer = skinMesh.subset;

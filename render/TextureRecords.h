@@ -93,6 +93,7 @@ struct strlistaskinmeshy {
     const DrawVisibility* m_hObject = nullptr;
     // The skinned mesh (a DrawRecord's owner).
     const void* m_pSkinMesh = nullptr;
+    DrawSkin* m_pDrawSkin = nullptr;
     uint32_t m_uContainer = 0;
     strlistaskinmeshy* m_pNext = nullptr;
     strlistaskinmeshy* m_pPrev = nullptr;

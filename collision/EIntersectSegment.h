@@ -1,5 +1,6 @@
 #pragma once
 // Segment queries against the registered objects of the collision tables.
+#include <vector>
 
 class EObjectSlot;
 class SegmentHit;
@@ -21,6 +22,13 @@ public:
 
     // The object that filters refuse whatever the query (such as the player's own machine).
     EObjectSlot* m_pExcluded = nullptr;
+
+    // The skinned-mesh objects, tested through their collision elements after the meshes.
+    static constexpr int MAX_INTERSECT_SEGMENT_SKIN_MESHES = 1024;
+    std::vector<EObjectSlot*> m_SkinMeshes;
+
+private:
+    void AddSkinMesh(EObjectSlot* object);
 };
 
 extern EIntersectSegment g_IntersectSegment;

@@ -161,10 +161,17 @@ void ForEachClipFile(const char* folder, Visit&& visit) {
 bool ESkinMeshAnimation::Load_Animation_From_Bin_File(const char* path, strSkinMeshAnimation* record) {
     if (!record) return false;
     FreeTracks(record);
-    record->fDescAngles[0] = record->fDescAngles[1] = record->fDescAngles[2] = 0.0f;
-    record->dDescValue = 1.0;
     std::vector<char> bytes;
     if (!plat::ReadFileBytes(path, bytes)) return false;
+    return Load_Animation_From_Memory(bytes, path, record);
+}
+
+bool ESkinMeshAnimation::Load_Animation_From_Memory(const std::vector<char>& bytes, const char* path,
+                                                    strSkinMeshAnimation* record) {
+    if (!record) return false;
+    FreeTracks(record);
+    record->fDescAngles[0] = record->fDescAngles[1] = record->fDescAngles[2] = 0.0f;
+    record->dDescValue = 1.0;
     BinReader in(bytes);
     char magic[5] = {};
     uint32_t version = 0, tracks = 0;

@@ -83,6 +83,9 @@ public:
     // Reads a ".bin" file into an empty record: false for a missing file (silently), a file that
     // is not a clip, a wrong version or content that does not fit the file (with a line).
     static bool Load_Animation_From_Bin_File(const char* path, strSkinMeshAnimation* record);
+    // The same from the file's bytes; path names the file in the lines.
+    static bool Load_Animation_From_Memory(const std::vector<char>& bytes, const char* path,
+                                           strSkinMeshAnimation* record);
 };
 
 // Writes the record in the ".bin" layout ("wb"); logs the file when it cannot be opened.

@@ -540,6 +540,7 @@ void EEngine::Release() {
     m_bReady = 0;
     g_EffectMgr.Release();
     g_Console.OnDeleteAllObjects();
+    g_SkinMeshMgr.DeleteAll();
     g_MeshMgr.ReleaseAll();
     g_Renderer.Release();
     g_SoundMgr.Release();

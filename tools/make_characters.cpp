@@ -79,8 +79,12 @@ bool Drivers() {
              WriteText(folder + "collisions.txt", kDriverCollisions) &&
              WriteClip(folder + "animations\\idle_DEFAULT.bin", idle);
     }
-    for (const characters::NamedClip& c : characters::DriverCommonClips(driver))
+    for (const characters::NamedClip& c : characters::DriverCommonClips(driver)) {
         ok = ok && WriteClip("models\\common\\" + c.name + ".bin", c.clip);
+        // The seated clips turn the driver round to face a machine's front (its -z).
+        if (c.name != "wave")
+            ok = ok && WriteText("models\\common\\" + c.name + ".txt", "standard_params       0.0     180.0     0.0        1.0 \n");
+    }
     const std::string textures = "models\\postacie\\kierowcy\\textures\\";
     return ok && Cloth(textures + "driver_skin.tga", 0.93, 0.74, 0.60) &&
            Cloth(textures + "driver_shirt.tga", 0.85, 0.85, 0.80) &&

@@ -130,7 +130,10 @@ bool Ground() {
 bool Tractor() {
     Model body({"tractor.tga"});
     body.Box({-60, 40, -120}, {60, 110, 60}, 0);   // engine hood and frame
-    body.Box({-55, 110, -10}, {55, 230, 90}, 0);   // cabin
+    // An open cabin, so that the driver shows: four posts under the roof, the seat.
+    for (float x : {-55.0f, 47.0f})
+        for (float z : {-10.0f, 82.0f}) body.Box({x, 110, z}, {x + 8, 230, z + 8}, 0);
+    body.Box({-22, 110, 25}, {22, 126, 60}, 0);    // seat
     body.Box({-65, 230, -15}, {65, 240, 95}, 0);   // roof
     Model wheel({"tyre.tga"});
     wheel.Round({-20, 0, 0}, 40, 70, 70, 24, 0, true);

@@ -227,13 +227,13 @@ void ESkinMeshBase::Destroy() {
     m_iNumAnimations = 0;
     m_szAnimationNames.clear();
     m_tDescriptions.clear();
-    m_szFolder[0] = m_szFileName[0] = '\0';
     RemoveAllSockets();
     m_Collisions.Clear();
     if (m_bCreated) {
         for (const char* file : kDeathFiles) g_FileCacheManager.FreeFile(FolderPath(file).c_str());
         g_FileCacheManager.FreeFile(FolderPath(kSocketsFile).c_str());
     }
+    m_szFolder[0] = m_szFileName[0] = '\0';
     m_bCreated = 0;
 }
 

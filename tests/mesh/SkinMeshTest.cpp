@@ -15,8 +15,7 @@ SkinOwner* Owner(const EObjectSlot* slot) { return reinterpret_cast<SkinOwner*>(
 void SkinMeshTest::SetUp() {
     DeviceTest::SetUp();
     ASSERT_TRUE(CreateDevice());
-    g_SkinMeshMgr.DeleteAll();
-    FreeLinkFields();
+    ResetGlobal(g_SkinMeshMgr);
     plat::SeedRandom(1);
     MeshHooks& h = g_MeshHooks;
     h.ownerVisibility = [](const EObjectSlot* o) -> const DrawVisibility* { return o ? &Owner(o)->visibility : nullptr; };
@@ -31,8 +30,7 @@ void SkinMeshTest::SetUp() {
 }
 
 void SkinMeshTest::TearDown() {
-    g_SkinMeshMgr.DeleteAll();
-    FreeLinkFields();
+    ResetGlobal(g_SkinMeshMgr);
     g_MeshHooks = MeshHooks{};
     g_FrameFacts = FrameFacts{};
     DeviceTest::TearDown();

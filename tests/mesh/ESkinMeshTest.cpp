@@ -6,12 +6,18 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <set>
 
 #include "SkinMeshTest.h"
 #include "core/CoreHooks.h"
 #include "core/ESettings.h"
 #include "core/FrameFacts.h"
+#include "platform/gfx/Effect.h"
+#include "platform/gfx/NullSystem.h"
+#include "render/D3DDevice.h"
 #include "render/ERenderer.h"
+#include "support/EffectText.h"
 #include "support/MathSupport.h"
 #include "support/TextureFiles.h"
 #include "tools/CharacterModels.h"
@@ -66,6 +72,315 @@ TEST_F(ESkinMeshTest, TheDriverLoadsWithItsBipedSlotsAndStartsItsDefaultClip) {
     EXPECT_STREQ(skin.m_AnimPlayingParams[0].szName, "idle");
     EXPECT_EQ(skin.m_pMeshes.size(), 1u);
     EXPECT_TRUE(skin.m_bLegsMeasured);
+}
+
+TEST_F(ESkinMeshTest, MasksSplitTheUpperBodyFromTheRestAndMarkBoneNodes) {
+    WriteDriver();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\driver\\driver.x"));
+    auto masks = [&](const char* name) {
+        const ESkinMesh::strNode* n = skin.FindNode(name);
+        return std::vector<int>{n->bMask[0], n->bMask[1], n->bMask[2]};
+    };
+    EXPECT_EQ(masks("Bip01"), (std::vector<int>{0, 0, 0}));          // the root
+    EXPECT_EQ(masks("Bip01_Spine"), (std::vector<int>{0, 1, 0}));    // the lower body
+    EXPECT_EQ(masks("Bip01_L_Foot"), (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(masks("Bip01_Spine1"), (std::vector<int>{1, 0, 0}));   // the upper body
+    EXPECT_EQ(masks("Bip01_Neck"), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(masks("Bip01_R_Finger01"), (std::vector<int>{1, 0, 0}));  // below the neck
+    EXPECT_EQ(masks("Bip01_Spine2"), (std::vector<int>{0, 1, 0}));
+    // The link fields take the masks of the instance resolved last.
+    EXPECT_EQ(FindLinkField("Bip01_Neck")->bMask[0], 1);
+
+    const skinned::Model henModel = characters::Hen();
+    WriteModel("hen.x", henModel);
+    test::SkinOwner henOwner;
+    ESkinMesh hen;
+    ASSERT_TRUE(Create(hen, henOwner, "hen.x"));
+    EXPECT_EQ(hen.FindNode("Bone_head")->bMask[2], 1);
+    EXPECT_EQ(hen.FindNode("Bone_head")->bMask[1], 1);
+}
+
+TEST_F(ESkinMeshTest, AHeadNamedGlowaFillsTheHeadSlot) {
+    skinned::Model m = characters::Driver();
+    m.bones[static_cast<size_t>(m.Find("Bip01_Head"))].name = "Bip01_glowa";
+    WriteModel("glowa.x", m);
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "glowa.x"));
+    ASSERT_NE(skin.m_pBiped[ESkinMesh::BIP01_HEAD], nullptr);
+    EXPECT_STREQ(skin.m_pBiped[ESkinMesh::BIP01_HEAD]->szName, "Bip01_glowa");
+    // The ragdoll's check names the first slot it misses.
+    m.bones[static_cast<size_t>(m.Find("Bip01_Pelvis"))].name = "pelvis";
+    WriteModel("nopelvis.x", m);
+    ESkinMesh other;
+    ASSERT_TRUE(Create(other, owner, "nopelvis.x"));
+    EXPECT_FALSE(other.ValidateRagDollNodes());
+    EXPECT_EQ(LoggedContaining("ERROR in RagDoll: something wrong with node: Bip01_Pelvis"), 1);
+}
+
+TEST_F(ESkinMeshTest, TheFinishedTestFollowsTheStateOfChannelZero) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    const struct {
+        uint32_t state;
+        uint8_t finished;
+        bool expected;
+    } cases[] = {
+        {ESkinMesh::CHANNEL_NONE, 0, true},     {ESkinMesh::CHANNEL_IDLE, 0, true},
+        {ESkinMesh::CHANNEL_PLAYING, 0, false}, {ESkinMesh::CHANNEL_PLAYING, 1, true},
+        {ESkinMesh::CHANNEL_PLAYING_ALT, 1, true}, {ESkinMesh::CHANNEL_BLENDING, 1, false},
+        {ESkinMesh::CHANNEL_HOLD, 1, false},
+    };
+    for (const auto& c : cases) {
+        skin.m_uChannelState[0] = c.state;
+        skin.m_AnimPlayingParams[0].bFinished = c.finished;
+        EXPECT_EQ(skin.IsAnimationFinished(), c.expected) << c.state << " " << int{c.finished};
+    }
+}
+
+TEST_F(ESkinMeshTest, AClipThatPlaysOnceFinishesAtItsEndAndSkinsThePalette) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", false);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_PLAYING);
+    Frame(skin, 0.5f);
+    EXPECT_FALSE(skin.IsAnimationFinished());
+    Frame(skin, 0.75f);
+    EXPECT_TRUE(skin.IsAnimationFinished());
+    // The end of the arm turned 90 degrees about y at the elbow: palette = offset x combined.
+    const DV elbow{10, 0, 0};
+    const DV tip = elbow + pmath::TransformPoint({10, 0, 0}, pmath::MatrixFromYawPitchRoll(kPi / 2, 0, 0));
+    const xfile::SkinInfo& info = *skin.m_pMeshes[0].pContainer->pSkinInfo;
+    const int lower = std::string(info.GetBoneName(0)) == "lower" ? 0 : 1;
+    EXPECT_TRUE(test::Near(Skinned(skin, {20, 0, 0}, {{lower, 1.0f}}), tip, 1e-4f));
+    EXPECT_TRUE(test::Near(Skinned(skin, {5, 0, 0}, {{1 - lower, 1.0f}}), {5, 0, 0}, 1e-4f));
+    // The palette of the group holds exactly these matrices.
+    const auto* c = skin.m_pMeshes[0].pContainer;
+    for (size_t g = 0; g < c->pBoneCombinationBuf.size(); ++g)
+        for (uint32_t k = 0; k < c->NumPaletteEntries; ++k) {
+            const uint32_t b = c->pBoneCombinationBuf[g].BoneId[k];
+            if (b == xfile::kUnusedBone) continue;
+            EXPECT_TRUE(test::Near(skin.m_pMeshes[0].pBoneMatrices[g][k],
+                                   c->pBoneOffsetMatrices[b] * skin.m_pNodes[c->tBonesIndexes[b]].mCombined));
+        }
+}
+
+TEST_F(ESkinMeshTest, ABlendMovesEveryNodeFromWhereItStoodToTheClipsFirstPose) {
+    WriteArm("back 0 0 0 1\n");
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", false);
+    Frame(skin, 1.0f);  // bent by 90 degrees
+    skin.BlendToAnimation("back", false, 1.0f);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_BLENDING);
+    EXPECT_FALSE(skin.IsAnimationFinished());
+    Frame(skin, 0.5f);
+    const ESkinMesh::strNode& lower = *skin.FindNode("lower");
+    EXPECT_TRUE(test::SameRotation(lower.qR, pmath::QuaternionFromYawPitchRoll(kPi / 4, 0, 0), 1e-4f));
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_BLENDING);
+    // The blend runs out: the clip plays from its start, advanced by the frame.
+    Frame(skin, 0.6f);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_PLAYING);
+    EXPECT_NEAR(skin.m_AnimPlayingParams[0].dTime, 0.6, 1e-6);
+    EXPECT_TRUE(test::SameRotation(lower.qR, pmath::QuaternionFromYawPitchRoll(-0.6f * kPi / 2, 0, 0), 1e-4f));
+}
+
+TEST_F(ESkinMeshTest, ABlendOfNoTimePlaysTheClipFromItsStartOnTheNextUpdate) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.BlendToAnimation("bend", true, 0.0f);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_BLENDING);
+    Frame(skin, 0.25f);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_PLAYING);
+    EXPECT_NEAR(skin.m_AnimPlayingParams[0].dTime, 0.25, 1e-6);
+    EXPECT_TRUE(test::SameRotation(skin.FindNode("lower")->qR, pmath::QuaternionFromYawPitchRoll(0.25f * kPi / 2, 0, 0), 1e-4f));
+}
+
+TEST_F(ESkinMeshTest, OnlyChannelZeroAdvancesAndItsStartIdlesTheOthers) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.BlendToAnimation2("bend", true, 1.0f);
+    EXPECT_EQ(skin.m_uChannelState[2], ESkinMesh::CHANNEL_BLENDING);
+    EXPECT_EQ(skin.m_AnimPlayingParams[2].uMaskMode, 2u);
+    for (int i = 0; i < 3; ++i) Frame(skin, 0.5f);
+    EXPECT_DOUBLE_EQ(skin.m_AnimPlayingParams[2].dBlendLeft, 1.0);
+    EXPECT_EQ(skin.m_uChannelState[2], ESkinMesh::CHANNEL_BLENDING);
+    skin.SetAnimation("back", true);
+    EXPECT_EQ(skin.m_uChannelState[2], ESkinMesh::CHANNEL_IDLE);
+    // A clip nobody has leaves the channels as they are.
+    skin.SetAnimation("swim", true);
+    EXPECT_STREQ(skin.m_AnimPlayingParams[0].szName, "back");
+}
+
+TEST_F(ESkinMeshTest, AHeldChannelTakesTheTimeItIsGivenAndTheSpeedValueScalesTheStep) {
+    WriteArm("bend 0 0 0 2.0\n");
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", true);
+    Frame(skin, 0.1f);
+    EXPECT_NEAR(skin.m_AnimPlayingParams[0].dTime, 0.2, 1e-6);
+    skin.m_bAdvanceTime = 0;
+    skin.m_dExternalTime = 0.75;
+    Frame(skin, 0.1f);
+    EXPECT_DOUBLE_EQ(skin.m_AnimPlayingParams[0].dTime, 0.75);
+    EXPECT_TRUE(test::SameRotation(skin.FindNode("lower")->qR, pmath::QuaternionFromYawPitchRoll(0.75f * kPi / 2, 0, 0), 1e-4f));
+}
+
+TEST_F(ESkinMeshTest, TheOwnersClassDecidesWhetherItAnimatesAndIsDrawn) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", true);
+    uint32_t frame = 0;
+    g_CoreHooks.gameFrame = [] { return 400u; };
+    const struct {
+        uint32_t objectClass;
+        uint32_t flags;
+        bool animates;
+    } cases[] = {{0, 0, true}, {1024, 0, false}, {256, 0, false}, {64, 0, false}, {64, 1, true}, {128, 0, true}};
+    for (const auto& c : cases) {
+        owner.objectClass = c.objectClass;
+        owner.flags = c.flags;
+        const double before = skin.m_AnimPlayingParams[0].dTime;
+        Frame(skin, 0.1f);
+        EXPECT_EQ(skin.m_AnimPlayingParams[0].dTime > before, c.animates) << c.objectClass << " " << c.flags << frame++;
+    }
+    g_CoreHooks = CoreHooks{};
+    g_Settings.m_bGamePause = 1;
+    const double before = skin.m_AnimPlayingParams[0].dTime;
+    owner.objectClass = 0;
+    Frame(skin, 0.1f);
+    EXPECT_EQ(skin.m_AnimPlayingParams[0].dTime, before);
+}
+
+TEST_F(ESkinMeshTest, TheDrawSetsThePaletteOfEachGroupAndDrawsTheGroupsOfTheTexture) {
+    WriteArm();
+    WriteFile("arm.tga", test::TgaFile(2, 2, 0xFF808080u));
+    test::ResetGlobal(g_Renderer);
+    g_Renderer.InitTextures();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", true);
+    Frame(skin, 0.5f);
+    gfx::EffectDesc desc;
+    std::string error;
+    ASSERT_TRUE(gfx::ParseEffect(test::EffectText("@param float4x4 mWorldMatrixArray[64] block\n@param int CurNumBones\n",
+                                                  {"RenderSkinMesh"}),
+                                 desc, error))
+        << error;
+    gfx::Effect effect(desc, g_pd3dDevice.get());
+    const SkinEffectContext context{&effect, effect.GetParameterByName(nullptr, "mWorldMatrixArray"),
+                                    effect.GetParameterByName(nullptr, "CurNumBones")};
+    const uint32_t texture = skin.FindNode("root")->pTextureIDs[0];
+    ASSERT_NE(texture, 0u);
+    gfx::NullBackend().calls.clear();
+    skin.Render(context, texture, 0);
+    EXPECT_EQ(std::count(gfx::NullBackend().calls.begin(), gfx::NullBackend().calls.end(), "DrawIndexedPrimitive"), 1);
+    float palette[16 * 64];
+    ASSERT_EQ(effect.GetFloatArray(context.boneMatrices, palette, 16 * 64), gfx::OK);
+    EXPECT_EQ(std::memcmp(palette, skin.m_pMeshes[0].pBoneMatrices[0].data(), 16 * sizeof(float) * 2), 0);
+    // Another texture or material draws nothing; an owner never drawn draws nothing.
+    gfx::NullBackend().calls.clear();
+    skin.Render(context, texture + 1, 0);
+    skin.Render(context, texture, 1);
+    owner.objectClass = 1024;
+    skin.Render(context, texture, 0);
+    EXPECT_EQ(std::count(gfx::NullBackend().calls.begin(), gfx::NullBackend().calls.end(), "DrawIndexedPrimitive"), 0);
+    owner.objectClass = 0;
+    skin.Render(SkinEffectContext{}, texture, 0);
+    EXPECT_EQ(LoggedContaining("Nie ma wlasciwego efektu!"), 1);
+}
+
+TEST_F(ESkinMeshTest, InstancesOfOneModelGetDifferentVariantsOfATexture) {
+    WriteArm();
+    for (const char* name : {"arm.tga", "arm_a.tga", "arm_b.tga", "arm_c.tga"}) WriteFile(name, test::TgaFile(2, 2, 0xFF808080u));
+    WriteFile("scripts\\texture_substitutes.txt", "texture arm.tga\nsubstitute arm_a.tga\nsubstitute arm_b.tga\n"
+                                                  "substitute arm_c.tga\n");
+    test::ResetGlobal(g_Renderer);
+    g_Renderer.InitTextures();
+    test::SkinOwner owners[3];
+    ESkinMesh skins[3];
+    std::set<uint32_t> textures;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Create(skins[i], owners[i], "models\\arm\\arm.x"));
+        ASSERT_EQ(skins[i].m_uNumTextureSubstitutions, 1u);
+        EXPECT_STREQ(skins[i].m_szTextureSubstitutions[0][0], "arm.tga");
+        textures.insert(skins[i].FindNode("root")->pTextureIDs[0]);
+    }
+    EXPECT_EQ(textures.size(), 3u);
+    EXPECT_EQ(textures.count(g_Renderer.GetTextureByName("arm.tga", false, true)), 0u);
+}
+
+TEST_F(ESkinMeshTest, TheSubstitutionTableKeeps31TexturesAndChoosesTheRestEachTime) {
+    skinned::Model many = test::Arm();
+    skinned::Part& bar = many.parts[0];
+    std::string substitutes;
+    bar.textures.clear();
+    for (int t = 0; t < 33; ++t) {
+        const std::string name = "t" + std::to_string(t);
+        bar.textures.push_back(name + ".tga");
+        substitutes += "texture " + name + ".tga\nsubstitute " + name + "_x.tga\n";
+        WriteFile(name + "_x.tga", test::TgaFile(2, 2, 0xFF808080u));
+    }
+    for (size_t f = 0; f < bar.materials.size(); ++f) bar.materials[f] = static_cast<uint32_t>(f % 33);
+    WriteFile("scripts\\texture_substitutes.txt", substitutes);
+    WriteModel("many.x", many);
+    test::ResetGlobal(g_Renderer);
+    g_Renderer.InitTextures();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "many.x"));
+    EXPECT_EQ(skin.m_uNumTextureSubstitutions, 31u);
+    EXPECT_STREQ(skin.m_szTextureSubstitutions[30][1], "t30_x.tga");
+    // Materials past the table still get their variant.
+    const std::vector<uint32_t>& ids = skin.FindNode("root")->pTextureIDs;
+    EXPECT_EQ(ids[32], g_Renderer.GetTextureByName("t32_x.tga", false, true));
+}
+
+TEST_F(ESkinMeshTest, TheStateRecordReadsBackWhatWasWrittenWithTheFrameDeltaWhole) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", true);
+    Frame(skin, 0.3f);
+    skin.m_dFrameDelta = 0.123456789012345;
+    skin.m_dHeadNod = 0.5;
+    skin.SetPosition({1, 2, 3});
+    FILE* f = std::fopen(Path("state.bin").string().c_str(), "wb");
+    ASSERT_TRUE(skin.SaveState(f));
+    std::fclose(f);
+    const ESkinMesh::strNode saved = *skin.FindNode("lower");
+    test::SkinOwner otherOwner;
+    ESkinMesh other;
+    ASSERT_TRUE(Create(other, otherOwner, "models\\arm\\arm.x"));
+    f = std::fopen(Path("state.bin").string().c_str(), "rb");
+    ASSERT_TRUE(other.ReadState(f));
+    std::fclose(f);
+    EXPECT_DOUBLE_EQ(other.m_dFrameDelta, 0.123456789012345);
+    EXPECT_DOUBLE_EQ(other.m_dHeadNod, 0.5);
+    EXPECT_TRUE(test::Near(other.m_vPosition, {1, 2, 3}));
+    EXPECT_STREQ(other.m_AnimPlayingParams[0].szName, "bend");
+    EXPECT_NEAR(other.m_AnimPlayingParams[0].dTime, 0.3, 1e-6);
+    EXPECT_EQ(other.m_AnimPlayingParams[0].iAktAnim, skin.m_AnimPlayingParams[0].iAktAnim);
+    EXPECT_TRUE(test::Near(other.FindNode("lower")->mCombined, saved.mCombined));
+    EXPECT_EQ(std::filesystem::file_size(Path("state.bin")),
+              8 + 22 * 8 + 1 + 4 * 200 + 12 + 116 + 12 + 1 + 4 + 8 + 12 * 3 + 1 + 8 + 64 + 16 + 2 +
+                  3 * (4 * 12 + 4 + 1 + 3 * 64 + 2 * 40 + 2 * 64 + 40) + 4);
 }
 
 }  // namespace

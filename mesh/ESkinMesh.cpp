@@ -82,6 +82,7 @@ bool ESkinMesh::Create(const char* path) {
     m_WorldMatrix = pmath::Identity();
     m_Collisions.Bind(m_hObject, *this, m_pSkinMeshBase->m_Collisions);
     UpdateCombinedMatrices();
+    UpdateCollisionElements();
     FillBipedSlots();
     TakeLegMeasurements();
     BuildBodyFrame();

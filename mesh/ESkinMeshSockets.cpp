@@ -182,15 +182,15 @@ bool ESkinMesh::InverseKinematics(const DV& leftFootTarget, const DV& rightFootT
         const DV a = Translation(thigh->mCombined), b = Translation(calf->mCombined), c = Translation(foot->mCombined);
         const float upper = pmath::Length(b - a), lower = pmath::Length(c - b);
         if (upper == 0.0f || lower == 0.0f) continue;
-        const float reach = std::clamp(pmath::Length(targets[side] - a), std::fabs(upper - lower) + 0.001f, upper + lower - 0.001f);
+        const float reach = std::clamp(pmath::Length(targets[side] - a), std::fabs(upper - lower), upper + lower);
         const float current = pmath::Length(c - a);
         // Knee angles (between thigh and calf) now and wanted.
         auto kneeAngle = [&](float span) {
             return std::acos(std::clamp((upper * upper + lower * lower - span * span) / (2.0f * upper * lower), -1.0f, 1.0f));
         };
+        // A straight leg bends about the thigh's own side axis, so the knee goes forward.
         DV axis = pmath::Cross(b - a, c - b);
-        const DV thighDirection = b - a;
-        if (pmath::Length(axis) < 1e-6f) PerpendicularVector(&axis, &thighDirection);
+        if (pmath::Length(axis) < 1e-6f) axis = {thigh->mCombined.m[0][0], thigh->mCombined.m[0][1], thigh->mCombined.m[0][2]};
         turnInWorld(calf, pmath::MatrixFromAxisAngle(axis, kneeAngle(current) - kneeAngle(reach)));
         const DV bent = Translation(foot->mCombined);
         pmath::Matrix aim;

@@ -351,6 +351,83 @@ TEST_F(ESkinMeshTest, TheSubstitutionTableKeeps31TexturesAndChoosesTheRestEachTi
     EXPECT_EQ(ids[32], g_Renderer.GetTextureByName("t32_x.tga", false, true));
 }
 
+TEST_F(ESkinMeshTest, SocketsFollowTheirNodesAndTurnAttachedObjectsByTheirAngles) {
+    WriteArm();
+    WriteFile("models\\arm\\sockets.txt", "tip lower 10 0 0 0 0 0\nturned upper 0 0 0 0 90 0\nlost elbow 1 2 3 0 0 0\n");
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetPosition({0, 0, 100});
+    skin.SetAnimation("bend", false);
+    Frame(skin, 1.0f);
+    DV at;
+    EOrientation turned;
+    ASSERT_TRUE(skin.GetSocket("TIP", &at, nullptr));
+    EXPECT_TRUE(test::Near(at, DV{10, 0, 100} + pmath::TransformPoint({10, 0, 0}, pmath::MatrixFromYawPitchRoll(kPi / 2, 0, 0)), 1e-4f));
+    // Angles (0, 90, 0) on an upright node: a quarter turn about the vertical.
+    ASSERT_TRUE(skin.GetSocket("turned", &at, &turned));
+    EXPECT_TRUE(test::Near(at, {0, 0, 100}));
+    EXPECT_TRUE(test::Near(turned.m_Front, {1, 0, 0}, 1e-5f));
+    EXPECT_TRUE(test::Near(turned.m_Up, {0, 1, 0}, 1e-5f));
+    // A socket on a node the model lacks answers false and stays unresolved for the next try.
+    EXPECT_FALSE(skin.GetSocket("lost", &at, nullptr));
+    EXPECT_FALSE(skin.GetSocket("lost", &at, nullptr));
+    EXPECT_FALSE(skin.GetSocket("none", &at, nullptr));
+    skin.RemoveSocket("tip");
+    EXPECT_FALSE(skin.GetSocket("tip", &at, nullptr));
+    ASSERT_TRUE(skin.WriteSockets());
+    const std::vector<std::string> lines = ReadLines("models\\arm\\sockets.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "lost elbow        1.000000 2.000000 3.000000      0.000000 0.000000 0.000000"),
+              lines.end());
+}
+
+TEST_F(ESkinMeshTest, TheLegInverseKinematicsPutsTheFootOnItsTarget) {
+    WriteDriver();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\driver\\driver.x"));
+    DV left, right;
+    ASSERT_TRUE(skin.GetNodeWorldPosition("Bip01_L_Foot", &left));
+    ASSERT_TRUE(skin.GetNodeWorldPosition("Bip01_R_Foot", &right));
+    // The left foot up a step and forward; the right one stays.
+    const DV step = left + DV{0, 25, 20};
+    ASSERT_TRUE(skin.InverseKinematics(step, right));
+    DV foot;
+    skin.GetNodeWorldPosition("Bip01_L_Foot", &foot);
+    EXPECT_TRUE(test::Near(foot, step, 0.05f));
+    skin.GetNodeWorldPosition("Bip01_R_Foot", &foot);
+    EXPECT_TRUE(test::Near(foot, right, 0.05f));
+    // The thigh and calf keep their lengths.
+    DV thigh, calf;
+    skin.GetNodeWorldPosition("Bip01_L_Thigh", &thigh);
+    skin.GetNodeWorldPosition("Bip01_L_Calf", &calf);
+    EXPECT_NEAR(pmath::Length(calf - thigh), 42.0f, 1e-3f);
+    EXPECT_NEAR(skin.m_fLegLengths[0], 42.0f, 1e-4f);
+}
+
+TEST_F(ESkinMeshTest, AHeadNodTurnsTheHeadAboutItsOwnJoint) {
+    WriteDriver();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\driver\\driver.x"));
+    skin.m_uChannelState[0] = ESkinMesh::CHANNEL_NONE;
+    Frame(skin, 0.0f);
+    DV head, nub;
+    skin.GetNodeWorldPosition("Bip01_Head", &head);
+    skin.m_dHeadNod = kPi / 2;
+    skin.ApplyHeadNod();
+    Frame(skin, 0.0f);
+    DV nodded;
+    skin.GetNodeWorldPosition("Bip01_Head", &nodded);
+    skin.GetNodeWorldPosition("Bip01_HeadNub", &nub);
+    EXPECT_TRUE(test::Near(nodded, head, 1e-4f));
+    // The top of the head turned a quarter round about x: from straight up to straight ahead or back.
+    EXPECT_NEAR(std::fabs(nub.z - head.z), 20.0f, 1e-3f);
+    EXPECT_NEAR(nub.y, head.y, 1e-3f);
+}
+
 TEST_F(ESkinMeshTest, TheStateRecordReadsBackWhatWasWrittenWithTheFrameDeltaWhole) {
     WriteArm();
     test::SkinOwner owner;

@@ -86,8 +86,10 @@ void WriteArray(FILE* f, const std::vector<T>& v) {
 int FindKey(const float* times, int n, float keyTime) {
     if (keyTime <= times[0]) return 0;
     const float first = times[0], last = times[n - 1];
-    int i = last == first ? 0 : static_cast<int>((keyTime - first) / (last - first) * static_cast<float>(n - 1));
-    i = std::clamp(i, 0, n - 1);
+    // The estimate is clamped before it becomes an index (key times from a file may be anything).
+    float estimate = last == first ? 0.0f : (keyTime - first) / (last - first) * static_cast<float>(n - 1);
+    if (!(estimate >= 0.0f)) estimate = 0.0f;
+    const int i = static_cast<int>(std::min(estimate, static_cast<float>(n - 1)));
     auto brackets = [&](int k) { return k == n - 1 || (times[k] <= keyTime && keyTime <= times[k + 1]); };
     const int step = times[i] < keyTime ? 1 : -1;
     for (int k = i; k >= 0 && k < n; k += step)
@@ -313,7 +315,8 @@ void SampleAnimation(const strSkinMeshAnimation& clip, strAnimPlayingParams& cha
         channel.bFinished = t > clip.dPeriod ? 1 : 0;
         if (channel.bFinished) t = clip.dPeriod;
     } else {
-        const int32_t n = clip.dPeriod > 0.0 ? static_cast<int32_t>(t / clip.dPeriod) : 0;
+        const double loops = clip.dPeriod > 0.0 ? std::floor(t / clip.dPeriod) : 0.0;
+        const auto n = static_cast<int32_t>(std::clamp(std::isfinite(loops) ? loops : 0.0, 0.0, 2147483647.0));
         t = std::min(t - n * clip.dPeriod, clip.dPeriod);
         channel.iPrevLoopCount = channel.iLoopCount;
         channel.iLoopCount = n;

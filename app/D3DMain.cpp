@@ -15,6 +15,7 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "mesh/EMeshMgr.h"
+#include "mesh/ESkinMeshAllocateHierarchy.h"
 #include "platform/os/Files.h"
 #include "platform/os/Message.h"
 #include "platform/os/MessageBox.h"
@@ -43,15 +44,6 @@ constexpr int kSectionOverlay = 460;
 
 // Initial fog of set 0 once the device exists.
 constexpr float kDefaultFogFar = 10000.0f;
-
-constexpr gfx::VertexElement kSkinVertex[] = {
-    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
-    {0, 12, gfx::DECLTYPE_FLOAT4, 0, gfx::DECLUSAGE_BLENDWEIGHT, 0},
-    {0, 28, gfx::DECLTYPE_UBYTE4, 0, gfx::DECLUSAGE_BLENDINDICES, 0},
-    {0, 32, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
-    {0, 44, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
-    gfx::DECL_END,
-};
 
 // A depth-stencil format with its bit counts, in the order the search tries them.
 struct DepthFormat {
@@ -121,7 +113,7 @@ gfx::Format ChooseDepthFormat() {
 
 bool CreateVertexDeclarations() {
     return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertexLayout, g_pVertexDeclaration)) &&
-           !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinVertex, g_pSkinVertexDeclaration));
+           !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinMeshVertexLayout, g_pSkinVertexDeclaration));
 }
 
 // The creation frame: the glyph fonts are built, and the console's loading text drawn while the

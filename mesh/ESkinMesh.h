@@ -152,6 +152,13 @@ public:
     bool WriteAnimationDescriptions() const;
     void DumpNodes() const;
 
+    // Exporters nothing in the game calls: the model file's first animation set as a clip; the
+    // animation sets of every ".x" file of a folder, each into "<name>.bin" beside it; the clip
+    // held on channel 0 as a clip file of its own.
+    bool ExportAnimation(const char* path) const;
+    static void ExportFolderAnimations(const char* folder);
+    bool SaveHeldClip(const char* path) const;
+
     // The state record (the engine's state file); nothing in the game writes or reads it.
     bool SaveState(FILE* file) const;
     bool ReadState(FILE* file);

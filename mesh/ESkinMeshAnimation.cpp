@@ -447,3 +447,40 @@ bool FIX_Animation(const char* path) {
     FreeTracks(&clip);
     return ok;
 }
+
+bool ExportAnimationSet(const xfile::KeyframedAnimationSet* set, const char* path) {
+    if (!set) {
+        g_Console.Print("ERROR: pAnimationSet==NULL");
+        return false;
+    }
+    strSkinMeshAnimation clip;
+    clip.dTicksPerSecond = set->GetSourceTicksPerSecond();
+    clip.dPeriod = set->GetPeriod();
+    SkinMeshPrint("EXPORT!: dTicksPerSecond=%lf", clip.dTicksPerSecond);
+    SkinMeshPrint("EXPORT!: dPeriod=%lf", clip.dPeriod);
+    for (uint32_t a = 0; a < set->GetNumAnimations(); ++a) {
+        const xfile::AnimationTrack& source = *set->GetAnimation(a);
+        if (source.Scale.empty() && source.Rotation.empty() && source.Translation.empty()) {
+            g_Console.Print("ERROR in SkinMeshAnimation: Number of keys is zero!");
+            return false;
+        }
+        tNodeAnim& track = clip.tTracks.emplace_back();
+        CopyName(track.szNodeName, source.FrameName.c_str());
+        track.vBaseScale[0] = track.vBaseScale[1] = track.vBaseScale[2] = 1.0f;
+        track.qBaseRotation[3] = 1.0f;
+        for (const xfile::KeyVector3& k : source.Translation) {
+            track.fTimeTranslation.push_back(k.Time);
+            track.vTranslation.push_back(k.Value);
+        }
+        for (const xfile::KeyQuaternion& k : source.Rotation) {
+            track.fTimeRotation.push_back(k.Time);
+            track.qRotation.push_back(k.Value);
+        }
+        for (const xfile::KeyVector3& k : source.Scale) {
+            track.fTimeScale.push_back(k.Time);
+            track.vScale.push_back(k.Value);
+        }
+    }
+    clip.iNumTracks = static_cast<uint32_t>(clip.tTracks.size());
+    return Save_Animation_To_Bin_File(&clip, path);
+}

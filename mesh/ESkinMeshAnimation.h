@@ -11,6 +11,7 @@
 #include "core/DV.h"
 #include "platform/math/Matrix.h"
 #include "platform/math/Quaternion.h"
+#include "platform/xfile/KeyframedAnimationSet.h"
 
 constexpr int MAX_ANIMATIONS_IN_SKINMESHBASE = 1000;
 // A folder scan collects at most this many names.
@@ -133,3 +134,7 @@ int SearchAndLoadAnimation(const char* folder, const char* name, strSkinMeshAnim
 // Rewrites frame-numbered key times of a file as seconds spread over its keys. Nothing in the game
 // calls it.
 bool FIX_Animation(const char* path);
+
+// Writes a ".bin" clip of a keyframed animation set of a model file: one track per animated frame,
+// its keys at their source tick times. Nothing in the game calls it.
+bool ExportAnimationSet(const xfile::KeyframedAnimationSet* set, const char* path);

@@ -2,8 +2,14 @@
 // placement and every node's pose, little-endian. Nothing in the game writes or reads it.
 #include <cstring>
 
+#include <string>
+
 #include "core/BinaryStream.h"
+#include "core/EConsole.h"
+#include "core/ESettings.h"
 #include "mesh/ESkinMesh.h"
+#include "mesh/SkinMeshPrint.h"
+#include "platform/os/Files.h"
 
 namespace {
 
@@ -143,4 +149,45 @@ bool ESkinMesh::ReadState(FILE* file) {
     for (strAnimPlayingParams& c : m_AnimPlayingParams)
         if (c.szName[0]) c.iAktAnim = FindAnimationAndLoadIfNotPresent(c.szName);
     return true;
+}
+
+bool ESkinMesh::ExportAnimation(const char* path) const {
+    const xfile::AnimationController* controller = m_pSkinMeshBase ? m_pSkinMeshBase->m_pAnimController.get() : nullptr;
+    if (!controller || controller->GetNumAnimationSets() == 0) {
+        g_Console.Print("ERROR: there's no animations!");
+        return false;
+    }
+    return ExportAnimationSet(controller->GetAnimationSet(0), path);
+}
+
+void ESkinMesh::ExportFolderAnimations(const char* folder) {
+    // The models' animation sets are kept only in the reduced mode.
+    const uint8_t reduced = g_Settings.m_bReducedMode;
+    g_Settings.m_bReducedMode = 1;
+    for (const std::string& file : plat::ListDirectory(folder, "*.x")) {
+        const std::string path = std::string(folder) + "\\" + file;
+        ESkinMesh temporary;
+        if (!temporary.Create(path.c_str()) ||
+            !temporary.ExportAnimation((path.substr(0, path.size() - 2) + ".bin").c_str()))
+            SkinMeshPrint("ERROR#2 in EXPORT Animation! problem with %s", path.c_str());
+    }
+    g_Settings.m_bReducedMode = reduced;
+}
+
+bool ESkinMesh::SaveHeldClip(const char* path) const {
+    const strSkinMeshAnimation* held = m_uChannelState[0] == CHANNEL_HOLD ? Clip(m_AnimPlayingParams[0].iAktAnim) : nullptr;
+    if (!held) return false;
+    strSkinMeshAnimation copy;
+    copy.dTicksPerSecond = held->dTicksPerSecond;
+    copy.dPeriod = held->dPeriod;
+    for (const tNodeAnim& track : held->tTracks) {
+        if (!track.pLinkField) {
+            g_Console.Print("srcA->tNodeAnim[iNode].pLinkField is NULL!");
+            SkinMeshPrint("srcA->tNodeAnim[iNode].szNodeName: %s", track.szNodeName);
+            continue;
+        }
+        copy.tTracks.push_back(track);
+    }
+    copy.iNumTracks = static_cast<uint32_t>(copy.tTracks.size());
+    return Save_Animation_To_Bin_File(&copy, path);
 }

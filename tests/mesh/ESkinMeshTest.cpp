@@ -428,6 +428,47 @@ TEST_F(ESkinMeshTest, AHeadNodTurnsTheHeadAboutItsOwnJoint) {
     EXPECT_NEAR(nub.y, head.y, 1e-3f);
 }
 
+TEST_F(ESkinMeshTest, TheAnimationSetsOfAFolderAreExportedAsClips) {
+    const std::string set =
+        "AnimTicksPerSecond { 30; }\n"
+        "AnimationSet bend { Animation { { lower }\n"
+        "  AnimationKey { 0; 2; 0; 4; 1,0,0,0;;, 30; 4; 0.7071068,0,0.7071068,0;;; } } }\n";
+    WriteFile("models\\set\\arm.x", test::Arm().XText() + set);
+    WriteFile("models\\set\\broken.x", "xof 0303txt 0032\nFrame {");
+    ESkinMesh::ExportFolderAnimations("models\\set");
+    EXPECT_EQ(LoggedContaining("EXPORT!: dTicksPerSecond=30.000000"), 1);
+    EXPECT_EQ(LoggedContaining("ERROR#2 in EXPORT Animation! problem with models\\set\\broken.x"), 1);
+    EXPECT_EQ(g_Settings.m_bReducedMode, 0);
+    strSkinMeshAnimation clip;
+    ASSERT_TRUE(ESkinMeshAnimation::Load_Animation_From_Bin_File("models\\set\\arm.bin", &clip));
+    EXPECT_DOUBLE_EQ(clip.dPeriod, 1.0);
+    ASSERT_EQ(clip.iNumTracks, 1u);
+    strAnimPlayingParams channel;
+    channel.dTime = 0.5;
+    ResetLinkFields();
+    SampleAnimation(clip, channel);
+    EXPECT_TRUE(test::SameRotation(FindLinkField("lower")->qRotation,
+                                   pmath::QuaternionFromAxisAngle({0, 1, 0}, kPi / 4), 1e-4f));
+    // Without its animation sets the model has nothing to export.
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\set\\arm.x"));
+    EXPECT_FALSE(skin.ExportAnimation("x.bin"));
+    EXPECT_EQ(LoggedContaining("ERROR: there's no animations!"), 1);
+}
+
+TEST_F(ESkinMeshTest, AHeldClipIsSavedAsAClipOfItsOwn) {
+    WriteArm();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("bend", true);
+    EXPECT_FALSE(skin.SaveHeldClip("held.bin"));  // only a held channel
+    skin.m_uChannelState[0] = ESkinMesh::CHANNEL_HOLD;
+    ASSERT_TRUE(skin.SaveHeldClip("held.bin"));
+    EXPECT_EQ(ReadFile("held.bin"), ReadFile("models\\arm\\animations\\bend.bin"));
+}
+
 TEST_F(ESkinMeshTest, TheStateRecordReadsBackWhatWasWrittenWithTheFrameDeltaWhole) {
     WriteArm();
     test::SkinOwner owner;

@@ -245,16 +245,18 @@ void ESkinMeshBase::AddSocket(const strSkinMeshSocket& socket) {
     m_pSockets = s;
 }
 
-void ESkinMeshBase::RemoveSocket(const char* name) {
-    for (strSkinMeshSocket** at = &m_pSockets; *at; at = &(*at)->pNext) {
+void RemoveSkinMeshSocket(strSkinMeshSocket*& list, const char* name, const char* tag) {
+    for (strSkinMeshSocket** at = &list; *at; at = &(*at)->pNext) {
         if (StrICmp((*at)->szName, name) != 0) continue;
         strSkinMeshSocket* gone = *at;
         *at = gone->pNext;
         delete gone;
-        g_Debug.RemoveAlloc(kSocketTag);
+        g_Debug.RemoveAlloc(tag);
         return;
     }
 }
+
+void ESkinMeshBase::RemoveSocket(const char* name) { RemoveSkinMeshSocket(m_pSockets, name, kSocketTag); }
 
 void ESkinMeshBase::RemoveAllSockets() {
     while (m_pSockets) RemoveSocket(m_pSockets->szName);

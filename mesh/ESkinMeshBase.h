@@ -33,6 +33,9 @@ struct strSkinMeshSocket {
     strSkinMeshSocket* pNext = nullptr;
 };
 
+// Takes the socket of that name (ignoring case) out of a list and frees it, counted under the tag.
+void RemoveSkinMeshSocket(strSkinMeshSocket*& list, const char* name, const char* tag);
+
 // The effect a skinned draw sets its palette into: the bone-matrix array and the bone count.
 struct SkinEffectContext {
     gfx::Effect* effect = nullptr;

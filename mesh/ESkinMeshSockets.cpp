@@ -77,16 +77,7 @@ bool ESkinMesh::GetSocket(const char* name, DV* position, EOrientation* orientat
     return true;
 }
 
-void ESkinMesh::RemoveSocket(const char* name) {
-    for (strSkinMeshSocket** at = &m_pSockets; *at; at = &(*at)->pNext) {
-        if (StrICmp((*at)->szName, name) != 0) continue;
-        strSkinMeshSocket* gone = *at;
-        *at = gone->pNext;
-        delete gone;
-        g_Debug.RemoveAlloc(kSocketTag);
-        return;
-    }
-}
+void ESkinMesh::RemoveSocket(const char* name) { RemoveSkinMeshSocket(m_pSockets, name, kSocketTag); }
 
 void ESkinMesh::RemoveAllSockets() {
     while (m_pSockets) RemoveSocket(m_pSockets->szName);

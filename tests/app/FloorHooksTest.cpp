@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/CCommandMgr.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
@@ -13,6 +15,7 @@
 #include "game/CHudPanel.h"
 #include "game/CMenu.h"
 #include "mesh/EMesh.h"
+#include "mesh/ESkinMesh.h"
 #include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
@@ -112,6 +115,27 @@ TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
     EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
     g_MeshHooks.setOwnerRadius(&object, 7.5f);
     EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
+}
+
+TEST_F(FloorHooksTest, ASkinnedMeshSeesTheObjectThatOwnsIt) {
+    EObjectSlot object;
+    ESkinMesh skin;
+    object.Object = &skin;
+    object.Type = OT_SKINMESH;
+    object.m_uClass = 256;
+    object.m_uFlags = 0x81;
+    object.m_uFlags2 = 0x1000;
+    std::snprintf(object.m_szName, sizeof object.m_szName, "kura1");
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), nullptr);  // not in use
+    object.m_bUsed = 1;
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), &skin);
+    EXPECT_EQ(g_MeshHooks.ownerClass(&object), 256u);
+    EXPECT_EQ(g_MeshHooks.ownerFlags(&object), 0x81u);
+    EXPECT_EQ(g_MeshHooks.ownerFlags2(&object), 0x1000u);
+    EXPECT_STREQ(g_MeshHooks.ownerName(&object), "kura1");
+    object.Type = OT_MESH;
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), nullptr);
+    object.Object = nullptr;
 }
 
 }  // namespace

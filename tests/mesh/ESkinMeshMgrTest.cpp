@@ -217,6 +217,39 @@ TEST_F(ESkinMeshMgrTest, CommonClipsJoinEveryModelWithTheirStandardParams) {
     EXPECT_TRUE(g_SkinMeshMgr.TestIntegrity());
 }
 
+TEST_F(ESkinMeshMgrTest, TheCommonParamsWriterKeepsLoadedValuesAndGivesTheOthersTheDefault) {
+    for (const char* name : {"wave", "nod", "kept"})
+        WriteClip(std::string("models\\common\\") + name + ".bin", test::ArmBend(m_arm, name, 30));
+    WriteFile("models\\common\\wave.txt", "standard_params 1 2 3 0.5\n");
+    WriteFile("models\\common\\kept.txt", "anything\n");
+    g_SkinMeshMgr.Init();
+    g_SkinMeshMgr.LoadAnimationToCommonCache("wave");
+    g_SkinMeshMgr.WriteCommonParams();
+    EXPECT_EQ(ReadLines("models\\common\\wave.txt"),
+              (std::vector<std::string>{"standard_params       1.000000     2.000000     3.000000     0.500000 "}));
+    EXPECT_EQ(ReadLines("models\\common\\nod.txt"),
+              (std::vector<std::string>{"standard_params       0.0     180.0     0.0        1.0 "}));
+    EXPECT_EQ(ReadLines("models\\common\\kept.txt"), (std::vector<std::string>{"anything"}));
+}
+
+TEST_F(ESkinMeshMgrTest, RemovingACommonClipIdlesTheChannelsThatPlayIt) {
+    WriteClip("models\\common\\wave.bin", test::ArmBend(m_arm, "wave", 30));
+    g_SkinMeshMgr.Init();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+    skin.SetAnimation("wave", true);
+    ASSERT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_PLAYING);
+    g_SkinMeshMgr.RemoveCommonAnimation("WAVE");
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_IDLE);
+    EXPECT_EQ(skin.m_AnimPlayingParams[0].iAktAnim, -1);
+    EXPECT_EQ(skin.m_pSkinMeshBase->FindAnimation("wave"), -1);
+    EXPECT_EQ(g_SkinMeshMgr.FindCommonAnimation("wave"), nullptr);
+    // Asked for again, it comes back from the folder.
+    skin.SetAnimation("wave", true);
+    EXPECT_EQ(skin.m_uChannelState[0], ESkinMesh::CHANNEL_PLAYING);
+}
+
 TEST_F(ESkinMeshMgrTest, TheIntegrityTestFindsACountThatIsWrong) {
     ESkinMesh skin;
     ASSERT_TRUE(g_SkinMeshMgr.LoadBaseSkinMesh("models\\arm\\arm.x", &skin));

@@ -221,7 +221,6 @@ TEST_F(SkinMeshGlTest, TheDriverSitsInTheTractorBesideAWavingDriverAndAHen) {
     const std::vector<uint32_t> empty = picture(false);
     const std::vector<uint32_t> scene = picture(true);
     ASSERT_EQ(gfx::SaveBackBufferToBmp(*g_pd3dDevice, "scene.bmp"), gfx::OK);
-    fs::copy(Path("scene.bmp"), "/tmp/scene.bmp", fs::copy_options::overwrite_existing);  // TEMP
     // The seated driver fills the cabin between its posts; the standing one and the hen stand on
     // the ground in front of it.
     EXPECT_GT(Differing(empty, scene, 120, 60, 190, 130), 300);

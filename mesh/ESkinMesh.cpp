@@ -340,9 +340,11 @@ void ESkinMesh::SetOrientation(const EOrientation& orientation) {
 void ESkinMesh::SetWorldTransform() {
     m_WorldMatrix = pmath::MatrixFromTransformation(m_vScale, m_Orientation.m_Quaternion, m_vPosition);
     if (!m_bCreated) return;
-    // The elements follow the new placement at once, not the matrices of the last frame.
+    // The elements follow the new placement at once, not the matrices of the last frame; the
+    // segment tables learn that the character moved.
     UpdateCombinedMatrices();
     UpdateCollisionElements();
+    g_MeshHooks.ownerTransformed(m_hObject, m_vScale, m_Orientation.m_Quaternion);
 }
 
 void ESkinMesh::UpdateCombinedMatrices() {
@@ -350,11 +352,11 @@ void ESkinMesh::UpdateCombinedMatrices() {
         n.mCombined = n.mLocal * (n.iParent < 0 ? m_WorldMatrix : m_pNodes[static_cast<size_t>(n.iParent)].mCombined);
 }
 
-// The elements' box gives the radius; the segment tables learn that the character moved.
-void ESkinMesh::UpdateCollisionElements() {
-    if (!m_Collisions.UpdateWorld(&m_vCollisionMin, &m_vCollisionMax)) return;
+// The elements' box gives the radius (without elements it keeps its value).
+bool ESkinMesh::UpdateCollisionElements() {
+    if (!m_Collisions.UpdateWorld(&m_vCollisionMin, &m_vCollisionMax)) return false;
     m_dRadius = std::max(pmath::Length(m_vCollisionMin - m_vPosition), pmath::Length(m_vCollisionMax - m_vPosition));
-    g_MeshHooks.ownerTransformed(m_hObject, m_vScale, m_Orientation.m_Quaternion);
+    return true;
 }
 
 void ESkinMesh::UpdateFrameMatrices() {
@@ -373,7 +375,8 @@ void ESkinMesh::UpdateFrameMatrices() {
             }
         }
     }
-    UpdateCollisionElements();
+    // The elements follow this frame's pose.
+    if (UpdateCollisionElements()) g_MeshHooks.ownerTransformed(m_hObject, m_vScale, m_Orientation.m_Quaternion);
 }
 
 void ESkinMesh::Render(uint32_t textureId, uint32_t attribute, EffectRecord* effect) {

@@ -235,7 +235,7 @@ private:
     // The node takes the transform as its pose and local matrix.
     static void Pose(strNode& node, const DV& t, const pmath::Quaternion& r, const DV& s);
     void UpdateCombinedMatrices();
-    void UpdateCollisionElements();
+    bool UpdateCollisionElements();
     strAnimPlayingParams& Channel0() { return m_AnimPlayingParams[0]; }
     const strSkinMeshAnimation* Clip(int index) const;
 };

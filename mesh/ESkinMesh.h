@@ -197,7 +197,7 @@ public:
     strNode* m_pBiped[kBipedSlots] = {};
     uint8_t m_bDrawInReducedMode = 1;
 
-    // Controllers (Part of the instance's state record).
+    // Controller values, kept in the instance's state record.
     double m_dSpineLook[6] = {0, 0, 1.0, 0, 0, 1.0};  // target, current pitch, rate; target, current yaw, rate
     double m_dHeadLook[6] = {0, 0, 1.0, 0, 0, 1.0};
     double m_dSpineBend = 0.0;

@@ -36,6 +36,7 @@ class BinReader {
 public:
     explicit BinReader(const std::vector<char>& bytes) : m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
     bool Read(void* out, size_t n) {
+        if (n == 0) return true;
         if (Left() < n) return false;
         std::memcpy(out, m_p, n);
         m_p += n;

@@ -15,7 +15,6 @@
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
 #include "mesh/EMeshMgr.h"
-#include "mesh/ESkinMeshAllocateHierarchy.h"
 #include "platform/os/Files.h"
 #include "platform/os/Message.h"
 #include "platform/os/MessageBox.h"
@@ -112,8 +111,8 @@ gfx::Format ChooseDepthFormat() {
 }
 
 bool CreateVertexDeclarations() {
-    return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertexLayout, g_pVertexDeclaration)) &&
-           !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinMeshVertexLayout, g_pSkinVertexDeclaration));
+    return !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kMeshVertexElements, g_pVertexDeclaration)) &&
+           !gfx::Failed(g_pd3dDevice->CreateVertexDeclaration(kSkinVertexElements, g_pSkinVertexDeclaration));
 }
 
 // The creation frame: the glyph fonts are built, and the console's loading text drawn while the

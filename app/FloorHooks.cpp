@@ -111,6 +111,25 @@ void InstallRenderHooks() {
     h.cutscenePlaying = [] { return g_CutsceneMgr.m_pActiveScene != nullptr; };
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };
     h.cameraPosition = [] { return g_Camera.m_vPosition; };
+    h.gameFrame = [] { return g_MainGame.m_uFrameCounter; };
+    h.levelTime = [] { return g_Engine.m_fLevelTime; };
+    h.engineClock = [] { return g_Engine.m_fRunningClock; };
+    // Every slot of the object table, its visibility part one slot apart.
+    h.objectTable = [] {
+        return DrawObjectTable{&g_Engine.m_Objects[0], EEngine::kObjectSlots, sizeof(EObjectSlot)};
+    };
+    h.setCameraFarZ = [](float distance) { g_Camera.SetFarZ(distance); };
+    h.setClearColour = [](uint32_t colour) { g_Engine.m_uBackgroundColour = colour; };
+    h.rebuildCameraProjection = [] { g_Camera.SetupProjection(); };
+    h.drawLightCounts = [] { g_DebugOverlays.DrawLightCounts(); };
+    // The dome: a mesh object far outside every view, drawn only by the sky.
+    h.createSkyDome = [](const char* meshFile) -> const DrawVisibility* {
+        const DV position{1e11f, 1e11f, 1e11f}, scaling{100.0f, 100.0f, 100.0f};
+        return g_Engine.CreateObject(OT_MESH, meshFile, 128, 0, &position, &scaling);
+    };
+    h.deleteObject = [](const DrawVisibility* object) {
+        g_Engine.DeleteObject(const_cast<EObjectSlot*>(static_cast<const EObjectSlot*>(object)));
+    };
     h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
     h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
@@ -154,7 +173,7 @@ void InstallWorldHooks() {
     h.setObjectBodyTransform = [](EObjectSlot* o, const DV& position, const EOrientation& orientation) {
         g_Physics.SetObjectBodyTransform(o, position, orientation);
     };
-    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, impulse); };
+    h.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { g_Physics.ApplyImpulseToObject(o, &impulse); };
     h.physicsDeleteObject = [](EObjectSlot* o) { g_Physics.OnDeleteObject(o); };
     h.releaseTruckControls = [](EObjectSlot* o) { g_Physics.ReleaseTruckControls(o); };
     h.disableTruckDeactivation = [](EObjectSlot* o) { g_Physics.DisableTruckDeactivation(o); };

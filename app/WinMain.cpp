@@ -1,6 +1,8 @@
 #include "app/WinMain.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "app/D3DMain.h"
 #include "app/EFocusMgr.h"
@@ -39,6 +41,8 @@ namespace {
 
 constexpr const char* kPreviousRunReports[] = {"!error.txt", "!anims.txt",    "!subsets.txt",
                                                "!techs.txt", "!textures.txt", "!variables.txt"};
+constexpr const char* kMessageCaption = "Qv message";
+constexpr int kStartFailed = 1;
 
 // Profiler sections of the frame.
 constexpr int kSectionEngineUpdate = 0;
@@ -46,6 +50,20 @@ constexpr int kSectionGameUpdate = 200;
 // Stopwatches of the performance report.
 constexpr int kTimerUpdateTotal = 407;
 constexpr int kTimerFrame = 401;
+
+// A start that cannot go on says why, in the message box (which a headless run writes to
+// stderr), and ends the program with a failure code.
+int FailStart(const std::string& why) {
+    plat::ShowMessageBox(why, kMessageCaption);
+    return kStartFailed;
+}
+
+std::string NoWindowReason() {
+    if (!g_szTitle[0])
+        return "The game's title (text key \">GameName\" of scripts\\text_keys.txt) is missing, so there is "
+               "no window to open.";
+    return std::string("The window \"") + g_szTitle + "\" could not be created.";
+}
 
 void EarlyShutdown() {
     g_TTFonts.RemoveFontResources();
@@ -126,9 +144,19 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     // Before anything can reach a lower floor's hook: the configuration file runs commands.
     InstallFloorHooks();
     std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
-    g_Console.OpenLog();
+    const bool logWritable = g_Console.OpenLog();
+    const int logError = errno;
     g_Console.Print("Engine start, WinMain first entry.");
-    if (plat::WindowWithTitleExists(g_szTitle)) return 0;
+    std::string lockProblem;
+    switch (plat::FindWindowWithTitle(g_szTitle, &lockProblem)) {
+        case plat::TitleLock::Held: return 0;
+        case plat::TitleLock::Unavailable:
+            return FailStart("The game cannot tell whether it is running already: " + lockProblem + ".");
+        case plat::TitleLock::Free: break;
+    }
+    if (!logWritable)
+        return FailStart("The log \"!console.txt\" cannot be written in " + plat::StartDirectory().string() + ": " +
+                         std::strerror(logError) + ".");
     // No named mutex: nothing ever tests one, and the window's title lock already tells a second
     // start.
     g_pD3D.reset();
@@ -157,14 +185,11 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     if (!window) {
         g_bQuitOnce = 1;
         plat::PostQuitMessage(0);
-        return 0;
+        return FailStart(NoWindowReason());
     }
     g_hWnd = window;
     g_pD3D = gfx::CreateSystem();
-    if (!g_pD3D) {
-        plat::ShowMessageBox("DX9.0c or newer could not have been found!", "Qv message");
-        return 0;
-    }
+    if (!g_pD3D) return FailStart("DX9.0c or newer could not have been found!");
 
     g_Input.Init();
     g_RoutesMgr.Load();
@@ -184,7 +209,7 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     g_D3DMain.Create(g_hWnd);
     if (!g_D3DMain.m_bCreated) {
         EarlyShutdown();
-        return 0;
+        return FailStart("The graphics device could not be created; \"!console.txt\" tells why.");
     }
     plat::BringWindowToTop(g_hWnd);
     g_FocusMgr.SetOnFocus();

@@ -4,7 +4,9 @@
 
 #include "platform/os/Message.h"
 
-// Runs the game; returns the exit code of the final quit message, or 0 on every early exit.
+// Runs the game; returns the exit code of the final quit message. A second start leaves at once with
+// 0, as does a start the user ends in the launcher; a start that cannot go on says why in the
+// message box and returns 1.
 int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
 int64_t WndProc(plat::WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
 // Shuts the device, the world, the game and the engine down once, then asks the loop to end.

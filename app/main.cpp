@@ -1,3 +1,7 @@
 #include "app/WinMain.h"
+#include "platform/os/QuitSignals.h"
 
-int main() { return WinMain(nullptr, nullptr, "", 1); }
+int main() {
+    plat::CatchQuitSignals();
+    return WinMain(nullptr, nullptr, "", 1);
+}

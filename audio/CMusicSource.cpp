@@ -46,7 +46,8 @@ int CMusicSource::Read(void* dst, int n) {
         n = static_cast<int>(m_uSize - m_uPosition);
         m_bEnded = 1;
     }
-    std::memcpy(dst, m_Data.data() + m_uPosition, static_cast<size_t>(n));
+    // Nothing is left to copy at the end, and an empty file holds no data at all to copy from.
+    if (n > 0) std::memcpy(dst, m_Data.data() + m_uPosition, static_cast<size_t>(n));
     m_uPosition += static_cast<uint32_t>(n);
     return n;
 }

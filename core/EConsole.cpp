@@ -149,10 +149,16 @@ bool EConsole::BackupLog() {
     return plat::CopyFile(kLogName, DatedLogName(local));
 }
 
-void EConsole::OpenLog() {
+bool EConsole::OpenLog() {
     if (BackupConsoleEnabled()) BackupLog();
     plat::DeleteFile(kLogName);
     m_bLogOpen = true;
+    // Every print reopens the log to append its line and a failure there goes unnoticed; a folder
+    // that cannot take the log is found out here, once.
+    FILE* log = plat::OpenFile(kLogName, "a+t");
+    if (!log) return false;
+    std::fclose(log);
+    return true;
 }
 
 void EConsole::CloseLog() {

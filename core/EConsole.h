@@ -47,7 +47,8 @@ public:
 
     // Start-up: with BackupConsole set, the previous log is first copied to its dated name; in
     // every case it is deleted, and from now on prints are appended to a fresh "!console.txt".
-    void OpenLog();
+    // False when the fresh log cannot be written (errno tells why).
+    bool OpenLog();
     // Shut-down: with BackupConsole set, the log is copied to its dated name and deleted;
     // otherwise it stays. Later prints reach only the screen buffer.
     void CloseLog();

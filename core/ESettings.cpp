@@ -36,6 +36,7 @@ ESettings::ESettings() {
     m_bDebugCharacters = 0;
     m_bDebugPerformance = 0;
     m_bSkipIntro = 0;
+    m_bIntroRunning = 0;
     m_bGameMode = 0;
     m_bGod = 0;
     m_bMucha = 0;

@@ -42,6 +42,8 @@ public:
     u8 m_bDebugCharacters;
     u8 m_bDebugPerformance;
     u8 m_bSkipIntro;
+    // Set while the intro world runs (the main game sets it when it launches the intro).
+    u8 m_bIntroRunning;
     u8 m_bGameMode;
     u8 m_bGod;
     u8 m_bMucha;

@@ -88,7 +88,8 @@ void EMesh::Create(const char* fileName) {
         Report("ilosc subsetow: %i", m_uSubsetCount);
     }
     std::memset(m_bUsableSubset, 0, sizeof m_bUsableSubset);
-    const DrawRecord draw{this, m_szFileName, 0, g_MeshHooks.ownerVisibility(m_hObject)};
+    DescribeForRenderer();
+    const DrawRecord draw{this, m_szFileName, 0, g_MeshHooks.ownerVisibility(m_hObject), &m_Draw};
     for (uint32_t i = 0; i < m_uSubsetCount; ++i) {
         // Zeroed first: a subset without a range has no faces, whatever the subset before had.
         uint32_t faces = 0, vertices = 0;
@@ -113,7 +114,12 @@ void EMesh::Create(const char* fileName) {
         DrawRecord subset = draw;
         subset.subset = i;
         m_uTextureIds[i] = g_Renderer.AddMeshToTextureLists(texture, subset);
+        m_DrawSubsets[i].enabled = 1;
+        m_DrawSubsets[i].textureId = m_uTextureIds[i];
         if (const strtexture* t = g_Renderer.GetTexture(m_uTextureIds[i])) {
+            m_DrawSubsets[i].alphaTested = t->m_bTransparent;
+            m_DrawSubsets[i].blended = t->m_bTranslucent;
+            m_DrawSubsets[i].noShadow = t->m_bDoNotCastShadow;
             m_bTransparentSubset[i] = t->m_bTransparent;
             m_bSpecialPassSubset[i] = t->m_bTranslucent || t->m_bAdditive || t->m_bStain || t->m_bDoNotRender ||
                                       t->m_bRayOfLight || t->m_bWater;
@@ -136,6 +142,24 @@ void EMesh::Destroy() {
     m_pMeshMaterials = nullptr;
     g_Debug.RemoveAlloc(kMaterialsTag);
     m_bCreated = 0;
+}
+
+void EMesh::DescribeForRenderer() {
+    m_Draw = DrawMesh{};
+    m_Draw.subsets = m_DrawSubsets;
+    m_Draw.subsetCount = m_uSubsetCount;
+    for (DrawSubset& subset : m_DrawSubsets) subset = DrawSubset{0};
+    if (!m_pVideoMesh || m_pVideoMesh->GetNumBytesPerVertex() != sizeof(float) * 9) return;
+    m_DrawGeometry = DrawGeometry{m_pVideoMesh->GetVertexBuffer().get(), m_pVideoMesh->GetIndexBuffer().get(),
+                                  m_DrawRanges, 0, m_pVideoMesh->GetNumFaces()};
+    for (DrawRange& range : m_DrawRanges) range = DrawRange{};
+    for (const xfile::AttributeRange& r : m_pVideoMesh->AttributeTable()) {
+        if (r.AttribId >= kMaxSubsets) continue;
+        m_DrawRanges[r.AttribId] = DrawRange{r.FaceStart * 3, r.FaceCount, 0, r.VertexStart, r.VertexCount};
+        m_DrawGeometry.rangeCount = std::max(m_DrawGeometry.rangeCount, r.AttribId + 1);
+    }
+    m_Draw.geometry = &m_DrawGeometry;
+    m_Draw.world = m_WorldMatrix;
 }
 
 float EMesh::LargestScale() const { return std::max({m_vScale.x, m_vScale.y, m_vScale.z}); }
@@ -163,6 +187,7 @@ void EMesh::SetWorldTransform() {
     translation.m[3][1] = m_vPosition.y;
     translation.m[3][2] = m_vPosition.z;
     m_WorldMatrix = scale * pmath::MatrixFromQuaternion(m_FinalRotation) * translation;
+    m_Draw.world = m_WorldMatrix;
 
     DV corners[8];
     BoxCorners(m_vMin, m_vMax, corners);

@@ -13,6 +13,7 @@
 #include "platform/math/Quaternion.h"
 #include "platform/xfile/ExtendedMaterial.h"
 #include "platform/xfile/Mesh.h"
+#include "render/DrawRecord.h"
 
 class EObjectSlot;
 struct strmesh;
@@ -96,7 +97,15 @@ public:
     // The level of detail selected and the number of faces it displays.
     int32_t m_iLodSet = 0;
     int32_t m_iDisplayedFaces = 0;
+    // What the renderer's passes draw of the mesh: the video mesh's buffers and ranges, the world
+    // matrix and each subset's texture and flags. The owning object points at m_Draw.
+    DrawMesh m_Draw;
+    DrawGeometry m_DrawGeometry;
+    DrawRange m_DrawRanges[kMaxSubsets];
+    DrawSubset m_DrawSubsets[kMaxSubsets];
 
 private:
     float LargestScale() const;
+    // Fills m_Draw from the video mesh (drawn only in the engine's mesh layout).
+    void DescribeForRenderer();
 };

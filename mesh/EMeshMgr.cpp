@@ -21,14 +21,6 @@
 #include "render/D3DDevice.h"
 
 
-const gfx::VertexElement kMeshVertexLayout[5] = {
-    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
-    {0, 12, gfx::DECLTYPE_D3DCOLOR, 0, gfx::DECLUSAGE_COLOR, 0},
-    {0, 16, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
-    {0, 28, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
-    gfx::DECL_END,
-};
-
 EMeshMgr g_MeshMgr;
 
 namespace {

@@ -10,12 +10,13 @@
 #include "platform/gfx/Material.h"
 #include "platform/xfile/ExtendedMaterial.h"
 #include "platform/xfile/Mesh.h"
+#include "render/D3DDevice.h"
 
 class EObjectSlot;
 
 // The engine's vertex layout of static meshes: 36 bytes of position, colour, normal and texture
-// coordinates.
-extern const gfx::VertexElement kMeshVertexLayout[5];
+// coordinates, the layout the renderer's passes draw.
+inline constexpr const auto& kMeshVertexLayout = kMeshVertexElements;
 
 // One model file's geometry, shared by every mesh object made from it.
 struct strmesh {

@@ -314,7 +314,7 @@ void ESkinMesh::ChooseTextureVariants() {
         for (uint32_t m = 0; m < c->NumTextureNames; ++m) {
             const char* texture = c->pTextureNames[m].data();
             if (!*texture) continue;
-            DrawRecord record{this, m_pSkinMeshBase->m_szKeyPath, m, g_MeshHooks.ownerVisibility(m_hObject), this};
+            DrawRecord record{this, m_pSkinMeshBase->m_szKeyPath, m, g_MeshHooks.ownerVisibility(m_hObject), nullptr, this};
             node.pTextureIDs[m] = g_Renderer.AddSkinMeshToTextureLists(TextureVariant(texture, counter), record);
         }
     }

@@ -13,15 +13,6 @@
 #include "platform/xfile/MeshOperations.h"
 #include "render/D3DDevice.h"
 
-const gfx::VertexElement kSkinMeshVertexLayout[] = {
-    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
-    {0, 12, gfx::DECLTYPE_FLOAT4, 0, gfx::DECLUSAGE_BLENDWEIGHT, 0},
-    {0, 28, gfx::DECLTYPE_UBYTE4, 0, gfx::DECLUSAGE_BLENDINDICES, 0},
-    {0, 32, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
-    {0, 44, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
-    gfx::DECL_END,
-};
-
 ESkinMeshAllocateHierarchy g_SkinMeshAllocateHierarchy;
 
 namespace {

@@ -11,14 +11,15 @@
 #include "platform/gfx/GfxTypes.h"
 #include "platform/math/Matrix.h"
 #include "platform/xfile/MeshHierarchy.h"
+#include "render/D3DDevice.h"
 
 // Most bones one draw blends: the size of the skinning effect's matrix palette.
 constexpr uint32_t kMaxPaletteMatrices = 64;
 constexpr uint32_t kTextureNameLength = 256;
 
 // The skinned vertex: position, four blend weights, four blend indices, normal, texture
-// coordinates; 52 bytes in one stream.
-extern const gfx::VertexElement kSkinMeshVertexLayout[];
+// coordinates; 52 bytes in one stream (the device's skinned layout).
+inline constexpr const auto& kSkinMeshVertexLayout = kSkinVertexElements;
 constexpr uint32_t kSkinMeshVertexBytes = 52;
 
 struct D3DXFRAME_DERIVED : xfile::Frame {

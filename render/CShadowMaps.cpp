@@ -1,6 +1,7 @@
 #include "render/CShadowMaps.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/EConsole.h"
@@ -117,7 +118,9 @@ void CShadowMaps::UpdateLightMatrices() {
     m_vLightDir = g_Sky.m_vSkyLightDirection * (1.0f / (length == 0.0f ? 1.0f : length));
     const DV target = g_RenderHooks.cameraPosition();
     DV eye = target + m_vLightDir * (static_cast<float>(m_uDepthRange) * -0.5f);
-    const DV up{0.0f, 1.0f, 0.0f};
+    // A sun straight overhead looks along the vertical: the maps' up is then taken along z, as
+    // a view cannot be aimed with an up that is its own direction.
+    const DV up = std::fabs(m_vLightDir.y) > 0.9999f ? DV{0.0f, 0.0f, 1.0f} : DV{0.0f, 1.0f, 0.0f};
     m_bRendered[0] = 0;
     m_mProj[0] = pmath::OrthoLH(static_cast<float>(m_uExtent[0]), static_cast<float>(m_uExtent[0]), 1.0f,
                                 static_cast<float>(m_uDepthRange));
@@ -135,8 +138,8 @@ void CShadowMaps::UpdateLightMatrices() {
     }
 }
 
-void CShadowMaps::BeginRender(int map) {
-    if (!m_bEnabled || (map == 0 && !SkyLightOn()) || !g_pd3dDevice) return;
+bool CShadowMaps::BeginRender(int map) {
+    if (!m_bEnabled || (map == 0 && !SkyLightOn()) || !g_pd3dDevice) return false;
     map = map == 0 ? 0 : 1;
     m_fTime = 0.0f;
     if (!HasTargets(map)) {
@@ -145,21 +148,24 @@ void CShadowMaps::BeginRender(int map) {
         // Without its surfaces the map is skipped: nothing is drawn into the back buffer.
         if (!HasTargets(map)) {
             g_Console.Print("Dalej nie ma, wychodze");
-            return;
+            return false;
         }
     }
     gfx::Device& device = *g_pd3dDevice;
-    device.GetViewport(m_SavedViewport);
-    device.GetRenderTarget(0, m_pSavedTarget);
+    // Without the map's surface the shadow casters would be drawn into (and the clear wipe) the
+    // current target, the back buffer: the map is skipped instead.
     std::unique_ptr<gfx::Surface> level;
     if (gfx::Failed(m_pTexture[map]->GetSurfaceLevel(0, level))) {
         g_Console.Print("GetSurfaceLevel[1] failed!");
-    } else {
-        device.SetRenderTarget(0, level.get());
-        device.SetViewport(gfx::Viewport{0, 0, m_uSize[map], m_uSize[map], 0.0f, 1.0f});
+        return false;
     }
+    device.GetViewport(m_SavedViewport);
+    device.GetRenderTarget(0, m_pSavedTarget);
+    device.SetRenderTarget(0, level.get());
+    device.SetViewport(gfx::Viewport{0, 0, m_uSize[map], m_uSize[map], 0.0f, 1.0f});
     if (!gfx::Failed(device.GetDepthStencilSurface(m_pSavedDepth))) device.SetDepthStencilSurface(m_pDepth[map].get());
     device.Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFFFFFFFFu, 1.0f, 0);
+    return true;
 }
 
 void CShadowMaps::EndRender() {

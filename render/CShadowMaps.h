@@ -27,7 +27,8 @@ public:
     void Update();
     void UpdateLightMatrices();
     // Makes a map the render target, cleared; EndRender gives the device its previous target back.
-    void BeginRender(int map);
+    // False, with nothing changed on the device, when the map cannot be drawn into.
+    bool BeginRender(int map);
     void EndRender();
     // Any map index other than 0 reads map 1.
     void GetMap(int map, uint32_t* size, uint32_t* extent, uint32_t* depthRange, float* bias) const;

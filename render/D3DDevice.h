@@ -13,6 +13,21 @@ extern std::unique_ptr<gfx::Surface> g_pBackBuffer;
 // The present parameters of the last successful creation, used again for every reset.
 extern gfx::PresentParameters g_d3dpp;
 // The engine's mesh vertex layout (36 bytes) and the skinned-mesh layout (52 bytes).
+constexpr gfx::VertexElement kMeshVertexElements[] = {
+    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
+    {0, 12, gfx::DECLTYPE_D3DCOLOR, 0, gfx::DECLUSAGE_COLOR, 0},
+    {0, 16, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
+    {0, 28, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
+    gfx::DECL_END,
+};
+constexpr gfx::VertexElement kSkinVertexElements[] = {
+    {0, 0, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_POSITION, 0},
+    {0, 12, gfx::DECLTYPE_FLOAT4, 0, gfx::DECLUSAGE_BLENDWEIGHT, 0},
+    {0, 28, gfx::DECLTYPE_UBYTE4, 0, gfx::DECLUSAGE_BLENDINDICES, 0},
+    {0, 32, gfx::DECLTYPE_FLOAT3, 0, gfx::DECLUSAGE_NORMAL, 0},
+    {0, 44, gfx::DECLTYPE_FLOAT2, 0, gfx::DECLUSAGE_TEXCOORD, 0},
+    gfx::DECL_END,
+};
 extern std::unique_ptr<gfx::VertexDeclaration> g_pVertexDeclaration;
 extern std::unique_ptr<gfx::VertexDeclaration> g_pSkinVertexDeclaration;
 // The 2-D scale factors as they were when the device was made.

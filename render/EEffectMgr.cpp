@@ -89,6 +89,9 @@ void EEffectMgr::FillHandles(EffectRecord& record) {
     EFFECT_PARAMETER_HANDLES(EFFECT_FIND_PARAMETER)
 #undef EFFECT_FIND_PARAMETER
     record.g_vLightPosPoint = record.g_vLightPos;
+    record.m_hInstanceWorld = fx.GetParameterByName(nullptr, "g_InstanceWorld");
+    for (const gfx::EffectParameterDesc& p : fx.Desc().parameters)
+        if (p.name == "g_InstanceWorld") record.m_uInstanceCapacity = p.elements / 3;
 #define EFFECT_FIND_TECHNIQUE(name) record.name = fx.GetTechniqueByName(#name);
     EFFECT_TECHNIQUE_HANDLES(EFFECT_FIND_TECHNIQUE)
 #undef EFFECT_FIND_TECHNIQUE

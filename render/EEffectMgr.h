@@ -48,11 +48,21 @@ struct EffectRecord {
     gfx::FxHandle g_vLightPosPoint = nullptr;
     EFFECT_TECHNIQUE_HANDLES(EFFECT_DECLARE_HANDLE)
 #undef EFFECT_DECLARE_HANDLE
+    // The world matrices of the instances of one draw (three float4 each: the matrix's first
+    // three columns), which the mesh passes set in place of g_mWorld, and how many the effect's
+    // array holds (the effect file decides, to suit the drivers it is made for).
+    gfx::FxHandle m_hInstanceWorld = nullptr;
+    uint32_t m_uInstanceCapacity = 0;
     EffectRecord* m_pNext = nullptr;
     EffectRecord* m_pPrev = nullptr;
 };
 
 using HEFFECT = EffectRecord*;
+
+// A parameter by its name, for the few the passes set by name rather than by a cached handle.
+inline gfx::FxHandle Param(HEFFECT effect, const char* name) {
+    return effect->m_pEffect->GetParameterByName(nullptr, name);
+}
 
 class EEffectMgr {
 public:

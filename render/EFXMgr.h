@@ -12,6 +12,8 @@ struct EFXInstance {
     DV m_vPosition;
     DV m_vPreviousPosition;
     EOrientation m_Orientation;
+    // The particles stop when they reach the ground.
+    uint8_t m_bStopOnGround = 0;
 };
 
 class EFXMgr {

@@ -4,11 +4,19 @@
 // effect. It remembers what it set, so passes can ask which mode is on and culling is only sent
 // to the device when it changes.
 #include <cstdint>
+#include <cstring>
 
 #include "platform/gfx/Effect.h"
 #include "render/EEffectMgr.h"
 
 namespace gfx { class BaseTexture; }
+
+// A float sampler state (a mip-map LOD bias) as the device takes it: the float's bits.
+inline uint32_t FloatState(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
 class ERenderStateCache {
 public:
@@ -43,6 +51,8 @@ public:
     uint8_t m_bCullingOn = 0;
     uint8_t m_bTransparentOn = 0;
     uint8_t m_bTranslucentOn = 0;
+    // The mip-map LOD bias passes go back to after changing it.
+    float m_fLodBias = -1.0f;
 };
 
 extern ERenderStateCache g_RenderStateCache;

@@ -241,9 +241,6 @@ ERenderer::~ERenderer() {
     FreeSubstitutes();
 }
 
-// No render list is drawn yet: the scene passes that walk them come with the renderer's frame.
-void ERenderer::PreRender() {}
-
 // ---- Texture registry ---------------------------------------------------------------------------
 
 void ERenderer::InitTextures() {
@@ -523,18 +520,25 @@ void ERenderer::CreateDeviceTexture(strtexture* r) {
     gfx::Device& device = *g_pd3dDevice;
     bool skip = r->m_bReduce && !r->m_bPriority;
     uint32_t reducedFilter = skip ? gfx::SkipDdsMipLevels(2, gfx::FILTER_LINEAR) : gfx::FILTER_LINEAR;
+    const char* file = r->m_szPath;
+    gfx::Result result;
     if (r->m_bCube) {
-        if (!r->m_bIsTga && !r->m_bReduce) gfx::CreateCubeTextureFromFile(device, r->m_szPath, r->m_pCubeTexture);
-        else gfx::CreateCubeTextureFromFileEx(device, r->m_szPath, gfx::POOL_MANAGED, reducedFilter, r->m_pCubeTexture);
-        return;
-    }
-    if (r->m_bIsTga || skip) {
-        const char* file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
+        if (!r->m_bIsTga && !r->m_bReduce) result = gfx::CreateCubeTextureFromFile(device, file, r->m_pCubeTexture);
+        else result = gfx::CreateCubeTextureFromFileEx(device, file, gfx::POOL_MANAGED, reducedFilter, r->m_pCubeTexture);
+    } else if (r->m_bIsTga || skip) {
+        file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
         uint32_t filter = r->m_bHigh ? gfx::FILTER_DEFAULT : reducedFilter;
-        gfx::CreateTextureFromFileEx(device, file, gfx::POOL_MANAGED, filter, r->m_pTexture);
-        return;
+        result = gfx::CreateTextureFromFileEx(device, file, gfx::POOL_MANAGED, filter, r->m_pTexture);
+    } else {
+        file = r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath;
+        result = gfx::CreateTextureFromFile(device, file, r->m_pTexture);
     }
-    gfx::CreateTextureFromFile(device, r->m_bHigh ? HighVariantPath(r->m_szPath) : r->m_szPath, r->m_pTexture);
+    // The texture draws as none; the report names the file that a player would otherwise never
+    // learn was damaged.
+    if (gfx::Failed(result)) {
+        LogError(file);
+        LogError("Texture could not be created!");
+    }
 }
 
 void ERenderer::ExtractTexture(const char* path, const char* name) {
@@ -599,6 +603,10 @@ strtexture* ERenderer::LoadTextureByName(const char* name, bool reduce, bool hig
     }
     CopyText(r->m_szName, sizeof r->m_szName, n.c_str());
     return r;
+}
+
+strtexture* ERenderer::LoadRegisteredTexture(const char* name, bool cube) {
+    return FindTextureDescription(name) ? LoadTextureByName(name, false, false, cube) : nullptr;
 }
 
 uint32_t ERenderer::GetTextureByName(const char* name, bool reduce, bool high) {
@@ -677,6 +685,7 @@ uint32_t ERenderer::AddMeshToTextureLists(const char* textureName, const DrawRec
     auto* e = new strlistameshy{};
     g_Debug.AddAlloc(kMeshEntryTag);
     e->m_pMesh = mesh.owner;
+    e->m_pDrawMesh = mesh.mesh;
     e->m_hObject = mesh.visibility;
     if (!e->m_hObject) g_Console.PrintStr2("No mesh m_hObject! ", mesh.fileName);
     e->m_uSubset = e->m_uRegisteredSubset = mesh.subset;
@@ -757,13 +766,6 @@ void ERenderer::ReloadTextures() {
     }
 }
 
-// The scene passes draw nothing of their own yet: the frame's device work is the clear and the
-// overlays.
-void ERenderer::OnStartWorld() {}
-void ERenderer::Update() {}
-void ERenderer::Render() {}
-void ERenderer::RenderTranslucent() {}
-
 void ERenderer::OnEndWorld() {
     g_ShadowMaps.Disable();
     m_pWhiteTexture = nullptr;
@@ -788,17 +790,17 @@ void ERenderer::BuildRenderLists() {
     MergeRenderLists();
 }
 
-// The merged list holds at most kListSize - 1 textures and its null: what does not fit is left out.
+// Both lists end with their null within kListSize entries, so the merged list holds them whole.
 void ERenderer::MergeRenderLists() {
     uint32_t n = 0;
-    for (uint32_t i = 0; i < kListSize && m_pMeshTextures[i] && n < kListSize - 1; ++i) {
+    for (uint32_t i = 0; i < kListSize && m_pMeshTextures[i]; ++i) {
         strtexture* t = m_pMeshTextures[i];
         m_pMergedTextures[n++] = t;
         if (t->m_bWater) m_bAnyWater = m_bAnyWaterMesh = 1;
         if (t->m_pLava) m_bAnyLava = 1;
         if (t->m_bAdditive) m_bAnyAdditiveMesh = 1;
     }
-    for (uint32_t i = 0; i < kListSize && m_pSkinTextures[i] && n < kListSize - 1; ++i) {
+    for (uint32_t i = 0; i < kListSize && m_pSkinTextures[i]; ++i) {
         strtexture* t = m_pSkinTextures[i];
         m_pMergedTextures[n++] = t;
         if (t->m_bWater) m_bAnyWater = 1;

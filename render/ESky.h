@@ -1,8 +1,28 @@
 #pragma once
-// The lighting environment of the world: fog and light sets, the sky light and the time of day.
+// The lighting environment of the world: fog and light sets, the sky light, the time of day
+// (eight records the environment is blended between as time runs) and the sky dome.
 #include <cstdint>
 
 #include "core/DV.h"
+#include "render/DrawRecord.h"
+
+namespace gfx { class BaseTexture; }
+
+// One time of day: its sky texture, bloom, light and fog. Colours are 0..1.
+struct strpora {
+    char m_szSkyTexture[256];
+    const gfx::BaseTexture* m_pSkyTexture;
+    float m_fBloomPower;
+    float m_fBloomCone;
+    float m_fAmbient[4];
+    float m_fSkyLight[4];
+    float m_fSkyLightPower;
+    float m_fSkyLightPitch;  // degrees
+    float m_fSkyLightYaw;    // degrees
+    float m_fFog[4];
+    float m_fFogNear;
+    float m_fFogFar;
+};
 
 class ESky {
 public:
@@ -12,8 +32,25 @@ public:
     ESky();
     virtual ~ESky();
 
-    // A set index of 4 or more means set 0. Channel values are 0..255, truncated to a byte.
+    // World (or menu scene) start: the time-of-day records, a starting time of day, fog maximum.
+    void OnStartWorld();
+    void SetDefaults();
+    // Replaces the dome by an object made from the mesh file.
+    void CreateSkyDome(const char* meshFile);
+    // Deletes the dome and forgets the sky textures (the world's textures go with it).
+    void OnEndWorld();
+    // Once per frame: fog near and far put in order, then the time of day.
+    void UpdateFrame();
+    void Update();
+    // The dome with the current and the next time of day's skies blended, behind the scene.
+    void RenderSky(int pass);
+
+    // A set index of 4 or more means set 0. Channel values are 0..255, truncated and held within
+    // a byte (an over-bright 300 stays full, not the 44 of its low byte).
     void GetFogColour(uint32_t& colour, int set) const;
+    void GetFogColourR(float& value, int set) const;
+    void GetFogColourG(float& value, int set) const;
+    void GetFogColourB(float& value, int set) const;
     // Stores the colour; for set 0 the console variables FogR, FogG and FogB follow it.
     void SetFogColour(uint32_t colour, int set);
     // One channel, the other bytes kept, through SetFogColour.
@@ -29,6 +66,11 @@ public:
     void DisableFog();
 
     void SetAmbientLight(uint32_t colour, int set);
+    void GetAmbientLightR(float& value, int set) const;
+    void GetAmbientLightG(float& value, int set) const;
+    void GetAmbientLightB(float& value, int set) const;
+    // Set 0 as (r, g, b, 0), each 0..1, for the effects.
+    void GetAmbientLightVector(float* vector) const;
     // One channel, the others kept; the alpha byte becomes 0.
     void SetAmbientLightR(float value, int set);
     void SetAmbientLightG(float value, int set);
@@ -45,16 +87,15 @@ public:
 
     // Hands the bloom cone and power to the post-processing.
     void SetBloomParams(float cone, float power);
+    // The world keyword and the menu hand sky-light projector values that nothing uses.
+    void SetSkyLightProjector(uint32_t size, int32_t a, int32_t b, float c) {}
+    // The size, extent, depth range and bias of shadow map 0.
+    void GetSkyLightProjector(uint32_t& size, uint32_t& extent, uint32_t& depthRange, float& bias) const;
     // Jumps to a time of day (outside 0..7 means 0) at its start.
     void SetPora(int index);
 
     // After a device reset; the sky keeps nothing in video memory.
     void OnResetDevice();
-
-    // The sky's frame step and its world start and end.
-    void UpdateFrame();
-    void OnStartWorld();
-    void OnEndWorld();
 
     uint32_t m_uAmbientColour[kSets];
     // Whether the scene uses the sun-like directional light.
@@ -76,6 +117,14 @@ public:
     float m_fPoraFraction;
     uint8_t m_bPoryUpdate;
     uint32_t m_uUpdateCounter;
+    strpora m_Pory[kTimesOfDay];
+    // The most fog any surface gets, handed to the effects.
+    float m_fFogMax;
+    // The object that carries the dome mesh; null when there is none.
+    const DrawVisibility* m_pSkyDome;
+
+private:
+    void ApplyTimeOfDay();
 };
 
 extern ESky g_Sky;

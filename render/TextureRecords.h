@@ -79,8 +79,9 @@ struct strtexturepaths {
 // A mesh subset drawn with a texture.
 struct strlistameshy {
     const DrawVisibility* m_hObject = nullptr;
-    // The mesh (a DrawRecord's owner).
+    // The mesh (a DrawRecord's owner) and what of it the passes draw.
     const void* m_pMesh = nullptr;
+    DrawMesh* m_pDrawMesh = nullptr;
     uint32_t m_uSubset = 0;
     uint32_t m_uRegisteredSubset = 0;
     uint32_t m_uReserved[3] = {};
@@ -91,7 +92,7 @@ struct strlistameshy {
 // A skinned-mesh container drawn with a texture.
 struct strlistaskinmeshy {
     const DrawVisibility* m_hObject = nullptr;
-    // The skinned mesh (a DrawRecord's owner).
+    // The skinned mesh (a DrawRecord's owner), which draws itself.
     const void* m_pSkinMesh = nullptr;
     DrawSkin* m_pDrawSkin = nullptr;
     uint32_t m_uContainer = 0;
@@ -168,6 +169,8 @@ struct strtexture {
     uint8_t m_bDoNotCastShadow = 0;
     uint32_t m_uMaterial = MATERIAL_CEMENT;
     uint8_t m_bRayOfLight = 0;
+    // Set by the grass generator on the textures its grass grows on (the ambient probe reads it).
+    uint8_t m_bGrassBearing = 0;
     strtexture* m_pNext = nullptr;
     strtexture* m_pPrev = nullptr;
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the game need, when any is missing.
+# With --fuzz, also clang and its fuzzing runtime, which only the fuzz build (README, Testing) needs.
 set -euo pipefail
 
 PACKAGES=(
@@ -9,10 +10,13 @@ PACKAGES=(
   libopenal-dev libogg-dev libvorbis-dev
   libbullet-dev
   libfreetype-dev fonts-dejavu-core
-  libstb-dev libglm-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libstb-dev
+  libgtest-dev libbenchmark-dev
   libirrlicht-doc
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,7 +1,8 @@
 #pragma once
 // The demo game's characters: the tractor driver, a small biped of 30 bones that stands, sits at
 // the wheel, steers and waves, and the hen with its own skeleton of "Bone" nodes that scratches,
-// pecks and runs. Units are centimetres, y up, the character facing +z.
+// pecks and runs. They are made in centimetres and written in metres (the game's unit), y up,
+// facing +z.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -23,11 +24,12 @@ constexpr float kDegrees = kPi / 180.0f;
 inline const std::vector<std::string> kDriverTextures = {"driver_skin.tga", "driver_shirt.tga", "driver_trousers.tga"};
 inline const std::vector<std::string> kShirtVariants = {"driver_shirt_red.tga", "driver_shirt_blue.tga",
                                                         "driver_shirt_green.tga"};
-// The height of the hips above the seat when the driver sits.
+// The height of the hips above the seat when the driver sits, in centimetres.
 constexpr float kSeatedRootHeight = 12.0f;
 
 inline Model DriverSkeleton() {
     Model m;
+    m.unit = 0.01f;
     const int root = m.AddBone("Bip01", -1, {0, 95, 0});
     const int pelvis = m.AddBone("Bip01_Pelvis", root, {0, 0, 0});
     const int spine = m.AddBone("Bip01_Spine", pelvis, {0, 10, 0});
@@ -161,9 +163,10 @@ inline std::vector<NamedClip> DriverCommonClips(const Model& m) {
 }
 
 // The hen: a body on two legs with a neck, head, beak, tail and wings; its bones are "Bone"
-// nodes. About 1700 units tall (the game scales it down to a hen's size).
+// nodes. About 17 units tall: the game scales it down to a hen's size.
 inline Model Hen() {
     Model m;
+    m.unit = 0.01f;
     const int root = m.AddBone("Bone_kura", -1, {0, 0, 0});
     const int body = m.AddBone("Bone_body", root, {0, 800, 0});
     const int neck = m.AddBone("Bone_neck", body, {0, 250, 350});

@@ -121,6 +121,9 @@ public:
 
     std::vector<Bone> bones;
     std::vector<Part> parts;
+    // The length of one unit of the numbers above in the file: a model made in centimetres
+    // and written in metres has 0.01.
+    float unit = 1.0f;
 
 private:
     static std::string F(float v) {
@@ -133,8 +136,8 @@ private:
         for (int i = 0; i < 16; ++i) s += F(m[i]) + (i == 15 ? ";;" : ",");
         return s;
     }
-    static std::string Translation(const Vec3& t) {
-        const float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, t.x, t.y, t.z, 1};
+    std::string Translation(const Vec3& t) const {
+        const float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, t.x * unit, t.y * unit, t.z * unit, 1};
         return Matrix(m);
     }
 
@@ -153,7 +156,7 @@ private:
         const size_t n = p.vertices.size();
         out += "Mesh " + p.name + " {\n " + std::to_string(n) + ";\n";
         for (size_t i = 0; i < n; ++i) {
-            const Vec3& v = p.vertices[i].position;
+            const Vec3 v = p.vertices[i].position * unit;
             out += " " + F(v.x) + ";" + F(v.y) + ";" + F(v.z) + (i + 1 == n ? ";;\n" : ";,\n");
         }
         const std::string faces = FaceList(p);
@@ -205,7 +208,7 @@ private:
 };
 
 // The pose of one moment: per bone a rotation (yaw, pitch, roll in radians) and, when given, a
-// translation in place of the bone's offset.
+// translation in place of the bone's offset (in the model's units).
 struct Pose {
     std::map<std::string, Vec3> angles;  // x pitch, y yaw, z roll
     std::map<std::string, Vec3> translations;
@@ -240,7 +243,7 @@ inline strSkinMeshAnimation MakeClip(const Model& model, const char* name, doubl
             track.qRotation.push_back(pmath::QuaternionFromYawPitchRoll(e.y, e.x, e.z));
             const auto t = p.translations.find(bone);
             track.fTimeTranslation.push_back(tick);
-            track.vTranslation.push_back(t == p.translations.end() ? model.bones[b].offset : t->second);
+            track.vTranslation.push_back((t == p.translations.end() ? model.bones[b].offset : t->second) * model.unit);
         }
     }
     clip.iNumTracks = static_cast<uint32_t>(clip.tTracks.size());

@@ -46,27 +46,28 @@ bool Cloth(const std::string& gamePath, double r, double g, double b) {
 
 const char* const kNations[] = {"english", "french", "german", "usa", "laska_usa"};
 
+// Sockets and collision elements in metres.
 constexpr const char* kDriverSockets =
-    "reka_lewa Bip01_L_Hand 0 -6 0 0 0 0\n"
-    "reka_prawa Bip01_R_Hand 0 -6 0 0 0 0\n"
-    "glowa Bip01_Head 0 12 0 0 0 0\n";
+    "reka_lewa Bip01_L_Hand 0 -0.06 0 0 0 0\n"
+    "reka_prawa Bip01_R_Hand 0 -0.06 0 0 0 0\n"
+    "glowa Bip01_Head 0 0.12 0 0 0 0\n";
 
 constexpr const char* kDriverCollisions =
-    "sphere head\nnode_name Bip01_Head\nhit_zone_name glowa\nradius 12\n\n"
-    "cylinder torso\nstart_node_name Bip01_Spine\nfinish_node_name Bip01_Neck\nhit_zone_name tulow\nthickness 15\n\n"
-    "cylinder left_upper_arm\nstart_node_name Bip01_L_UpperArm\nfinish_node_name Bip01_L_Forearm\nhit_zone_name lewa_reka\nthickness 5\n\n"
-    "cylinder left_forearm\nstart_node_name Bip01_L_Forearm\nfinish_node_name Bip01_L_Hand\nhit_zone_name lewa_reka\nthickness 5\n\n"
-    "cylinder right_upper_arm\nstart_node_name Bip01_R_UpperArm\nfinish_node_name Bip01_R_Forearm\nhit_zone_name prawa_reka\nthickness 5\n\n"
-    "cylinder right_forearm\nstart_node_name Bip01_R_Forearm\nfinish_node_name Bip01_R_Hand\nhit_zone_name prawa_reka\nthickness 5\n\n"
-    "cylinder left_thigh\nstart_node_name Bip01_L_Thigh\nfinish_node_name Bip01_L_Calf\nhit_zone_name lewa_noga\nthickness 8\n\n"
-    "cylinder left_calf\nstart_node_name Bip01_L_Calf\nfinish_node_name Bip01_L_Foot\nhit_zone_name lewa_noga\nthickness 6\n\n"
-    "cylinder right_thigh\nstart_node_name Bip01_R_Thigh\nfinish_node_name Bip01_R_Calf\nhit_zone_name prawa_noga\nthickness 8\n\n"
-    "cylinder right_calf\nstart_node_name Bip01_R_Calf\nfinish_node_name Bip01_R_Foot\nhit_zone_name prawa_noga\nthickness 6\n\n";
+    "sphere head\nnode_name Bip01_Head\nhit_zone_name glowa\nradius 0.12\n\n"
+    "cylinder torso\nstart_node_name Bip01_Spine\nfinish_node_name Bip01_Neck\nhit_zone_name tulow\nthickness 0.15\n\n"
+    "cylinder left_upper_arm\nstart_node_name Bip01_L_UpperArm\nfinish_node_name Bip01_L_Forearm\nhit_zone_name lewa_reka\nthickness 0.05\n\n"
+    "cylinder left_forearm\nstart_node_name Bip01_L_Forearm\nfinish_node_name Bip01_L_Hand\nhit_zone_name lewa_reka\nthickness 0.05\n\n"
+    "cylinder right_upper_arm\nstart_node_name Bip01_R_UpperArm\nfinish_node_name Bip01_R_Forearm\nhit_zone_name prawa_reka\nthickness 0.05\n\n"
+    "cylinder right_forearm\nstart_node_name Bip01_R_Forearm\nfinish_node_name Bip01_R_Hand\nhit_zone_name prawa_reka\nthickness 0.05\n\n"
+    "cylinder left_thigh\nstart_node_name Bip01_L_Thigh\nfinish_node_name Bip01_L_Calf\nhit_zone_name lewa_noga\nthickness 0.08\n\n"
+    "cylinder left_calf\nstart_node_name Bip01_L_Calf\nfinish_node_name Bip01_L_Foot\nhit_zone_name lewa_noga\nthickness 0.06\n\n"
+    "cylinder right_thigh\nstart_node_name Bip01_R_Thigh\nfinish_node_name Bip01_R_Calf\nhit_zone_name prawa_noga\nthickness 0.08\n\n"
+    "cylinder right_calf\nstart_node_name Bip01_R_Calf\nfinish_node_name Bip01_R_Foot\nhit_zone_name prawa_noga\nthickness 0.06\n\n";
 
 // The hen uses the short form: one sphere per line.
 constexpr const char* kHenPhysics =
-    "Bone_body 1 420 tulow\n"
-    "Bone_head 1 180 glowa\n";
+    "Bone_body 1 4.2 tulow\n"
+    "Bone_head 1 1.8 glowa\n";
 
 bool Drivers() {
     const characters::Model driver = characters::Driver();
@@ -79,12 +80,8 @@ bool Drivers() {
              WriteText(folder + "collisions.txt", kDriverCollisions) &&
              WriteClip(folder + "animations\\idle_DEFAULT.bin", idle);
     }
-    for (const characters::NamedClip& c : characters::DriverCommonClips(driver)) {
+    for (const characters::NamedClip& c : characters::DriverCommonClips(driver))
         ok = ok && WriteClip("models\\common\\" + c.name + ".bin", c.clip);
-        // The seated clips turn the driver round to face a machine's front (its -z).
-        if (c.name != "wave")
-            ok = ok && WriteText("models\\common\\" + c.name + ".txt", "standard_params       0.0     180.0     0.0        1.0 \n");
-    }
     const std::string textures = "models\\postacie\\kierowcy\\textures\\";
     return ok && Cloth(textures + "driver_skin.tga", 0.93, 0.74, 0.60) &&
            Cloth(textures + "driver_shirt.tga", 0.85, 0.85, 0.80) &&

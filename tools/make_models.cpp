@@ -1,6 +1,7 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
-// ground with its field, the tractor's body and wheel, a trailer, two trees, a house, a fence
-// piece and the marker prefab, each textured with one of make_textures' model textures.
+// ground with its field, the tractor (body, wheels, steering wheel), a race machine, a trailer
+// with its drawbar and wheels, two trees, a house, a fence piece and the marker prefab, each
+// textured with one of make_textures' model textures.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -127,27 +128,49 @@ bool Ground() {
     return m.Save("prefabs\\ground\\field.x");
 }
 
+// The machines are built in metres, front towards +z, their origin on the ground under their
+// middle: the machines' physics sizes the chassis from the body's box and each wheel's radius
+// from its model's height.
 bool Tractor() {
     Model body({"tractor.tga"});
-    body.Box({-60, 40, -120}, {60, 110, 60}, 0);   // engine hood and frame
-    // An open cabin, so that the driver shows: four posts under the roof, the seat.
-    for (float x : {-55.0f, 47.0f})
-        for (float z : {-10.0f, 82.0f}) body.Box({x, 110, z}, {x + 8, 230, z + 8}, 0);
-    body.Box({-22, 110, 25}, {22, 126, 60}, 0);    // seat
-    body.Box({-65, 230, -15}, {65, 240, 95}, 0);   // roof
+    body.Box({-0.6f, 0.5f, -0.2f}, {0.6f, 1.2f, 1.6f}, 0);     // engine hood and frame
+    // An open cabin, so that the driver shows: the floor, four posts under the roof, the seat.
+    body.Box({-0.55f, 1.0f, -1.2f}, {0.55f, 1.1f, -0.1f}, 0);
+    for (float x : {-0.55f, 0.47f})
+        for (float z : {-1.2f, -0.18f}) body.Box({x, 1.1f, z}, {x + 0.08f, 2.3f, z + 0.08f}, 0);
+    body.Box({-0.22f, 1.1f, -0.85f}, {0.22f, 1.26f, -0.5f}, 0);
+    body.Box({-0.65f, 2.3f, -1.25f}, {0.65f, 2.4f, 0.0f}, 0);  // roof
+    body.Box({-0.1f, 0.5f, -1.5f}, {0.1f, 0.7f, -1.2f}, 0);    // hook
+    Model rear({"tyre.tga"}), front({"tyre.tga"}), steering({"tyre.tga"});
+    rear.Round({-0.2f, 0, 0}, 0.4f, 0.7f, 0.7f, 24, 0, true);
+    front.Round({-0.15f, 0, 0}, 0.3f, 0.45f, 0.45f, 20, 0, true);
+    steering.Round({0, 0, 0}, 0.03f, 0.18f, 0.18f, 16, 0);
+    return body.Save("prefabs\\tractor\\body.x") && rear.Save("prefabs\\tractor\\wheel.x") &&
+           front.Save("prefabs\\tractor\\wheel_front.x") && steering.Save("prefabs\\tractor\\steering_wheel.x");
+}
+
+bool Racer() {
+    Model body({"tractor.tga"});
+    body.Box({-0.55f, 0.35f, -1.1f}, {0.55f, 0.9f, 1.5f}, 0);  // low body
+    body.Box({-0.4f, 0.9f, -0.9f}, {0.4f, 1.3f, 0.0f}, 0);     // seat and cowl
+    body.Box({-0.5f, 1.3f, -0.9f}, {0.5f, 1.4f, -0.7f}, 0);    // roll bar
     Model wheel({"tyre.tga"});
-    wheel.Round({-20, 0, 0}, 40, 70, 70, 24, 0, true);
-    return body.Save("prefabs\\tractor\\body.x") && wheel.Save("prefabs\\tractor\\wheel.x");
+    wheel.Round({-0.15f, 0, 0}, 0.3f, 0.5f, 0.5f, 20, 0, true);
+    return body.Save("prefabs\\racer\\body.x") && wheel.Save("prefabs\\racer\\wheel.x");
 }
 
 bool Trailer() {
     Model m({"trailer.tga"});
-    m.Box({-90, 60, -200}, {90, 75, 200}, 0);
-    m.Box({-90, 75, -200}, {-80, 140, 200}, 0);
-    m.Box({80, 75, -200}, {90, 140, 200}, 0);
-    m.Box({-80, 75, 190}, {80, 140, 200}, 0);
-    m.Box({-5, 60, -320}, {5, 70, -200}, 0);  // drawbar
-    return m.Save("prefabs\\trailer\\trailer.x");
+    m.Box({-0.9f, 0.6f, -2.0f}, {0.9f, 0.75f, 2.0f}, 0);
+    m.Box({-0.9f, 0.75f, -2.0f}, {-0.8f, 1.4f, 2.0f}, 0);
+    m.Box({0.8f, 0.75f, -2.0f}, {0.9f, 1.4f, 2.0f}, 0);
+    m.Box({-0.8f, 0.75f, -2.0f}, {0.8f, 1.4f, -1.9f}, 0);
+    m.Box({-0.8f, 0.75f, 1.9f}, {0.8f, 1.4f, 2.0f}, 0);
+    Model drawbar({"trailer.tga"}), wheel({"tyre.tga"});
+    drawbar.Box({-0.05f, 0.55f, 0.0f}, {0.05f, 0.65f, 1.5f}, 0);
+    wheel.Round({-0.12f, 0, 0}, 0.24f, 0.4f, 0.4f, 20, 0, true);
+    return m.Save("prefabs\\trailer\\trailer.x") && drawbar.Save("prefabs\\trailer\\drawbar.x") &&
+           wheel.Save("prefabs\\trailer\\wheel.x");
 }
 
 bool Trees() {
@@ -195,7 +218,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Ground() && Tractor() && Trailer() && Trees() && House() && Fence() && Marker();
+    const bool ok = Ground() && Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -41,10 +41,11 @@ std::vector<float> Samples(float seconds, int rate = kEffectRate) {
     return std::vector<float>(static_cast<size_t>(seconds * static_cast<float>(rate)));
 }
 
-// Whole cycles of every partial in one second, so the loop has no seam.
-std::vector<float> EngineHum() {
+// Whole cycles of every partial in one second, so the loop has no seam; the base frequency is a
+// whole number of hertz.
+std::vector<float> EngineHum(float base) {
     std::vector<float> s = Samples(1.0f);
-    const float partials[][2] = {{55, 0.45f}, {110, 0.25f}, {165, 0.12f}, {220, 0.08f}};
+    const float partials[][2] = {{base, 0.45f}, {2 * base, 0.25f}, {3 * base, 0.12f}, {4 * base, 0.08f}};
     for (size_t i = 0; i < s.size(); ++i) {
         float t = static_cast<float>(i) / kEffectRate;
         for (const auto& p : partials) s[i] += p[1] * std::sin(kTau * p[0] * t);
@@ -115,11 +116,15 @@ int main(int argc, char** argv) {
     auto effect = [&](const char* name, const std::vector<float>& samples) {
         ok &= Write(game / "sounds" / name, synth::Wave(1, kEffectRate, 16, synth::Pcm16(samples)));
     };
-    effect("engine.wav", EngineHum());
+    effect("engine.wav", EngineHum(55));
+    effect("engine_racer.wav", EngineHum(83));
     effect("horn.wav", Horn());
     effect("hit1.wav", Hit(70.0f, 0.35f, noise));
     effect("hit2.wav", Hit(110.0f, 0.25f, noise));
     effect("mowing.wav", Mowing(noise));
+    // A mower behind the tractor and a combine's cutter bar.
+    effect("tractor_mowing.wav", Mowing(noise));
+    effect("combine_mowing.wav", Mowing(noise));
 
     auto track = [&](const char* name, const std::vector<float>& notes, float noteSeconds, float drone, int rate) {
         std::string ogg = synth::OggVorbis(2, rate, Tune(notes, noteSeconds, drone, rate));

@@ -1,5 +1,6 @@
 // Writes the demo game's fixed-name textures as small TGA files below the given game directory:
-// the plain white, black and ambient textures, the cloud layer and one sky per time of day.
+// the plain white, black and ambient textures, the cloud layer, one sky per time of day and the
+// environment the water mirrors (a bright sky over a dark horizon, the same on every side).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -84,7 +85,11 @@ int main(int argc, char** argv) {
     bool ok = WriteTga(dir / "bialy.tga", 4, [](int, int) { return 0xFFFFFFFFu; }) &&
               WriteTga(dir / "czarne.tga", 4, [](int, int) { return 0xFF000000u; }) &&
               WriteTga(dir / "sys_ambient.tga", 4, [](int, int) { return 0xFF808080u; }) &&
-              WriteTga(dir / "tc_clouds.tga", 64, [](int x, int y) { return Cloud(x, y, 64); });
+              WriteTga(dir / "tc_clouds.tga", 64, [](int x, int y) { return Cloud(x, y, 64); }) &&
+              WriteTga(dir / "env_miasto2.tga", 32, [](int, int y) {
+                  double t = y / 31.0;
+                  return t < 0.55 ? Argb(1.0, 0.55 + 0.3 * t, 0.7 + 0.2 * t, 0.95) : Argb(1.0, 0.25, 0.3, 0.25);
+              });
     for (const Sky& sky : kSkies) {
         ok = ok && WriteTga(dir / sky.name, 64, [&sky](int, int y) {
                  double t = y / 63.0;

@@ -3,6 +3,8 @@
 // options.
 #include <cstdint>
 
+class EObjectSlot;
+
 class CPlayer {
 public:
     CPlayer();
@@ -21,6 +23,10 @@ public:
     uint32_t m_uDrivingOption;
 
     uint8_t m_bDrivingEnabled;
+    // The player's machine, the start countdown (0 once it is over) and the camera mode.
+    EObjectSlot* m_pVehicle = nullptr;
+    int32_t m_iCountdown = 0;
+    uint32_t m_uCameraMode = 0;
     uint8_t m_bFadeStarted;
     uint8_t m_bRunFinished;
     float m_fFade;

@@ -7,6 +7,7 @@
 
 #include "core/ESettings.h"
 #include "render/D3DDevice.h"
+#include "render/DrawRecord.h"
 
 ECamera g_Camera;
 
@@ -69,6 +70,8 @@ void ECamera::SetupProjection() {
                        ? static_cast<float>(g_Settings.m_iScreenWidth) / static_cast<float>(g_Settings.m_iScreenHeight)
                        : 1.0f;
     m_Projection = pmath::PerspectiveFovLH(fov, aspect, kNearZ, m_fFarZ);
+    g_DrawCamera.projection = m_Projection;
+    g_DrawCamera.farZ = m_fFarZ;
 }
 
 void ECamera::SetFarZ(float distance) {
@@ -91,7 +94,12 @@ void ECamera::SetOrientation(const EOrientation& orientation) {
     UpdateViewMatrix();
 }
 
-void ECamera::UpdateViewMatrix() { m_View = pmath::LookAtLH(m_vPosition, m_vPosition + m_vDirection, m_vUp); }
+// The renderer's passes read the camera from its draw record.
+void ECamera::UpdateViewMatrix() {
+    m_View = pmath::LookAtLH(m_vPosition, m_vPosition + m_vDirection, m_vUp);
+    g_DrawCamera.view = m_View;
+    g_DrawCamera.position = m_vPosition;
+}
 
 // The camera keeps nothing of a world yet, and no object shakes it.
 void ECamera::OnStartWorld() {}

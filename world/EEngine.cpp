@@ -302,6 +302,7 @@ EObjectSlot* EEngine::AddObject(const ObjectCreateParams* params) {
             return nullptr;
         }
         o->Object = mesh;
+        o->m_pDrawMesh = &mesh->m_Draw;
         o->m_fRadius = mesh->m_fRadius;
         setFlags();
         SetObjectTransform(o, params->m_vPosition, params->m_Orientation, false, true);
@@ -438,6 +439,7 @@ void EEngine::DeleteObject(EObjectSlot* object) {
         g_Debug.RemoveAlloc("ESkinMesh");
     }
     object->Object = nullptr;
+    object->m_pDrawMesh = nullptr;
 
     int slot = static_cast<int>(object - m_Objects);
     object->m_fRadius = 0;

@@ -502,6 +502,9 @@ void EEngineObject::UpdateShadowRange(EObjectSlot* o, float range, uint8_t& rend
 
 void EEngineObject::UpdateVisibilityPass() {
     if (!g_Settings.m_bRecalculateCamera) return;
+    // The renderer's sky-lit and skinned passes look at the lists this pass fills.
+    g_Renderer.m_bSkyLitMeshes = 1;
+    g_Renderer.m_bSkinMeshes = 1;
     m_fVisibilityTimer -= m_fFrameTime;
     if (m_fVisibilityTimer <= 0) {
         m_bCameraChanged = 1;

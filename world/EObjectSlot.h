@@ -23,6 +23,9 @@ constexpr uint8_t OT_SKINMESH = 6;
 
 // Flag bits (FLAG_VISIBLE, the bit the render lists test, comes with DrawVisibility).
 constexpr uint32_t FLAG_IN_RENDER_LISTS = 0x4;
+// The same bit tells the machines' physics that the object is part of the static level: it gets a
+// static triangle-mesh body, and the machines' ground probes test only such objects.
+constexpr uint32_t FLAG_STATIC_LEVEL_MESH = 0x4;
 constexpr uint32_t FLAG_NOT_IMPORTANT = 0x40;
 constexpr uint32_t FLAG_DEAD = 0x80;
 constexpr uint32_t FLAG_NO_OBJECT_PASSES = 0x400;
@@ -137,9 +140,7 @@ public:
     uint8_t m_bNeedsUpdate = 0;
     uint8_t m_bAlwaysUpdate = 0;
     uint8_t m_bHelicopter = 0;
-    uint8_t m_bTree = 0;
     uint8_t m_bShadowByte = 0;
-    uint8_t m_bInShadowRange = 0;
     uint8_t m_bInFront = 0;
     uint32_t m_uUpdates = 0;
     float m_fObjectTimer = 0;
@@ -155,6 +156,22 @@ public:
     // A truck's marker counts its path updates; the truck hitches to it after three.
     uint32_t m_uMarkerUpdates = 0;
     uint8_t m_bHitchedToMarker = 0;
+    // The constraint of the machines' physics that pins a machine to the marker it is tied to.
+    void* m_pDummyConstraint = nullptr;
+
+    // Kept by the machines' physics: the body is a static level mesh (its first explicit move makes
+    // it kinematic, once), and the machine followed its chassis this frame.
+    uint8_t m_bStaticMeshBody = 0;
+    uint8_t m_bKinematicSwitchDone = 0;
+    uint8_t m_bMovedByPhysics = 0;
+    // The player's machine and the computer-driven machines, marked by their owners.
+    uint8_t m_bPlayerMachine = 0;
+    uint8_t m_bAIMachine = 0;
+    // Set on every machine.
+    uint8_t m_bVehicleMarker = 0;
+    // Tint colours (ARGB) of the object and of its mark on the overview map.
+    uint32_t m_uTint = 0;
+    uint32_t m_uMapTint = 0;
 
     // Action state and the motion after actions.
     uint8_t m_bActionsRan = 0;

@@ -156,32 +156,62 @@ bool ReadDdsInfo(const uint8_t* data, size_t size, ImageInfo& info) {
     return true;
 }
 
-bool ReadDds(const uint8_t* data, size_t size, uint32_t skipLevels, DdsImage& image) {
-    Layout l;
-    if (!ReadLayout(data, size, l)) return false;
-    uint32_t skip = std::min(skipLevels, l.storedLevels - 1);
-    image.levels.clear();
+namespace {
+
+// Walks the stored levels of every face, handing each kept one (the first skipLevels of a face
+// left out) to `keep` with its bytes and size; false when the file is shorter than its levels.
+template <class Keep>
+bool WalkLevels(const uint8_t* data, size_t size, const Layout& l, uint32_t skip, Keep keep) {
     size_t offset = kHeaderSize;
     for (uint32_t face = 0; face < l.faces; ++face) {
         for (uint32_t level = 0; level < l.storedLevels; ++level) {
             uint32_t w = std::max(1u, l.info.width >> level), h = std::max(1u, l.info.height >> level);
             size_t bytes = LevelBytes(l, w, h);
             if (bytes > size - offset) return false;
-            if (level >= skip) {
-                std::vector<uint32_t> pixels(size_t{w} * h);
-                if (l.info.format == FMT_A8R8G8B8 || l.info.format == FMT_X8R8G8B8)
-                    DecodeRgb(l, data + offset, w, h, pixels.data());
-                else
-                    DecodeBlocks(l, data + offset, w, h, pixels.data());
-                image.levels.push_back(std::move(pixels));
-            }
+            if (level >= skip) keep(data + offset, bytes, w, h);
             offset += bytes;
         }
     }
-    image.info = l.info;
-    image.info.width = std::max(1u, l.info.width >> skip);
-    image.info.height = std::max(1u, l.info.height >> skip);
-    image.info.mipLevels = l.storedLevels - skip;
+    return true;
+}
+
+// The header's information less the skipped levels.
+ImageInfo SkippedInfo(const Layout& l, uint32_t skip) {
+    ImageInfo info = l.info;
+    info.width = std::max(1u, l.info.width >> skip);
+    info.height = std::max(1u, l.info.height >> skip);
+    info.mipLevels = l.storedLevels - skip;
+    return info;
+}
+
+}  // namespace
+
+bool ReadDds(const uint8_t* data, size_t size, uint32_t skipLevels, DdsImage& image) {
+    Layout l;
+    if (!ReadLayout(data, size, l)) return false;
+    uint32_t skip = std::min(skipLevels, l.storedLevels - 1);
+    image.levels.clear();
+    bool whole = WalkLevels(data, size, l, skip, [&](const uint8_t* bytes, size_t, uint32_t w, uint32_t h) {
+        std::vector<uint32_t> pixels(size_t{w} * h);
+        if (l.info.format == FMT_A8R8G8B8 || l.info.format == FMT_X8R8G8B8) DecodeRgb(l, bytes, w, h, pixels.data());
+        else DecodeBlocks(l, bytes, w, h, pixels.data());
+        image.levels.push_back(std::move(pixels));
+    });
+    if (!whole) return false;
+    image.info = SkippedInfo(l, skip);
+    return true;
+}
+
+bool ReadDdsBlocks(const uint8_t* data, size_t size, uint32_t skipLevels, DdsBlocks& image) {
+    Layout l;
+    if (!ReadLayout(data, size, l) || !IsCompressed(l.info.format)) return false;
+    uint32_t skip = std::min(skipLevels, l.storedLevels - 1);
+    image.levels.clear();
+    bool whole = WalkLevels(data, size, l, skip, [&](const uint8_t* bytes, size_t n, uint32_t, uint32_t) {
+        image.levels.emplace_back(bytes, bytes + n);
+    });
+    if (!whole) return false;
+    image.info = SkippedInfo(l, skip);
     return true;
 }
 

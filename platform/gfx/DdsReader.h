@@ -16,9 +16,18 @@ struct DdsImage {
     std::vector<std::vector<uint32_t>> levels;
 };
 
+// The stored levels of a DXT file as their blocks, undecoded.
+struct DdsBlocks {
+    ImageInfo info;
+    // faces x stored levels, face-major.
+    std::vector<std::vector<uint8_t>> levels;
+};
+
 // Reads the header only.
 bool ReadDdsInfo(const uint8_t* data, size_t size, ImageInfo& info);
 // Reads the whole image, leaving out its first skipLevels levels when the file has more.
 bool ReadDds(const uint8_t* data, size_t size, uint32_t skipLevels, DdsImage& image);
+// The same for a DXT file, keeping the blocks; false for any other file.
+bool ReadDdsBlocks(const uint8_t* data, size_t size, uint32_t skipLevels, DdsBlocks& image);
 
 }  // namespace gfx

@@ -216,8 +216,11 @@ bool TextureFormat(Format format) {
     return format == FMT_A8R8G8B8 || format == FMT_X8R8G8B8 || format == FMT_R32F;
 }
 
-bool ValidTexture(uint32_t width, uint32_t height, uint32_t usage, Format format, Pool pool) {
-    if (width == 0 || height == 0 || !TextureFormat(format)) return false;
+bool ValidTexture(const Caps& caps, uint32_t width, uint32_t height, uint32_t usage, Format format, Pool pool) {
+    if (width == 0 || height == 0) return false;
+    // Compressed textures are sampled, never drawn into.
+    bool compressed = IsCompressed(format) && caps.compressedTextures && !(usage & USAGE_RENDERTARGET);
+    if (!TextureFormat(format) && !compressed) return false;
     // Render targets are video memory only.
     return !(usage & USAGE_RENDERTARGET) || pool == POOL_DEFAULT;
 }
@@ -226,7 +229,7 @@ bool ValidTexture(uint32_t width, uint32_t height, uint32_t usage, Format format
 
 Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
                              Pool pool, std::unique_ptr<Texture>& texture) {
-    if (!ValidTexture(width, height, usage, format, pool) || width > m_caps.maxTextureWidth ||
+    if (!ValidTexture(m_caps, width, height, usage, format, pool) || width > m_caps.maxTextureWidth ||
         height > m_caps.maxTextureHeight)
         return ERR_INVALIDCALL;
     std::unique_ptr<Texture> made = MakeTexture(width, height, levels, usage, format, pool);
@@ -242,7 +245,8 @@ std::unique_ptr<Texture> Device::MakeTexture(uint32_t width, uint32_t height, ui
 
 Result Device::CreateCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format, Pool pool,
                                  std::unique_ptr<CubeTexture>& texture) {
-    if (!ValidTexture(edge, edge, usage, format, pool) || edge > m_caps.maxTextureWidth) return ERR_INVALIDCALL;
+    if (!ValidTexture(m_caps, edge, edge, usage, format, pool) || edge > m_caps.maxTextureWidth)
+        return ERR_INVALIDCALL;
     std::unique_ptr<CubeTexture> made = MakeCubeTexture(edge, levels, usage, format, pool);
     if (!made) return ERR_OUTOFVIDEOMEMORY;
     texture = std::move(made);
@@ -365,6 +369,13 @@ Result Device::SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint
     return OK;
 }
 
+Result Device::SetStreamSourceFreq(uint32_t stream, uint32_t setting) {
+    uint32_t count = setting & ~STREAMSOURCE_INDEXEDDATA;
+    if (stream != 0 || count == 0) return ERR_INVALIDCALL;
+    m_instances = (setting & STREAMSOURCE_INDEXEDDATA) ? count : 1;
+    return OK;
+}
+
 Result Device::GetStreamSource(uint32_t stream, const VertexBuffer*& buffer, uint32_t& offset,
                                uint32_t& stride) const {
     if (stream != 0) return ERR_INVALIDCALL;
@@ -397,11 +408,14 @@ const std::vector<VertexElement>& Device::VertexElements() const {
     return m_declaration ? m_declaration->Elements() : m_fvfElements;
 }
 
+uint64_t Device::LayoutKey() const { return m_declaration ? m_declaration->Serial() : (uint64_t{1} << 63 | m_fvf); }
+
 Result Device::SetVertexShader(std::nullptr_t) { return OK; }
 Result Device::SetPixelShader(std::nullptr_t) { return OK; }
 
 Result Device::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
     if (!Bound(ResourceLedger::SLOT_STREAM) || primitiveCount == 0) return ERR_INVALIDCALL;
+    ++m_stats.draws;
     Draw(type, startVertex, primitiveCount);
     return OK;
 }
@@ -410,7 +424,8 @@ Result Device::DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint
                                     uint32_t primitiveCount) {
     if (!Bound(ResourceLedger::SLOT_STREAM) || !Bound(ResourceLedger::SLOT_INDICES) || primitiveCount == 0)
         return ERR_INVALIDCALL;
-    DrawIndexed(type, baseVertex, startIndex, primitiveCount);
+    ++m_stats.draws;
+    DrawIndexed(type, baseVertex, startIndex, primitiveCount, m_instances);
     return OK;
 }
 

@@ -90,6 +90,10 @@ public:
     const BaseTexture* GetTexture(uint32_t stage) const;
 
     Result SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t offset, uint32_t stride);
+    // Stream 0 only. 1 (the default) draws plainly; STREAMSOURCE_INDEXEDDATA | n makes every
+    // indexed draw draw its geometry n times. The effects tell the instances apart (their
+    // per-instance values are effect parameters indexed by the instance number).
+    Result SetStreamSourceFreq(uint32_t stream, uint32_t setting);
     Result GetStreamSource(uint32_t stream, const VertexBuffer*& buffer, uint32_t& offset, uint32_t& stride) const;
     Result SetIndices(const IndexBuffer* buffer);
     Result SetVertexDeclaration(const VertexDeclaration* declaration);
@@ -108,6 +112,8 @@ public:
 
     // An effect of this device from a parsed effect file; false when a backend cannot make it.
     virtual std::unique_ptr<Effect> MakeEffect(const EffectDesc& desc);
+
+    virtual DeviceStats Stats() const { return m_stats; }
 
     void SetGammaRamp(uint32_t flags, const GammaRamp& ramp);
     void GetGammaRamp(GammaRamp& ramp) const { ramp = m_gammaRamp; }
@@ -133,8 +139,9 @@ protected:
     virtual void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
                                  uint32_t pitchPixels) {}
     virtual void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
-    virtual void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex,
-                             uint32_t primitiveCount) = 0;
+    // instances is 1 for a plain draw.
+    virtual void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
+                             uint32_t instances) = 0;
 
     const Resource* Bound(uint32_t slot) const { return m_ledger->bound[slot]; }
     const BaseTexture* BoundTexture(uint32_t stage) const;
@@ -147,6 +154,9 @@ protected:
     uint32_t StreamStride() const { return m_streamStride; }
     // The layout of stream 0: the declaration's, or the flexible vertex format's.
     const std::vector<VertexElement>& VertexElements() const;
+    // What the layout is built from: the declaration's serial, or the format code with the top
+    // bit set; the same key means the same layout.
+    uint64_t LayoutKey() const;
     uint32_t RenderStateValue(RenderState state) const { return m_renderStates[state]; }
     uint32_t SamplerStateValue(uint32_t sampler, SamplerState type) const { return m_samplerStates[sampler][type]; }
     uint32_t StageStateValue(uint32_t stage, TextureStageState type) const { return m_stageStates[stage][type]; }
@@ -157,6 +167,7 @@ protected:
     std::shared_ptr<ResourceLedger> m_ledger;
     Viewport m_viewport;
     bool m_inScene = false;
+    DeviceStats m_stats;
 
 private:
     uint32_t m_behaviourFlags;
@@ -171,6 +182,7 @@ private:
     uint32_t m_colourLevel = 0;
     uint32_t m_streamOffset = 0;
     uint32_t m_streamStride = 0;
+    uint32_t m_instances = 1;
     uint32_t m_fvf = 0;
     // Not a resource: the caller keeps a declaration alive while it is set.
     const VertexDeclaration* m_declaration = nullptr;

@@ -261,7 +261,7 @@ void Effect::ApplyPassStates(uint32_t pass) const {
 void Effect::BindTextures() const {
     if (!m_device) return;
     for (const Parameter& p : m_parameters)
-        if (p.desc.samplerUnit >= 0) m_device->SetTexture(static_cast<uint32_t>(p.desc.samplerUnit), p.texture);
+        if (p.textureAssigned) m_device->SetTexture(static_cast<uint32_t>(p.desc.samplerUnit), p.texture);
 }
 
 Result Effect::CommitChanges() {
@@ -288,7 +288,11 @@ Result Effect::SetFloatArray(FxHandle handle, const float* values, uint32_t coun
     Parameter* p = FindParameter(handle);
     if (!p || !values || p->desc.type == ParamType::Texture2D || p->desc.type == ParamType::TextureCube)
         return ERR_INVALIDCALL;
-    std::copy_n(values, std::min<size_t>(count, p->values.size()), p->values.begin());
+    size_t n = std::min<size_t>(count, p->values.size());
+    if (!std::equal(values, values + n, p->values.begin())) {
+        std::copy_n(values, n, p->values.begin());
+        ++p->version;
+    }
     return OK;
 }
 
@@ -314,6 +318,7 @@ Result Effect::SetTexture(FxHandle handle, const BaseTexture* texture) {
     Parameter* p = FindParameter(handle);
     if (!p || (p->desc.type != ParamType::Texture2D && p->desc.type != ParamType::TextureCube)) return ERR_INVALIDCALL;
     p->texture = texture;
+    p->textureAssigned = true;
     return OK;
 }
 

@@ -19,7 +19,7 @@
 // Every shader gets "#version 330 core", a uniform for every parameter (matrices as stored: a
 // shader computes the game's row-vector v x M as M * v) and these helpers:
 //   vertex: inputs in_Position, in_BlendWeight, in_BlendIndices, in_Normal, in_Color, in_Color1,
-//           in_TexCoord0 .. in_TexCoord7, bound to the vertex declaration's usages;
+//           in_TexCoord0 .. in_TexCoord7, in_Position1, bound to the vertex declaration's usages;
 //           vec4 fx_Position(vec4 clip) turns the game's clip space (z 0..1) into GL's.
 //   pixel:  out vec4 fx_Colour; void fx_AlphaTest(float alpha) discards as the device's alpha
 //           test states (enable, reference, function) say.
@@ -127,6 +127,11 @@ protected:
         EffectParameterDesc desc;
         std::vector<float> values;
         const BaseTexture* texture = nullptr;
+        // A texture given through the effect is bound on the parameter's unit at every pass
+        // begin and commit; until then the unit samples whatever the device holds there.
+        bool textureAssigned = false;
+        // Counts the changes of the values, so a backend sends a parameter only when it changed.
+        uint32_t version = 0;
     };
     struct Technique {
         const EffectTechniqueDesc* desc;

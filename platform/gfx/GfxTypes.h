@@ -1,6 +1,7 @@
 #pragma once
 // Values of the graphics layer, numbered as the game's Direct3D-style code expects them:
 // results, formats, render states and the present parameters.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,8 +38,19 @@ enum Format : uint32_t {
     FMT_DXT3 = 0x33545844,
     FMT_DXT5 = 0x35545844,
 };
-// Bytes per texel of the formats a texture can hold in memory (compressed files are decoded).
-inline uint32_t BytesPerTexel(Format format) { return format == FMT_UNKNOWN ? 0 : 4; }
+// Block-compressed formats hold 4 x 4 texels in 8 bytes (DXT1) or 16 bytes (DXT3, DXT5).
+inline bool IsCompressed(Format format) { return format == FMT_DXT1 || format == FMT_DXT3 || format == FMT_DXT5; }
+// Bytes per texel of the uncompressed formats a texture can hold in memory.
+inline uint32_t BytesPerTexel(Format format) { return format == FMT_UNKNOWN || IsCompressed(format) ? 0 : 4; }
+// Bytes from one row of a level to the next: of texels, or of 4 x 4 blocks when compressed.
+inline uint32_t LevelPitch(Format format, uint32_t width) {
+    if (!IsCompressed(format)) return width * BytesPerTexel(format);
+    return (width + 3) / 4 * (format == FMT_DXT1 ? 8u : 16u);
+}
+inline size_t LevelBytes(Format format, uint32_t width, uint32_t height) {
+    uint32_t rows = IsCompressed(format) ? (height + 3) / 4 : height;
+    return size_t{LevelPitch(format, width)} * rows;
+}
 
 // Render-state numbers.
 enum RenderState : uint32_t {
@@ -114,8 +126,14 @@ enum PrimitiveType : uint32_t {
 };
 enum IndexFormat : uint32_t { FMT_INDEX16 = 101, FMT_INDEX32 = 102 };
 
-// Lock flags.
+// The stream frequency of instanced drawing: STREAMSOURCE_INDEXEDDATA | n repeats the indexed
+// geometry n times.
+constexpr uint32_t STREAMSOURCE_INDEXEDDATA = 1u << 30;
+
+// Lock flags. A discarding lock gives up the whole buffer's old content; a no-overwrite lock
+// promises not to touch what draws of this frame still read.
 constexpr uint32_t LOCK_READONLY = 0x10;
+constexpr uint32_t LOCK_NOOVERWRITE = 0x1000;
 constexpr uint32_t LOCK_DISCARD = 0x2000;
 
 struct Viewport {
@@ -204,6 +222,17 @@ struct Caps {
     uint32_t maxPShaderInstructionsExecuted = 65535;
     uint32_t maxSimultaneousTextures = 8;
     uint32_t maxPrimitiveCount = 0xFFFFF;
+    // Textures can hold DXT1, DXT3 and DXT5 blocks as they are.
+    bool compressedTextures = false;
+    // The most anisotropy a sampler gets (1: anisotropic filtering samples as linear does).
+    uint32_t maxAnisotropy = 16;
+};
+
+// What a device has done since it was made: draw calls, and the calls the backend made to its
+// graphics library on their behalf (state, bindings, uploads and the draws themselves).
+struct DeviceStats {
+    uint64_t draws = 0;
+    uint64_t backendCalls = 0;
 };
 
 // One element of a vertex declaration; a list ends with DECL_END.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gfx/Effect.h"
+#include "platform/gfx/GlCalls.h"
 #include "platform/gfx/GlSystem.h"
 
 namespace gfx {
@@ -18,7 +19,7 @@ namespace {
 const char* const kVertexInputs[] = {"in_Position", "in_BlendWeight", "in_BlendIndices", "in_Normal", "in_Color",
                                      "in_Color1",   "in_TexCoord0",   "in_TexCoord1",    "in_TexCoord2",
                                      "in_TexCoord3", "in_TexCoord4",  "in_TexCoord5",    "in_TexCoord6",
-                                     "in_TexCoord7"};
+                                     "in_TexCoord7", "in_Position1"};
 
 const char* const kVertexPrelude = R"(#define FX_VERTEX_SHADER 1
 uniform float fx_FlipY;
@@ -117,6 +118,7 @@ public:
             }
             m_blockBuffers.push_back(buffer);
         }
+        m_blockVersions.assign(m_blockBuffers.size(), kNeverSent);
     }
 
     ~GlEffect() override {
@@ -127,7 +129,9 @@ public:
         for (auto& passes : m_passes) {
             for (Pass& pass : passes) {
                 if (m_device->CurrentProgram() == &pass.program) m_device->UseProgram(nullptr);
-                if (pass.program.name) glDeleteProgram(pass.program.name);
+                if (!pass.program.name) continue;
+                m_device->ProgramGone(pass.program.name);
+                Gl(glDeleteProgram, pass.program.name);
             }
         }
     }
@@ -137,8 +141,10 @@ protected:
         m_device->UseProgram(&m_passes[technique][pass].program);
     }
 
+    // Sends the parameters that changed since this pass's program last got them; a program
+    // keeps its uniforms, so nothing else needs sending.
     void SendParameters(uint32_t technique, uint32_t pass) override {
-        const Pass& p = m_passes[technique][pass];
+        Pass& p = m_passes[technique][pass];
         const auto& parameters = Parameters();
         for (size_t i = 0; i < parameters.size(); ++i) {
             if (m_blockBuffers[i]) {
@@ -146,15 +152,16 @@ protected:
                 continue;
             }
             GLint location = p.locations[i];
-            if (location < 0) continue;
+            if (location < 0 || p.sent[i] == parameters[i].version) continue;
+            p.sent[i] = parameters[i].version;
             const EffectParameterDesc& d = parameters[i].desc;
             const std::vector<float>& v = parameters[i].values;
             auto count = static_cast<GLsizei>(d.elements ? d.elements : 1);
             switch (d.type) {
                 case ParamType::Bool:
-                case ParamType::Int: glUniform1i(location, static_cast<GLint>(v[0])); break;
+                case ParamType::Int: SendInts(location, count, v.data()); break;
                 case ParamType::Texture2D:
-                case ParamType::TextureCube: glUniform1i(location, d.samplerUnit); break;
+                case ParamType::TextureCube: Gl(glUniform1i, location, d.samplerUnit); break;
                 case ParamType::Float: SendFloats(location, d, count, v.data()); break;
             }
         }
@@ -165,28 +172,43 @@ protected:
     }
 
 private:
+    // A version no parameter has yet: every parameter is sent the first time.
+    static constexpr uint32_t kNeverSent = ~0u;
+
     struct Pass {
         GlProgram program;
         std::vector<GLint> locations;
+        std::vector<uint32_t> sent;
     };
 
-    // A block's values go into its buffer, bound at the binding point of the block's index.
-    void SendBlock(size_t index, const Parameter& parameter) const {
-        const GLuint binding = BlockBinding(Desc().parameters, index);
-        glBindBuffer(GL_UNIFORM_BUFFER, m_blockBuffers[index]);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(parameter.values.size() * sizeof(float)),
-                        parameter.values.data());
-        glBindBuffer(GL_UNIFORM_BUFFER, 0);
-        glBindBufferBase(GL_UNIFORM_BUFFER, binding, m_blockBuffers[index]);
+    // A block's values go into its buffer when they changed; the buffer is bound at the block's
+    // binding point every time, since other effects bind theirs there too.
+    void SendBlock(size_t index, const Parameter& parameter) {
+        if (m_blockVersions[index] != parameter.version) {
+            m_blockVersions[index] = parameter.version;
+            Gl(glBindBuffer, GLenum{GL_UNIFORM_BUFFER}, m_blockBuffers[index]);
+            Gl(glBufferSubData, GLenum{GL_UNIFORM_BUFFER}, GLintptr{0},
+               static_cast<GLsizeiptr>(parameter.values.size() * sizeof(float)),
+               static_cast<const void*>(parameter.values.data()));
+            Gl(glBindBuffer, GLenum{GL_UNIFORM_BUFFER}, GLuint{0});
+        }
+        Gl(glBindBufferBase, GLenum{GL_UNIFORM_BUFFER}, BlockBinding(Desc().parameters, index), m_blockBuffers[index]);
+    }
+
+    static void SendInts(GLint location, GLsizei count, const float* v) {
+        GLint ints[64];
+        auto n = std::min<GLsizei>(count, 64);
+        for (GLsizei i = 0; i < n; ++i) ints[i] = static_cast<GLint>(v[i]);
+        Gl(glUniform1iv, location, n, static_cast<const GLint*>(ints));
     }
 
     static void SendFloats(GLint location, const EffectParameterDesc& d, GLsizei count, const float* v) {
-        if (d.rows == 4) glUniformMatrix4fv(location, count, GL_FALSE, v);
-        else if (d.rows == 3) glUniformMatrix3fv(location, count, GL_FALSE, v);
-        else if (d.columns == 4) glUniform4fv(location, count, v);
-        else if (d.columns == 3) glUniform3fv(location, count, v);
-        else if (d.columns == 2) glUniform2fv(location, count, v);
-        else glUniform1fv(location, count, v);
+        if (d.rows == 4) Gl(glUniformMatrix4fv, location, count, GLboolean{GL_FALSE}, v);
+        else if (d.rows == 3) Gl(glUniformMatrix3fv, location, count, GLboolean{GL_FALSE}, v);
+        else if (d.columns == 4) Gl(glUniform4fv, location, count, v);
+        else if (d.columns == 3) Gl(glUniform3fv, location, count, v);
+        else if (d.columns == 2) Gl(glUniform2fv, location, count, v);
+        else Gl(glUniform1fv, location, count, v);
     }
 
     bool Link(const std::string& header, const std::string& common, const EffectPassDesc& pass,
@@ -221,6 +243,7 @@ private:
             const GLuint block = d.block ? glGetUniformBlockIndex(program, BlockName(d).c_str()) : GL_INVALID_INDEX;
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, BlockBinding(Desc().parameters, i));
         }
+        out.sent.assign(out.locations.size(), kNeverSent);
         return true;
     }
 
@@ -229,6 +252,8 @@ private:
     std::vector<std::vector<Pass>> m_passes;
     // Per parameter its uniform buffer (0 for a plain uniform); the binding point is its index.
     std::vector<GLuint> m_blockBuffers;
+    // The version of each block's values its buffer holds.
+    std::vector<uint32_t> m_blockVersions;
 };
 
 }  // namespace

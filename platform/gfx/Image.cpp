@@ -3,6 +3,7 @@
 #include <stb_image.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -114,24 +115,108 @@ Result ReadInfo(const std::vector<char>& bytes, ImageInfo& info) {
     return OK;
 }
 
-// stb decodes a whole image before its size can be looked at, and a few damaged header bytes can
-// claim gigabytes of pixels (a run-length coded TGA needs no more data than that). An image larger
-// than the device's largest texture could never become one, so it is refused from its header. Our
-// DDS reader already refuses a file that does not hold every pixel it claims.
-bool TooLargeFor(const Device& device, const std::vector<char>& bytes) {
-    ImageInfo info;
-    Caps caps;
-    return !IsDds(bytes) && !Failed(ReadInfo(bytes, info)) && !Failed(device.GetDeviceCaps(caps)) &&
-           (info.width > caps.maxTextureWidth || info.height > caps.maxTextureHeight);
+uint32_t Le(const std::vector<char>& bytes, size_t offset, size_t count) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < count; ++i) v |= uint32_t{static_cast<uint8_t>(bytes[offset + i])} << (8 * i);
+    return v;
 }
 
-// Reads and decodes the file for a texture of the device: ERR_INVALIDCALL, as the device answers,
-// for an image too large for it.
-Result Load(const Device& device, const char* path, uint32_t mipFilter, Pixels& image) {
-    std::vector<char> bytes;
-    if (!path || !plat::ReadFileBytes(path, bytes)) return ERR_INVALIDDATA;
-    if (TooLargeFor(device, bytes)) return ERR_INVALIDCALL;
+// The fewest bytes of pixel data a TGA of this header can have, or -1 when the header is not one
+// of a TGA that stb read as this image. A run-length packet covers at most 128 pixels.
+int64_t TgaPixelBytes(const std::vector<char>& bytes, const ImageInfo& info) {
+    constexpr size_t kHeader = 18;
+    if (bytes.size() < kHeader) return -1;
+    uint32_t type = static_cast<uint8_t>(bytes[2]);  // 1-3 plain, 9-11 run-length coded
+    bool runLength = type >= 9 && type <= 11;
+    if (!runLength && (type < 1 || type > 3)) return -1;
+    uint64_t width = Le(bytes, 12, 2), height = Le(bytes, 14, 2);
+    if (width != info.width || height != info.height) return -1;
+    uint64_t pixelSize = (static_cast<uint8_t>(bytes[16]) + 7u) / 8u;
+    uint64_t colourMap = bytes[1] == 1 ? Le(bytes, 5, 2) * ((static_cast<uint8_t>(bytes[7]) + 7u) / 8u) : 0;
+    uint64_t pixels = width * height;
+    uint64_t data = runLength ? (pixels + 127) / 128 * (1 + pixelSize) : pixels * pixelSize;
+    return static_cast<int64_t>(kHeader + static_cast<uint8_t>(bytes[0]) + colourMap + data);
+}
+
+// The same for a BMP: its pixel rows, padded to four bytes, from the offset its header gives.
+// Run-length BMPs are refused by stb anyway.
+int64_t BmpPixelBytes(const std::vector<char>& bytes) {
+    if (bytes.size() < 30 || bytes[0] != 'B' || bytes[1] != 'M') return -1;
+    uint32_t headerSize = Le(bytes, 14, 4);
+    int64_t width, height;
+    uint32_t bitCount, compression = 0;
+    if (headerSize == 12) {
+        width = static_cast<int16_t>(Le(bytes, 18, 2));
+        height = static_cast<int16_t>(Le(bytes, 20, 2));
+        bitCount = Le(bytes, 24, 2);
+    } else if (headerSize == 40 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+        if (bytes.size() < 34) return -1;
+        width = static_cast<int32_t>(Le(bytes, 18, 4));
+        height = static_cast<int32_t>(Le(bytes, 22, 4));
+        bitCount = Le(bytes, 28, 2);
+        compression = Le(bytes, 30, 4);
+    } else {
+        return -1;
+    }
+    if (compression != 0 && compression != 3 && compression != 6) return -1;
+    int64_t rowBytes = (std::abs(width) * bitCount + 31) / 32 * 4;
+    return int64_t{Le(bytes, 10, 4)} + rowBytes * std::abs(height);
+}
+
+// stb decodes a file that ends before its pixels do as if the rest were black, so eighteen bytes
+// of TGA header can become a texture of gigabytes with all its levels. A file must hold every
+// pixel its header claims, as our DDS reader already demands.
+bool HoldsItsPixels(const std::vector<char>& bytes, const ImageInfo& info) {
+    int64_t needed = std::max(TgaPixelBytes(bytes, info), BmpPixelBytes(bytes));
+    return needed < 0 || static_cast<uint64_t>(needed) <= bytes.size();
+}
+
+// stb decodes a whole image before its size can be looked at, and a few damaged header bytes can
+// claim gigabytes of pixels (a run-length coded TGA needs little more data than that). So a TGA or
+// BMP is judged from its header first: ERR_INVALIDCALL, as the device answers, for an image larger
+// than the device's largest texture; ERR_INVALIDDATA for one whose file is too short for it.
+Result CheckHeader(const Device& device, const std::vector<char>& bytes) {
+    if (IsDds(bytes)) return OK;
+    ImageInfo info;
+    if (Failed(ReadInfo(bytes, info))) return ERR_INVALIDDATA;
+    Caps caps;
+    if (!Failed(device.GetDeviceCaps(caps)) &&
+        (info.width > caps.maxTextureWidth || info.height > caps.maxTextureHeight))
+        return ERR_INVALIDCALL;
+    return HoldsItsPixels(bytes, info) ? OK : ERR_INVALIDDATA;
+}
+
+// Checks and decodes the file's bytes for a texture of the device.
+Result Load(const Device& device, const std::vector<char>& bytes, uint32_t mipFilter, Pixels& image) {
+    if (Result r = CheckHeader(device, bytes); Failed(r)) return r;
     return Decode(bytes, SkippedDdsMipLevels(mipFilter), image) ? OK : ERR_INVALIDDATA;
+}
+
+Result ReadFile(const char* path, std::vector<char>& bytes) {
+    return path && plat::ReadFileBytes(path, bytes) ? OK : ERR_INVALIDDATA;
+}
+
+// A DXT file's blocks, kept as they are when the device samples them compressed: 4 to 8 times
+// less memory than decoded texels. False when the texture is to be made from decoded pixels.
+bool KeepsBlocks(const Device& device, const std::vector<char>& bytes, uint32_t mipFilter, DdsBlocks& blocks) {
+    Caps caps;
+    return IsDds(bytes) && !Failed(device.GetDeviceCaps(caps)) && caps.compressedTextures &&
+           ReadDdsBlocks(Bytes(bytes), bytes.size(), SkippedDdsMipLevels(mipFilter), blocks);
+}
+
+// Fills every level of one face from the blocks the file stores; the device makes the rest.
+void FillBlocks(const DdsBlocks& blocks, uint32_t face, BaseTexture& texture) {
+    uint32_t stored = std::min(blocks.info.mipLevels, texture.GetLevelCount());
+    uint32_t sourceFace = blocks.info.resourceType == RTYPE_CUBETEXTURE ? face : 0;
+    for (uint32_t level = 0; level < stored; ++level) {
+        const std::vector<uint8_t>& source = blocks.levels[size_t{sourceFace} * blocks.info.mipLevels + level];
+        LockedRect rect;
+        if (Failed(texture.LockFace(face, level, rect))) return;
+        std::memcpy(rect.bits, source.data(), source.size());
+        texture.UnlockFace(face, level);
+    }
+    if (face + 1 == (texture.GetType() == RTYPE_CUBETEXTURE ? uint32_t{CUBE_FACES} : 1u))
+        texture.GenerateMipSubLevels(stored);
 }
 
 }  // namespace
@@ -148,8 +233,18 @@ Result CreateTextureFromFile(Device& device, const char* path, std::unique_ptr<T
 
 Result CreateTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                std::unique_ptr<Texture>& texture) {
+    std::vector<char> bytes;
+    if (Result r = ReadFile(path, bytes); Failed(r)) return r;
+    if (DdsBlocks blocks; KeepsBlocks(device, bytes, mipFilter, blocks)) {
+        std::unique_ptr<Texture> made;
+        Result r = device.CreateTexture(blocks.info.width, blocks.info.height, 0, 0, blocks.info.format, pool, made);
+        if (Failed(r)) return r;
+        FillBlocks(blocks, 0, *made);
+        texture = std::move(made);
+        return OK;
+    }
     Pixels image;
-    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
+    if (Result r = Load(device, bytes, mipFilter, image); Failed(r)) return r;
     std::unique_ptr<Texture> made;
     Result r = device.CreateTexture(image.info.width, image.info.height, 0, 0, FMT_A8R8G8B8, pool, made);
     if (Failed(r)) return r;
@@ -164,8 +259,19 @@ Result CreateCubeTextureFromFile(Device& device, const char* path, std::unique_p
 
 Result CreateCubeTextureFromFileEx(Device& device, const char* path, Pool pool, uint32_t mipFilter,
                                    std::unique_ptr<CubeTexture>& texture) {
+    std::vector<char> bytes;
+    if (Result r = ReadFile(path, bytes); Failed(r)) return r;
+    if (DdsBlocks blocks; KeepsBlocks(device, bytes, mipFilter, blocks)) {
+        if (blocks.info.width != blocks.info.height) return ERR_INVALIDDATA;
+        std::unique_ptr<CubeTexture> made;
+        Result r = device.CreateCubeTexture(blocks.info.width, 0, 0, blocks.info.format, pool, made);
+        if (Failed(r)) return r;
+        for (uint32_t face = 0; face < CUBE_FACES; ++face) FillBlocks(blocks, face, *made);
+        texture = std::move(made);
+        return OK;
+    }
     Pixels image;
-    if (Result r = Load(device, path, mipFilter, image); Failed(r)) return r;
+    if (Result r = Load(device, bytes, mipFilter, image); Failed(r)) return r;
     if (image.info.width != image.info.height) return ERR_INVALIDDATA;
     std::unique_ptr<CubeTexture> made;
     Result r = device.CreateCubeTexture(image.info.width, 0, 0, FMT_A8R8G8B8, pool, made);

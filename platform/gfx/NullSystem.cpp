@@ -92,7 +92,10 @@ void NullDevice::WriteBackBuffer(int32_t, int32_t, uint32_t, uint32_t, const uin
 
 void NullDevice::Draw(PrimitiveType, uint32_t, uint32_t) { Record("DrawPrimitive"); }
 
-void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) { Record("DrawIndexedPrimitive"); }
+void NullDevice::DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t, uint32_t instances) {
+    Record("DrawIndexedPrimitive");
+    NullBackend().drawnInstances.push_back(instances);
+}
 
 Result NullDevice::Clear(uint32_t flags, uint32_t colour, float, uint32_t) {
     Record("Clear");

@@ -33,6 +33,8 @@ struct NullScript {
     int depthSurfaceFailures = 0;          // the next k depth-stencil surface creations fail
     // Every render state sent, in order.
     std::vector<std::pair<RenderState, uint32_t>> renderStates;
+    // The instance count of every indexed draw, in order.
+    std::vector<uint32_t> drawnInstances;
 };
 
 NullScript& NullBackend();
@@ -61,7 +63,8 @@ protected:
     void WriteBackBuffer(int32_t x, int32_t y, uint32_t width, uint32_t height, const uint32_t* argb,
                          uint32_t pitchPixels) override;
     void Draw(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
-    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) override;
+    void DrawIndexed(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount,
+                     uint32_t instances) override;
 
 private:
     Result m_state = OK;          // what TestCooperativeLevel answers when nothing is scripted

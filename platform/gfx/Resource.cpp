@@ -5,7 +5,12 @@
 
 namespace gfx {
 
-Resource::Resource(std::shared_ptr<ResourceLedger> ledger, Pool pool) : m_ledger(std::move(ledger)), m_pool(pool) {
+namespace {
+uint64_t g_nextSerial = 1;
+}  // namespace
+
+Resource::Resource(std::shared_ptr<ResourceLedger> ledger, Pool pool)
+    : m_ledger(std::move(ledger)), m_pool(pool), m_serial(g_nextSerial++) {
     if (m_pool == POOL_DEFAULT) ++m_ledger->liveDefaultPool;
 }
 
@@ -24,6 +29,7 @@ Result Buffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
     if (size > m_data.size() - offset) return ERR_INVALIDCALL;
     m_locked = true;
     m_dirty = (flags & LOCK_READONLY) == 0;
+    m_lockFlags = flags;
     m_lockOffset = offset;
     m_lockSize = size;
     *data = m_data.data() + offset;
@@ -33,7 +39,7 @@ Result Buffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
 Result Buffer::Unlock() {
     if (!m_locked) return ERR_INVALIDCALL;
     m_locked = false;
-    if (m_dirty && m_lockSize > 0) Upload(m_lockOffset, m_lockSize);
+    if (m_dirty && m_lockSize > 0) Upload(m_lockOffset, m_lockSize, m_lockFlags);
     return OK;
 }
 
@@ -63,7 +69,7 @@ BaseTexture::BaseTexture(std::shared_ptr<ResourceLedger> ledger, Pool pool, Reso
     if (IsRenderTarget() || (usage & USAGE_DEPTHSTENCIL)) return;
     for (uint32_t face = 0; face < Faces(); ++face)
         for (uint32_t level = 0; level < m_levels; ++level)
-            m_copies.emplace_back(size_t{LevelWidth(level)} * LevelHeight(level) * BytesPerTexel(format));
+            m_copies.emplace_back(LevelBytes(format, LevelWidth(level), LevelHeight(level)));
     m_lockedLevels.assign(m_copies.size(), false);
 }
 
@@ -75,7 +81,7 @@ Result BaseTexture::LockFace(uint32_t face, uint32_t level, LockedRect& rect) {
     if (m_copies.empty() || face >= Faces() || level >= m_levels || m_lockedLevels[index]) return ERR_INVALIDCALL;
     m_lockedLevels[index] = true;
     rect.bits = m_copies[index].data();
-    rect.pitch = static_cast<int32_t>(LevelWidth(level) * BytesPerTexel(m_format));
+    rect.pitch = static_cast<int32_t>(LevelPitch(m_format, LevelWidth(level)));
     return OK;
 }
 
@@ -84,6 +90,12 @@ Result BaseTexture::UnlockFace(uint32_t face, uint32_t level) {
     if (m_copies.empty() || face >= Faces() || level >= m_levels || !m_lockedLevels[index]) return ERR_INVALIDCALL;
     m_lockedLevels[index] = false;
     UploadLevel(face, level, m_copies[index].data());
+    return OK;
+}
+
+Result BaseTexture::GenerateMipSubLevels(uint32_t firstMissing) {
+    if (firstMissing == 0 || firstMissing > m_levels || IsRenderTarget()) return ERR_INVALIDCALL;
+    if (firstMissing < m_levels) GenerateLevels(firstMissing);
     return OK;
 }
 

@@ -31,6 +31,8 @@ public:
     Pool GetPool() const { return m_pool; }
     // The backend's name for the object (a GL texture, buffer or renderbuffer); 0 when none.
     uint32_t Native() const { return m_native; }
+    // Unique for the life of the program: unlike an address or a backend name, never reused.
+    uint64_t Serial() const { return m_serial; }
 
 protected:
     Resource(std::shared_ptr<ResourceLedger> ledger, Pool pool);
@@ -42,6 +44,7 @@ protected:
 private:
     std::shared_ptr<ResourceLedger> m_ledger;
     Pool m_pool;
+    uint64_t m_serial;
 };
 
 // Vertex or index data. Every buffer keeps a CPU copy: a lock hands it out, and the unlock sends
@@ -58,14 +61,15 @@ public:
 
 protected:
     Buffer(std::shared_ptr<ResourceLedger> ledger, Pool pool, uint32_t length, uint32_t usage);
-    // Sends bytes [offset, offset + size) of the copy to the backend.
-    virtual void Upload(uint32_t offset, uint32_t size) {}
+    // Sends bytes [offset, offset + size) of the copy to the backend, with the lock's flags.
+    virtual void Upload(uint32_t offset, uint32_t size, uint32_t flags) {}
 
 private:
     std::vector<uint8_t> m_data;
     uint32_t m_usage;
     bool m_locked = false;
     bool m_dirty = false;
+    uint32_t m_lockFlags = 0;
     uint32_t m_lockOffset = 0;
     uint32_t m_lockSize = 0;
 };
@@ -103,11 +107,15 @@ public:
     // One level of one face (face 0 of a two-dimensional texture).
     Result LockFace(uint32_t face, uint32_t level, LockedRect& rect);
     Result UnlockFace(uint32_t face, uint32_t level);
+    // Makes the levels from firstMissing down from the level above it, on the device (the
+    // levels' CPU copies are not filled).
+    Result GenerateMipSubLevels(uint32_t firstMissing);
 
 protected:
     BaseTexture(std::shared_ptr<ResourceLedger> ledger, Pool pool, ResourceType type, uint32_t width,
                 uint32_t height, uint32_t levels, uint32_t usage, Format format);
     virtual void UploadLevel(uint32_t face, uint32_t level, const uint8_t* bits) {}
+    virtual void GenerateLevels(uint32_t firstMissing) {}
     uint32_t Faces() const { return m_type == RTYPE_CUBETEXTURE ? uint32_t{CUBE_FACES} : 1u; }
 
 private:

@@ -2,6 +2,13 @@
 
 namespace gfx {
 
+namespace {
+uint64_t g_nextDeclaration = 1;
+}  // namespace
+
+VertexDeclaration::VertexDeclaration(std::vector<VertexElement> elements)
+    : m_elements(std::move(elements)), m_serial(g_nextDeclaration++) {}
+
 std::vector<VertexElement> FvfElements(uint32_t fvf) {
     std::vector<VertexElement> elements;
     uint16_t offset = 0;

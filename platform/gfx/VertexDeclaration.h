@@ -19,12 +19,15 @@ std::vector<VertexElement> FvfElements(uint32_t fvf);
 
 class VertexDeclaration {
 public:
-    explicit VertexDeclaration(std::vector<VertexElement> elements) : m_elements(std::move(elements)) {}
+    explicit VertexDeclaration(std::vector<VertexElement> elements);
     // The elements without the end marker.
     const std::vector<VertexElement>& Elements() const { return m_elements; }
+    // Unique for the life of the program, so a backend can key what it builds for a layout.
+    uint64_t Serial() const { return m_serial; }
 
 private:
     std::vector<VertexElement> m_elements;
+    uint64_t m_serial;
 };
 
 }  // namespace gfx

@@ -9,6 +9,7 @@
 #include "platform/input/KeyCodes.h"
 #include "platform/input/ScriptInput.h"
 #include "platform/os/Backends.h"
+#include "platform/os/Files.h"
 #include "platform/os/Window.h"
 #include "platform/os/WindowRecord.h"
 
@@ -29,17 +30,14 @@ ScriptPlayback& Playback() {
 void LoadScript(ScriptPlayback& playback) {
     playback.loaded = true;
     const std::string& path = Backends().inputScript;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    // A path of this machine, read through the file layer: a relative one is found from the start
+    // directory, which is where the program was started.
+    std::vector<char> bytes;
+    if (!ReadFileBytes(path, bytes)) {
         std::fprintf(stderr, "furrow: input script '%s' cannot be read; no scripted input\n", path.c_str());
         return;
     }
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    std::fclose(file);
-    ScriptParseResult parsed = ParseInputScript(text);
+    ScriptParseResult parsed = ParseInputScript(std::string_view(bytes.data(), bytes.size()));
     for (const std::string& error : parsed.errors)
         std::fprintf(stderr, "furrow: input script '%s' %s (skipped)\n", path.c_str(), error.c_str());
     playback.events = std::move(parsed.events);

@@ -77,6 +77,47 @@ std::vector<std::string> SplitGamePath(std::string_view gamePath) {
 
 bool IsAbsolute(std::string_view p) { return !p.empty() && (p[0] == '/' || p[0] == '\\'); }
 
+struct MemoryFile {
+    const void* data;
+    size_t size;
+};
+
+std::map<std::string, MemoryFile>& MemoryFiles() {
+    static std::map<std::string, MemoryFile> files;
+    return files;
+}
+
+// One spelling for every way of naming a file: "Save/./Keys.CFG" and "save\\keys.cfg" are one.
+std::string MemoryKey(std::string_view gamePath) {
+    std::vector<std::string> parts;
+    for (std::string& part : SplitGamePath(gamePath)) {
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(std::move(part));
+    }
+    std::string key = IsAbsolute(gamePath) ? "\\" : "";
+    for (const std::string& part : parts) key += part + '\\';
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+const MemoryFile* FindMemoryFile(std::string_view gamePath) {
+    auto& files = MemoryFiles();
+    if (files.empty()) return nullptr;
+    auto found = files.find(MemoryKey(gamePath));
+    return found == files.end() ? nullptr : &found->second;
+}
+
+FILE* OpenMemoryFile(const MemoryFile& file) {
+    // fmemopen wants a buffer even for no bytes; in read mode it never writes to it.
+    static char empty[1];
+    void* bytes = file.size ? const_cast<void*>(file.data) : empty;
+    return fmemopen(bytes, file.size, "r");
+}
+
 // Text-mode reading through a FILE that drops CR, so every reader sees Unix line ends.
 struct CrDroppingReader {
     FILE* file;
@@ -147,14 +188,18 @@ fs::path ResolvePath(std::string_view gamePath) {
 
 FILE* OpenFile(std::string_view gamePath, const char* mode) {
     if (gamePath.empty() || !mode) return nullptr;
-    fs::path path = ResolvePath(gamePath);
     bool binary = std::strchr(mode, 'b') != nullptr;
     bool reading = mode[0] == 'r' && !std::strchr(mode, '+');
-    std::string realMode;
-    for (const char* m = mode; *m; ++m)
-        if (*m != 't') realMode += *m;
-    if (!binary) realMode += 'b';
-    FILE* file = std::fopen(path.c_str(), realMode.c_str());
+    FILE* file = nullptr;
+    if (const MemoryFile* memory = reading ? FindMemoryFile(gamePath) : nullptr) {
+        file = OpenMemoryFile(*memory);
+    } else {
+        std::string realMode;
+        for (const char* m = mode; *m; ++m)
+            if (*m != 't') realMode += *m;
+        if (!binary) realMode += 'b';
+        file = std::fopen(ResolvePath(gamePath).c_str(), realMode.c_str());
+    }
     if (!file || binary || !reading) return file;
     auto* reader = new CrDroppingReader{file};
     cookie_io_functions_t functions{ReadDroppingCr, nullptr, nullptr, CloseReader};
@@ -167,6 +212,7 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
 }
 
 bool FileExists(std::string_view gamePath) {
+    if (FindMemoryFile(gamePath)) return true;
     std::error_code ec;
     return fs::is_regular_file(ResolvePath(gamePath), ec);
 }
@@ -235,6 +281,12 @@ bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out) {
     std::fclose(file);
     return ok;
 }
+
+void SetMemoryFile(std::string_view gamePath, const void* data, size_t size) {
+    MemoryFiles()[MemoryKey(gamePath)] = MemoryFile{data, size};
+}
+
+void ClearMemoryFiles() { MemoryFiles().clear(); }
 
 bool MatchWildcard(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;

@@ -7,6 +7,7 @@
 
 #include "platform/input/InputPump.h"
 #include "platform/os/Clock.h"
+#include "platform/os/QuitSignals.h"
 #include "platform/os/Window.h"
 
 namespace plat {
@@ -43,8 +44,20 @@ bool TakeDueTimer(Queue& q, Message& out) {
     return false;
 }
 
+// A quit signal closes the window, as the user closing it would.
+void TakeQuitSignals(Queue& q) {
+    if (!TakeQuitSignal()) return;
+    if (MainWindow()) {
+        q.messages.push_back({MainWindow(), msg::Close, 0, 0});
+    } else {
+        q.quitPosted = true;
+        q.quitCode = 0;
+    }
+}
+
 bool TakeMessage(Message& out, bool dialog = false) {
     Queue& q = TheQueue();
+    TakeQuitSignals(q);
     // A dialog's quit message comes before the input meant for the next dialog.
     if (dialog) {
         if (!q.quitPosted) PumpDialogInput(q.messages);

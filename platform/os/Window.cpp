@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -29,21 +30,25 @@ std::vector<std::unique_ptr<WindowRecord>>& Windows() {
     return windows;
 }
 
-// The lock file that marks a running window of this title, in the user's runtime directory.
+// The lock file that marks a running window of this title: in the user's runtime directory, or
+// else in /tmp under a name of this user's own, so that another user's game is never taken for a
+// second start of ours.
 std::string InstanceLockPath(const std::string& title) {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
-    std::string path = (dir && *dir) ? dir : "/tmp";
-    path += "/furrow-";
+    std::string path = (dir && *dir) ? std::string(dir) + "/furrow-" : "/tmp/furrow-" + std::to_string(::getuid()) + "-";
     for (unsigned char c : title) path += std::isalnum(c) ? static_cast<char>(c) : '_';
     return path + ".lock";
 }
 
-// Opens the lock file and takes its lock; -1 when another process holds it.
+// Opens the lock file and takes its lock: the descriptor, or -1 with errno EWOULDBLOCK when
+// another process holds it, or -1 with the reason the file could not be opened.
 int TakeInstanceLock(const std::string& title) {
     int fd = ::open(InstanceLockPath(title).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int error = errno;
         ::close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -159,13 +164,17 @@ bool IsWindow(WindowHandle window) {
 
 WindowHandle MainWindow() { return Windows().empty() ? nullptr : Windows().back().get(); }
 
-bool WindowWithTitleExists(const std::string& title) {
+TitleLock FindWindowWithTitle(const std::string& title, std::string* why) {
     for (const auto& w : Windows())
-        if (w->title == title) return true;
+        if (w->title == title) return TitleLock::Held;
     int fd = TakeInstanceLock(title);
-    if (fd < 0) return true;
-    ReleaseInstanceLock(fd);
-    return false;
+    if (fd >= 0) {
+        ReleaseInstanceLock(fd);
+        return TitleLock::Free;
+    }
+    if (errno == EWOULDBLOCK) return TitleLock::Held;
+    if (why) *why = "the single-instance lock " + InstanceLockPath(title) + " cannot be opened: " + std::strerror(errno);
+    return TitleLock::Unavailable;
 }
 
 void ShowMainWindow(WindowHandle window, bool show) {

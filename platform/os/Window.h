@@ -40,9 +40,11 @@ bool IsWindow(WindowHandle window);
 // The window most recently created and not yet destroyed, or null.
 WindowHandle MainWindow();
 
-// True when a window with this title exists in any process on this machine (the single-instance
-// lock of the title is held).
-bool WindowWithTitleExists(const std::string& title);
+// Whether a window with this title exists in any process of this user on this machine, told by the
+// title's single-instance lock: Held when it exists. Unavailable when the lock file cannot be
+// opened, so nobody can tell; why then says what stands in the way.
+enum class TitleLock { Free, Held, Unavailable };
+TitleLock FindWindowWithTitle(const std::string& title, std::string* why = nullptr);
 
 void ShowMainWindow(WindowHandle window, bool show);
 void BringWindowToTop(WindowHandle window);

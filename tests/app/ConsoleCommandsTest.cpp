@@ -118,7 +118,7 @@ TEST_F(ConsoleCommandsTest, ComponentCommandsReachTheSkyCameraProfileAndHud) {
         {"fognear", "40", [] { return g_Sky.GetFogNear(0) == 40.0f; }},
         {"fogg", "128", [] { return g_Sky.m_uFogColour[0] == 0x00008000u && Variable("FogG") == 128.0f; }},
         {"Fog", "10 20 30", [] { return g_Sky.m_uFogColour[0] == 0x000A141Eu; }},
-        {"ambientr", "300", [] { return g_Sky.m_uAmbientColour[0] == 0x002C0000u; }},  // the low byte of 300
+        {"ambientr", "300", [] { return g_Sky.m_uAmbientColour[0] == 0x00FF0000u; }},  // over-bright stays full
         {"ambient", "1 2 3", [] { return g_Sky.m_uAmbientColour[0] == 0x00010203u; }},
         {"skylightb", "255.9", [] { return g_Sky.m_uSkyLightColour == 0x000000FFu; }},
         {"SkyLight", "250 210 150", [] { return g_Sky.m_uSkyLightColour == 0x00FAD296u; }},

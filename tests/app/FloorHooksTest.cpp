@@ -84,6 +84,20 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
     EXPECT_EQ(g_Engine.m_bScreenshot, 1);
 }
 
+TEST_F(FloorHooksTest, TheRendererWalksTheEngineObjectTableAndSetsTheCamera) {
+    DrawObjectTable table = g_RenderHooks.objectTable();
+    ASSERT_EQ(table.count, static_cast<uint32_t>(EEngine::kObjectSlots));
+    g_Engine.m_Objects[4321].m_bNoStaticShadow = 1;
+    EXPECT_EQ(&table[4321], static_cast<const DrawVisibility*>(&g_Engine.m_Objects[4321]));
+    EXPECT_EQ(table[4321].m_bNoStaticShadow, 1);
+    g_RenderHooks.setCameraFarZ(750.0f);
+    float farZ = 0;
+    g_Camera.GetFarZ(farZ);
+    EXPECT_EQ(farZ, 750.0f);
+    g_RenderHooks.setClearColour(0x00406080u);
+    EXPECT_EQ(g_Engine.m_uBackgroundColour, 0x00406080u);
+}
+
 TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTheShaderLights) {
     g_MainGame.m_uFrameCounter = 151;
     g_Menu.m_bActive = 1;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/D3DMain.h"
@@ -126,6 +128,26 @@ TEST_F(WinMainTest, TheEnginesQuitFlagEndsTheLoopWithExitCodeZero) {
     EXPECT_NE(ReadFile("!console.txt").find("Farewell"), std::string::npos);
 }
 
+TEST_F(WinMainTest, AStartThatCannotGoOnSaysWhyAndFails) {
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        const char* said;
+    } cases[] = {
+        {"no text keys", [this] { std::filesystem::remove(Path("scripts\\text_keys.txt")); }, "text_keys.txt"},
+        {"no device", [] { gfx::NullBackend().displayModeFails = true; }, "graphics device"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.arrange();
+        g_TextMgr.Load();
+        EXPECT_EQ(RunWithInput("3 close\n"), 1) << c.what;
+        EXPECT_NE(plat::LastMessageBoxText().find(c.said), std::string::npos)
+            << c.what << ": " << plat::LastMessageBoxText();
+        TearDown();
+    }
+}
+
 TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popup) {
     struct Case {
         const char* config;
@@ -138,7 +160,7 @@ TEST_F(WinMainTest, WindowedSettingGivesACaptioned800x600WindowOtherwiseA1x1Popu
         WriteFile("qv.cfg", c.config);
         // Leave before the device exists: no graphics system at all.
         gfx::NullBackend().systemUnavailable = true;
-        EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+        EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 1);
         EXPECT_EQ(plat::LastMessageBoxText(), "DX9.0c or newer could not have been found!");
         plat::WindowHandle w = plat::MainWindow();
         ASSERT_NE(w, nullptr);

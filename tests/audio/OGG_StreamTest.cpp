@@ -124,6 +124,11 @@ TEST_F(OggStreamTest, TheMusicSourceReportsReadingToItsEnd) {
     EXPECT_EQ(m_source.Tell(), 10u);
     EXPECT_EQ(m_source.Read(nullptr, 4), 0);
     EXPECT_EQ(CMusicSource().Open("none.bin"), -1);
+    // An empty file opens and ends at once: there is no data to copy from at all.
+    WriteFile("empty.bin", "");
+    ASSERT_EQ(m_source.Open("empty.bin"), 0);
+    EXPECT_EQ(m_source.Read(out, 4), 0);
+    EXPECT_EQ(m_source.m_bEnded, 1);
 }
 
 }  // namespace

@@ -128,6 +128,14 @@ TEST_F(EConsoleTest, OpeningDeletesThePreviousLog) {
     EXPECT_TRUE(DatedCopies().empty());
 }
 
+TEST_F(EConsoleTest, OpeningTellsWhetherTheLogCanBeWritten) {
+    EXPECT_TRUE(m_console.OpenLog());
+    // A folder where the log belongs stands for a game folder the log cannot be written in.
+    fs::remove(Path("!console.txt"));
+    fs::create_directory(Path("!console.txt"));
+    EXPECT_FALSE(m_console.OpenLog());
+}
+
 TEST_F(EConsoleTest, WithoutBackupTheLogStaysAfterClosing) {
     m_console.OpenLog();
     m_console.Print("run");
@@ -161,7 +169,7 @@ TEST_F(EConsoleTest, WithBackupOpeningKeepsACopyOfThePreviousLog) {
     WriteFile("!console.txt", "previous\n");
     m_console.SetVariable("BackupConsole", 1.0f, 1);
     m_console.OpenLog();
-    EXPECT_FALSE(Exists("!console.txt"));
+    EXPECT_EQ(Log(), "");  // a fresh log
     auto copies = DatedCopies();
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(ReadFile(copies[0]), "previous\n");

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <functional>
+#include <string>
 
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
@@ -18,15 +21,22 @@ protected:
         test::CopyGameTo(m_game);
     }
 
-    test::ProgramRun Run(const std::string& inputScript) {
-        test::WriteWholeFile(m_game / "input.txt", inputScript);
+    test::ProgramRun Run(const std::string& inputScript, const test::ProgramSignal& signal = {}) {
+        return RunIn(m_game, inputScript, signal);
+    }
+
+    test::ProgramRun RunIn(const fs::path& game, const std::string& inputScript,
+                           const test::ProgramSignal& signal = {}) {
+        test::WriteWholeFile(game / "input.txt", inputScript);
         // Each run has its own runtime directory, where the single-instance lock lives: runs of
         // parallel tests (or a game started by hand) are not taken for a second instance.
-        return test::RunProgram(m_game, {{"FURROW_VIDEO", "null"},
-                                         {"FURROW_AUDIO", "null"},
-                                         {"FURROW_INPUT", "script:input.txt"},
-                                         {"FURROW_CLOCK", "fixed:60"},
-                                         {"XDG_RUNTIME_DIR", m_root.path().string()}});
+        return test::RunProgram(game,
+                                {{"FURROW_VIDEO", "null"},
+                                 {"FURROW_AUDIO", "null"},
+                                 {"FURROW_INPUT", "script:input.txt"},
+                                 {"FURROW_CLOCK", "fixed:60"},
+                                 {"XDG_RUNTIME_DIR", m_root.path().string()}},
+                                60, signal);
     }
 
     std::string ConsoleLog() const { return test::ReadWholeFile(m_game / "!console.txt"); }
@@ -127,6 +137,50 @@ TEST_F(ProgramTest, AScriptDrivesTheDialogsAndTheLauncherSavesTheSizeItPicked) {
     EXPECT_FALSE(fs::exists(m_game / "qv.bak"));
     EXPECT_EQ(fs::file_size(m_game / "save" / "video.cfg"), 23u);
     EXPECT_NE(ConsoleLog().find("Starting world worlds\\test.w"), std::string::npos) << ConsoleLog();
+}
+
+TEST_F(ProgramTest, AStartThatCannotGoOnSaysWhyOnStderrAndFails) {
+    const struct {
+        const char* what;
+        std::function<void(const fs::path& game)> arrange;
+        const char* said;
+    } cases[] = {
+        {"no text keys", [](const fs::path& game) { fs::remove(game / "scripts" / "text_keys.txt"); },
+         "text_keys.txt"},
+        // A folder in the log's place stands for a game folder the log cannot be written in.
+        {"log not writable", [](const fs::path& game) { fs::create_directory(game / "!console.txt"); },
+         "!console.txt\" cannot be written"},
+        // As another user's lock file would, a folder in the lock's place cannot be opened.
+        {"lock not available",
+         [this](const fs::path&) { fs::create_directory(m_root.path() / "furrow-Furrow_Cup.lock"); },
+         "single-instance lock"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        fs::path game = m_root.path() / ("case" + std::to_string(n++));
+        test::CopyGameTo(game);
+        c.arrange(game);
+        test::ProgramRun run = RunIn(game, "1000 close\n");
+        ASSERT_FALSE(run.timedOut) << c.what;
+        EXPECT_EQ(run.exitCode, 1) << c.what << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << c.what << "\n" << run.output;
+        fs::remove_all(m_root.path() / "furrow-Furrow_Cup.lock");
+    }
+}
+
+TEST_F(ProgramTest, SigintAndSigtermEndARunThroughTheUsualQuit) {
+    test::WriteWholeFile(m_game / "qv.cfg", "Windowed 1\nDebug 1\n");
+    for (int number : {SIGINT, SIGTERM}) {
+        fs::remove(m_game / "!console.txt");
+        // No close in the script: without the signal the run would go on until the time-out. It
+        // is sent once the main loop runs (the first frame has started the world).
+        test::ProgramSignal signal{number, [&] { return ConsoleLog().find("Starting world") != std::string::npos; }};
+        test::ProgramRun run = Run("", signal);
+        ASSERT_FALSE(run.timedOut) << number;
+        EXPECT_EQ(run.exitCode, 0) << number << "\n" << run.output;
+        std::string log = ConsoleLog();
+        EXPECT_EQ(log.rfind("Farewell"), log.rfind('\n', log.size() - 2) + 1) << log;  // the log was closed
+    }
 }
 
 TEST_F(ProgramTest, LoadsTheBundledTexturesAndEffectsWithoutErrors) {

@@ -13,7 +13,7 @@ struct Vec {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("stream.bin", data, size);
+    fuzz::InputFile input("stream.bin", data, size);
     FILE* f = plat::OpenFile("stream.bin", "rb");
     if (!f) return 0;
     char small[8];

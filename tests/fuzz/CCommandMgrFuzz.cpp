@@ -3,7 +3,7 @@
 #include "core/CCommandMgr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("save\\keys.cfg", data, size);
+    fuzz::InputFile input("save\\keys.cfg", data, size);
     g_CommandMgr.LoadKeys();
     return 0;
 }

@@ -3,7 +3,7 @@
 #include "audio/CSoundWave.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("sound.wav", data, size);
+    fuzz::InputFile input("sound.wav", data, size);
     CSoundWave wave;
     wave.LoadWaveFromFile("sound.wav");
     return 0;

@@ -6,7 +6,7 @@
 #include "core/ESettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("qv.cfg", data, size);
+    fuzz::InputFile input("qv.cfg", data, size);
     test::ResetGlobal(g_Settings);
     g_Console.FreeVariables();
     test::ResetGlobal(g_Console);

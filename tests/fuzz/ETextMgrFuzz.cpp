@@ -6,7 +6,7 @@
 #include "core/ETextMgr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("scripts\\text_keys.txt", data, size);
+    fuzz::InputFile input("scripts\\text_keys.txt", data, size);
     ETextMgr texts;  // loads the file
     std::string first(reinterpret_cast<const char*>(data), size);
     first = first.substr(0, first.find_first_of(std::string("\n\0", 2)));

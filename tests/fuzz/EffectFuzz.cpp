@@ -7,7 +7,7 @@
 #include "platform/gfx/NullSystem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("effect.fx", data, size);
+    fuzz::InputFile input("effect.fx", data, size);
     static gfx::NullDevice device(gfx::PresentParameters{}, 0);
     std::unique_ptr<gfx::Effect> effect;
     std::string errors;

@@ -6,7 +6,7 @@
 #include "core/FileCacheManager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("cached.txt", data, size);
+    fuzz::InputFile input("cached.txt", data, size);
     std::vector<char> line(2 + (size ? data[0] % 300 : 0));
     FileCacheManager::Handle* handle = g_FileCacheManager.Open("cached.txt");
     if (!handle) return 0;

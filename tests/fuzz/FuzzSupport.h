@@ -1,18 +1,29 @@
 #pragma once
-// Shared by the fuzz targets: one temporary start directory per process on the null backends,
-// and the input written to a game path below it for readers that take a file name.
+// Shared by the fuzz targets. Every target hands its input to its reader in memory, never through
+// the disk, so the fuzzer runs at full speed:
+//   - a reader that takes bytes (ReadDds, ParseEffectFile, ...) is called on them directly;
+//   - a reader that opens a game path finds the input there as an in-memory file, read through the
+//     platform's file layer like any file on disk:
+//
+//         extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+//             fuzz::InputFile input("save\\keys.cfg", data, size);
+//             g_CommandMgr.LoadKeys();
+//             return 0;
+//         }
+//
+// Files a target needs beside its input, the same for every input, are written once below the
+// start directory (StartDirectory()); whatever a reader writes goes there too.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <string>
 
 #include "platform/os/Files.h"
 #include "support/TestSupport.h"
 
 namespace fuzz {
 
-// Made on first use and removed when the process ends.
+// A temporary start directory on the null backends, made on first use and removed when the
+// process ends.
 inline const std::filesystem::path& StartDirectory() {
     static test::TempDir dir;
     static const bool ready = [] {
@@ -24,14 +35,18 @@ inline const std::filesystem::path& StartDirectory() {
     return dir.path();
 }
 
-// Replaces the file at the game path (folders are made as needed) with the input's bytes.
-inline void WriteInput(const char* gamePath, const uint8_t* data, size_t size) {
-    StartDirectory();
-    std::filesystem::create_directories(plat::ResolvePath(gamePath).parent_path());
-    FILE* f = plat::OpenFile(gamePath, "wb");
-    if (!f) return;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
+// The input as the file at a game path, for as long as this object lives (the bytes are not
+// copied). Several may live side by side in one scope, one per path, e.g. for the parts of one
+// input: when the first of them goes, every in-memory file goes.
+class InputFile {
+public:
+    InputFile(const char* gamePath, const uint8_t* data, size_t size) {
+        StartDirectory();
+        plat::SetMemoryFile(gamePath, data, size);
+    }
+    ~InputFile() { plat::ClearMemoryFiles(); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+};
 
 }  // namespace fuzz

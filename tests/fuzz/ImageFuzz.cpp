@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const char* const kNames[] = {"image.tga", "image.bmp", "image.dds"};
     const char* name = kNames[data[0] % 3];
-    fuzz::WriteInput(name, data + 1, size - 1);
+    fuzz::InputFile input(name, data + 1, size - 1);
     static gfx::NullDevice device(gfx::PresentParameters{}, 0);
     gfx::ImageInfo info;
     gfx::GetImageInfoFromFile(name, info);

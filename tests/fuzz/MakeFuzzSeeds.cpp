@@ -1,9 +1,11 @@
-// Writes the binary seeds of the fuzz targets into DIR/<Reader>/, made by the game's own writers
-// where it has them, so the committed corpus stays small text files.
+// Writes seeds of the fuzz targets into DIR/<Reader>/: binary files, made by the game's own writers
+// where it has them, and text with lines longer than any reader's line buffer, so the committed
+// corpus stays small text files.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -41,21 +43,6 @@ void SeedWrittenFile(const std::string& reader, const char* gamePath) {
     Seed(reader, "short", Bytes(bytes).substr(0, bytes.size() / 2));
 }
 
-// A 1 x 1 24-bit BMP.
-std::string BmpFile() {
-    std::string file = "BM";
-    synth::PutU32(file, 58);
-    synth::PutU32(file, 0);
-    synth::PutU32(file, 54);
-    synth::PutU32(file, 40);
-    synth::PutU32(file, 1);
-    synth::PutU32(file, 1);
-    synth::PutU16(file, 1);
-    synth::PutU16(file, 24);
-    for (uint32_t v : {0u, 4u, 2835u, 2835u, 0u, 0u}) synth::PutU32(file, v);
-    return file + std::string("\x20\x40\x80\x00", 4);
-}
-
 void DdsSeeds() {
     std::vector<uint8_t> dxt1(8 * 3, 0x55);  // 4x4, 2x2 and 1x1 levels of one block each
     std::vector<uint8_t> dxt5(16, 0xA5);
@@ -68,14 +55,16 @@ void DdsSeeds() {
         Seed("Image", "dds" + std::to_string(i), '\2' + files[i]);
     }
     Seed("Image", "tga", '\0' + test::TgaFile(2, 2, 0x80FF8000u));
-    Seed("Image", "bmp", '\1' + BmpFile());
+    Seed("Image", "bmp", '\1' + test::BmpFile(3, 2, 0x804020));
 }
 
 void SoundSeeds() {
     std::vector<float> ramp(40);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i) / 40.0f;
-    Seed("CSoundWave", "mono16", synth::Wave(1, 22050, 16, synth::Pcm16(ramp)));
-    Seed("CSoundWave", "stereo8", synth::Wave(2, 11025, 8, std::string(20, '\x80')));
+    for (const char* reader : {"CSoundWave", "CSoundCache"}) {
+        Seed(reader, "mono16", synth::Wave(1, 22050, 16, synth::Pcm16(ramp)));
+        Seed(reader, "stereo8", synth::Wave(2, 11025, 8, std::string(20, '\x80')));
+    }
     Seed("OGG_Stream", "mono", synth::OggVorbis(1, 8000, synth::Sine(1, 8000, 440.0f, 0.05f)));
 }
 
@@ -94,7 +83,38 @@ void EffectFileSeeds() {
     spring.axes = {0, 4};
     spring.directions = {0, 0};
     spring.conditions = {{0, 5000, 5000, 10000, 10000, 100}, {}};
-    Seed("EffectFile", "two", Bytes(plat::WriteEffectFile({constant, spring})));
+    for (const char* reader : {"EffectFile", "ControllerEffects"})
+        Seed(reader, "two", Bytes(plat::WriteEffectFile({constant, spring})));
+}
+
+// The demo game's own effects.
+void EffectSeeds() {
+    for (const auto& entry : fs::directory_iterator(fs::path(FURROW_SOURCE_DIR) / "data" / "fx")) {
+        std::string file = test::ReadWholeFile(entry.path());
+        for (const char* reader : {"Effect", "EEffectMgr"}) Seed(reader, entry.path().stem().string(), file);
+    }
+}
+
+// Longer than the longest line buffer of the text readers (600 characters).
+std::string LongText(char c) { return std::string(1100, c); }
+
+// For each text reader, its own kind of line made too long, between lines it reads as usual.
+void LongLineSeeds() {
+    const std::string a = LongText('a');
+    const std::pair<const char*, std::string> seeds[] = {
+        {"EConsole", "Windowed 1\nscreenwidth " + a + "\n" + a + "\nDebug 1\n"},
+        {"ERenderer", "texture grass.tga\nspecular " + a + "\ntexture " + a + "\nwater\n"},
+        {"TextureSubstitutes", "texture grass.tga\nsubstitute " + a + "\ntexture " + a + "\nsubstitute b.tga\n"},
+        {"ETextMgr", ">GameName " + a + "\n>" + a + " x\n>Short text\n"},
+        {"WorldScan", "mesh " + a + "\n" + a + "\nmesh barn.x\n"},
+        {"FileCacheManager", "\x10" + a + "\nshort\n" + a},
+        {"Effect", "@param float4 g_" + a + "\n@technique " + a + "\n@pass\n"},
+        {"EEffectMgr", "@param float4 g_" + a + "\n@technique " + a + "\n@pass\n"},
+        {"ScriptInput", "1 keydown " + a + "\n2 keydown Up\n# " + a + "\n"},
+        {"InputScript", "1 keydown " + a + "\n2 keydown Up\n# " + a + "\n"},
+        {"ScriptLine", "\x03texture " + a + "\n" + a + " b c d\n"},
+    };
+    for (const auto& [reader, text] : seeds) Seed(reader, "long-lines", text);
 }
 
 void GameFileSeeds() {
@@ -186,6 +206,8 @@ int main(int argc, char** argv) {
     DdsSeeds();
     SoundSeeds();
     EffectFileSeeds();
+    EffectSeeds();
+    LongLineSeeds();
     GameFileSeeds();
     XFileSeeds();
     SkinnedSeeds();

@@ -16,7 +16,7 @@ void Drain(OGG_Stream& stream) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("music.ogg", data, size);
+    fuzz::InputFile input("music.ogg", data, size);
     CMusicSource source;
     if (source.Open("music.ogg") != 0) return 0;
     OGG_Stream stream(&source);

@@ -17,7 +17,7 @@ void SplitLine(const char* line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::WriteInput("lines.txt", data, size);
+    fuzz::InputFile input("lines.txt", data, size);
     // The first byte picks the reader and a short limit, so splitting of long lines is reached too.
     const int limit = size ? 1 + data[0] % kLimit : kLimit;
     const int reader = size ? data[0] % 4 : 0;

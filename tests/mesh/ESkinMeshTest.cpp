@@ -392,19 +392,19 @@ TEST_F(ESkinMeshTest, TheLegInverseKinematicsPutsTheFootOnItsTarget) {
     ASSERT_TRUE(skin.GetNodeWorldPosition("Bip01_L_Foot", &left));
     ASSERT_TRUE(skin.GetNodeWorldPosition("Bip01_R_Foot", &right));
     // The left foot up a step and forward; the right one stays.
-    const DV step = left + DV{0, 25, 20};
+    const DV step = left + DV{0, 0.25f, 0.2f};
     ASSERT_TRUE(skin.InverseKinematics(step, right));
     DV foot;
     skin.GetNodeWorldPosition("Bip01_L_Foot", &foot);
-    EXPECT_TRUE(test::Near(foot, step, 0.05f));
+    EXPECT_TRUE(test::Near(foot, step, 5e-4f));
     skin.GetNodeWorldPosition("Bip01_R_Foot", &foot);
-    EXPECT_TRUE(test::Near(foot, right, 0.05f));
+    EXPECT_TRUE(test::Near(foot, right, 5e-4f));
     // The thigh and calf keep their lengths.
     DV thigh, calf;
     skin.GetNodeWorldPosition("Bip01_L_Thigh", &thigh);
     skin.GetNodeWorldPosition("Bip01_L_Calf", &calf);
-    EXPECT_NEAR(pmath::Length(calf - thigh), 42.0f, 1e-3f);
-    EXPECT_NEAR(skin.m_fLegLengths[0], 42.0f, 1e-4f);
+    EXPECT_NEAR(pmath::Length(calf - thigh), 0.42f, 1e-5f);
+    EXPECT_NEAR(skin.m_fLegLengths[0], 0.42f, 1e-6f);
 }
 
 TEST_F(ESkinMeshTest, AHeadNodTurnsTheHeadAboutItsOwnJoint) {
@@ -424,8 +424,8 @@ TEST_F(ESkinMeshTest, AHeadNodTurnsTheHeadAboutItsOwnJoint) {
     skin.GetNodeWorldPosition("Bip01_HeadNub", &nub);
     EXPECT_TRUE(test::Near(nodded, head, 1e-4f));
     // The top of the head turned a quarter round about x: from straight up to straight ahead or back.
-    EXPECT_NEAR(std::fabs(nub.z - head.z), 20.0f, 1e-3f);
-    EXPECT_NEAR(nub.y, head.y, 1e-3f);
+    EXPECT_NEAR(std::fabs(nub.z - head.z), 0.2f, 1e-5f);
+    EXPECT_NEAR(nub.y, head.y, 1e-5f);
 }
 
 TEST_F(ESkinMeshTest, TheAnimationSetsOfAFolderAreExportedAsClips) {

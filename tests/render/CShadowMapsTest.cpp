@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "render/D3DDevice.h"
 #include "render/ESky.h"
 #include "support/DeviceTest.h"
+#include "support/FakeEngine.h"
 
 namespace {
 
@@ -77,6 +79,62 @@ TEST_F(CShadowMapsTest, ShadowQualitySetsSizesAndBiases) {
     EXPECT_EQ(g_pd3dDevice->LiveDefaultPoolResources(), before);
 }
 
+// Where each map looks from and what it covers: the eye half the depth range back against the
+// light from the camera, an orthographic square of the map's extent, depth 1 to 600.
+TEST_F(CShadowMapsTest, TheMapsLookAtTheCameraFromHalfTheDepthRangeUpTheLight) {
+    struct Case {
+        DV light;
+        DV camera;
+        int quality;
+        bool menu;
+        float extent1, bias0, bias1;
+    } cases[] = {
+        {{-1, -0.5f, 0.5f}, {0, 0, 0}, 0, false, 500, 0.1f, 0.4f},
+        {{0, -1, 1}, {100, 5, -50}, 1, false, 500, 0.3f, 1.5f},
+        {{3, -4, 0}, {-20, 0, 7}, 2, false, 500, 0.8f, 2.7f},
+        {{1, -1, 0}, {0, 0, 0}, 2, true, 120, 0.8f, 0.9f},
+        {{1, -1, 0}, {0, 0, 0}, 0, true, 120, 0.1f, 0.2f},
+        {{0, -2, 0}, {5, 0, 5}, 1, false, 500, 0.3f, 1.5f},  // the sun overhead
+    };
+    for (const Case& c : cases) {
+        test::g_FakeEngine.menuActive = c.menu;
+        test::g_FakeEngine.cameraPosition = c.camera;
+        g_Settings.m_iShadowQuality = c.quality;
+        g_Sky.SetSkyLightDirection(c.light.x, c.light.y, c.light.z);
+        g_ShadowMaps.CreateRenderTextures();
+        g_ShadowMaps.Enable();
+        g_ShadowMaps.Update();
+        const DV d = pmath::Normalize(c.light);
+        const DV eye = c.camera - d * 300.0f;
+        // The view's side and up axes, as a left-handed look-at with up (0, 1, 0) makes them (or
+        // up along z for a sun straight overhead).
+        const DV worldUp = std::fabs(d.y) > 0.9999f ? DV{0, 0, 1} : DV{0, 1, 0};
+        const DV side = pmath::Normalize(pmath::Cross(worldUp, d));
+        const DV up = pmath::Cross(d, side);
+        const float extents[2] = {80.0f, c.extent1};
+        for (int map = 0; map < 2; ++map) {
+            SCOPED_TRACE(testing::Message() << "quality " << c.quality << " menu " << c.menu << " map " << map);
+            const pmath::Matrix& view = g_ShadowMaps.m_mView[map];
+            const pmath::Matrix lightProjection = view * g_ShadowMaps.m_mProj[map];
+            DV origin = pmath::TransformPoint(eye, view);
+            EXPECT_NEAR(pmath::Length(origin), 0.0f, 1e-3f);
+            DV centre = pmath::TransformPoint(c.camera, lightProjection);
+            EXPECT_NEAR(centre.x, 0.0f, 1e-5f);
+            EXPECT_NEAR(centre.y, 0.0f, 1e-5f);
+            EXPECT_NEAR(centre.z, 299.0f / 599.0f, 1e-5f);
+            DV edge = pmath::TransformPoint(c.camera + side * (extents[map] * 0.5f) + up * (extents[map] * 0.25f),
+                                            lightProjection);
+            EXPECT_NEAR(edge.x, 1.0f, 1e-4f);
+            EXPECT_NEAR(edge.y, 0.5f, 1e-4f);
+            DV farthest = pmath::TransformPoint(eye + d * 600.0f, lightProjection);
+            EXPECT_NEAR(farthest.z, 1.0f, 1e-5f);
+        }
+        EXPECT_FLOAT_EQ(g_ShadowMaps.m_fBias[0], c.bias0);
+        EXPECT_FLOAT_EQ(g_ShadowMaps.m_fBias[1], c.bias1);
+        EXPECT_EQ(g_ShadowMaps.m_vLightDir, d);
+    }
+}
+
 TEST_F(CShadowMapsTest, MapOneIsReAimedAtTheFirstUpdateAndAfterTheCameraMoves) {
     g_ShadowMaps.Enable();
     g_ShadowMaps.m_bRendered[1] = 1;
@@ -109,7 +167,7 @@ TEST_F(CShadowMapsTest, AMapThatCannotBeMadeIsSkippedWithoutTouchingTheBackBuffe
     g_Settings.m_bDrawShadows = 0;
     g_ShadowMaps.Enable();
     int clears = Clears();
-    g_ShadowMaps.BeginRender(0);
+    EXPECT_FALSE(g_ShadowMaps.BeginRender(0));
     EXPECT_TRUE(Logged("Nie ma, tworze 0")) << ConsoleLog();
     EXPECT_TRUE(Logged("Dalej nie ma, wychodze"));
     EXPECT_EQ(Clears(), clears);
@@ -123,7 +181,7 @@ TEST_F(CShadowMapsTest, BeginRenderDrawsIntoTheMapAndEndRenderRestoresTheDevice)
     g_Settings.m_iShadowQuality = 2;
     g_ShadowMaps.Enable();
     int before = g_pd3dDevice->LiveDefaultPoolResources();
-    g_ShadowMaps.BeginRender(1);
+    EXPECT_TRUE(g_ShadowMaps.BeginRender(1));
     EXPECT_TRUE(Logged("Nie ma, tworze 1"));
     std::unique_ptr<gfx::Surface> target;
     g_pd3dDevice->GetRenderTarget(0, target);

@@ -69,6 +69,20 @@ TEST_F(ERendererTexturesTest, MissingOrMisnamedFilesAreLoggedAndStopTheProgram) 
     }
 }
 
+TEST_F(ERendererTexturesTest, AnImageTooShortForItsHeaderIsLoggedAndDrawsAsNoTexture) {
+    // Only the 18-byte header of a 4096 x 4096 x 32-bit TGA.
+    std::string header = test::TgaFile(1, 1, 0).substr(0, 18);
+    header[12] = header[14] = 0;
+    header[13] = header[15] = 0x10;
+    WriteFile("t\\cut.tga", header);
+    g_Renderer.InitTextures();
+    strtexture* r = g_Renderer.LoadTextureByName("cut.tga", false, false);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->m_pTexture, nullptr);
+    EXPECT_EQ(ReadFile("!error.txt"), ".\\t\\cut.tga\nTexture could not be created!\n");
+    EXPECT_FALSE(test::g_FakeEngine.quitRequested);  // a damaged texture does not end the game
+}
+
 TEST_F(ERendererTexturesTest, TheTableHolds1023TexturesAndThenRefuses) {
     for (int i = 1; i < 1024; ++i)
         ASSERT_EQ(g_Renderer.GetTextureByName(("t" + std::to_string(i) + ".tga").c_str(), false, false),
@@ -195,7 +209,9 @@ TEST_F(RenderListTest, SortMovesTranslucentTexturesBehindTheOthers) {
     }
 }
 
-TEST_F(RenderListTest, TheMergedListNeverRunsPastItsSlots) {
+// A texture of both meshes and skinned meshes stands in both lists: the merged list holds them
+// whole.
+TEST_F(RenderListTest, TheMergedListHoldsBothFullLists) {
     DrawVisibility seen;
     seen.m_bVisibleThisFrame = 1;
     seen.m_uFlags = FLAG_VISIBLE;
@@ -209,8 +225,10 @@ TEST_F(RenderListTest, TheMergedListNeverRunsPastItsSlots) {
         g_Renderer.m_pSkinTextures[i]->m_bWater = 1;
     }
     g_Renderer.BuildRenderLists();
-    EXPECT_EQ(g_Renderer.m_pMergedTextures[ERenderer::kListSize - 2], g_Renderer.m_pMeshTextures[ERenderer::kListSize - 2]);
-    EXPECT_EQ(g_Renderer.m_pMergedTextures[ERenderer::kListSize - 1], nullptr);
+    uint32_t n = 0;
+    while (g_Renderer.m_pMergedTextures[n]) ++n;
+    EXPECT_EQ(n, 2 * (ERenderer::kListSize - 1));
+    EXPECT_EQ(g_Renderer.m_bAnyWater, 1);
 }
 
 TEST_F(RenderListTest, ASixthLightRayTakesTheSlotWithTheLeastLife) {

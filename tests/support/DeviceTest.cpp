@@ -2,7 +2,10 @@
 
 #include "core/EConsole.h"
 #include "core/ESettings.h"
+#include "render/AmbientProbe.h"
+#include "render/CShadowMaps.h"
 #include "render/D3DDevice.h"
+#include "render/EPostProcess.h"
 #include "render/EEffectMgr.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
@@ -13,12 +16,13 @@
 
 namespace test {
 
-namespace {
-
 void ResetDeviceGlobals() {
-    // Textures and effects hold device resources: they go before the device.
+    // Textures, effects and targets hold device resources: they go before the device.
     g_Renderer.Release();
     g_EffectMgr.Release();
+    ResetGlobal(g_ShadowMaps);
+    ResetGlobal(g_PostProcess);
+    ResetGlobal(g_AmbientProbe);
     g_pBackBuffer.reset();
     g_pVertexDeclaration.reset();
     g_pSkinVertexDeclaration.reset();
@@ -28,9 +32,8 @@ void ResetDeviceGlobals() {
     ResetGlobal(g_Font);
     ResetGlobal(g_Sky);
     ResetGlobal(g_RenderStateCache);
+    g_DrawCamera = DrawCamera{};
 }
-
-}  // namespace
 
 void DeviceTest::SetUp() {
     StartDirTest::SetUp();

@@ -8,6 +8,10 @@
 
 namespace test {
 
+// Releases what the render components hold of the device, then the device, and brings the
+// components back to their start state.
+void ResetDeviceGlobals();
+
 class DeviceTest : public StartDirTest {
 protected:
     void SetUp() override;

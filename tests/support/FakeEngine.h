@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "render/DrawRecord.h"
 
 namespace test {
 
@@ -13,6 +14,16 @@ struct FakeEngine {
     bool cutscenePlaying = false;
     uint32_t frame = 0;
     DV cameraPosition{};
+    uint32_t gameFrame = 0;
+    bool introRunning = false;
+    float levelTime = 0;
+    float engineClock = 0;
+    DrawObjectTable objects;
+    float cameraFarZ = 0;
+    uint32_t clearColour = 0;
+    // What the sky dome hook hands out, and the objects deleted.
+    const DrawVisibility* skyDome = nullptr;
+    int deletedObjects = 0;
 };
 
 extern FakeEngine g_FakeEngine;

@@ -54,6 +54,7 @@ void ResetPlatform() {
     plat::ResetClock();
     gfx::ResetNullBackend();
     snd::UseLoopbackDevice(false);
+    plat::ClearMemoryFiles();
 }
 
 void UseLoopbackAudio(uint32_t rate) {
@@ -119,7 +120,8 @@ void CopyGameTo(const fs::path& dir) {
     fs::copy(FURROW_GAME_DIR, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::string>& env, int timeoutSeconds) {
+ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::string>& env, int timeoutSeconds,
+                      const ProgramSignal& signal) {
     ProgramRun run;
     fs::path outputPath = dir.string() + ".output";
     pid_t pid = ::fork();
@@ -139,7 +141,12 @@ ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::stri
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;
+    bool signalled = signal.number == 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (!signalled && signal.ready()) {
+            ::kill(pid, signal.number);
+            signalled = true;
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <new>
 #include <string>
@@ -31,7 +32,7 @@ void ResetGlobal(T& global) {
 }
 
 // Null video, null audio, no scripted input, fixed clock at 60 frames per second, a fresh
-// message queue, no windows, clock at frame 0.
+// message queue, no windows, clock at frame 0, no in-memory files.
 void ResetPlatform();
 
 // The OpenAL backend on its loopback device of this output rate (tests labelled audio).
@@ -75,10 +76,16 @@ struct ProgramRun {
     std::string output;  // stdout and stderr together
 };
 
+// A signal sent to the running program once ready() answers true (asked while it runs).
+struct ProgramSignal {
+    int number = 0;
+    std::function<bool()> ready;
+};
+
 // Copies the assembled game (build/game) into dir.
 void CopyGameTo(const std::filesystem::path& dir);
 // Runs the program with dir as its start directory and these environment variables added.
 ProgramRun RunProgram(const std::filesystem::path& dir, const std::map<std::string, std::string>& env,
-                      int timeoutSeconds = 60);
+                      int timeoutSeconds = 60, const ProgramSignal& signal = {});
 
 }  // namespace test

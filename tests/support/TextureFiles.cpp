@@ -9,6 +9,10 @@
 namespace test {
 
 std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb) {
+    return TgaFile(width, height, std::vector<uint32_t>(size_t{width} * height, argb));
+}
+
+std::string TgaFile(uint32_t width, uint32_t height, const std::vector<uint32_t>& argb) {
     std::string file(18, '\0');
     file[2] = 2;  // uncompressed true colour
     file[12] = static_cast<char>(width & 0xFF);
@@ -17,8 +21,31 @@ std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb) {
     file[15] = static_cast<char>(height >> 8);
     file[16] = 32;
     file[17] = 0x28;  // top row first, eight alpha bits
-    for (uint32_t i = 0; i < width * height; ++i)
-        for (int shift : {0, 8, 16, 24}) file += static_cast<char>((argb >> shift) & 0xFF);
+    for (uint32_t texel : argb)
+        for (int shift : {0, 8, 16, 24}) file += static_cast<char>((texel >> shift) & 0xFF);
+    return file;
+}
+
+std::string BmpFile(uint32_t width, uint32_t height, uint32_t rgb) {
+    const uint32_t rowBytes = (width * 3 + 3) / 4 * 4;
+    std::string file;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    file = "BM";
+    put(54 + rowBytes * height, 4);
+    put(0, 4);
+    put(54, 4);  // the pixels' offset
+    put(40, 4);  // the info header's size
+    put(width, 4);
+    put(height, 4);
+    put(1, 2);   // planes
+    put(24, 2);  // bits per pixel
+    for (uint32_t v : {0u, rowBytes * height, 2835u, 2835u, 0u, 0u}) put(v, 4);
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) put(rgb, 3);
+        file.append(rowBytes - width * 3, '\0');
+    }
     return file;
 }
 

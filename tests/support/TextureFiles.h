@@ -9,6 +9,12 @@ namespace test {
 
 // An uncompressed 32-bit TGA of width x height texels, all of one ARGB colour, rows from the top.
 std::string TgaFile(uint32_t width, uint32_t height, uint32_t argb);
+// The same with one ARGB colour per texel, row by row from the top.
+std::string TgaFile(uint32_t width, uint32_t height, const std::vector<uint32_t>& argb);
+
+// An uncompressed 24-bit BMP of width x height pixels, all of one RGB colour, rows padded to four
+// bytes.
+std::string BmpFile(uint32_t width, uint32_t height, uint32_t rgb);
 
 // A DDS file of the given size, four-character code (0: 32-bit ARGB), level count and faces,
 // followed by `payload` bytes.

@@ -126,10 +126,15 @@ TEST_F(EngineWorld, TheOldWorldsShadowMapsAndTexturesGoBeforeTheNewWorldStarts) 
     const uint32_t stone = g_Renderer.GetTextureByName("stone.tga", false, false);
     ASSERT_NE(g_Renderer.GetTexture(stone), nullptr);
     g_ShadowMaps.Enable();
+    g_ShadowMaps.CreateRenderTextures();
+    g_ShadowMaps.m_bRendered[1] = 1;
     g_Engine.RequestStartWorld("worlds\\farm.w");
     g_Engine.ProcessStartWorld(g_Engine.m_szPendingWorld);
     EXPECT_EQ(g_Renderer.GetTexture(stone), nullptr);
-    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 0);
+    // The old maps went with the old world; the new world's are enabled, to be drawn afresh.
+    EXPECT_EQ(g_ShadowMaps.m_pTexture[0], nullptr);
+    EXPECT_EQ(g_ShadowMaps.m_bEnabled, 1);
+    EXPECT_EQ(g_ShadowMaps.m_bRendered[1], 0);
     EXPECT_EQ(g_Engine.m_szPendingWorld[0], 0);
 }
 

@@ -2,11 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
+#include "platform/gfx/Image.h"
+#include "platform/os/Files.h"
 #include "support/GlDeviceTest.h"
+#include "support/TestSupport.h"
+#include "support/TextureFiles.h"
 
 namespace {
 
@@ -199,6 +205,53 @@ TEST_F(GlEffectTest, FloatTargetKeepsTheClearedValueInItsRedChannel) {
     float value = 0;
     std::memcpy(&value, copy->Pixels() + 4 * 27, sizeof value);
     EXPECT_FLOAT_EQ(value, 1.0f);
+}
+
+// What GL already holds is not sent again: a repeated draw costs the draw alone, and each change
+// costs what it changes.
+TEST_F(GlEffectTest, ADrawSendsOnlyWhatChangedSinceTheLastOne) {
+    MakeTexture({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu});
+    m_device->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    DrawQuad(kWhite);
+    auto callsOf = [&](auto draw) {
+        uint64_t before = m_device->Stats().backendCalls;
+        draw();
+        return m_device->Stats().backendCalls - before;
+    };
+    EXPECT_EQ(callsOf([&] { DrawQuad(kWhite); }), 1u);
+    const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+    EXPECT_EQ(callsOf([&] { DrawQuad(grey); }), 2u);
+    m_device->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
+    EXPECT_EQ(callsOf([&] { DrawQuad(grey); }), 2u);
+    ExpectColourNear(PixelAt(kWidth / 2, kHeight / 2), 0xFF808080u);
+    EXPECT_EQ(m_device->Stats().draws, 4u);
+}
+
+TEST_F(GlEffectTest, DxtTexturesStayCompressedAndTheDeviceMakesTheirMissingLevels) {
+    gfx::Caps caps;
+    m_device->GetDeviceCaps(caps);
+    ASSERT_TRUE(caps.compressedTextures);
+    test::TempDir dir;
+    plat::SetStartDirectory(dir.path());
+    // 8 x 8 texels of red in four DXT1 blocks, only the top level stored.
+    std::vector<uint8_t> blocks;
+    for (int i = 0; i < 4; ++i) blocks.insert(blocks.end(), {0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0});
+    std::vector<uint8_t> file = test::DdsFile(8, 8, gfx::FMT_DXT1, 1, false, blocks);
+    test::WriteWholeFile(dir.path() / "red.dds", std::string(file.begin(), file.end()));
+    ASSERT_EQ(gfx::CreateTextureFromFile(*m_device, "red.dds", m_texture), gfx::OK);
+    plat::SetStartDirectory(std::filesystem::current_path());
+    EXPECT_EQ(m_texture->GetFormat(), gfx::FMT_DXT1);
+    EXPECT_EQ(m_texture->GetLevelCount(), 4u);
+    // Sampled from its smallest level, which only the device made.
+    float bias = 8.0f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &bias, sizeof bits);
+    m_device->SetSamplerState(0, gfx::SAMP_MIPMAPLODBIAS, bits);
+    m_device->SetSamplerState(0, gfx::SAMP_MINFILTER, gfx::TEXF_LINEAR);
+    m_device->SetSamplerState(0, gfx::SAMP_MIPFILTER, gfx::TEXF_POINT);
+    m_device->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    DrawQuad(kWhite);
+    ExpectColourNear(PixelAt(kWidth / 2, kHeight / 2), 0xFFFF0000u);
 }
 
 }  // namespace

@@ -117,4 +117,43 @@ TEST_F(ResourceTest, AnImageLargerThanTheDeviceTakesIsRefusedFromItsHeader) {
     EXPECT_EQ(gfx::CreateCubeTextureFromFile(*m_device, "t\\huge.tga", cube), gfx::ERR_INVALIDCALL);
 }
 
+// stb would decode the missing end of a file as black pixels: the 18 bytes of a TGA header claiming
+// 4096 x 4096 x 32 bits would become a quarter of a gigabyte of texture with all its levels.
+TEST_F(ResourceTest, AnImageFileShorterThanThePixelsItsHeaderClaimsIsRefused) {
+    std::string headerOnly = test::TgaFile(1, 1, 0).substr(0, 18);
+    headerOnly[12] = headerOnly[14] = 0;
+    headerOnly[13] = headerOnly[15] = 0x10;
+    const std::string tga = test::TgaFile(2, 2, 0xFF336699u);
+    // 200 x 1 pixels of 24 bits, run-length coded: no fewer than two packets (128 and 72 pixels).
+    std::string runLength(18, '\0');
+    runLength[2] = 10;
+    runLength[12] = static_cast<char>(200);
+    runLength[14] = 1;
+    runLength[16] = 24;
+    runLength += std::string("\xFF\x01\x02\x03\xC7\x04\x05\x06", 8);
+    const std::string bmp = test::BmpFile(3, 2, 0x804020);
+    const struct {
+        const char* what;
+        const char* file;
+        std::string bytes;
+        gfx::Result expected;
+    } cases[] = {
+        {"TGA header only", "t\\a.tga", headerOnly, gfx::ERR_INVALIDDATA},
+        {"TGA a byte short", "t\\a.tga", tga.substr(0, tga.size() - 1), gfx::ERR_INVALIDDATA},
+        {"TGA whole", "t\\a.tga", tga, gfx::OK},
+        {"run-length TGA a packet short", "t\\a.tga", runLength.substr(0, runLength.size() - 4), gfx::ERR_INVALIDDATA},
+        {"run-length TGA whole", "t\\a.tga", runLength, gfx::OK},
+        {"BMP a byte short", "t\\a.bmp", bmp.substr(0, bmp.size() - 1), gfx::ERR_INVALIDDATA},
+        {"BMP whole", "t\\a.bmp", bmp, gfx::OK},
+    };
+    for (const auto& c : cases) {
+        WriteFile(c.file, c.bytes);
+        std::unique_ptr<gfx::Texture> texture;
+        EXPECT_EQ(gfx::CreateTextureFromFile(*m_device, c.file, texture), c.expected) << c.what;
+        EXPECT_EQ(texture != nullptr, c.expected == gfx::OK) << c.what;
+        std::unique_ptr<gfx::CubeTexture> cube;
+        if (c.expected != gfx::OK) EXPECT_EQ(gfx::CreateCubeTextureFromFile(*m_device, c.file, cube), c.expected) << c.what;
+    }
+}
+
 }  // namespace

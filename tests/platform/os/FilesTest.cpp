@@ -76,6 +76,38 @@ TEST_F(FilesTest, SeesFilesAddedAndRemovedBehindItsBack) {
     EXPECT_FALSE(plat::DeleteFile("late.txt"));
 }
 
+TEST_F(FilesTest, AMemoryFileIsReadInsteadOfTheDiskUnderAnySpellingButNeverWritten) {
+    WriteFile("Save/Keys.cfg", "on disk");
+    const std::string bytes = "in\r\nmemory";
+    plat::SetMemoryFile("save/./KEYS.cfg", bytes.data(), bytes.size());
+    plat::SetMemoryFile("new\\empty.txt", nullptr, 0);
+
+    std::vector<char> read;
+    ASSERT_TRUE(plat::ReadFileBytes("SAVE\\keys.cfg", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
+    char line[64] = {};
+    FILE* text = plat::OpenFile("save\\keys.cfg", "rt");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::fread(line, 1, sizeof line, text), 9u);  // text mode drops the CR here too
+    std::fclose(text);
+    EXPECT_TRUE(plat::FileExists("new\\Empty.txt"));
+    ASSERT_TRUE(plat::ReadFileBytes("new\\empty.txt", read));
+    EXPECT_TRUE(read.empty());
+
+    FILE* out = plat::OpenFile("save\\keys.cfg", "wb");  // writing goes to the disk
+    ASSERT_NE(out, nullptr);
+    std::fputs("written", out);
+    std::fclose(out);
+    EXPECT_EQ(ReadFile("Save/Keys.cfg"), "written");
+    ASSERT_TRUE(plat::ReadFileBytes("save\\keys.cfg", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
+
+    plat::ClearMemoryFiles();
+    EXPECT_FALSE(plat::FileExists("new\\empty.txt"));
+    ASSERT_TRUE(plat::ReadFileBytes("save\\keys.cfg", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), "written");
+}
+
 TEST(MatchWildcard, MatchesStarAndQuestionMarkIgnoringCase) {
     struct Case {
         const char* pattern;

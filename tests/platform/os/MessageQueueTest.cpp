@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/os/Clock.h"
+#include "platform/os/QuitSignals.h"
 #include "platform/os/Window.h"
 #include "support/TestSupport.h"
 
@@ -84,10 +89,38 @@ TEST_F(MessageQueueTest, CloseDestroysTheWindowThroughTheDefaultHandling) {
 }
 
 TEST_F(MessageQueueTest, AWindowTitleIsSeenAsRunningWhileItsWindowExists) {
-    EXPECT_TRUE(plat::WindowWithTitleExists("Message queue test"));
-    EXPECT_FALSE(plat::WindowWithTitleExists("Another title"));
+    EXPECT_EQ(plat::FindWindowWithTitle("Message queue test"), plat::TitleLock::Held);
+    EXPECT_EQ(plat::FindWindowWithTitle("Another title"), plat::TitleLock::Free);
     plat::DestroyMainWindow(m_window);
-    EXPECT_FALSE(plat::WindowWithTitleExists("Message queue test"));
+    EXPECT_EQ(plat::FindWindowWithTitle("Message queue test"), plat::TitleLock::Free);
+}
+
+TEST_F(MessageQueueTest, ATitleLockThatCannotBeOpenedIsUnavailableAndSaysWhy) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedDir = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", m_dir.path().c_str(), 1);
+    // Another user's lock file would refuse to open; a folder in its place refuses everyone.
+    std::filesystem::create_directory(m_dir.path() / "furrow-Locked_out.lock");
+    std::string why;
+    EXPECT_EQ(plat::FindWindowWithTitle("Locked out", &why), plat::TitleLock::Unavailable);
+    EXPECT_NE(why.find((m_dir.path() / "furrow-Locked_out.lock").string()), std::string::npos) << why;
+    if (saved) ::setenv("XDG_RUNTIME_DIR", savedDir.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST_F(MessageQueueTest, AQuitSignalClosesTheMainWindowOrWithoutOnePostsAQuit) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        plat::CatchQuitSignals();
+        std::raise(signal);  // the handler only notes it; the next look at the queue acts
+        EXPECT_EQ(Drain(), std::vector<uint32_t>{plat::msg::Close}) << signal;
+        EXPECT_TRUE(Drain().empty()) << signal;  // once per signal
+    }
+    plat::DestroyMainWindow(m_window);
+    plat::CatchQuitSignals();
+    std::raise(SIGTERM);
+    EXPECT_EQ(Drain(), std::vector<uint32_t>{plat::msg::Quit});
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 }  // namespace

@@ -102,8 +102,11 @@ TEST(SkinInfoTest, A70BoneSkinIsSplitIntoPalettesThatEachHoldTheirFacesBones) {
                 const uint32_t v = out->IndexData()[f * 3 + k];
                 EXPECT_GE(v, c.VertexStart);
                 EXPECT_LT(v, c.VertexStart + c.VertexCount);
-                for (int i = 0; i < 4; ++i)
-                    if (VertexOf(*out, v).weights[i] > 0.0f) EXPECT_LT(VertexOf(*out, v).indices[i], used);
+                for (int i = 0; i < 4; ++i) {
+                    if (VertexOf(*out, v).weights[i] > 0.0f) {
+                        EXPECT_LT(VertexOf(*out, v).indices[i], used);
+                    }
+                }
             }
         }
     }

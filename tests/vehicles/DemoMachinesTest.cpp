@@ -1,0 +1,79 @@
+// The demo game's own machines, from the assembled game's vehicle types, models and sockets: the
+// tractor stands on its wheels on the demo ground and tows the trailer, its driver in the seat.
+#include <filesystem>
+
+#include "PhysicsFixture.h"
+
+namespace test {
+namespace {
+
+class DemoMachinesTest : public PhysicsTest {
+protected:
+    void SetUp() override {
+        PhysicsTest::SetUp();
+        for (const char* folder : {"prefabs", "scripts", "models"})
+            std::filesystem::copy(std::filesystem::path(FURROW_GAME_DIR) / folder, m_dir.path() / folder,
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::overwrite_existing);
+        g_MeshSocketsMgr.LoadAll();
+        g_Physics.Init();
+    }
+
+    EObjectSlot* Machine(const char* model, DV at) {
+        EObjectSlot* o = AddObject(model, at);
+        EXPECT_NE(o, nullptr) << model;
+        EXPECT_NE(o ? o->m_hTruck : nullptr, nullptr) << model;
+        return o;
+    }
+};
+
+TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineAndTheTrailer) {
+    ASSERT_EQ(g_Physics.m_uVehicleCount, 3u);
+    EXPECT_STREQ(g_Physics.m_Vehicles[0].m_szName, "Race Tractor");
+    EXPECT_STREQ(g_Physics.m_Vehicles[1].m_szName, "Field Tractor");
+    EXPECT_STREQ(g_Physics.m_Vehicles[2].m_szName, "Farm Trailer");
+    EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body.x");
+    for (uint32_t i = 0; i < 3; ++i) {
+        const VehicleType& t = g_Physics.m_Vehicles[i];
+        EXPECT_EQ(t.m_uWheelCount, 4u) << t.m_szName;
+        const std::string sound = t.m_szEngineSound;
+        const std::string file = sound.substr(sound.find_last_of('\\') + 1);
+        EXPECT_TRUE(sound.empty() || std::filesystem::exists(std::filesystem::path(FURROW_GAME_DIR) / "sounds" / file))
+            << t.m_szName;
+    }
+}
+
+TEST_F(DemoMachinesTest, TheTractorSettlesOnItsWheelsAndTowsTheTrailer) {
+    EObjectSlot* ground = AddObject("prefabs\\ground\\field.x", {});
+    g_Physics.CreateStaticTriMeshes();
+    ASSERT_NE(ground->m_pPhysicsBody, nullptr);
+    EObjectSlot* tractor = Machine("prefabs\\tractor\\body.x", {0, 0.3f, 0});
+    // The drawbar (1.5 long) reaches from the trailer's socket, 2.1 ahead of it, to the tractor's
+    // hook 1.5 behind the tractor.
+    EObjectSlot* trailer = Machine("prefabs\\trailer\\trailer.x", {0, 0.3f, -5.1f});
+    EObjectSlot* racer = Machine("prefabs\\racer\\body.x", {8, 0.3f, 0});
+    g_Physics.CoupleImplement(tractor, trailer);
+    ASSERT_EQ(trailer->m_hTruck->m_pPartner, tractor);
+    Step(180);
+    ASSERT_NE(tractor->m_hTruck->m_pDriver, nullptr);
+    EXPECT_NE(tractor->m_hTruck->m_pDriver->SkinMesh(), nullptr);
+    for (const EObjectSlot* m : {tractor, trailer, racer}) {
+        EXPECT_NEAR(m->m_vPosition.y, kRestHeight, 0.01f) << m->m_szFileName;
+        EXPECT_GT(m->m_Orientation.m_Up.y, 0.999f) << m->m_szFileName;
+    }
+    EXPECT_NEAR(trailer->m_vPosition.z, -5.1f, 0.1f);
+    for (const char* broken : {"Can't read", "Failed", "FAILED", "has not enough wheels"})
+        EXPECT_EQ(ConsoleLog().find(broken), std::string::npos) << broken;
+
+    // A machine at rest sleeps; the one a driver takes is kept awake, as the player's is.
+    g_Physics.DisableTruckDeactivation(tractor);
+    g_Physics.ReleaseTruckControls(tractor);
+    Drive(tractor, 2000);
+    Step(240);
+    EXPECT_GT(tractor->m_vPosition.z, 8.0f);
+    EXPECT_GT(trailer->m_vPosition.z, 3.0f);
+    EXPECT_LT(pmath::Length(trailer->m_hTruck->m_vHitchTractorSocketWorld - tractor->m_hTruck->m_vHookWorld), 0.3f);
+}
+
+}  // namespace
+}  // namespace test

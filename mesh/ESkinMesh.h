@@ -229,6 +229,7 @@ private:
     const char* TextureVariant(const char* texture, int& counter);
     void StartDefaultAnimation();
     void BlendChannel(int channel, const char* name, bool loop, float blendTime);
+    void StepLook(double* controller, strNode* node) const;
     void StartChannel(int channel, int clip, const char* name, bool loop);
     void AdvanceBlend();
     void EvaluateChannel0();

@@ -95,21 +95,18 @@ void ESkinMesh::StartDefaultAnimation() {
 
 // ---- Controllers ----------------------------------------------------------------------------------
 
-void ESkinMesh::UpdateSpineLook() {
-    double* c = m_dSpineLook;
+// A look controller (target pitch, pitch, pitch rate, target yaw, yaw, yaw rate) steps its angles
+// towards their targets and turns the node by them.
+void ESkinMesh::StepLook(double* c, strNode* node) const {
     const double step = m_dFrameDelta * g_Settings.m_fSkinMeshSpeed;
     c[4] = Approach(c[4], c[3], c[5] * step);
     c[1] = Approach(c[1], c[0], c[2] * step);
-    Turn(m_pBiped[BIP01_SPINE], RotationX(c[1]) * RotationY(c[4]));
+    Turn(node, RotationX(c[1]) * RotationY(c[4]));
 }
 
-void ESkinMesh::UpdateHeadLook() {
-    double* c = m_dHeadLook;
-    const double step = m_dFrameDelta * g_Settings.m_fSkinMeshSpeed;
-    c[4] = Approach(c[4], c[3], c[5] * step);
-    c[1] = Approach(c[1], c[0], c[2] * step);
-    Turn(m_pBiped[BIP01_HEAD], RotationX(c[1]) * RotationY(c[4]));
-}
+void ESkinMesh::UpdateSpineLook() { StepLook(m_dSpineLook, m_pBiped[BIP01_SPINE]); }
+
+void ESkinMesh::UpdateHeadLook() { StepLook(m_dHeadLook, m_pBiped[BIP01_HEAD]); }
 
 void ESkinMesh::ApplySpineBend() { Turn(m_pBiped[BIP01_SPINE], RotationX(m_dSpineBend)); }
 

@@ -428,6 +428,26 @@ TEST_F(ESkinMeshTest, AHeadNodTurnsTheHeadAboutItsOwnJoint) {
     EXPECT_NEAR(nub.y, head.y, 1e-5f);
 }
 
+TEST_F(ESkinMeshTest, ALookControllerTurnsTowardsItsTargetAtItsRate) {
+    WriteDriver();
+    test::SkinOwner owner;
+    ESkinMesh skin;
+    ASSERT_TRUE(Create(skin, owner, "models\\driver\\driver.x"));
+    // Target yaw 1.0 at 2.0 a second; target pitch -0.2 at 1.0 a second.
+    double look[6] = {-0.2, 0, 1.0, 1.0, 0, 2.0};
+    std::copy(std::begin(look), std::end(look), skin.m_dHeadLook);
+    skin.m_dFrameDelta = 0.25;
+    const pmath::Matrix before = skin.FindNode("Bip01_Head")->mLocal;
+    skin.UpdateHeadLook();
+    EXPECT_DOUBLE_EQ(skin.m_dHeadLook[4], 0.5);
+    EXPECT_DOUBLE_EQ(skin.m_dHeadLook[1], -0.2);
+    EXPECT_TRUE(test::Near(skin.FindNode("Bip01_Head")->mLocal,
+                           pmath::MatrixFromYawPitchRoll(0, -0.2f, 0) * pmath::MatrixFromYawPitchRoll(0.5f, 0, 0) * before));
+    skin.UpdateHeadLook();
+    skin.UpdateHeadLook();
+    EXPECT_DOUBLE_EQ(skin.m_dHeadLook[4], 1.0);  // stops at its target
+}
+
 TEST_F(ESkinMeshTest, TheAnimationSetsOfAFolderAreExportedAsClips) {
     const std::string set =
         "AnimTicksPerSecond { 30; }\n"

@@ -101,6 +101,11 @@ void InstallMeshHooks() {
         if (o) o->m_fRadius = radius;
     };
     h.objectMesh = [](const EObjectSlot* o) -> EMesh* { return o && o->m_bUsed ? o->Mesh() : nullptr; };
+    h.ownerClass = [](const EObjectSlot* o) { return o ? o->m_uFlags3 : 0u; };
+    h.ownerFlags = [](const EObjectSlot* o) { return o ? o->m_uFlags : 0u; };
+    h.ownerFlags2 = [](const EObjectSlot* o) { return o ? o->m_uFlags2 : 0u; };
+    h.ownerName = [](const EObjectSlot* o) -> const char* { return o ? o->m_szName : ""; };
+    h.objectSkinMesh = [](const EObjectSlot* o) -> ESkinMesh* { return o && o->m_bUsed ? o->SkinMesh() : nullptr; };
 }
 
 // Collision reads the objects' kinds, flags and meshes, and walks the engine's table.

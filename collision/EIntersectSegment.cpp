@@ -12,6 +12,8 @@
 #include "core/IntersectionTests.h"
 #include "core/SegmentHit.h"
 #include "core/SegmentQuery.h"
+#include "mesh/ESkinMesh.h"
+#include "mesh/MeshHooks.h"
 
 EIntersectSegment g_IntersectSegment;
 
@@ -266,7 +268,7 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
             std::snprintf(hit->m_szNodeName, sizeof hit->m_szNodeName, "%s", skin.m_szNodeName);
             hit->m_bSkinMesh = 1;
             hit->m_uTextureId = 0;
-            hit->m_uHitKind = HitKind(skin.m_pszZone);
+            hit->m_uHitKind = HitKind(skin.m_szHitZoneName);
             return true;
         }
     }
@@ -344,17 +346,21 @@ void EIntersectSegment::TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* h
         if (!SegmentSphereIntersect(&m_vStart, &m_vEnd, &entry.m_vCentre, entry.m_fRadius)) continue;
         if (!SegmentAABBIntersect(&m_vStart, &m_vEnd, &entry.m_vMin, &entry.m_vMax)) continue;
         if (!Accepts(query, entry.m_hObject)) continue;
-        // Far skinned meshes are hit by their bounding sphere alone, at their centre. Nearer ones
-        // are tested by their collision elements, which skinned meshes do not have yet.
+        // Far skinned meshes are hit by their bounding sphere alone, at their centre; nearer ones
+        // by their collision elements.
         const float distance = pmath::Length(entry.m_vCentre - m_vStart);
-        if (query.m_bCoarse && distance > query.m_fCoarseDistance && (!hit->m_bHit || distance < hit->m_fDistance)) {
+        if (query.m_bCoarse && distance > query.m_fCoarseDistance) {
+            if (hit->m_bHit && distance >= hit->m_fDistance) continue;
             hit->m_bHit = 1;
             hit->m_pObject = entry.m_hObject;
             hit->m_vPoint = entry.m_vCentre;
             hit->m_vNormal = pmath::Normalize(-m_vDirection);
             std::snprintf(hit->m_szNodeName, sizeof hit->m_szNodeName, "%s", "Bip01");
             hit->m_fDistance = distance;
-            hit->m_pszZone = "tulow";
+            std::snprintf(hit->m_szHitZoneName, sizeof hit->m_szHitZoneName, "%s", "tulow");
+            continue;
         }
+        if (const ESkinMesh* skin = g_MeshHooks.objectSkinMesh(entry.m_hObject))
+            skin->m_Collisions.TestSegment(SkinMeshSegment::Between(m_vStart, m_vEnd), *hit);
     }
 }

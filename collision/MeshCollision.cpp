@@ -19,7 +19,7 @@ void MeshCollisionFacts(const EMesh& mesh, CollisionObjectFacts* facts) {
 
 void SkinMeshCollisionFacts(const ESkinMesh& skin, CollisionObjectFacts* facts) {
     facts->kind = CollisionObjectFacts::SKINMESH;
-    const float r = skin.m_fRadius;
+    const auto r = static_cast<float>(skin.m_dRadius);
     facts->centre = skin.m_vPosition;
     facts->radius = r;
     facts->radiusSq = r * r;

@@ -135,6 +135,8 @@ ESettings::ESettings() {
     m_bEditor = 0;
     m_bEditor2 = 0;
     m_iDebugSelector = 0;
+    m_bGamePause = 0;
+    m_bReducedMode = 0;
     m_uBytesRead = 0;
     m_uBytesWritten = 0;
 }

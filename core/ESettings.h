@@ -143,6 +143,11 @@ public:
     u8 m_bEditor2;
     // A debug word that switches steps of the engine's object loop off (10 actions, 12 deaths).
     i32 m_iDebugSelector;
+    // The game is paused: skinned meshes neither animate nor rebuild their matrices.
+    u8 m_bGamePause;
+    // Keeps the loaded animation controllers of skinned models and draws only the skinned
+    // instances marked for it.
+    u8 m_bReducedMode;
 
     // Advanced by the binary file helpers.
     u32 m_uBytesRead;

@@ -7,9 +7,12 @@
 
 class EObjectSlot;
 
+// The nearest hit on a skinned mesh's collision elements: the node and the hit zone of the
+// element that was hit.
 class SkinMeshHit {
 public:
-    static constexpr int kNameSize = 128;
+    static constexpr int kNodeNameLength = 128;
+    static constexpr int kHitZoneNameLength = 64;
 
     void Clear();
 
@@ -18,9 +21,8 @@ public:
     DV m_vPoint;
     DV m_vNormal;
     float m_fDistance = 0;
-    // The skinned mesh's node that was hit, and the name of its hit zone.
-    char m_szNodeName[kNameSize] = {};
-    const char* m_pszZone = "";
+    char m_szNodeName[kNodeNameLength] = {};
+    char m_szHitZoneName[kHitZoneNameLength] = {};
 };
 
 class SegmentHit {
@@ -42,10 +44,9 @@ public:
     float m_fValues[2];
     DV m_vStart;
     DV m_vEnd;
-    // Skinned-mesh hits: the flag, the kind of body part (0 body, 1 to 5 from the hit zone's
-    // name) and the node hit.
+    // The hit is on a skinned mesh: its kind (0 body, 1 to 5 from the hit zone) and node.
     uint8_t m_bSkinMesh;
     uint32_t m_uHitKind;
-    char m_szNodeName[SkinMeshHit::kNameSize];
+    char m_szNodeName[SkinMeshHit::kNodeNameLength];
     SkinMeshHit m_SkinMeshHit;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// What the static meshes need of the engine objects that own them (world/, above this floor).
+// What the static and skinned meshes need of the engine objects that own them (world/, above this
+// floor), and what the segment queries (collision/) ask of an object's mesh.
 // app/ installs every slot at start-up; tests install their own. A slot left as it is answers as
 // if the object had nothing to say: no placement, no mesh, nothing to tell.
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 class EMesh;
 class EObjectSlot;
+class ESkinMesh;
 
 // The placement a mesh reads from its object.
 struct MeshOwnerPlacement {
@@ -37,6 +39,14 @@ struct MeshHooks {
     // The object's copy of its model's subset map (256 bytes) and its level-of-detail byte.
     void (*setObjectSubsetMap)(EObjectSlot* object, const uint8_t* map) = [](EObjectSlot*, const uint8_t*) {};
     void (*setObjectLod)(EObjectSlot* object, uint8_t lod) = [](EObjectSlot*, uint8_t) {};
+    // What a skinned mesh reads of its object: the class word (which decides whether and how long
+    // it animates and whether it is drawn), the flags word and the name (for messages).
+    uint32_t (*ownerClass)(const EObjectSlot* owner) = [](const EObjectSlot*) { return 0u; };
+    uint32_t (*ownerFlags)(const EObjectSlot* owner) = [](const EObjectSlot*) { return 0u; };
+    uint32_t (*ownerFlags2)(const EObjectSlot* owner) = [](const EObjectSlot*) { return 0u; };
+    const char* (*ownerName)(const EObjectSlot* owner) = [](const EObjectSlot*) { return ""; };
+    // The skinned mesh of an object in use of the skinned kind; null for any other object.
+    ESkinMesh* (*objectSkinMesh)(const EObjectSlot* object) = [](const EObjectSlot*) -> ESkinMesh* { return nullptr; };
 };
 
 inline MeshHooks g_MeshHooks;

@@ -166,7 +166,11 @@ bool SkyDome() {
 bool Tractor() {
     Model body({"tractor.tga"});
     body.Box({-0.6f, 0.5f, -0.2f}, {0.6f, 1.2f, 1.6f}, 0);     // engine hood and frame
-    body.Box({-0.55f, 1.1f, -1.2f}, {0.55f, 2.3f, -0.1f}, 0);  // cabin
+    // An open cabin, so that the driver shows: the floor, four posts under the roof, the seat.
+    body.Box({-0.55f, 1.0f, -1.2f}, {0.55f, 1.1f, -0.1f}, 0);
+    for (float x : {-0.55f, 0.47f})
+        for (float z : {-1.2f, -0.18f}) body.Box({x, 1.1f, z}, {x + 0.08f, 2.3f, z + 0.08f}, 0);
+    body.Box({-0.22f, 1.1f, -0.85f}, {0.22f, 1.26f, -0.5f}, 0);
     body.Box({-0.65f, 2.3f, -1.25f}, {0.65f, 2.4f, 0.0f}, 0);  // roof
     body.Box({-0.1f, 0.5f, -1.5f}, {0.1f, 0.7f, -1.2f}, 0);    // hook
     Model rear({"tyre.tga"}), front({"tyre.tga"}), steering({"tyre.tga"});

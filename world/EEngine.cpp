@@ -326,7 +326,7 @@ EObjectSlot* EEngine::AddObject(const ObjectCreateParams* params) {
             return nullptr;
         }
         o->Object = skin;
-        o->m_fRadius = skin->m_fRadius;
+        o->m_fRadius = static_cast<float>(skin->m_dRadius);
         setFlags();
         SetObjectTransform(o, params->m_vPosition, params->m_Orientation, false, true);
         SetObjectScaling(o, params->m_vScaling);
@@ -541,6 +541,7 @@ void EEngine::Release() {
     m_bReady = 0;
     g_EffectMgr.Release();
     g_Console.OnDeleteAllObjects();
+    g_SkinMeshMgr.DeleteAll();
     g_MeshMgr.ReleaseAll();
     g_Renderer.Release();
     g_SoundMgr.Release();
@@ -1263,7 +1264,7 @@ bool EEngine::SetObjectAnimation(EObjectSlot* object, const char* name, bool loo
     if (!skin || !name) return false;
     CopyBounded(object->m_szAnimation, sizeof object->m_szAnimation, name);
     object->m_bAnimationLoop = loop ? 1 : 0;
-    skin->m_fHeldTime = 0;
+    skin->m_dExternalTime = 0;
     skin->BlendToAnimation(name, loop, blendTime);
     return false;
 }
@@ -1275,8 +1276,8 @@ bool EEngine::IsObjectAnimationFinished(EObjectSlot* object) const {
 
 void EEngine::SetObjectAnimationRunning(EObjectSlot* object, bool running, float heldTime) {
     if (ESkinMesh* skin = object ? object->SkinMesh() : nullptr) {
-        skin->m_bAnimationRunning = running ? 1 : 0;
-        skin->m_fHeldTime = heldTime;
+        skin->m_bAdvanceTime = running ? 1 : 0;
+        skin->m_dExternalTime = heldTime;
     }
 }
 

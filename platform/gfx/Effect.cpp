@@ -75,6 +75,11 @@ bool ParseParameter(std::istringstream& words, EffectDesc& desc, std::string& er
         if (!(words >> p.samplerUnit) || p.samplerUnit < 0 || p.samplerUnit >= static_cast<int32_t>(kMaxSamplers) ||
             p.elements)
             return error = "texture " + p.name + " needs one sampler unit 0..15", false;
+    } else if (std::string storage; words >> storage) {
+        // A block keeps its array with std140's 16-byte stride: float4 and float4x4 arrays only.
+        if (storage != "block" || p.type != ParamType::Float || !p.elements || p.columns != 4)
+            return error = "only a float4 or float4x4 array can be a block: " + p.name, false;
+        p.block = true;
     }
     for (const EffectParameterDesc& other : desc.parameters)
         if (other.name == p.name) return error = "parameter " + p.name + " declared twice", false;

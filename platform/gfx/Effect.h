@@ -6,6 +6,8 @@
 //   @param float4x4 g_mWorldViewProjection
 //   @param float4 g_LightPos[8]
 //   @param texture2d g_Texture 0          (texture2d or texturecube, then the sampler unit)
+//   @param float4x4 g_Palette[64] block   an array of float4 or float4x4 kept in a uniform block of
+//                                         its own (larger than plain uniforms allow)
 //   @common                               GLSL shared by every shader of the file (FX_VERTEX_SHADER
 //                                         or FX_PIXEL_SHADER is defined in each)
 //   @technique RenderScene
@@ -49,6 +51,8 @@ struct EffectParameterDesc {
     uint32_t columns = 1;
     uint32_t elements = 0;  // 0: not an array
     int32_t samplerUnit = -1;
+    // Held in a uniform block (std140) instead of plain uniforms.
+    bool block = false;
     uint32_t Count() const { return rows * columns * (elements ? elements : 1); }
 };
 

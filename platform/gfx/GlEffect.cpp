@@ -48,9 +48,23 @@ void fx_AlphaTest(float alpha) {
 }
 )";
 
+// The uniform block that holds a block parameter, and its binding point: the blocks of an
+// effect are bound from point 0 on, in the order they are declared.
+std::string BlockName(const EffectParameterDesc& p) { return "fx_Block_" + p.name; }
+
+GLuint BlockBinding(const std::vector<EffectParameterDesc>& parameters, size_t index) {
+    return static_cast<GLuint>(std::count_if(parameters.begin(), parameters.begin() + static_cast<std::ptrdiff_t>(index),
+                                             [](const EffectParameterDesc& p) { return p.block; }));
+}
+
 std::string Uniforms(const EffectDesc& desc) {
     std::string text;
     for (const EffectParameterDesc& p : desc.parameters) {
+        if (p.block) {
+            text += "layout(std140) uniform " + BlockName(p) + " { " + GlslType(p) + " " + p.name + "[" +
+                    std::to_string(p.elements) + "]; };\n";
+            continue;
+        }
         text += "uniform " + GlslType(p) + " " + p.name;
         if (p.elements) text += "[" + std::to_string(p.elements) + "]";
         text += ";\n";
@@ -94,11 +108,24 @@ public:
             }
             m_passes.push_back(std::move(passes));
         }
+        for (const EffectParameterDesc& p : desc.parameters) {
+            GLuint buffer = 0;
+            if (p.block) {
+                glGenBuffers(1, &buffer);
+                glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+                glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(p.Count() * sizeof(float)), nullptr, GL_DYNAMIC_DRAW);
+                glBindBuffer(GL_UNIFORM_BUFFER, 0);
+            }
+            m_blockBuffers.push_back(buffer);
+        }
+        m_blockVersions.assign(m_blockBuffers.size(), kNeverSent);
     }
 
     ~GlEffect() override {
         // With the device gone its context went too, and the programs with it.
         if (!m_ledger->deviceAlive) return;
+        for (GLuint buffer : m_blockBuffers)
+            if (buffer) glDeleteBuffers(1, &buffer);
         for (auto& passes : m_passes) {
             for (Pass& pass : passes) {
                 if (m_device->CurrentProgram() == &pass.program) m_device->UseProgram(nullptr);
@@ -120,6 +147,10 @@ protected:
         Pass& p = m_passes[technique][pass];
         const auto& parameters = Parameters();
         for (size_t i = 0; i < parameters.size(); ++i) {
+            if (m_blockBuffers[i]) {
+                SendBlock(i, parameters[i]);
+                continue;
+            }
             GLint location = p.locations[i];
             if (location < 0 || p.sent[i] == parameters[i].version) continue;
             p.sent[i] = parameters[i].version;
@@ -149,6 +180,20 @@ private:
         std::vector<GLint> locations;
         std::vector<uint32_t> sent;
     };
+
+    // A block's values go into its buffer when they changed; the buffer is bound at the block's
+    // binding point every time, since other effects bind theirs there too.
+    void SendBlock(size_t index, const Parameter& parameter) {
+        if (m_blockVersions[index] != parameter.version) {
+            m_blockVersions[index] = parameter.version;
+            Gl(glBindBuffer, GLenum{GL_UNIFORM_BUFFER}, m_blockBuffers[index]);
+            Gl(glBufferSubData, GLenum{GL_UNIFORM_BUFFER}, GLintptr{0},
+               static_cast<GLsizeiptr>(parameter.values.size() * sizeof(float)),
+               static_cast<const void*>(parameter.values.data()));
+            Gl(glBindBuffer, GLenum{GL_UNIFORM_BUFFER}, GLuint{0});
+        }
+        Gl(glBindBufferBase, GLenum{GL_UNIFORM_BUFFER}, BlockBinding(Desc().parameters, index), m_blockBuffers[index]);
+    }
 
     static void SendInts(GLint location, GLsizei count, const float* v) {
         GLint ints[64];
@@ -191,8 +236,13 @@ private:
         out.program.alphaTestOn = glGetUniformLocation(program, "fx_AlphaTestOn");
         out.program.alphaRef = glGetUniformLocation(program, "fx_AlphaRef");
         out.program.alphaFunc = glGetUniformLocation(program, "fx_AlphaFunc");
-        for (const auto& parameter : Parameters())
-            out.locations.push_back(glGetUniformLocation(program, parameter.desc.name.c_str()));
+        const auto& parameters = Parameters();
+        for (size_t i = 0; i < parameters.size(); ++i) {
+            const EffectParameterDesc& d = parameters[i].desc;
+            out.locations.push_back(d.block ? -1 : glGetUniformLocation(program, d.name.c_str()));
+            const GLuint block = d.block ? glGetUniformBlockIndex(program, BlockName(d).c_str()) : GL_INVALID_INDEX;
+            if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, BlockBinding(Desc().parameters, i));
+        }
         out.sent.assign(out.locations.size(), kNeverSent);
         return true;
     }
@@ -200,6 +250,10 @@ private:
     GlDevice* m_device;
     std::shared_ptr<ResourceLedger> m_ledger;
     std::vector<std::vector<Pass>> m_passes;
+    // Per parameter its uniform buffer (0 for a plain uniform); the binding point is its index.
+    std::vector<GLuint> m_blockBuffers;
+    // The version of each block's values its buffer holds.
+    std::vector<uint32_t> m_blockVersions;
 };
 
 }  // namespace

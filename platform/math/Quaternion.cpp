@@ -63,6 +63,17 @@ Matrix MatrixFromQuaternion(const Quaternion& q) {
     return r;
 }
 
+Matrix MatrixFromTransformation(const Vec3& scale, const Quaternion& rotation, const Vec3& translation) {
+    Matrix r = MatrixFromQuaternion(rotation);
+    const float s[3] = {scale.x, scale.y, scale.z};
+    for (int row = 0; row < 3; ++row)
+        for (int c = 0; c < 3; ++c) r.m[row][c] *= s[row];
+    r.m[3][0] = translation.x;
+    r.m[3][1] = translation.y;
+    r.m[3][2] = translation.z;
+    return r;
+}
+
 Quaternion QuaternionFromMatrix(const Matrix& matrix) {
     const auto& m = matrix.m;
     const float trace = m[0][0] + m[1][1] + m[2][2];

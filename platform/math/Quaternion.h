@@ -24,6 +24,8 @@ Quaternion Slerp(const Quaternion& a, const Quaternion& b, float t);
 
 // The rotation of a unit quaternion as a matrix (row 3 and column 3 of the identity).
 Matrix MatrixFromQuaternion(const Quaternion& q);
+// Scaling by scale, then the rotation, then the translation: S * R * T.
+Matrix MatrixFromTransformation(const Vec3& scale, const Quaternion& rotation, const Vec3& translation);
 // The unit quaternion of the rotation in the upper 3 x 3 part of m.
 Quaternion QuaternionFromMatrix(const Matrix& m);
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "collision/CollisionHooks.h"
 #include "collision/ECollisionMgr.h"
 #include "collision/EIntersectSegment.h"
@@ -16,6 +18,7 @@
 #include "game/CHudPanel.h"
 #include "game/CMenu.h"
 #include "mesh/EMesh.h"
+#include "mesh/ESkinMesh.h"
 #include "mesh/MeshHooks.h"
 #include "render/RenderHooks.h"
 #include "support/AppHooks.h"
@@ -161,6 +164,27 @@ TEST_F(FloorHooksTest, CollisionSeesTheObjectsMeshesAndFlagsAndFollowsTheirMoves
     g_MeshHooks.ownerTransformed(&object, DV{1, 1, 1}, pmath::Quaternion{});
     EXPECT_NE(finder->m_iFirstTouch, -1);
     object = EObjectSlot{};
+}
+
+TEST_F(FloorHooksTest, ASkinnedMeshSeesTheObjectThatOwnsIt) {
+    EObjectSlot object;
+    ESkinMesh skin;
+    object.Object = &skin;
+    object.Type = OT_SKINMESH;
+    object.m_uFlags3 = 256;
+    object.m_uFlags = 0x81;
+    object.m_uFlags2 = 0x1000;
+    std::snprintf(object.m_szName, sizeof object.m_szName, "kura1");
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), nullptr);  // not in use
+    object.m_bUsed = 1;
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), &skin);
+    EXPECT_EQ(g_MeshHooks.ownerClass(&object), 256u);
+    EXPECT_EQ(g_MeshHooks.ownerFlags(&object), 0x81u);
+    EXPECT_EQ(g_MeshHooks.ownerFlags2(&object), 0x1000u);
+    EXPECT_STREQ(g_MeshHooks.ownerName(&object), "kura1");
+    object.Type = OT_MESH;
+    EXPECT_EQ(g_MeshHooks.objectSkinMesh(&object), nullptr);
+    object.Object = nullptr;
 }
 
 }  // namespace

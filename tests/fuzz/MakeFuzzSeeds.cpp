@@ -18,6 +18,7 @@
 #include "platform/xfile/MeshLoader.h"
 #include "platform/xfile/XFileWriter.h"
 #include "support/TextureFiles.h"
+#include "tools/CharacterModels.h"
 #include "tools/SoundSynth.h"
 
 namespace fs = std::filesystem;
@@ -180,6 +181,19 @@ void XFileSeeds() {
     }
 }
 
+// The demo characters as the character tool writes them: the driver's and the hen's models and
+// a clip of each, whole and cut short.
+void SkinnedSeeds() {
+    const characters::Model driver = characters::Driver();
+    const std::string text = driver.XText();
+    Seed("SkinMeshHierarchy", "driver.x", text);
+    Seed("SkinMeshHierarchy", "driver.short.x", text.substr(0, text.size() / 2));
+    Seed("SkinMeshHierarchy", "hen.x", characters::Hen().XText());
+    const strSkinMeshAnimation idle = characters::DriverIdle(driver);
+    Save_Animation_To_Bin_File(&idle, "idle.bin");
+    SeedWrittenFile("ESkinMeshAnimation", "idle.bin");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,5 +210,6 @@ int main(int argc, char** argv) {
     LongLineSeeds();
     GameFileSeeds();
     XFileSeeds();
+    SkinnedSeeds();
     return 0;
 }

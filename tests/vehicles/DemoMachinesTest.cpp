@@ -1,5 +1,5 @@
 // The demo game's own machines, from the assembled game's vehicle types, models and sockets: the
-// tractor stands on its wheels on the demo ground and tows the trailer.
+// tractor stands on its wheels on the demo ground and tows the trailer, its driver in the seat.
 #include <filesystem>
 
 #include "PhysicsFixture.h"
@@ -11,7 +11,7 @@ class DemoMachinesTest : public PhysicsTest {
 protected:
     void SetUp() override {
         PhysicsTest::SetUp();
-        for (const char* folder : {"prefabs", "scripts"})
+        for (const char* folder : {"prefabs", "scripts", "models"})
             std::filesystem::copy(std::filesystem::path(FURROW_GAME_DIR) / folder, m_dir.path() / folder,
                                   std::filesystem::copy_options::recursive |
                                       std::filesystem::copy_options::overwrite_existing);
@@ -55,6 +55,8 @@ TEST_F(DemoMachinesTest, TheTractorSettlesOnItsWheelsAndTowsTheTrailer) {
     g_Physics.CoupleImplement(tractor, trailer);
     ASSERT_EQ(trailer->m_hTruck->m_pPartner, tractor);
     Step(180);
+    ASSERT_NE(tractor->m_hTruck->m_pDriver, nullptr);
+    EXPECT_NE(tractor->m_hTruck->m_pDriver->SkinMesh(), nullptr);
     for (const EObjectSlot* m : {tractor, trailer, racer}) {
         EXPECT_NEAR(m->m_vPosition.y, kRestHeight, 0.01f) << m->m_szFileName;
         EXPECT_GT(m->m_Orientation.m_Up.y, 0.999f) << m->m_szFileName;

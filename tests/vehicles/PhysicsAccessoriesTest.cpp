@@ -85,8 +85,8 @@ TEST_F(AccessoriesTest, TheDriverTurnsWithTheSteeringOnlyNearTheCamera) {
         t->m_fCurrentSteering = c.steering;
         g_Physics.UpdateDriver(kStep, tractor);
         EXPECT_STREQ(driver->m_szAnimation, c.animation) << c.steering;
-        EXPECT_NEAR(skin->m_fHeldTime, c.held, 1e-5f) << c.steering;
-        EXPECT_FALSE(skin->m_bAnimationRunning) << c.steering;
+        EXPECT_NEAR(skin->m_dExternalTime, c.held, 1e-5f) << c.steering;
+        EXPECT_FALSE(skin->m_bAdvanceTime) << c.steering;
     }
     // On its socket; 30 or more from the camera it keeps its pose.
     EXPECT_NEAR(driver->m_vPosition.y, 1.4f, 1e-5f);

@@ -27,7 +27,8 @@ TEST_F(ObjectTable, EachKindTakesTheLowestFreeSlotOfItsOwnRange) {
     const Case cases[] = {
         {OT_MESH, "m\\box.x", 0, nullptr},
         {OT_LIGHT, "", 5000, nullptr},
-        {OT_SKINMESH, "m\\box.x", -1, "SkinMesh Nie Created!"},  // no skinned model loads yet
+        {OT_SKINMESH, "m\\box.x", 4400, nullptr},  // a mesh without skin is a skinned model of one bone
+        {OT_SKINMESH, "m\\missing.x", -1, "SkinMesh Nie Created!"},
         {OT_MESH, "m\\missing.x", -1, nullptr},                  // the mesh code tells its own failure
         {1, "m\\box.x", -1, "Adding object of UNKNOWN type!"},
         {7, "m\\box.x", -1, "Adding object of UNKNOWN type!"},

@@ -118,7 +118,7 @@ TEST_F(EngineCollision, AMovingSkinnedMeshJoinsAndLeavesTouchLists) {
     figure->Type = OT_SKINMESH;
     figure->m_uFlags = kDefaultObjectFlags;
     auto* skin = new ESkinMesh;
-    skin->m_fRadius = 2;
+    skin->m_dRadius = 2;
     figure->Object = skin;
     g_Debug.AddAlloc("ESkinMesh");
     EOrientation facing;

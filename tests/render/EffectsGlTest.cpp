@@ -1,0 +1,157 @@
+// Effects and power lines on a real GL device, read back: sprites land where their instances are,
+// sprites sharing a texture keep their own blending, a cable hangs below the straight line
+// between its poles.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/FrameFacts.h"
+#include "platform/os/Random.h"
+#include "render/CPowerLines.h"
+#include "render/D3DDevice.h"
+#include "render/EFXMgr.h"
+#include "render/ERenderer.h"
+#include "render/ESky.h"
+#include "support/FakeEngine.h"
+#include "support/GlRenderTest.h"
+#include "support/TextureFiles.h"
+
+namespace {
+
+using test::Brightness;
+using test::g_FakeEngine;
+
+int Red(uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
+
+class EffectsGlTest : public test::GlRenderTest {
+protected:
+    void SetUp() override {
+        GlRenderTest::SetUp();
+        WriteFile("textures\\test\\white.tga", test::TgaFile(4, 4, 0xFFFFFFFFu));
+        WriteFile("textures\\test\\grey.tga", test::TgaFile(4, 4, 0xFF808080u));
+        g_FrameFacts.frameTime = 1.0f / 30.0f;
+        plat::SeedRandom(1);
+    }
+    void TearDown() override {
+        g_FrameFacts = FrameFacts{};
+        GlRenderTest::TearDown();
+    }
+    // An opaque white sprite of half size h, blended as asked.
+    static EFXDefinition& Sprite(const char* name, const char* texture, float h) {
+        for (EFXDefinition& d : g_FXMgr.m_Definitions) {
+            if (d.m_szName[0]) continue;
+            std::snprintf(d.m_szName, sizeof d.m_szName, "%s", name);
+            d.m_uType = FX_SPRITE;
+            std::snprintf(d.m_szFileNames[0], sizeof d.m_szFileNames[0], "%s", texture);
+            d.m_uFileNameCount = 1;
+            d.m_fLifeTime = 10.0f;
+            d.m_vScale = DV{2 * h, 2 * h, 2 * h};
+            d.m_uColorCount = d.m_uAlphaCount = 1;
+            d.m_vColors[0] = DV{255, 255, 255};
+            d.m_fAlphas[0] = 255;
+            return d;
+        }
+        return g_FXMgr.m_Definitions[0];
+    }
+    // A frame as the game draws it: effects stepped and filled before the scene, drawn after the
+    // renderer's translucent pass.
+    void EffectFrame(uint32_t clearColour) {
+        g_FXMgr.Update(false);
+        g_PowerLines.Update();
+        g_Renderer.Update();
+        g_Renderer.PreRender();
+        g_FXMgr.PrepareVertexBuffers();
+        g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, clearColour, 1.0f, 0);
+        g_pd3dDevice->BeginScene();
+        g_Renderer.Render();
+        g_Renderer.RenderTranslucent();
+        g_FXMgr.Render();
+        g_pd3dDevice->EndScene();
+    }
+    static void ScreenOf(const DV& point, uint32_t& x, uint32_t& y) {
+        DV p = pmath::TransformPoint(point, g_DrawCamera.view * g_DrawCamera.projection);
+        x = static_cast<uint32_t>((p.x * 0.5f + 0.5f) * kWidth);
+        y = static_cast<uint32_t>((0.5f - p.y * 0.5f) * kHeight);
+    }
+    uint32_t PixelOf(const DV& point) {
+        uint32_t x = 0, y = 0;
+        ScreenOf(point, x, y);
+        return Pixel(x, y);
+    }
+};
+
+TEST_F(EffectsGlTest, ASpriteBatchDrawsWhereItsInstancesAre) {
+    Start();
+    LookAt(DV{0, 0, -10}, DV{0, 0, 0});
+    Sprite("puff", "white.tga", 0.6f);
+    const DV places[] = {{-3, 1, 0}, {2, -1.5f, 0}, {0.5f, 2, 0}};
+    for (const DV& at : places) g_FXMgr.AddFXByName("puff", &at, nullptr);
+    EffectFrame(0xFF000000u);
+    SavePicture("sprite_batch");
+    EXPECT_EQ(g_FXMgr.m_uDrawCalls, 1u);
+    for (const DV& at : places) EXPECT_GT(Brightness(PixelOf(at)), 700) << at.x;
+    for (const DV& empty : {DV{0, 0, 0}, DV{-3, -2, 0}, DV{3, 2, 0}}) EXPECT_LT(Brightness(PixelOf(empty)), 30) << empty.x;
+}
+
+// Three sprites share a grey texture over a grey background: added, the colour brightens it;
+// multiplied, it darkens it; blended normally, the texture's own grey shows.
+TEST_F(EffectsGlTest, SpritesSharingATextureKeepTheirOwnBlending) {
+    Start();
+    LookAt(DV{0, 0, -10}, DV{0, 0, 0});
+    Sprite("glow", "grey.tga", 0.8f).m_bAdditive = 1;
+    Sprite("shade", "grey.tga", 0.8f).m_bMultiply = 1;
+    Sprite("smoke", "grey.tga", 0.8f);
+    const DV glow{-3, 0, 0}, shade{0, 0, 0}, smoke{3, 0, 0};
+    g_FXMgr.AddFXByName("smoke", &smoke, nullptr);
+    g_FXMgr.AddFXByName("glow", &glow, nullptr);
+    g_FXMgr.AddFXByName("shade", &shade, nullptr);
+    const uint32_t background = 0xFF606060u;
+    EffectFrame(background);
+    SavePicture("sprite_blends");
+    EXPECT_EQ(g_FXMgr.m_uDrawCalls, 3u);
+    // 0x60 is 0.376: added, 0.5 x 0.5 + 0.376; multiplied, 0.376 x 0.5; normal, 0.5.
+    EXPECT_NEAR(Red(PixelOf(glow)), 160, 8);
+    EXPECT_NEAR(Red(PixelOf(shade)), 48, 8);
+    EXPECT_NEAR(Red(PixelOf(smoke)), 128, 8);
+}
+
+TEST_F(EffectsGlTest, ACableHangsBelowTheStraightLineBetweenItsPoles) {
+    Start();
+    g_Sky.SetAmbientLight(0x00808080u, 0);
+    g_Sky.SetSkyLightColour(0x00FFFFFFu);
+    g_Sky.SetFogNear(0.0f, 0);
+    g_Sky.SetFogFar(100000.0f, 0);
+    g_Sky.m_fFogMax = 0.0f;
+    g_Renderer.m_bSkyLitMeshes = 1;
+    for (const auto& [name, x] : {std::pair{"west", -6.0f}, std::pair{"east", 6.0f}}) {
+        test::FakeObject& pole = g_FakeEngine.AddObject(name, DV{x, 0, 0});
+        pole.sockets["kabel"] = DV{0, 5, 0};
+    }
+    g_FakeEngine.worldName = "worlds\\test.w";
+    WriteFile("scripts\\slupy\\test.txt", "world worlds\\test.w\nlinia\ngrubosc_kabla 0.2\nsocket kabel\nslup west\nslup east\n");
+    g_PowerLines.OnStartWorld();
+    LookAt(DV{0, 5, -3}, DV{0, 5, 0});
+    const uint32_t background = 0xFFC0D0E0u;
+    EffectFrame(background);
+    SavePicture("cable_sag");
+    ASSERT_GT(g_PowerLines.m_uTriangleCount, 0u);
+    // The straight line between the sockets runs through the middle row; the cable is darker than
+    // the background wherever it is, and in the middle column it lies below that row.
+    auto cableRows = [&](uint32_t x) {
+        std::vector<uint32_t> rows;
+        for (uint32_t y = 0; y < kHeight; ++y)
+            if (Brightness(Pixel(x, y)) < Brightness(background) - 150) rows.push_back(y);
+        return rows;
+    };
+    std::vector<uint32_t> middle = cableRows(kWidth / 2);
+    ASSERT_FALSE(middle.empty());
+    EXPECT_GT(middle.front(), kHeight / 2 + 1u);
+    // Nearer the poles it rises towards the line.
+    std::vector<uint32_t> side = cableRows(2);
+    ASSERT_FALSE(side.empty());
+    EXPECT_LT(side.front(), middle.front());
+    g_PowerLines.Release();
+}
+
+}  // namespace

@@ -276,6 +276,9 @@ void EFXMgr::DrawSparks() {
 
 void EFXMgr::DrawSprites() {
     gfx::Device& d = *g_pd3dDevice;
+    // The quads are wound the way culling removes: it goes off, sent even when the cache thinks it is
+    // off already (passes that set it on the device themselves leave the cache behind).
+    g_RenderStateCache.ForceCulling();
     g_RenderStateCache.SetCulling(false);
     for (uint32_t stage = 1; stage <= 4; ++stage) {
         d.SetTextureStageState(stage, gfx::TSS_COLOROP, gfx::TOP_DISABLE);

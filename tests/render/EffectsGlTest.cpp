@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "core/FrameFacts.h"
@@ -151,6 +153,62 @@ TEST_F(EffectsGlTest, ACableHangsBelowTheStraightLineBetweenItsPoles) {
     std::vector<uint32_t> side = cableRows(2);
     ASSERT_FALSE(side.empty());
     EXPECT_LT(side.front(), middle.front());
+    g_PowerLines.Release();
+}
+
+// The demo's own exhaust smoke and wheel dust, from a machine driving past a power line.
+TEST_F(EffectsGlTest, ExhaustSmokeAndWheelDustRiseBesideAPowerLine) {
+    namespace fs = std::filesystem;
+    const fs::path game = FURROW_GAME_DIR;
+    fs::copy(game / "afx", m_game.path() / "afx");
+    fs::copy(game / "textures" / "effects", m_game.path() / "textures" / "effects");
+    Start();
+    g_FXMgr.LoadResources();
+    g_Sky.SetAmbientLight(0x00A0A0A0u, 0);
+    g_Sky.SetSkyLightColour(0x00FFFFFFu);
+    g_Sky.SetFogFar(100000.0f, 0);
+    g_Sky.m_fFogMax = 0.0f;
+    g_Renderer.m_bSkyLitMeshes = 1;
+    for (int i = 0; i < 3; ++i) {
+        test::FakeObject& pole = g_FakeEngine.AddObject("slup" + std::to_string(i), DV{-12.0f + 12.0f * i, 0, 6});
+        pole.sockets["kabel1"] = DV{-1.15f, 8.5f, 0};
+        pole.sockets["kabel2"] = DV{0, 9.05f, 0};
+    }
+    g_FakeEngine.worldName = "worlds\\test.w";
+    WriteFile("scripts\\slupy\\test.txt",
+              "world worlds\\test.w\nlinia\ngrubosc_kabla 0.05\nsocket kabel1\nsocket kabel2\nslup slup0\nslup slup1\nslup slup2\n");
+    g_PowerLines.OnStartWorld();
+    LookAt(DV{0, 4, -12}, DV{0, 3.5f, 4});
+    const uint32_t sky = 0xFF8CB4E6u;
+    DV machine{-4, 0, 0};
+    for (int frame = 0; frame < 45; ++frame) {
+        machine.x += 4.0f / 30.0f;
+        for (int i = 0; i < 3; ++i) {
+            DV pipe = machine + DV{0.4f, 2.0f, 0};
+            g_FXMgr.AddFXByName("dymek_rura", &pipe, nullptr);
+        }
+        if (frame % 2 == 0)
+            for (float side : {-0.9f, 0.9f}) {
+                DV wheel = machine + DV{-0.7f, 0.1f, side};
+                g_FXMgr.AddFXByName("zwir", &wheel, nullptr);
+            }
+        EffectFrame(sky);
+    }
+    SavePicture("smoke_dust_power_line");
+    EXPECT_GT(g_FXMgr.m_iLiveCount, 100);
+    EXPECT_EQ(g_FXMgr.m_uDrawCalls, 2u);
+    // Grey smoke above the machine's way, brown dust along the ground: neither is the sky's blue.
+    int grey = 0, brown = 0;
+    for (uint32_t y = 0; y < kHeight; ++y) {
+        for (uint32_t x = 0; x < kWidth; ++x) {
+            uint32_t p = Pixel(x, y);
+            int r = Red(p), b = static_cast<int>(p & 0xFF);
+            grey += y < kHeight / 2 + 6 && std::abs(r - b) < 60 && b < 200;
+            brown += y > kHeight / 2 && r > b;
+        }
+    }
+    EXPECT_GT(grey, 20);
+    EXPECT_GT(brown, 20);
     g_PowerLines.Release();
 }
 

@@ -410,7 +410,7 @@ bool EFXMgr::Step(EFXInstance& fx) {
         if (fx.m_pMeshObject) g_RenderHooks.scaleObject(fx.m_pMeshObject, fx.m_vScale);
         fx.m_vDrawScale = fx.m_vScale;
     }
-    if (ChildrenMaySpawn(fx)) UpdateChildren(fx);
+    if (children && ChildrenMaySpawn(fx)) UpdateChildren(fx);
     return true;
 }
 
@@ -436,8 +436,11 @@ void EFXMgr::Follow(EFXInstance& fx) {
 bool EFXMgr::Move(EFXInstance& fx) {
     Decelerate(fx);
     ShiftTrail(fx);
+    // Only sparks and sprites turned with their motion draw with the frame: the others skip the
+    // cost of building it.
+    bool framed = fx.m_uType == FX_TRACER || fx.m_uType == FX_SPARK || (fx.m_bUseRotation && !fx.m_bSpin);
     DV motion = fx.m_vPosition - fx.m_vTrail[1];
-    if (!(motion == DV{})) RebuildFrame(fx, motion);
+    if (framed && !(motion == DV{})) RebuildFrame(fx, motion);
     if (fx.m_uType == FX_TRACER) return !StepTracer(fx);
     if (fx.m_bMortarGround) return !StepMortarGround(fx);
     if (fx.m_uType == FX_BLOODDROP) return !StepBloodDrop(fx);
@@ -477,12 +480,13 @@ void EFXMgr::RebuildFrame(EFXInstance& fx, const DV& direction) {
 bool EFXMgr::ChildrenMaySpawn(const EFXInstance& fx) const {
     if (g_RenderHooks.cutscenePlaying()) return true;
     float far = g_DrawCamera.farZ;
-    EffectObject o;
-    if (!fx.m_pObject || !g_RenderHooks.effectObject(fx.m_pObject, o)) {
-        if (fx.m_fDisappearDistance > 1 && fx.m_fCameraDistance > fx.m_fDisappearDistance) return false;
-        return fx.m_fCameraDistance <= far;
+    if (fx.m_pObject) {
+        EffectObject o;
+        if (g_RenderHooks.effectObject(fx.m_pObject, o))
+            return o.cameraDistance <= far && (o.cameraDistance <= kRelevantDistance || o.alwaysRelevant);
     }
-    return o.cameraDistance <= far && (o.cameraDistance <= kRelevantDistance || o.alwaysRelevant);
+    if (fx.m_fDisappearDistance > 1 && fx.m_fCameraDistance > fx.m_fDisappearDistance) return false;
+    return fx.m_fCameraDistance <= far;
 }
 
 void EFXMgr::UpdateChildren(EFXInstance& fx) {

@@ -53,6 +53,16 @@ DV CameraUp() {
 
 void SetState(gfx::RenderState state, uint32_t value) { g_pd3dDevice->SetRenderState(state, value); }
 
+// Stage 0 combines colour and alpha alike.
+void SetStage0(gfx::Device& d, uint32_t op, uint32_t arg1, uint32_t arg2) {
+    d.SetTextureStageState(0, gfx::TSS_COLOROP, op);
+    d.SetTextureStageState(0, gfx::TSS_COLORARG1, arg1);
+    d.SetTextureStageState(0, gfx::TSS_COLORARG2, arg2);
+    d.SetTextureStageState(0, gfx::TSS_ALPHAOP, op);
+    d.SetTextureStageState(0, gfx::TSS_ALPHAARG1, arg1);
+    d.SetTextureStageState(0, gfx::TSS_ALPHAARG2, arg2);
+}
+
 SpriteVertex Corner(const DV& p, uint32_t colour, float u, float v) { return SpriteVertex{p.x, p.y, p.z, colour, u, v}; }
 SparkVertex Point(const DV& p, uint32_t colour) { return SparkVertex{p.x, p.y, p.z, colour}; }
 
@@ -259,10 +269,7 @@ void EFXMgr::Render() {
 void EFXMgr::DrawSparks() {
     gfx::Device& d = *g_pd3dDevice;
     d.SetTexture(0, nullptr);
-    d.SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_SELECTARG1);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_DIFFUSE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_SELECTARG1);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_DIFFUSE);
+    SetStage0(d, gfx::TOP_SELECTARG1, gfx::TA_DIFFUSE, gfx::TA_DIFFUSE);
     SetState(gfx::RS_ALPHABLENDENABLE, 1);
     SetState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
     SetState(gfx::RS_DESTBLEND, gfx::BLEND_ONE);
@@ -290,12 +297,7 @@ void EFXMgr::DrawSprites() {
     SetState(gfx::RS_ZWRITEENABLE, 0);
     SetState(gfx::RS_BLENDOP, gfx::BLENDOP_ADD);
     d.SetFVF(kSpriteFVF);
-    d.SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_MODULATE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TEXTURE);
-    d.SetTextureStageState(0, gfx::TSS_ALPHAARG2, gfx::TA_DIFFUSE);
+    SetStage0(d, gfx::TOP_MODULATE, gfx::TA_TEXTURE, gfx::TA_DIFFUSE);
     constexpr uint32_t kBlends[FX_BLEND_MODES][2] = {
         {gfx::BLEND_SRCCOLOR, gfx::BLEND_ONE}, {gfx::BLEND_ZERO, gfx::BLEND_SRCCOLOR},
         {gfx::BLEND_SRCALPHA, gfx::BLEND_INVSRCALPHA}};

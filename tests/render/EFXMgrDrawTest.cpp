@@ -15,10 +15,13 @@
 #include "render/D3DDevice.h"
 #include "render/EFXMgr.h"
 #include "render/ERenderer.h"
+#include "render/EffectDefinitions.h"
 #include "support/DeviceTest.h"
 #include "support/TextureFiles.h"
 
 namespace {
+
+using test::DefineSprite;
 
 class EFXMgrDrawTest : public test::DeviceTest {
 protected:
@@ -38,18 +41,6 @@ protected:
         g_FrameFacts = FrameFacts{};
         DeviceTest::TearDown();
     }
-    static EFXDefinition& Sprite(const char* name, const char* texture, float life = 10.0f) {
-        for (EFXDefinition& d : g_FXMgr.m_Definitions) {
-            if (d.m_szName[0]) continue;
-            std::snprintf(d.m_szName, sizeof d.m_szName, "%s", name);
-            d.m_uType = FX_SPRITE;
-            std::snprintf(d.m_szFileNames[0], sizeof d.m_szFileNames[0], "%s", texture);
-            d.m_uFileNameCount = 1;
-            d.m_fLifeTime = life;
-            return d;
-        }
-        return g_FXMgr.m_Definitions[0];
-    }
     static void Frame() {
         g_FXMgr.Update(false);
         g_FXMgr.PrepareVertexBuffers();
@@ -63,7 +54,7 @@ protected:
 };
 
 TEST_F(EFXMgrDrawTest, TwoHundredSpritesOfOneTextureDrawTheFirst127InOneCall) {
-    Sprite("smoke", "puff.tga");
+    DefineSprite("smoke", "puff.tga");
     for (int i = 0; i < 200; ++i) {
         DV at{0.01f * i, 0, 0};
         g_FXMgr.AddFXByName("smoke", &at, nullptr);
@@ -82,9 +73,9 @@ TEST_F(EFXMgrDrawTest, TwoHundredSpritesOfOneTextureDrawTheFirst127InOneCall) {
 // Sprites that share a texture but not a blend mode are two batches, drawn in the blend order
 // (additive, multiplicative, normal), each with its own blending.
 TEST_F(EFXMgrDrawTest, SpritesSharingATextureKeepTheirOwnBlendModes) {
-    Sprite("glow", "puff.tga").m_bAdditive = 1;
-    Sprite("shade", "puff.tga").m_bMultiply = 1;
-    Sprite("smoke", "puff.tga");
+    DefineSprite("glow", "puff.tga").m_bAdditive = 1;
+    DefineSprite("shade", "puff.tga").m_bMultiply = 1;
+    DefineSprite("smoke", "puff.tga");
     for (const char* name : {"smoke", "glow", "shade", "smoke"}) g_FXMgr.AddFXByName(name, nullptr, nullptr);
     Frame();
     uint32_t texture = Texture("puff.tga");
@@ -109,7 +100,7 @@ TEST_F(EFXMgrDrawTest, SpritesSharingATextureKeepTheirOwnBlendModes) {
 }
 
 TEST_F(EFXMgrDrawTest, AnAnimatedSpriteShowsFrame31After125SecondsAndFrame0After130) {
-    EFXDefinition& d = Sprite("flame", "puff.tga");
+    EFXDefinition& d = DefineSprite("flame", "puff.tga");
     d.m_bAnimatedSpriteTexture = 1;
     d.m_fAnimatedSpriteFPS = 25;
     g_FXMgr.AddFXByName("flame", nullptr, nullptr);
@@ -127,9 +118,9 @@ TEST_F(EFXMgrDrawTest, AnAnimatedSpriteShowsFrame31After125SecondsAndFrame0After
 }
 
 TEST_F(EFXMgrDrawTest, QuadsFaceTheCameraLieFlatOrTurnWithTheirOwnFrame) {
-    EFXDefinition& facing = Sprite("facing", "puff.tga");
+    EFXDefinition& facing = DefineSprite("facing", "puff.tga");
     facing.m_vScale = DV{2, 2, 2};
-    EFXDefinition& flat = Sprite("flat", "spark.tga");
+    EFXDefinition& flat = DefineSprite("flat", "spark.tga");
     flat.m_vScale = DV{2, 2, 2};
     flat.m_bFlatRotation = 1;
     g_FXMgr.AddFXByName("facing", nullptr, nullptr);
@@ -150,8 +141,8 @@ TEST_F(EFXMgrDrawTest, QuadsFaceTheCameraLieFlatOrTurnWithTheirOwnFrame) {
 }
 
 TEST_F(EFXMgrDrawTest, LightSpritesAreDrawnWithoutTheDepthTest) {
-    Sprite("lamp", "spark.tga").m_bLightSprite = 1;
-    Sprite("smoke", "puff.tga");
+    DefineSprite("lamp", "spark.tga").m_bLightSprite = 1;
+    DefineSprite("smoke", "puff.tga");
     g_FXMgr.AddFXByName("lamp", nullptr, nullptr);
     g_FXMgr.AddFXByName("smoke", nullptr, nullptr);
     Frame();
@@ -170,8 +161,8 @@ TEST_F(EFXMgrDrawTest, LightSpritesAreDrawnWithoutTheDepthTest) {
 }
 
 TEST_F(EFXMgrDrawTest, AHiddenOrFarSpriteIsNotDrawnNorCounted) {
-    Sprite("lamp", "spark.tga").m_bLightSprite = 1;
-    Sprite("smoke", "puff.tga").m_fDisappearDistance = 20.0f;
+    DefineSprite("lamp", "spark.tga").m_bLightSprite = 1;
+    DefineSprite("smoke", "puff.tga").m_fDisappearDistance = 20.0f;
     g_RenderHooks.effectSegment = [](const EffectSegment&, EffectHit&) { return true; };
     g_FXMgr.AddFXByName("lamp", nullptr, nullptr);
     DV far{0, 0, 15};
@@ -183,8 +174,7 @@ TEST_F(EFXMgrDrawTest, AHiddenOrFarSpriteIsNotDrawnNorCounted) {
 
 TEST_F(EFXMgrDrawTest, AtMost32SparksAreFilled) {
     g_FXMgr.LoadResources();
-    EFXDefinition& d = Sprite("iskra", "");
-    d.m_uType = FX_SPARK;
+    EFXDefinition& d = test::DefineEffect("iskra", 10.0f, FX_SPARK);
     d.m_bMove = 1;
     d.m_vVel = DV{1, 0, 0};
     for (int i = 0; i < 40; ++i) g_FXMgr.AddFXByName("iskra", nullptr, nullptr);
@@ -196,7 +186,7 @@ TEST_F(EFXMgrDrawTest, AtMost32SparksAreFilled) {
 }
 
 TEST_F(EFXMgrDrawTest, WithEffectsSwitchedOffNothingIsDrawn) {
-    Sprite("smoke", "puff.tga");
+    DefineSprite("smoke", "puff.tga");
     g_FXMgr.AddFXByName("smoke", nullptr, nullptr);
     Frame();
     g_Settings.m_bDrawFX = 0;
@@ -206,9 +196,9 @@ TEST_F(EFXMgrDrawTest, WithEffectsSwitchedOffNothingIsDrawn) {
 }
 
 TEST_F(EFXMgrDrawTest, ALostDeviceTakesTheBuffersAndAResetBringsThemBack) {
-    Sprite("smoke", "puff.tga");
+    DefineSprite("smoke", "puff.tga");
     g_FXMgr.LoadResources();
-    Sprite("smoke", "puff.tga");
+    DefineSprite("smoke", "puff.tga");
     ASSERT_NE(g_FXMgr.m_pSparkVB, nullptr);
     g_FXMgr.AddFXByName("smoke", nullptr, nullptr);
     Frame();

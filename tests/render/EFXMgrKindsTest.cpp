@@ -13,12 +13,14 @@
 #include "platform/os/Random.h"
 #include "render/EFXMgr.h"
 #include "render/ERenderer.h"
+#include "render/EffectDefinitions.h"
 #include "support/DeviceTest.h"
 #include "support/FakeEngine.h"
 
 namespace {
 
 using test::g_FakeEngine;
+using test::DefineEffect;
 using Height = std::function<float(float x, float z)>;
 
 // The first point of the segment at or below the ground, with the ground's normal there.
@@ -49,7 +51,7 @@ protected:
         for (const char* name : {"krew_na_ziemi", "r_e_wybuch_duzy", "z_wybuch_mozdzierz_big", "z_wybuch_mozdzierz_piasek",
                                  "z_wybuch_mozdzierz_cement_caly", "z_wybuch_mozdzierz_powietrze", "rakieta_blik",
                                  "rakieta_ogien", "rakieta_dym"})
-            Define(name, 5.0f);
+            DefineEffect(name, 5.0f);
     }
     void TearDown() override {
         g_FrameFacts = FrameFacts{};
@@ -57,16 +59,6 @@ protected:
     }
     static void SetGround(Height height) {
         g_FakeEngine.segment = [height](const EffectSegment& q, EffectHit& hit) { return HitGround(height, q, hit); };
-    }
-    static EFXDefinition& Define(const char* name, float life, uint32_t type = FX_NONE) {
-        for (EFXDefinition& d : g_FXMgr.m_Definitions) {
-            if (d.m_szName[0]) continue;
-            std::snprintf(d.m_szName, sizeof d.m_szName, "%s", name);
-            d.m_uType = type;
-            d.m_fLifeTime = life;
-            return d;
-        }
-        return g_FXMgr.m_Definitions[0];
     }
     static const EFXInstance* Find(const char* name) {
         for (const EFXInstance& fx : g_FXMgr.m_Instances)
@@ -76,7 +68,7 @@ protected:
     // A falling drop released at the point.
     static EFXInstance* Drop(const DV& at) {
         EFXDefinition* d = g_FXMgr.FindDefinition("drop");
-        if (!d) d = &Define("drop", 5.0f);
+        if (!d) d = &DefineEffect("drop", 5.0f);
         d->m_bMove = 1;
         d->m_fGravity = 9.8f;
         EFXInstance* fx = g_FXMgr.AddFXByName("drop", &at, nullptr);
@@ -124,7 +116,7 @@ TEST_F(EFXMgrKindsTest, ABloodDropFliesOnUntilItMeetsSomething) {
 }
 
 TEST_F(EFXMgrKindsTest, ABulletShellBouncesWithASoundThenRests) {
-    EFXDefinition& d = Define("luska", 20.0f, FX_BULLETSHELL);
+    EFXDefinition& d = DefineEffect("luska", 20.0f, FX_BULLETSHELL);
     std::snprintf(d.m_szFileNames[0], 16, "luska.x");
     d.m_bMove = 1;
     d.m_fGravity = 20.0f;
@@ -199,7 +191,7 @@ TEST_F(EFXMgrKindsTest, TheMortarExplosionSuitsTheGroundBelow) {
 
 TEST_F(EFXMgrKindsTest, ATracerStopsAtWhatItHitsAndIgnoresItsShooter) {
     SetGround([](float x, float) { return x > 20.0f ? 100.0f : 0.0f; });
-    EFXDefinition& d = Define("tracer", 5.0f, FX_TRACER);
+    EFXDefinition& d = DefineEffect("tracer", 5.0f, FX_TRACER);
     d.m_bMove = 1;
     d.m_vVel = DV{300, 0, 0};
     DV at{0, 1, 0};
@@ -218,7 +210,7 @@ TEST_F(EFXMgrKindsTest, ATracerStopsAtWhatItHitsAndIgnoresItsShooter) {
 }
 
 TEST_F(EFXMgrKindsTest, AFireSoundPlaysNearAndGoesFar) {
-    Define("e_ogien", 50.0f).m_bFireSound = 1;
+    DefineEffect("e_ogien", 50.0f).m_bFireSound = 1;
     EFXInstance* fire = g_FXMgr.AddFXByName("e_ogien", nullptr, nullptr);
     Updates(3);
     EXPECT_EQ(g_FakeEngine.sounds, (std::vector<std::string>{"sounds\\special\\ogien.wav"}));
@@ -233,7 +225,7 @@ TEST_F(EFXMgrKindsTest, AFireSoundPlaysNearAndGoesFar) {
 }
 
 TEST_F(EFXMgrKindsTest, ALightSpriteIsSeenOnlyWhenNothingStandsBeforeIt) {
-    Define("lamp", 50.0f).m_bLightSprite = 1;
+    DefineEffect("lamp", 50.0f).m_bLightSprite = 1;
     DV at{0, 5, 20};
     EFXInstance* lamp = g_FXMgr.AddFXByName("lamp", &at, nullptr);
     g_FakeEngine.segment = nullptr;
@@ -246,7 +238,7 @@ TEST_F(EFXMgrKindsTest, ALightSpriteIsSeenOnlyWhenNothingStandsBeforeIt) {
 }
 
 TEST_F(EFXMgrKindsTest, AnEffectThatStopsOnTheGroundStopsThreeQuartersAboveIt) {
-    EFXDefinition& d = Define("wysyp", 50.0f);
+    EFXDefinition& d = DefineEffect("wysyp", 50.0f);
     d.m_bMove = 1;
     d.m_vVel = DV{0, -5, 0};
     DV at{0, 4, 0};
@@ -261,7 +253,7 @@ TEST_F(EFXMgrKindsTest, AnEffectThatStopsOnTheGroundStopsThreeQuartersAboveIt) {
 
 TEST_F(EFXMgrKindsTest, ARocketLeavesItsTrailAndExplodesWhereItHits) {
     SetGround([](float x, float) { return x > 30.0f ? 50.0f : 0.0f; });
-    EFXDefinition& d = Define("rakieta", 10.0f, FX_MESH);
+    EFXDefinition& d = DefineEffect("rakieta", 10.0f, FX_MESH);
     std::snprintf(d.m_szFileNames[0], 16, "rakieta.x");
     d.m_bRocket = 1;
     d.m_vVel = DV{100, 0, 0};

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include "core/ESettings.h"
@@ -14,12 +13,14 @@
 #include "render/DrawRecord.h"
 #include "render/EFXMgr.h"
 #include "render/ERenderer.h"
+#include "render/EffectDefinitions.h"
 #include "support/DeviceTest.h"
 #include "support/FakeEngine.h"
 
 namespace {
 
 using test::g_FakeEngine;
+using test::DefineEffect;
 
 class EFXMgrTest : public test::DeviceTest {
 protected:
@@ -32,17 +33,6 @@ protected:
     void TearDown() override {
         g_FrameFacts = FrameFacts{};
         DeviceTest::TearDown();
-    }
-    // A definition of a kind that needs no texture, living for `life` seconds.
-    static EFXDefinition& Define(const char* name, float life = 1.0f, uint32_t type = FX_NONE) {
-        for (EFXDefinition& d : g_FXMgr.m_Definitions) {
-            if (d.m_szName[0]) continue;
-            std::snprintf(d.m_szName, sizeof d.m_szName, "%s", name);
-            d.m_uType = type;
-            d.m_fLifeTime = life;
-            return d;
-        }
-        throw std::runtime_error("no free definition");
     }
     static EFXInstance* Spawn(const char* name, const DV& at = DV{}) { return g_FXMgr.AddFXByName(name, &at, nullptr); }
     static EFXInstance* Dummy() { return &g_FXMgr.m_Instances[0]; }
@@ -73,7 +63,7 @@ TEST_F(EFXMgrTest, RefusedSpawnsReturnTheDummyThatIsNeverUpdated) {
     };
     for (const auto& c : cases) {
         SetUp();
-        EFXDefinition& d = Define("fx");
+        EFXDefinition& d = DefineEffect("fx");
         d.m_bMove = 1;
         d.m_vVel = DV{1, 0, 0};
         c.arrange(d);
@@ -88,7 +78,7 @@ TEST_F(EFXMgrTest, RefusedSpawnsReturnTheDummyThatIsNeverUpdated) {
 }
 
 TEST_F(EFXMgrTest, TracersSpawnEvenWithSpawningSwitchedOff) {
-    Define("tracer", 1.0f, FX_TRACER);
+    DefineEffect("tracer", 1.0f, FX_TRACER);
     g_Settings.m_bAddFX = 0;
     EXPECT_NE(Spawn("tracer"), Dummy());
 }
@@ -99,9 +89,9 @@ TEST_F(EFXMgrTest, AnUnknownNameIsNullAndSaysSo) {
 }
 
 TEST_F(EFXMgrTest, AFullTableEvictsTheInstanceNearestItsEndOrRefuses) {
-    Define("eternal", -1.0f);
-    Define("mortal", 4.0f);
-    Define("new", 1.0f);
+    DefineEffect("eternal", -1.0f);
+    DefineEffect("mortal", 4.0f);
+    DefineEffect("new", 1.0f);
     for (int i = 0; i < EFXMgr::kMaxInstances - 3; ++i) ASSERT_NE(Spawn("eternal"), Dummy());
     EFXInstance* older = Spawn("mortal");
     Updates(20);  // one second of life gone
@@ -118,7 +108,7 @@ TEST_F(EFXMgrTest, AFullTableEvictsTheInstanceNearestItsEndOrRefuses) {
 }
 
 TEST_F(EFXMgrTest, TheTwentyFirstReplaceableIsRefusedWhileTwentyLive) {
-    Define("far").m_bReplaceable = 1;
+    DefineEffect("far").m_bReplaceable = 1;
     EFXInstance* first = nullptr;
     for (int i = 0; i < EFXMgr::kMaxReplaceable; ++i) {
         EFXInstance* fx = Spawn("far");
@@ -138,7 +128,7 @@ TEST_F(EFXMgrTest, InstancesLiveTheirLifeAndAtLeastThreeUpdates) {
     } cases[] = {{0.0f, 4}, {0.01f, 4}, {0.52f, 11}, {1.03f, 21}};
     for (const auto& c : cases) {
         SetUp();
-        Define("fx", c.life);
+        DefineEffect("fx", c.life);
         EFXInstance* fx = Spawn("fx");
         Updates(c.updates - 1);
         EXPECT_EQ(fx->m_bInUse, 1) << c.life;
@@ -148,7 +138,7 @@ TEST_F(EFXMgrTest, InstancesLiveTheirLifeAndAtLeastThreeUpdates) {
 }
 
 TEST_F(EFXMgrTest, ANegativeLifeNeverRunsOut) {
-    Define("forever", -1.0f);
+    DefineEffect("forever", -1.0f);
     EFXInstance* fx = Spawn("forever");
     Updates(200);
     EXPECT_EQ(fx->m_bInUse, 1);
@@ -156,8 +146,8 @@ TEST_F(EFXMgrTest, ANegativeLifeNeverRunsOut) {
 }
 
 TEST_F(EFXMgrTest, EveryChildrenComeAtMostOnceIn002SecondsAndAfterChildrenOnce) {
-    Define("puff", 10.0f);
-    EFXDefinition& parent = Define("chimney", 10.0f);
+    DefineEffect("puff", 10.0f);
+    EFXDefinition& parent = DefineEffect("chimney", 10.0f);
     parent.m_Every[0] = EFXChild{0.001f, 0, "puff", g_FXMgr.FindDefinition("puff")};
     parent.m_uEveryCount = 1;
     parent.m_After[0] = EFXChild{0.2f, 0, "puff", g_FXMgr.FindDefinition("puff")};
@@ -170,7 +160,7 @@ TEST_F(EFXMgrTest, EveryChildrenComeAtMostOnceIn002SecondsAndAfterChildrenOnce) 
 }
 
 TEST_F(EFXMgrTest, AChildOfAnUnknownNameNeverFires) {
-    EFXDefinition& parent = Define("chimney", 10.0f);
+    EFXDefinition& parent = DefineEffect("chimney", 10.0f);
     parent.m_Every[0] = EFXChild{0.1f, 0, "nobody", nullptr};
     parent.m_uEveryCount = 1;
     Spawn("chimney");
@@ -179,7 +169,7 @@ TEST_F(EFXMgrTest, AChildOfAnUnknownNameNeverFires) {
 }
 
 TEST_F(EFXMgrTest, WithoutEffectTimeNothingMovesOrAgesButInACutscene) {
-    EFXDefinition& d = Define("drift", 1.0f);
+    EFXDefinition& d = DefineEffect("drift", 1.0f);
     d.m_bMove = 1;
     d.m_vVel = DV{2, 0, 0};
     g_Settings.m_bEffectsUpdate = 0;
@@ -195,7 +185,7 @@ TEST_F(EFXMgrTest, WithoutEffectTimeNothingMovesOrAgesButInACutscene) {
 }
 
 TEST_F(EFXMgrTest, TheMenuStopsEffectsUnlessForced) {
-    EFXDefinition& d = Define("drift", 1.0f);
+    EFXDefinition& d = DefineEffect("drift", 1.0f);
     d.m_bMove = 1;
     d.m_vVel = DV{2, 0, 0};
     EFXInstance* fx = Spawn("drift");
@@ -207,7 +197,7 @@ TEST_F(EFXMgrTest, TheMenuStopsEffectsUnlessForced) {
 }
 
 TEST_F(EFXMgrTest, MovementDeceleratesAfterItsDelayForItsTime) {
-    EFXDefinition& d = Define("slowing", 10.0f);
+    EFXDefinition& d = DefineEffect("slowing", 10.0f);
     d.m_bMove = 1;
     d.m_vVel = DV{0, 0, 10};
     d.m_fAccelerateAfter = 0.07f;
@@ -226,7 +216,7 @@ TEST_F(EFXMgrTest, MovementDeceleratesAfterItsDelayForItsTime) {
 
 // The spread takes (draw & 0xFFFF) / 65536 of it with 15-bit draws: never more than half.
 TEST_F(EFXMgrTest, SpreadStaysWithinHalfItsWidth) {
-    EFXDefinition& d = Define("spread", 1.0f);
+    EFXDefinition& d = DefineEffect("spread", 1.0f);
     d.m_vPosRand = DV{2, 2, 2};
     float widest = 0;
     for (int i = 0; i < 400; ++i) {
@@ -245,7 +235,7 @@ TEST_F(EFXMgrTest, AnimationRatesAtOrBelowOneTenThousandthHoldEachFrameThirtySec
     } cases[] = {{25.0f, 0.04f}, {0.0001f, 30.0f}, {0.0f, 30.0f}};
     for (const auto& c : cases) {
         SetUp();
-        Define("anim").m_fAnimatedSpriteFPS = c.fps;
+        DefineEffect("anim").m_fAnimatedSpriteFPS = c.fps;
         EFXInstance* fx = Spawn("anim");
         EXPECT_FLOAT_EQ(fx->m_fFrameTime, c.frameTime) << c.fps;
         EXPECT_FLOAT_EQ(fx->m_fAnimationLength, c.frameTime * 32) << c.fps;
@@ -256,7 +246,7 @@ TEST_F(EFXMgrTest, OnASocketTheOffsetTurnsWithTheSocketAndAFollowerKeepsToIt) {
     test::FakeObject& tractor = g_FakeEngine.AddObject("tractor", DV{10, 0, 0});
     tractor.sockets["rura"] = DV{0, 2, 0};
     tractor.facts.orientation = EOrientation::EOrientationFromYawPitchRoll(1.5707964f, 0, 0);
-    EFXDefinition& d = Define("smoke", 10.0f);
+    EFXDefinition& d = DefineEffect("smoke", 10.0f);
     d.m_vPos = DV{0, 0, 1};
     EFXInstance* fx = g_FXMgr.AddFXByNameAt("smoke", &tractor, "rura", true);
     DV turned = pmath::TransformDirection(DV{0, 0, 1}, tractor.facts.orientation.m_Matrix);
@@ -276,7 +266,7 @@ TEST_F(EFXMgrTest, AMovingEffectOnAnObjectStartsAlongItsHeading) {
     test::FakeObject& gun = g_FakeEngine.AddObject("gun", DV{0, 1, 0});
     gun.facts.orientation = EOrientation::EOrientationFromYawPitchRoll(1.5707964f, 0, 0);
     gun.sockets["lufa"] = DV{0, 0, 2};
-    EFXDefinition& d = Define("shot", 1.0f);
+    EFXDefinition& d = DefineEffect("shot", 1.0f);
     d.m_bMove = 1;
     d.m_vVel = DV{0, 0, 10};
     EFXInstance* fx = g_FXMgr.AddFXByNameAt("shot", &gun, "lufa", false);
@@ -287,7 +277,7 @@ TEST_F(EFXMgrTest, AMovingEffectOnAnObjectStartsAlongItsHeading) {
 }
 
 TEST_F(EFXMgrTest, ExplosionsReachTheEngineOnlyOnceTheLevelHasStarted) {
-    Define("boom", 1.0f).m_fExplosionPower = 2.0f;
+    DefineEffect("boom", 1.0f).m_fExplosionPower = 2.0f;
     g_FakeEngine.gameFrame = 200;
     Spawn("boom", DV{1, 2, 3});
     EXPECT_TRUE(g_FakeEngine.explosions.empty());
@@ -305,10 +295,10 @@ TEST_F(EFXMgrTest, ExplosionsReachTheEngineOnlyOnceTheLevelHasStarted) {
 // An explosion may spawn effects of its own before the spawn that caused it is done: each spawn
 // keeps its own definition, its own look.
 TEST_F(EFXMgrTest, AnExplosionThatSpawnsEffectsLeavesTheFirstSpawnItsOwnLook) {
-    EFXDefinition& bomb = Define("bomb", 1.0f, FX_MESH);
+    EFXDefinition& bomb = DefineEffect("bomb", 1.0f, FX_MESH);
     std::snprintf(bomb.m_szFileNames[0], 16, "bomb.x");
     bomb.m_fExplosionPower = 1.0f;
-    EFXDefinition& debris = Define("debris", 1.0f, FX_MESH);
+    EFXDefinition& debris = DefineEffect("debris", 1.0f, FX_MESH);
     std::snprintf(debris.m_szFileNames[0], 16, "debris.x");
     debris.m_vPos = DV{0, 5, 0};
     g_FakeEngine.gameFrame = 300;
@@ -326,7 +316,7 @@ TEST_F(EFXMgrTest, AnExplosionThatSpawnsEffectsLeavesTheFirstSpawnItsOwnLook) {
 }
 
 TEST_F(EFXMgrTest, TheReservedSlotsAreTheFirstFreeOnesAfterEachUpdate) {
-    Define("fx", 10.0f);
+    DefineEffect("fx", 10.0f);
     for (int i = 0; i < 40; ++i) Spawn("fx");
     g_FXMgr.RemoveFX(3);
     g_FXMgr.RemoveFX(7);

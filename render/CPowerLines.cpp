@@ -41,11 +41,11 @@ constexpr float kAlong[11] = {0, 0.05f, 0.125f, 0.225f, 0.375f, 0.5f, 0.625f, 0.
 constexpr float kDip[11] = {0, 0.2f, 0.4f, 0.6f, 0.75f, 0.8f, 0.75f, 0.6f, 0.4f, 0.2f, 0};
 constexpr float kSwayWeight[11] = {0, 0.1f, 0.2f, 0.3f, 0.375f, 0.4f, 0.375f, 0.3f, 0.2f, 0.1f, 0};
 
-uint32_t Byte(float value) { return value <= 0 ? 0u : (value >= 255.0f ? 255u : static_cast<uint32_t>(value)); }
-
 // The sway word of a corner: the weight in its low byte, the phase (as a share of a turn) in the
 // next one; the upper-edge mark goes above them, so no field reaches into another.
-uint32_t SwayWord(float weight, float phase) { return Byte(weight * 255.0f) | Byte(phase / kTwoPi * 255.0f) << 8; }
+uint32_t SwayWord(float weight, float phase) {
+    return ChannelByte(weight * 255.0f) | ChannelByte(phase / kTwoPi * 255.0f) << 8;
+}
 constexpr uint32_t kUpperEdge = 0xFF0000u;
 
 CableVertex Vertex(const DV& p, uint32_t sway, const DV& side, float u, float v) { return CableVertex{p, sway, side, u, v}; }

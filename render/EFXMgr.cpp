@@ -47,11 +47,6 @@ DV Spread(const DV& value, const DV& spread) {
     return DV{x, y, z};
 }
 
-uint32_t Channel(float value) {
-    if (!(value > 0)) return 0;
-    return value >= 255.0f ? 255u : static_cast<uint32_t>(value);
-}
-
 float LifeFraction(const EFXInstance& fx) {
     if (fx.m_fTotalLife > 0) return fx.m_fRemainingLife / fx.m_fTotalLife;
     return fx.m_fTotalLife < 0 ? 1.0f : 0.0f;
@@ -212,8 +207,7 @@ EFXInstance* EFXMgr::Spawn(const EFXDefinition& d, const DV& position, const EOr
         g_RenderHooks.playSound3D(sound, fx.m_vPosition, kExplosionSoundRange);
         g_Renderer.AddLightRay(fx.m_vPosition);
     }
-    fx.m_uColor = 0xFF000000u | Channel(fx.m_vColors[0].x) << 16 | Channel(fx.m_vColors[0].y) << 8 |
-                  Channel(fx.m_vColors[0].z);
+    fx.m_uColor = 0xFF000000u | VectorToRGB(&fx.m_vColors[0], false);
     MakeLook(fx, d);
     fx.m_vDrawPosition = fx.m_vPosition;
     fx.m_vDrawScale = fx.m_vScale;

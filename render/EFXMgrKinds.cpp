@@ -42,11 +42,6 @@ Value AtTime(const Value* keys, const float* times, uint32_t count, float t, Mix
     return keys[count - 1];
 }
 
-uint32_t Byte(float value) {
-    if (!(value > 0)) return 0;
-    return value >= 255.0f ? 255u : static_cast<uint32_t>(value);
-}
-
 // The mortar explosion that suits a ground material.
 const char* MortarEffect(uint32_t material) {
     return material == MATERIAL_SAND || material == MATERIAL_COAL ? "z_wybuch_mozdzierz_piasek"
@@ -61,7 +56,7 @@ uint32_t InterpolateKeys(const EFXInstance& fx, float t) {
     float alpha = AtTime(fx.m_fAlphas, fx.m_fAlphaTimes, alphas, t, [](float a, float b, float f) { return a + (b - a) * f; });
     DV colour = AtTime(fx.m_vColors, fx.m_fColorTimes, colours, t,
                        [](const DV& a, const DV& b, float f) { return a + (b - a) * f; });
-    return Byte(alpha) << 24 | Byte(colour.x) << 16 | Byte(colour.y) << 8 | Byte(colour.z);
+    return ChannelByte(alpha) << 24 | VectorToRGB(&colour, false);
 }
 
 int IntersectSegmentFiltered(DV* from, DV* to, const DrawVisibility* ignore, bool skipClass4,

@@ -48,7 +48,7 @@ constexpr Sky kSkies[] = {
 
 // A value that wobbles around 0.5 with the texel's position: cheap noise for surfaces.
 double Noise(int x, int y) {
-    const uint32_t h = static_cast<uint32_t>(x * 374761393 + y * 668265263) * 1274126177u;
+    const uint32_t h = (static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u) * 1274126177u;
     return ((h >> 16) & 0xFF) / 255.0;
 }
 

@@ -121,6 +121,13 @@ TEST_F(EFXMgrTest, TheTwentyFirstReplaceableIsRefusedWhileTwentyLive) {
     EXPECT_EQ(g_FXMgr.m_iReplaceableCount, EFXMgr::kMaxReplaceable);
 }
 
+// A replaceable spawn refused for another reason leaves the count as it was.
+TEST_F(EFXMgrTest, ARefusedReplaceableSpawnIsNotCounted) {
+    DefineEffect("blank", 1.0f, FX_SPRITE).m_bReplaceable = 1;
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(Spawn("blank"), Dummy());
+    EXPECT_EQ(g_FXMgr.m_iReplaceableCount, 0);
+}
+
 TEST_F(EFXMgrTest, InstancesLiveTheirLifeAndAtLeastThreeUpdates) {
     const struct {
         float life;

@@ -396,6 +396,8 @@ bool EFXMgr::Step(EFXInstance& fx) {
         Remove(fx);
         return false;
     }
+    // An engine object that carries an effect writes the effect's position: it is drawn there.
+    if (!fx.m_bMove && !fx.m_pObject) fx.m_vDrawPosition = fx.m_vPosition;
     if (fx.m_bSpin) Spin(fx);
     if (fx.m_bLightSprite) TestLightSprite(fx);
     if (fx.m_pMeshObject && fx.m_bMove) g_RenderHooks.moveObject(fx.m_pMeshObject, fx.m_vPosition);

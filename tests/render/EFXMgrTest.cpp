@@ -269,6 +269,14 @@ TEST_F(EFXMgrTest, OnASocketTheOffsetTurnsWithTheSocketAndAFollowerKeepsToIt) {
     EXPECT_TRUE(Logged("FX nie czyta socketa komin"));
 }
 
+TEST_F(EFXMgrTest, AStillEffectIsDrawnWhereItsCarrierPutsIt) {
+    DefineEffect("glow", 10.0f);
+    EFXInstance* fx = Spawn("glow", DV{1, 1, 1});
+    fx->m_vPosition = fx->m_vPreviousPosition = DV{5, 0, 2};
+    g_FXMgr.Update(false);
+    EXPECT_EQ(fx->m_vDrawPosition, (DV{5, 0, 2}));
+}
+
 TEST_F(EFXMgrTest, AMovingEffectOnAnObjectStartsAlongItsHeading) {
     test::FakeObject& gun = g_FakeEngine.AddObject("gun", DV{0, 1, 0});
     gun.facts.orientation = EOrientation::EOrientationFromYawPitchRoll(1.5707964f, 0, 0);

@@ -7,7 +7,7 @@
 #include "core/SegmentQuery.h"
 #include "mesh/EMesh.h"
 #include "render/CTTFonts.h"
-#include "render/ERenderer.h"
+#include "render/EFXMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 #include "world/EObjectSlot.h"
@@ -58,7 +58,7 @@ void EDebugOverlays::FormatLightCounts(OverlayLines& lines) {
     int lightsOn = 0;
     for (int i = 0; i < EEngine::kLightSlots; ++i)
         if (g_Engine.m_bLightUsed[i] && g_Engine.m_bLightOn[i]) ++lightsOn;
-    lines.Add("Total FX rendered: %i", g_Renderer.m_iFXRendered);
+    lines.Add("Total FX rendered: %i", g_FXMgr.m_iLiveCount);
     lines.Add("Total lights rendered: %i", lightsOn);
 }
 

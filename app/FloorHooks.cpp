@@ -12,6 +12,8 @@
 #include "collision/MeshCollision.h"
 #include "core/CoreHooks.h"
 #include "core/EConsole.h"
+#include "core/SegmentHit.h"
+#include "core/SegmentQuery.h"
 #include "game/CHudPanel.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMainGame.h"
@@ -29,6 +31,7 @@
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
+#include "world/IntersectFilters.h"
 #include "world/WorldHooks.h"
 
 namespace {
@@ -152,6 +155,93 @@ void InstallRenderHooks() {
     h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
 }
 
+EObjectSlot* Slot(const DrawVisibility* object) {
+    return static_cast<EObjectSlot*>(const_cast<DrawVisibility*>(object));
+}
+
+// The filter of each kind of the effects' segment queries; the kinds whose filter the world does
+// not have test every object.
+IntersectFilterFn EffectFilter(EffectRay ray) {
+    switch (ray) {
+        case EffectRay::BloodDrop: return IntersectFilterNotSkinMeshNotClass8;
+        case EffectRay::NotIgnoredActive: return IntersectFilterNotIgnoredActive;
+        case EffectRay::NotClass128: return IntersectFilterNotClass128;
+        case EffectRay::StaticMeshes: return IntersectFilterStaticMeshes;
+        case EffectRay::MeshesAndLiveSkinMeshes: return IntersectFilterMeshOrSkinMeshAlive;
+        case EffectRay::Configurable: return IntersectFilterConfigurable;
+        case EffectRay::Everything: break;
+    }
+    return IntersectFilterAll;
+}
+
+// The effects and the power lines reach the engine's objects, sockets, sounds and segment queries.
+void InstallEffectHooks() {
+    RenderHooks& h = g_RenderHooks;
+    h.worldName = [] { return static_cast<const char*>(g_Engine.m_szStartingWorld); };
+    h.findObject = [](const char* name) -> const DrawVisibility* { return g_Engine.FindObject(name, false); };
+    h.effectObject = [](const DrawVisibility* object, EffectObject& out) {
+        const EObjectSlot* o = Slot(object);
+        if (!o || !o->m_bUsed) return false;
+        out.position = o->m_vPosition;
+        out.orientation = o->m_Orientation;
+        out.cameraDistance = o->m_fCameraDistance;
+        out.alwaysRelevant = o->m_bAlwaysUpdate != 0;
+        return true;
+    };
+    h.objectSocket = [](const DrawVisibility* object, const char* socket, DV& position, EOrientation* orientation) {
+        return g_Engine.GetObjectSocket(Slot(object), socket, &position, orientation);
+    };
+    h.createEffectMesh = [](const char* file, uint32_t flags, uint32_t flags2, const DV& position,
+                            const EOrientation* orientation, const DV& scale) -> const DrawVisibility* {
+        EObjectSlot* o = g_Engine.CreateObject(OT_MESH, file, flags, flags2, &position, &scale);
+        if (o && orientation) g_Engine.SetObjectOrientation(o, *orientation);
+        return o;
+    };
+    h.moveObject = [](const DrawVisibility* object, const DV& position) {
+        g_Engine.SetObjectPosition(Slot(object), position, false);
+    };
+    h.turnObject = [](const DrawVisibility* object, const EOrientation& orientation) {
+        g_Engine.SetObjectOrientation(Slot(object), orientation);
+    };
+    h.scaleObject = [](const DrawVisibility* object, const DV& scale) { g_Engine.SetObjectScaling(Slot(object), scale); };
+    h.setObjectFlags = [](const DrawVisibility* object, uint32_t value, uint32_t mask) {
+        g_Engine.SetObjectFlags(Slot(object), value, mask);
+    };
+    h.applyExplosion = [](const DV& position, float strength) { g_Engine.ApplyExplosion(position, strength); };
+    h.playSound3D = [](const char* file, const DV& position, float range) {
+        g_SoundMgr.PlaySound3DAt(file, &position, range);
+    };
+    h.startLoopingSound3D = [](const char* file, const DV& position, float range) {
+        return g_SoundMgr.CreatePlayingSound3D(file, &position, range, true, true, false);
+    };
+    h.releaseSound = [](SoundRecord* sound) {
+        g_SoundMgr.StopSound(sound);
+        g_SoundMgr.ReleaseSound(sound);
+    };
+    h.effectSegment = [](const EffectSegment& segment, EffectHit& hit) {
+        SegmentQuery query;
+        query.m_pStart = &segment.from;
+        query.m_pEnd = &segment.to;
+        query.m_pFilter = EffectFilter(segment.ray);
+        query.m_pFilterArgument = Slot(segment.ignore);
+        if (segment.ray == EffectRay::Configurable) {
+            g_RayFilter.m_pExcluded1 = Slot(segment.ignore);
+            g_RayFilter.m_pExcluded2 = Slot(segment.ignore2);
+            g_RayFilter.m_bSkipClass4 = segment.skipClass4;
+            g_RayFilter.m_bSkipClasses2And32 = segment.skipClass2And32;
+            g_RayFilter.m_bSkipClass16 = segment.skipClass16;
+        }
+        query.m_fCoarseDistance = segment.range;
+        query.m_bReserved = segment.flag ? 1 : 0;
+        SegmentHit found;
+        if (!g_IntersectSegment.Intersect(&query, &found)) return false;
+        hit.point = found.m_vPoint;
+        hit.normal = found.m_vNormal;
+        hit.object = found.m_pObject;
+        return true;
+    };
+}
+
 void InstallWorldHooks() {
     WorldHooks& h = g_WorldHooks;
     // The key routing below the console: the menu while it is active, else the main game.
@@ -227,6 +317,7 @@ void InstallFloorHooks() {
     InstallCoreHooks();
     InstallAudioHooks();
     InstallRenderHooks();
+    InstallEffectHooks();
     InstallMeshHooks();
     InstallCollisionHooks();
     InstallWorldHooks();

@@ -1,11 +1,13 @@
 // The renderer's frame on the GL backend at 800 x 600: a farm made in code in place of the demo
 // world (fields and roads, fences, trees, barns, bales, grass tufts, a pond, tractors moving about
-// with glass cabins, the sky dome), seen from a start position, with shadows and bloom as the
-// default video options have them. A simple visibility pass stands in for the engine's.
+// with glass cabins leaving exhaust smoke and wheel dust, a power line along the road, the sky
+// dome), seen from a start position, with shadows and bloom as the default video options have
+// them. A simple visibility pass stands in for the engine's.
 //
 // Reported per frame: frames per second, draw calls, (texture, pass) pairs (each state change of
 // a pass: a texture's batch, a shadow pass's casters, a post-processing step) and their ratio,
-// and the GL calls per draw. FURROW_BENCH_PICTURE=file.png writes the last frame.
+// and the GL calls per draw. FURROW_BENCH_PICTURE=file.png writes the last frame, and file_near.png
+// a look from beside the road.
 #include <benchmark/benchmark.h>
 #include <stb_dxt.h>
 #include <stb_image_write.h>
@@ -25,9 +27,11 @@
 #include "platform/os/Backends.h"
 #include "platform/os/Files.h"
 #include "platform/os/Window.h"
+#include "render/CPowerLines.h"
 #include "render/CShadowMaps.h"
 #include "render/D3DDevice.h"
 #include "render/EEffectMgr.h"
+#include "render/EFXMgr.h"
 #include "render/EPostProcess.h"
 #include "render/ERenderer.h"
 #include "render/ESky.h"
@@ -145,9 +149,10 @@ public:
 
     std::vector<FarmObject> objects;
 
-private:
     SceneGeometry& Geometry() { return *m_geometry.emplace_back(std::make_unique<SceneGeometry>()); }
     FarmObject& Place(const SceneGeometry& g, const pmath::Matrix& world, const char* texture, float radius);
+
+private:
 
     std::unique_ptr<SceneObject[]> m_slots = std::make_unique<SceneObject[]>(kCapacity);
     std::vector<std::unique_ptr<SceneGeometry>> m_geometry;
@@ -286,6 +291,87 @@ void Farm::Frame(float time) {
     }
 }
 
+// ---- Smoke, dust and a power line ------------------------------------------------------------
+
+// Poles along the road, every 40 units, with the cable sockets of the game's pole.
+struct PowerLine {
+    static constexpr int kPoles = 11;
+    static constexpr DV kSockets[3] = {{-1.15f, 8.5f, 0}, {0, 9.05f, 0}, {1.15f, 8.5f, 0}};
+    DV poles[kPoles];
+    SceneObject* objects[kPoles] = {};
+
+    void Build(Farm& farm, SceneGeometry& pole) {
+        for (int i = 0; i < kPoles; ++i) {
+            poles[i] = DV{16, 0, -220.0f + 40.0f * i};
+            objects[i] = farm.Place(pole, test::Translation(poles[i]), "wood.dds", 9).object;
+        }
+    }
+    int Index(const DrawVisibility* object) const {
+        for (int i = 0; i < kPoles; ++i)
+            if (&objects[i]->object == object) return i;
+        return -1;
+    }
+    // The game's power-line script of this line.
+    static std::string Script() {
+        std::string script = "world farm\nlinia\ngrubosc_kabla 0.04\nsocket kabel1\nsocket kabel2\nsocket kabel3\n";
+        for (int i = 0; i < kPoles; ++i) script += "slup slup" + std::to_string(i) + "\n";
+        return script;
+    }
+};
+
+PowerLine* s_line = nullptr;
+
+// The engine's side of the poles, as the power lines ask it.
+void InstallPowerLineHooks(PowerLine& line) {
+    s_line = &line;
+    g_RenderHooks.worldName = [] { return "farm"; };
+    g_RenderHooks.findObject = [](const char* name) -> const DrawVisibility* {
+        int i = std::atoi(name + 4);
+        return std::strncmp(name, "slup", 4) == 0 && i >= 0 && i < PowerLine::kPoles ? &s_line->objects[i]->object
+                                                                                       : nullptr;
+    };
+    g_RenderHooks.effectObject = [](const DrawVisibility* object, EffectObject& out) {
+        int i = s_line->Index(object);
+        if (i >= 0) out.position = s_line->poles[i];
+        return i >= 0;
+    };
+    g_RenderHooks.objectSocket = [](const DrawVisibility* object, const char* socket, DV& at, EOrientation*) {
+        int i = s_line->Index(object), k = std::atoi(socket + 5) - 1;
+        if (i < 0 || k < 0 || k > 2) return false;
+        at = s_line->poles[i] + PowerLine::kSockets[k];
+        return true;
+    };
+}
+
+// The tractors' exhaust smoke every 0.01 s and the dust their rear wheels raise every 0.5 units.
+class TractorEffects {
+public:
+    void Frame(const Farm& farm, float frameTime) {
+        m_exhaust += frameTime;
+        int puffs = static_cast<int>(m_exhaust / 0.01f);
+        m_exhaust -= puffs * 0.01f;
+        int tractor = 0;
+        for (const FarmObject& o : farm.objects) {
+            if (!o.moving || o.object->subset.blended) continue;
+            const pmath::Matrix& world = o.object->mesh.world;
+            DV pipe = pmath::TransformPoint(DV{0.8f, 2.6f, 1.6f}, world);
+            for (int i = 0; i < puffs; ++i) g_FXMgr.AddFXByName("dymek_rura", &pipe, nullptr);
+            for (int side = 0; side < 2; ++side) {
+                DV wheel = pmath::TransformPoint(DV{side ? 1.3f : -1.3f, 0.1f, -1.4f}, world);
+                DV& last = m_dust[tractor][side];
+                if (pmath::Length(wheel - last) <= 0.5f) continue;
+                g_FXMgr.AddFXByName("zwir", &wheel, nullptr);
+                last = wheel;
+            }
+            ++tractor;
+        }
+    }
+
+private:
+    float m_exhaust = 0;
+    DV m_dust[8][2];
+};
+
 // ---- The run ----------------------------------------------------------------------------------
 
 int64_t IgnoreMessages(plat::WindowHandle, uint32_t, uint64_t, int64_t) { return 0; }
@@ -293,11 +379,13 @@ int64_t IgnoreMessages(plat::WindowHandle, uint32_t, uint64_t, int64_t) { return
 void RenderFrame() {
     g_Renderer.Update();
     g_Renderer.PreRender();
+    g_FXMgr.PrepareVertexBuffers();
     g_PostProcess.BeginCapture();
     g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Renderer.Render();
     g_Renderer.RenderTranslucent();
+    g_FXMgr.Render();
     g_PostProcess.EndCapture();
     g_PostProcess.Render();
     g_pd3dDevice->EndScene();
@@ -319,6 +407,10 @@ void FarmFrame(benchmark::State& state) {
     fs::copy(game / "fx", dir.path() / "fx");
     fs::create_directories(dir.path() / "textures");
     fs::copy(game / "textures" / "system", dir.path() / "textures" / "system");
+    fs::copy(game / "textures" / "effects", dir.path() / "textures" / "effects");
+    fs::copy(game / "afx", dir.path() / "afx");
+    fs::create_directories(dir.path() / "scripts" / "slupy");
+    test::WriteWholeFile(dir.path() / "scripts" / "slupy" / "farm.txt", PowerLine::Script());
     std::string definitions;
     for (const TextureFile& t : kTextures) {
         test::WriteWholeFile(dir.path() / "textures" / t.name, t.compressed ? Dxt1(128, t.texel) : Tga(128, t.texel));
@@ -358,6 +450,16 @@ void FarmFrame(benchmark::State& state) {
 
     Farm farm;
     farm.Build();
+    PowerLine line;
+    SceneGeometry& pole = farm.Geometry();
+    pole.AddBox(DV{-0.15f, 0, -0.15f}, DV{0.15f, 9, 0.15f});
+    pole.AddBox(DV{-1.3f, 8.3f, -0.07f}, DV{1.3f, 8.45f, 0.07f});
+    pole.Upload(*g_pd3dDevice);
+    line.Build(farm, pole);
+    InstallPowerLineHooks(line);
+    g_PowerLines.OnStartWorld();
+    g_FXMgr.LoadResources();
+    TractorEffects effects;
     const DV eye{-30, 14, -190}, target{10, 0, -40};
     g_DrawCamera.view = pmath::LookAtLH(eye, target, DV{0, 1, 0});
     g_DrawCamera.projection = pmath::PerspectiveFovLH(1.0f, static_cast<float>(kWidth) / kHeight, 0.5f, kFarZ);
@@ -378,6 +480,9 @@ void FarmFrame(benchmark::State& state) {
         time += 1.0f / 60.0f;
         g_FrameFacts.frameTime = 1.0f / 60.0f;
         farm.Frame(time);
+        effects.Frame(farm, g_FrameFacts.frameTime);
+        g_FXMgr.Update(false);
+        g_PowerLines.Update();
         g_Sky.UpdateFrame();
         RenderFrame();
     };
@@ -398,8 +503,20 @@ void FarmFrame(benchmark::State& state) {
     state.counters["pairs/frame"] = pairs / frames;
     state.counters["draws/pair"] = draws / pairs;
     state.counters["glcalls/draw"] = static_cast<double>(after.backendCalls - before.backendCalls) / draws;
-    if (const char* picture = std::getenv("FURROW_BENCH_PICTURE")) SavePicture(picture);
+    if (const char* picture = std::getenv("FURROW_BENCH_PICTURE")) {
+        SavePicture(picture);
+        // And a look from beside the road, where the tractors pass under the power line.
+        const DV nearEye{-2, 4, -162}, nearTarget{12, 3.5f, -140};
+        g_DrawCamera.view = pmath::LookAtLH(nearEye, nearTarget, DV{0, 1, 0});
+        g_DrawCamera.position = s_eye = nearEye;
+        for (int i = 0; i < 30; ++i) frame();
+        std::string near = picture;
+        near.insert(near.size() > 4 && near.compare(near.size() - 4, 4, ".png") == 0 ? near.size() - 4 : near.size(), "_near");
+        SavePicture(near.c_str());
+    }
 
+    g_FXMgr.Release();
+    g_PowerLines.Release();
     g_PostProcess.ReleaseTargets();
     g_PostProcess.ReleaseDecl();
     g_ShadowMaps.ReleaseRenderTextures();

@@ -6,15 +6,13 @@
 
 namespace {
 float Clamp01(float t) { return t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t); }
+}  // namespace
 
-// A colour channel from a component: its whole part, held within a byte so that an out-of-range
-// component cannot spill into the neighbouring channel.
 uint32_t ChannelByte(float component) {
     if (!(component > 0.0f)) return 0;
     if (component >= 255.0f) return 255;
     return static_cast<uint32_t>(component);
 }
-}  // namespace
 
 float RandomFloat(float x) {
     int r = plat::Random() & 0x7FFF;

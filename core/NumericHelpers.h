@@ -24,6 +24,10 @@ bool NearlyEqual(float a, float b, float tolerance);
 // times t. a when the two coincide, (0, 0, 0) when either is null.
 DV LerpDV(const DV* a, const DV* b, float t);
 
+// A colour channel from a component: its whole part, held within a byte (0 for NaN) so that an
+// out-of-range component cannot spill into the neighbouring channel.
+uint32_t ChannelByte(float component);
+
 // 0x00RRGGBB from x (red), y (green) and z (blue), each truncated to an integer and held within
 // 0..255; with scale each component is first multiplied by 255. A null vector gives 0.
 uint32_t VectorToRGB(const DV* v, bool scale);

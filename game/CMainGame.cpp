@@ -10,6 +10,7 @@
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
+#include "render/EFXMgr.h"
 #include "world/EEngine.h"
 
 CMainGame g_MainGame;
@@ -44,17 +45,22 @@ void CMainGame::Start() {
 
 void CMainGame::Update() {
     StartLevel();
+    g_FXMgr.Update(false);
     g_SoundMgr.Update();
 }
 
 void CMainGame::Init() {}
 
-void CMainGame::LoadResources() { m_uFrameCounter = 0; }
+void CMainGame::LoadResources() {
+    g_FXMgr.LoadResources();
+    m_uFrameCounter = 0;
+}
 
 // The intro switch goes down with the world it was raised for.
 void CMainGame::ReleaseResources() {
     g_Settings.m_bGameMode = 0;
     PlayMusic(nullptr);
+    g_FXMgr.Release();
 }
 
 void CMainGame::UpdateMusic() { g_MusicPlaylist.Update(); }

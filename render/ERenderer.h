@@ -76,6 +76,11 @@ public:
     // The camera's projection with the given view: view, inverse view, projection, their product
     // and the eye position.
     void SetCameraParameters(HEFFECT effect, const pmath::Matrix& view) const;
+    // The shadow constants of both maps (element 1 repeats map 0 when only map 0 is wanted), with
+    // the sky-light colour times lightScale, and the shadow maps on stages 6 and 7.
+    void SetShadowConstants(HEFFECT effect, bool bothMaps, float lightScale);
+    // Ambient light, fog near, far and colour of set 0, and the fog maximum.
+    void SetFogAndAmbient(HEFFECT effect);
 
     // Texture registry: every .tga and .dds file below the start directory, with its definition.
     void InitTextures();
@@ -121,8 +126,6 @@ public:
     void AddLightRay(const DV& position);
     void UpdateLightRays();
 
-    // Particle effects drawn in the current frame.
-    int32_t m_iFXRendered = 0;
     // Per-frame statistics, cleared by the engine at the start of each frame.
     uint8_t m_FrameStats[13] = {};
     // Set by the engine's visibility pass when a visible mesh or skinned mesh is near enough to
@@ -185,11 +188,6 @@ private:
     void ClearPolygonCounters();
     // The common set-up of the three sky-lit scene passes; the effect, or null.
     HEFFECT BeginScenePass(const char* technique);
-    // The shadow constants of both maps (element 1 repeats map 0 when only map 0 is wanted), with
-    // the sky-light colour times lightScale, and the shadow maps on stages 6 and 7.
-    void SetShadowConstants(HEFFECT effect, bool bothMaps, float lightScale);
-    // Ambient light, fog near, far and colour of set 0, and the fog maximum.
-    void SetFogAndAmbient(HEFFECT effect);
     // Per texture of the opaque and translucent passes: frame, detail, culling, multitexture.
     void SetSceneTextureStates(HEFFECT effect, strtexture* texture, const DrawMesh& mesh, uint32_t subset);
     void SetSpecular(HEFFECT effect, const strtexture* texture);

@@ -8,6 +8,7 @@
 #include "core/ESettings.h"
 #include "core/FrameFacts.h"
 #include "core/NumericHelpers.h"
+#include "render/CPowerLines.h"
 #include "render/CShadowMaps.h"
 #include "render/D3DDevice.h"
 #include "render/ERenderStateCache.h"
@@ -163,6 +164,7 @@ void ERenderer::RenderScene() {
         SetDeviceState(gfx::RS_ZWRITEENABLE, 1);
         if (m_bTreeSwitch) RenderTrees();
         g_RenderHooks.renderGrass();
+        g_PowerLines.RenderCables();
     }
     g_RenderStateCache.SetSamplerFilters(16);
     if (m_bSkinMeshes && skyLit) {

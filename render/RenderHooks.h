@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "core/EOrientation.h"
 #include "platform/math/Matrix.h"
 #include "render/DrawRecord.h"
 
@@ -20,6 +21,62 @@ struct ShaderLights {
 };
 
 class ERect;
+struct SoundRecord;
+
+// What the effects and the power lines read of an engine object (engine objects are handed to
+// them as their DrawVisibility part, an identity they never dereference).
+struct EffectObject {
+    DV position;
+    EOrientation orientation;
+    float cameraDistance = 0;
+    // An effect on an object farther than 512 from the camera spawns children only when it is set.
+    bool alwaysRelevant = false;
+};
+
+// The filters of the effects' segment queries, each named by what it lets be hit.
+enum class EffectRay : uint8_t {
+    // Not skinned meshes and not objects of class 8 (falling blood).
+    BloodDrop,
+    // Neither the ignored object nor characters that are not active (tracers, mortar shells).
+    NotIgnoredActive,
+    // Not objects of class 128 (the ground under an effect).
+    NotClass128,
+    // Plain meshes other than the ignored object, not of classes 2 or 32 nor with bit 8.
+    StaticMeshes,
+    // Meshes and live skinned meshes (what hides a light sprite).
+    MeshesAndLiveSkinMeshes,
+    // Everything (bombs, rockets and shells, whose own objects are made non-colliding first).
+    Everything,
+    // Neither of the two ignored objects nor the classes the switches skip (blood stains, shells).
+    Configurable,
+};
+
+struct EffectSegment {
+    DV from;
+    DV to;
+    EffectRay ray = EffectRay::Everything;
+    const DrawVisibility* ignore = nullptr;
+    const DrawVisibility* ignore2 = nullptr;
+    bool skipClass4 = false;
+    bool skipClass2And32 = false;
+    bool skipClass16 = false;
+    // The query's own flag.
+    bool flag = false;
+    // A skinned mesh counts only when hit within this distance of the start.
+    float range = 5000.0f;
+};
+
+struct EffectHit {
+    DV point;
+    DV normal;
+    const DrawVisibility* object = nullptr;
+    // The object's solid flag.
+    bool solid = false;
+    // The object names a texture that paint goes to (blood leaves no stain on it).
+    bool paintTarget = false;
+    // The texture of the face hit; 0 when unknown.
+    uint32_t textureId = 0;
+};
 
 struct RenderHooks {
     // A texture that cannot be loaded ends the game.
@@ -59,6 +116,47 @@ struct RenderHooks {
     // The menu's full-screen picture drawing (cropped to the screen's aspect); the loading screen
     // shows its picture with it.
     void (*drawTextBox)(ERect& quad) = [](ERect&) {};
+
+    // ---- The effects and the power lines -------------------------------------------------------
+    // The running world's name, as it was requested ("" when none runs).
+    const char* (*worldName)() = [] { return ""; };
+    // The object of that name, or null.
+    const DrawVisibility* (*findObject)(const char* name) = [](const char*) -> const DrawVisibility* {
+        return nullptr;
+    };
+    // False when the object is not in use.
+    bool (*effectObject)(const DrawVisibility* object, EffectObject& out) = [](const DrawVisibility*, EffectObject&) {
+        return false;
+    };
+    // The world position (and the orientation when asked) of a socket of the object; false when the
+    // object has no socket of that name.
+    bool (*objectSocket)(const DrawVisibility* object, const char* socket, DV& position, EOrientation* orientation) =
+        [](const DrawVisibility*, const char*, DV&, EOrientation*) { return false; };
+    // A mesh object made for an effect (turned only when an orientation is given), scaled and marked as
+    // the effect's own; null when it cannot be made.
+    const DrawVisibility* (*createEffectMesh)(const char* file, uint32_t flags, uint32_t flags2, const DV& position,
+                                              const EOrientation* orientation, const DV& scale) =
+        [](const char*, uint32_t, uint32_t, const DV&, const EOrientation*, const DV&) -> const DrawVisibility* {
+        return nullptr;
+    };
+    void (*moveObject)(const DrawVisibility* object, const DV& position) = [](const DrawVisibility*, const DV&) {};
+    void (*turnObject)(const DrawVisibility* object, const EOrientation& orientation) =
+        [](const DrawVisibility*, const EOrientation&) {};
+    void (*scaleObject)(const DrawVisibility* object, const DV& scale) = [](const DrawVisibility*, const DV&) {};
+    // flags = (flags & ~mask) | (value & mask).
+    void (*setObjectFlags)(const DrawVisibility* object, uint32_t value, uint32_t mask) =
+        [](const DrawVisibility*, uint32_t, uint32_t) {};
+    // Pushes and damages what stands around the point.
+    void (*applyExplosion)(const DV& position, float strength) = [](const DV&, float) {};
+    // The effects' sounds: one played to its end, and a looping one the effect keeps and releases.
+    void (*playSound3D)(const char* file, const DV& position, float range) = [](const char*, const DV&, float) {};
+    SoundRecord* (*startLoopingSound3D)(const char* file, const DV& position, float range) =
+        [](const char*, const DV&, float) -> SoundRecord* { return nullptr; };
+    void (*releaseSound)(SoundRecord* sound) = [](SoundRecord*) {};
+    // The first thing the segment meets that its filter lets be hit; false when nothing is hit.
+    bool (*effectSegment)(const EffectSegment& segment, EffectHit& hit) = [](const EffectSegment&, EffectHit&) {
+        return false;
+    };
 };
 
 inline RenderHooks g_RenderHooks;

@@ -1,7 +1,7 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
-// ground with its field, a road and a field plot, the sky dome, the tractor (body, wheels, steering wheel), a race machine, a trailer
-// with its drawbar and wheels, two trees, a house, a fence piece and the marker prefab, each
-// textured with one of make_textures' model textures.
+// ground with its field, a road and a field plot, the sky dome, the tractor (body, wheels, steering
+// wheel), a race machine, a trailer with its drawbar and wheels, two trees, a house, a fence piece,
+// the marker prefab and a power-line pole, each textured with one of make_textures' model textures.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -173,6 +173,7 @@ bool Tractor() {
     body.Box({-0.22f, 1.1f, -0.85f}, {0.22f, 1.26f, -0.5f}, 0);
     body.Box({-0.65f, 2.3f, -1.25f}, {0.65f, 2.4f, 0.0f}, 0);  // roof
     body.Box({-0.1f, 0.5f, -1.5f}, {0.1f, 0.7f, -1.2f}, 0);    // hook
+    body.Box({0.38f, 1.2f, 1.15f}, {0.48f, 2.0f, 1.25f}, 0);   // exhaust pipe
     Model rear({"tyre.tga"}), front({"tyre.tga"}), steering({"tyre.tga"});
     rear.Round({-0.2f, 0, 0}, 0.4f, 0.7f, 0.7f, 24, 0, true);
     front.Round({-0.15f, 0, 0}, 0.3f, 0.45f, 0.45f, 20, 0, true);
@@ -236,6 +237,14 @@ bool Fence() {
     return m.Save("prefabs\\fence\\fence.x");
 }
 
+// A wooden power-line pole 9 m tall with a cross arm; the cables hang at its sockets.
+bool PowerPole() {
+    Model m({"wood.tga"});
+    m.Round({0, 0, 0}, 9.0f, 0.14f, 0.11f, 10, 0);
+    m.Box({-1.3f, 8.3f, -0.07f}, {1.3f, 8.45f, 0.07f}, 0);
+    return m.Save("prefabs\\powerline\\pole.x");
+}
+
 bool Marker() {
     Model m({"marker.tga"});
     m.Round({0, 0, 0}, 60, 15, 0, 4, 0);
@@ -250,7 +259,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Ground() && RoadAndPlot() && SkyDome() && Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker();
+    const bool ok = Ground() && RoadAndPlot() && SkyDome() && Tractor() && Racer() && Trailer() && Trees() &&
+                    House() && Fence() && Marker() && PowerPole();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Writes the demo game's fixed-name textures as small TGA files below the given game directory:
 // the plain white, black and ambient textures, the cloud layer, one sky per time of day and the
-// environment the water mirrors (a bright sky over a dark horizon, the same on every side).
+// environment the water mirrors (a bright sky over a dark horizon, the same on every side), the
+// power lines' cable, and the sprites of the particle effects (smoke and dust puffs, straw chaff).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -47,7 +48,7 @@ constexpr Sky kSkies[] = {
 
 // A value that wobbles around 0.5 with the texel's position: cheap noise for surfaces.
 double Noise(int x, int y) {
-    const uint32_t h = static_cast<uint32_t>(x * 374761393 + y * 668265263) * 1274126177u;
+    const uint32_t h = (static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u) * 1274126177u;
     return ((h >> 16) & 0xFF) / 255.0;
 }
 
@@ -71,6 +72,20 @@ uint32_t ModelTexel(const ModelTexture& t, int x, int y) {
     double shade = 0.8 + 0.4 * Noise(x, y);
     if (t.stripes && (y / t.stripes) % 2) shade *= 0.8;
     return Argb(1.0, t.base[0] * shade, t.base[1] * shade, t.base[2] * shade);
+}
+
+// A soft round puff: opaque in the middle, fading to nothing at the edge, a little uneven.
+uint32_t Puff(int x, int y, int size, double r, double g, double b) {
+    const double dx = (x + 0.5) / size * 2.0 - 1.0, dy = (y + 0.5) / size * 2.0 - 1.0;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    const double cover = std::fmax(0.0, 1.0 - d) * (0.75 + 0.25 * Noise(x, y));
+    return Argb(cover * cover * (3.0 - 2.0 * cover), r, g, b);
+}
+
+// Bits of straw: short bright strokes on nothing.
+uint32_t Chaff(int x, int y) {
+    const bool stroke = (x + 2 * y) % 11 < 2 && (x * 7 + y * 3) % 13 < 8;
+    return stroke ? Argb(1.0, 0.85 + 0.15 * Noise(x, y), 0.75, 0.35) : 0;
 }
 
 }  // namespace
@@ -102,6 +117,13 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(models);
     for (const ModelTexture& t : kModelTextures)
         ok = ok && WriteTga(models / t.name, 64, [&t](int x, int y) { return ModelTexel(t, x, y); });
+    // The power lines' cables, and the particle effects' sprites.
+    ok = ok && WriteTga(dir / "SlupMgr.tga", 8, [](int, int) { return 0xFF2A2A2Eu; });
+    const std::filesystem::path effects = std::filesystem::path(argv[1]) / "textures" / "effects";
+    std::filesystem::create_directories(effects);
+    ok = ok && WriteTga(effects / "smoke.tga", 32, [](int x, int y) { return Puff(x, y, 32, 1.0, 1.0, 1.0); }) &&
+         WriteTga(effects / "dust.tga", 32, [](int x, int y) { return Puff(x, y, 32, 0.72, 0.62, 0.45); }) &&
+         WriteTga(effects / "chaff.tga", 32, Chaff);
     if (!ok) std::fprintf(stderr, "make_textures: cannot write into %s\n", dir.string().c_str());
     return ok ? 0 : 1;
 }

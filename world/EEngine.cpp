@@ -19,6 +19,8 @@
 #include "core/ESettings.h"
 #include "core/QueryAppTimer.h"
 #include "core/ScriptLine.h"
+#include "core/SegmentHit.h"
+#include "core/SegmentQuery.h"
 #include "core/StringHelpers.h"
 #include "mesh/EMesh.h"
 #include "mesh/EMeshMgr.h"
@@ -682,7 +684,6 @@ bool EEngine::ProcessStartWorld(const char* worldFile) {
     g_WorldHooks.physicsExitWorld();
     g_Console.Print("EEngine::ProcessStartWorld 20");
     g_Renderer.ClearTextures();
-    g_Renderer.m_iFXRendered = 0;
     g_Renderer.m_bMeshesInShadowRange = g_Renderer.m_bSkinMeshesInShadowRange = 0;
     g_Console.Print("EEngine::ProcessStartWorld 30");
     g_WorldHooks.mainGamePlayMusic(nullptr);
@@ -1383,6 +1384,35 @@ void EEngine::PutForceToObject(EObjectSlot* object, const DV& force) {
     }
     if (g_Settings.m_iDebug > 0) g_Console.PrintStr2("PutForceToObject ", object->m_szName);
     g_WorldHooks.applyImpulseToObject(object, force);
+}
+
+void EEngine::ApplyExplosion(const DV& position, float strength) {
+    constexpr float kPushDistance = 256.0f, kDamageDistance = 320.0f;
+    constexpr int kMaxPushed = 16;
+    int pushed = 0;
+    for (int i = 0; i < m_iLightMark; ++i) {
+        EObjectSlot& o = m_Objects[i];
+        if (!o.m_bUsed) continue;
+        DV away = o.m_vPosition - position;
+        float distance = pmath::Length(away);
+        if (pushed < kMaxPushed && distance < kPushDistance && o.Mesh() && o.m_pPhysicsBody && !o.m_bStaticMeshBody) {
+            g_WorldHooks.applyImpulseToObject(&o, pmath::Normalize(away) * (strength * 4000.0f));
+            ++pushed;
+        }
+        if (distance > kDamageDistance || !o.m_pDeathParams || !o.m_pDeathParams->m_bEnabled || o.m_bDead) continue;
+        // Only what the blast reaches is hurt: the object itself does not stand in its own way.
+        SegmentQuery query;
+        query.m_pStart = &position;
+        query.m_pEnd = &o.m_vPosition;
+        query.m_pFilter = [](EObjectSlot* candidate, EObjectSlot* target) { return candidate && candidate != target; };
+        query.m_pFilterArgument = &o;
+        SegmentHit hit;
+        if (g_IntersectSegment.Intersect(&query, &hit)) continue;
+        o.m_fHitPoints -= (1.0f - distance / kDamageDistance) * strength * 600.0f;
+        if (o.m_fHitPoints > 0 || o.m_bDying) continue;
+        o.m_bDying = 1;
+        o.m_fDyingDelay = distance / kDamageDistance + 0.1f;
+    }
 }
 
 // ---- Forced look and paths -------------------------------------------------------------------

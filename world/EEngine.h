@@ -160,6 +160,9 @@ public:
     void RemoveObjectPhysics(EObjectSlot* object);
     void CreateObjectPhysics(EObjectSlot* object, bool force);
     void PutForceToObject(EObjectSlot* object, const DV& force);
+    // Pushes up to 16 moving meshes within 256 of the point away from it (strength x 4000), and
+    // takes hit points from the objects with a death block within 320 that it can reach.
+    void ApplyExplosion(const DV& position, float strength);
 
     // Sets or clears the hidden byte of every object in use in the sector (sector 0 is none).
     void SetSectorHidden(int sector, uint8_t hidden);

@@ -8,6 +8,7 @@
 
 #include "core/ESettings.h"
 #include "mesh/EMesh.h"
+#include "render/EFXMgr.h"
 #include "render/ERenderer.h"
 #include "support/ConsoleLogTest.h"
 #include "world/EEngine.h"
@@ -26,12 +27,13 @@ protected:
         test::ResetGlobal(g_Debug);
         test::ResetGlobal(g_Engine);
         test::ResetGlobal(g_Renderer);
+        test::ResetGlobal(g_FXMgr);
         g_Settings.m_iSystemDebug = 1;
     }
 };
 
 TEST_F(EDebugOverlaysTest, LightCountsCountSlotsInUseAndSwitchedOn) {
-    g_Renderer.m_iFXRendered = 12;
+    g_FXMgr.m_iLiveCount = 12;
     for (int i : {0, 5, 99}) g_Engine.m_bLightUsed[i] = g_Engine.m_bLightOn[i] = 1;
     g_Engine.m_bLightUsed[7] = 1;  // in use but off
     g_Engine.m_bLightOn[8] = 1;    // a stale switch of a free slot

@@ -187,4 +187,26 @@ TEST_F(FloorHooksTest, ASkinnedMeshSeesTheObjectThatOwnsIt) {
     object.Object = nullptr;
 }
 
+TEST_F(FloorHooksTest, EffectsAndPowerLinesSeeTheEnginesObjectsAndWorld) {
+    std::snprintf(g_Engine.m_szStartingWorld, sizeof g_Engine.m_szStartingWorld, "worlds\\farm.w");
+    EXPECT_STREQ(g_RenderHooks.worldName(), "worlds\\farm.w");
+    EObjectSlot& pole = g_Engine.m_Objects[7];
+    pole.m_bUsed = 1;
+    std::snprintf(pole.m_szName, sizeof pole.m_szName, "slup_01");
+    pole.m_vPosition = DV{4, 0, 9};
+    pole.m_fCameraDistance = 600;
+    pole.m_bAlwaysUpdate = 1;
+    const DrawVisibility* found = g_RenderHooks.findObject("SLUP_01");
+    ASSERT_EQ(found, static_cast<const DrawVisibility*>(&pole));
+    EffectObject facts;
+    ASSERT_TRUE(g_RenderHooks.effectObject(found, facts));
+    EXPECT_EQ(facts.position, (DV{4, 0, 9}));
+    EXPECT_FLOAT_EQ(facts.cameraDistance, 600.0f);
+    EXPECT_TRUE(facts.alwaysRelevant);
+    g_RenderHooks.setObjectFlags(found, 0x80, 0x80);
+    EXPECT_EQ(pole.m_uFlags & 0x80, 0x80u);
+    pole.m_bUsed = 0;
+    EXPECT_FALSE(g_RenderHooks.effectObject(found, facts));
+}
+
 }  // namespace

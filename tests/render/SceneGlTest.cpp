@@ -43,17 +43,6 @@ protected:
         g_Sky.m_fFogMax = 0.0f;
         g_Renderer.m_bSkyLitMeshes = 1;
     }
-    // Where a world point lands on the back buffer.
-    void ScreenOf(const DV& point, uint32_t& x, uint32_t& y) const {
-        DV p = pmath::TransformPoint(point, g_DrawCamera.view * g_DrawCamera.projection);
-        x = static_cast<uint32_t>((p.x * 0.5f + 0.5f) * kWidth);
-        y = static_cast<uint32_t>((0.5f - p.y * 0.5f) * kHeight);
-    }
-    uint32_t PixelOf(const DV& point) {
-        uint32_t x = 0, y = 0;
-        ScreenOf(point, x, y);
-        return Pixel(x, y);
-    }
     // A quad of half size h at centre facing along normal (upright: its v axis is world up).
     static void AddFacing(SceneGeometry& g, const DV& centre, const DV& normal, float h) {
         DV up{0, 1, 0};

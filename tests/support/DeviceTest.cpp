@@ -3,10 +3,12 @@
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "render/AmbientProbe.h"
+#include "render/CPowerLines.h"
 #include "render/CShadowMaps.h"
 #include "render/D3DDevice.h"
 #include "render/EPostProcess.h"
 #include "render/EEffectMgr.h"
+#include "render/EFXMgr.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
 #include "render/ERenderStateCache.h"
@@ -20,6 +22,9 @@ void ResetDeviceGlobals() {
     // Textures, effects and targets hold device resources: they go before the device.
     g_Renderer.Release();
     g_EffectMgr.Release();
+    ResetGlobal(g_FXMgr);
+    g_PowerLines.Release();
+    ResetGlobal(g_PowerLines);
     ResetGlobal(g_ShadowMaps);
     ResetGlobal(g_PostProcess);
     ResetGlobal(g_AmbientProbe);

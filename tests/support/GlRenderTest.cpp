@@ -91,6 +91,18 @@ uint32_t GlRenderTest::Pixel(uint32_t x, uint32_t y) {
     return argb;
 }
 
+void GlRenderTest::ScreenOf(const DV& point, uint32_t& x, uint32_t& y) {
+    DV p = pmath::TransformPoint(point, g_DrawCamera.view * g_DrawCamera.projection);
+    x = static_cast<uint32_t>((p.x * 0.5f + 0.5f) * kWidth);
+    y = static_cast<uint32_t>((0.5f - p.y * 0.5f) * kHeight);
+}
+
+uint32_t GlRenderTest::PixelOf(const DV& point) {
+    uint32_t x = 0, y = 0;
+    ScreenOf(point, x, y);
+    return Pixel(x, y);
+}
+
 void GlRenderTest::SavePicture(const std::string& name) {
     const char* directory = std::getenv("FURROW_TEST_PICTURES");
     if (!directory) return;

@@ -25,6 +25,9 @@ protected:
     void DrawFrame(uint32_t clearColour = 0xFF000000u);
     // One pixel of the back buffer, ARGB.
     uint32_t Pixel(uint32_t x, uint32_t y);
+    // Where a world point lands on the back buffer, and the pixel there.
+    static void ScreenOf(const DV& point, uint32_t& x, uint32_t& y);
+    uint32_t PixelOf(const DV& point);
     // Writes the back buffer as a PNG when FURROW_TEST_PICTURES names a directory.
     void SavePicture(const std::string& name);
     SceneGeometry& Upload(SceneGeometry& geometry);

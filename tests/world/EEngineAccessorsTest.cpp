@@ -305,3 +305,45 @@ TEST_F(Accessors, SectorsHideAndShowTheirObjects) {
 }
 
 }  // namespace
+
+namespace {
+
+// An explosion pushes the moving meshes near it away and hurts what carries a death block, the
+// more the nearer: strength 1 at 160 takes 300 hit points and starts the dying after 0.6 s.
+TEST_F(Accessors, AnExplosionPushesNearMovingMeshesAndHurtsObjectsThatCanDie) {
+    static std::vector<std::pair<std::string, DV>> pushes;
+    pushes.clear();
+    g_WorldHooks.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) { pushes.emplace_back(o->m_szName, impulse); };
+    EObjectSlot* crate = AddMesh("crate", DV{100, 0, 0});
+    crate->m_pPhysicsBody = crate;
+    EObjectSlot* wall = AddMesh("wall", DV{0, 0, 100});
+    wall->m_pPhysicsBody = wall;
+    wall->m_bStaticMeshBody = 1;
+    EObjectSlot* far = AddMesh("far", DV{300, 0, 0});
+    far->m_pPhysicsBody = far;
+    // The engine frees the death blocks with their objects.
+    auto dying = [] {
+        auto* death = new strDeathParams;
+        death->m_bEnabled = 1;
+        return death;
+    };
+    EObjectSlot* tower = AddMesh("tower", DV{0, 160, 0});
+    tower->m_pDeathParams = dying();
+    tower->m_fHitPoints = 500;
+    EObjectSlot* hut = AddMesh("hut", DV{-160, 0, 0});
+    hut->m_pDeathParams = dying();
+    hut->m_fHitPoints = 200;
+
+    g_Engine.ApplyExplosion(DV{}, 1.0f);
+    ASSERT_EQ(pushes.size(), 1u);
+    EXPECT_EQ(pushes[0].first, "crate");
+    EXPECT_EQ(pushes[0].second, (DV{4000, 0, 0}));
+    EXPECT_FLOAT_EQ(tower->m_fHitPoints, 200.0f);
+    EXPECT_EQ(tower->m_bDying, 0);
+    EXPECT_FLOAT_EQ(hut->m_fHitPoints, -100.0f);
+    EXPECT_EQ(hut->m_bDying, 1);
+    EXPECT_FLOAT_EQ(hut->m_fDyingDelay, 0.6f);
+    for (EObjectSlot* o : {crate, wall, far}) o->m_pPhysicsBody = nullptr;
+}
+
+}  // namespace

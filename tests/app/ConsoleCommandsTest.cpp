@@ -34,6 +34,9 @@ protected:
     }
     void TearDown() override {
         ResetComponents();
+        // Commands switch the allocation registry on; left on, the globals destroyed at exit would
+        // report their tags as unmatched to a console that is gone by then.
+        test::ResetGlobal(g_Settings);
         test::ResetFloorHooks();
         ConsoleLogTest::TearDown();
     }

@@ -30,6 +30,13 @@ protected:
         test::ResetGlobal(g_FXMgr);
         g_Settings.m_iSystemDebug = 1;
     }
+    // The registry stays switched on otherwise, and the globals destroyed at exit would report their
+    // tags as unmatched to a console that is gone by then.
+    void TearDown() override {
+        test::ResetGlobal(g_Settings);
+        test::ResetGlobal(g_Debug);
+        ConsoleLogTest::TearDown();
+    }
 };
 
 TEST_F(EDebugOverlaysTest, LightCountsCountSlotsInUseAndSwitchedOn) {

@@ -144,6 +144,10 @@ ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::stri
         // (other tests, other checkouts) never take each other for a second start.
         ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+        // Mesa's driver leaves a block of its own behind when it unloads: a sanitizer build checks the
+        // program's leaks only where it draws nothing.
+        auto video = env.find("FURROW_VIDEO");
+        if (video == env.end() || video->second != "null") ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
         ::execl(FURROW_PROGRAM, FURROW_PROGRAM, static_cast<char*>(nullptr));
         ::_exit(127);
     }

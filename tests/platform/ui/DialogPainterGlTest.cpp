@@ -15,7 +15,7 @@ namespace {
 
 int64_t Quiet(plat::WindowHandle, uint32_t, uint64_t, int64_t) { return 0; }
 
-class DialogPainterTest : public test::StartDirTest {
+class DialogPainterGlTest : public test::StartDirTest {
 protected:
     void SetUp() override {
         StartDirTest::SetUp();
@@ -42,7 +42,7 @@ protected:
     }
 };
 
-TEST_F(DialogPainterTest, DrawsThePictureTheControlsAndTheirTexts) {
+TEST_F(DialogPainterGlTest, DrawsThePictureTheControlsAndTheirTexts) {
     using plat::ControlKind;
     plat::DialogTemplate layout{"Painter test", 200, 120,
                                 {{1, ControlKind::Picture, {0, 0, 200, 40}},

@@ -13,18 +13,13 @@ namespace {
 
 using test::WorldTest;
 
-// A wall standing across the x axis at x = 0, from y -20 and z -20 up to 40, seen from both sides.
-constexpr const char* kWallModel =
-    "xof 0303txt 0032\n"
-    "Mesh {\n 3;\n 0.0;-20.0;-20.0;,\n 0.0;40.0;-20.0;,\n 0.0;-20.0;40.0;;\n 2;\n 3;0,1,2;,\n 3;0,2,1;;\n"
-    " MeshMaterialList {\n  1;\n  2;\n  0,0;;\n  Material { 1.0;1.0;1.0;1.0;; 8.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n }\n}\n";
-
 class ObjectDeath : public WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
         test::InstallCollisionHooks();
-        WriteFile("m\\wall.x", kWallModel);
+        // A wall across the x axis at x = 0.
+        WriteFile("m\\wall.x", test::SolidQuad({0, -20, -20}, {0, 40, -20}, {0, 40, 40}, {0, -20, 40}));
         WriteFile("m\\wreck.x", test::kTriangleModel);
         g_Engine.m_fFrameTime = 0.5f;
     }

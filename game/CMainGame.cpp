@@ -12,11 +12,15 @@
 #include "game/GameHooks.h"
 #include "render/EFXMgr.h"
 #include "world/EEngine.h"
+#include "world/EEngineObject.h"
 
 CMainGame g_MainGame;
 
 namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
+// The world's "level_start" object fires its actions once the level has loaded.
+constexpr uint32_t kLevelStartFrame = 199;
+constexpr const char* kLevelStartObject = "level_start";
 constexpr uint32_t kEndLoadingFrame = 200;
 constexpr uint32_t kCloseLoadingFrame = 209;
 }
@@ -81,6 +85,8 @@ void CMainGame::OnStartWorld() { m_uFrameCounter = 0; }
 void CMainGame::StartLevel() {
     g_Console.DrawLoadingScreen();
     ++m_uFrameCounter;
+    if (m_uFrameCounter == kLevelStartFrame && g_Engine.m_bWorldRunning)
+        g_EngineObject.UpdateObjectActions(g_Engine.FindObject(kLevelStartObject, false), false);
     if (m_uFrameCounter == kEndLoadingFrame) g_Console.EndLoadingScreen();
     if (m_uFrameCounter == kCloseLoadingFrame) {
         g_Engine.m_bWorldRender = 1;

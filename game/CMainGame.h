@@ -24,8 +24,8 @@ public:
     // A world starts: frames are counted from it again.
     void OnStartWorld();
     // The level-start sequence, once per frame: the console's loading frames until the level is
-    // ready, the console's loading screen ended at frame 200, the world shown and the loading
-    // screen closed at frame 209.
+    // ready, the actions of the world's "level_start" object at frame 199, the console's loading
+    // screen ended at frame 200, the world shown and the loading screen closed at frame 209.
     void StartLevel();
 
     // The engine's hooks: its start, each world's start once the world file is read, its end, and

@@ -1,7 +1,8 @@
 // Writes the demo game's static models as text .x files below the given game directory: the
 // ground with its field, a road and a field plot, the sky dome, the tractor (body, wheels, steering
 // wheel), a race machine, a trailer with its drawbar and wheels, two trees, a house, a fence piece,
-// the marker prefab and a power-line pole, each textured with one of make_textures' model textures.
+// the marker prefab, a power-line pole, the fence pieces laid along roads, a hedge, a gate, a barrel
+// and its wreck and a trigger box, each textured with one of make_textures' model textures.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -237,6 +238,55 @@ bool Fence() {
     return m.Save("prefabs\\fence\\fence.x");
 }
 
+// The fence pieces the fence generator lays along the roads, in metres: each centred on its
+// origin (the generator stands it on the ground by half its height), running along z from post to
+// post, in lengths and heights of their own.
+bool FencePrefabs() {
+    struct Piece {
+        float length, height;
+        int rails;
+    };
+    const Piece pieces[] = {{2.0f, 1.0f, 2}, {2.5f, 1.1f, 2}, {3.0f, 1.2f, 3}, {2.0f, 1.2f, 3},
+                            {2.5f, 0.9f, 2}, {3.0f, 1.0f, 2}, {2.2f, 1.1f, 3}, {2.8f, 1.0f, 2}};
+    int n = 0;
+    for (const Piece& p : pieces) {
+        Model m({"wood.tga"});
+        const float h = p.height / 2, l = p.length / 2;
+        m.Box({-0.06f, -h, -l}, {0.06f, h, -l + 0.12f}, 0);
+        m.Box({-0.06f, -h, l - 0.12f}, {0.06f, h, l}, 0);
+        for (int r = 0; r < p.rails; ++r) {
+            const float y = -h + p.height * (r + 1) / (p.rails + 1);
+            m.Box({-0.03f, y - 0.05f, -l}, {0.03f, y + 0.05f, l}, 0);
+        }
+        char name[64];
+        std::snprintf(name, sizeof name, "prefabs\\plotki\\plot%02d.x", ++n);
+        if (!m.Save(name)) return false;
+    }
+    return true;
+}
+
+// A hedge 2.6 high and 60 long along z, the bank a road's fences stand against.
+bool Hedge() {
+    Model m({"leaves.tga"});
+    m.Box({-0.6f, 0, -30}, {0.6f, 2.6f, 30}, 0, 6.0f);
+    return m.Save("prefabs\\ground\\hedge.x");
+}
+
+// A barred gate 6 wide across a road, a barrel and what is left of it after it blew up, and the
+// trigger box (2 on each side) that fires an object's actions when a machine drives into it.
+bool GateBarrelAndTrigger() {
+    Model gate({"wood.tga"});
+    for (float x : {-3.0f, -1.0f, 1.0f, 2.9f}) gate.Box({x, 0, -0.05f}, {x + 0.1f, 1.5f, 0.05f}, 0);
+    for (float y : {0.3f, 1.3f}) gate.Box({-3.0f, y, -0.04f}, {3.0f, y + 0.12f, 0.04f}, 0);
+    Model barrel({"trailer.tga"}), wreck({"tyre.tga"});
+    barrel.Round({0, 0, 0}, 0.9f, 0.32f, 0.32f, 14, 0);
+    wreck.Round({0, 0, 0}, 0.15f, 0.45f, 0.3f, 10, 0);
+    Model trigger({"marker.tga"});
+    trigger.Box({-2, 0, -2}, {2, 3, 2}, 0);
+    return gate.Save("prefabs\\obiekty\\brama.x") && barrel.Save("prefabs\\obiekty\\beczka01.x") &&
+           wreck.Save("prefabs\\obiekty\\beczka_wrak.x") && trigger.Save("prefabs\\special\\czujnik.x");
+}
+
 // A wooden power-line pole 9 m tall with a cross arm; the cables hang at its sockets.
 bool PowerPole() {
     Model m({"wood.tga"});
@@ -260,7 +310,8 @@ int main(int argc, char** argv) {
     }
     plat::SetStartDirectory(argv[1]);
     const bool ok = Ground() && RoadAndPlot() && SkyDome() && Tractor() && Racer() && Trailer() && Trees() &&
-                    House() && Fence() && Marker() && PowerPole();
+                    House() && Fence() && Marker() && PowerPole() && FencePrefabs() && Hedge() &&
+                    GateBarrelAndTrigger();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -140,6 +140,12 @@ bool CopyBounded(char* out, int size, const char* text) {
     return !text || std::strlen(text) < static_cast<size_t>(size);
 }
 
+// Copies the fields of one object into another.
+template <auto... Fields>
+void CopyFields(EObjectSlot* to, const EObjectSlot* from) {
+    ((to->*Fields = from->*Fields), ...);
+}
+
 bool KnownKind(uint8_t kind) { return kind == OT_MESH || kind == OT_LIGHT || kind == OT_SKINMESH; }
 
 }  // namespace
@@ -1395,24 +1401,72 @@ void EEngine::ApplyExplosion(const DV& position, float strength) {
         if (!o.m_bUsed) continue;
         DV away = o.m_vPosition - position;
         float distance = pmath::Length(away);
-        if (pushed < kMaxPushed && distance < kPushDistance && o.Mesh() && o.m_pPhysicsBody && !o.m_bStaticMeshBody) {
+        if (distance > kDamageDistance) continue;
+        const strDeathParams* d = o.m_pDeathParams;
+        const bool hurt = d && d->m_bEnabled && d->m_bExplosionDamage;
+        const bool oneHit = hurt && d->m_OneHit.m_iOneHit != 0;
+        if (!oneHit && pushed < kMaxPushed && distance < kPushDistance && o.Mesh() && o.m_pPhysicsBody &&
+            !o.m_bStaticMeshBody) {
             g_WorldHooks.applyImpulseToObject(&o, pmath::Normalize(away) * (strength * 4000.0f));
             ++pushed;
         }
-        if (distance > kDamageDistance || !o.m_pDeathParams || !o.m_pDeathParams->m_bEnabled || o.m_bDead) continue;
-        // Only what the blast reaches is hurt: the object itself does not stand in its own way.
-        SegmentQuery query;
-        query.m_pStart = &position;
-        query.m_pEnd = &o.m_vPosition;
-        query.m_pFilter = [](EObjectSlot* candidate, EObjectSlot* target) { return candidate && candidate != target; };
-        query.m_pFilterArgument = &o;
-        SegmentHit hit;
-        if (g_IntersectSegment.Intersect(&query, &hit)) continue;
-        o.m_fHitPoints -= (1.0f - distance / kDamageDistance) * strength * 600.0f;
+        if (!hurt || o.m_bDead) continue;
+        if (oneHit) {
+            o.m_fHitPoints = -1.0f;
+        } else {
+            // Only what the blast reaches is hurt: the object itself does not stand in its own way.
+            SegmentQuery query;
+            query.m_pStart = &position;
+            query.m_pEnd = &o.m_vPosition;
+            query.m_pFilter = [](EObjectSlot* candidate, EObjectSlot* target) { return candidate && candidate != target; };
+            query.m_pFilterArgument = &o;
+            SegmentHit hit;
+            if (g_IntersectSegment.Intersect(&query, &hit)) continue;
+            o.m_fHitPoints -= (1.0f - distance / kDamageDistance) * strength * 600.0f;
+        }
+        if (d->m_szKillIfHPLessThanObject[0] && o.m_fHitPoints <= d->m_fKillIfHPLessThanHP) {
+            if (g_Settings.m_iDebug > 0) {
+                char line[192];
+                std::snprintf(line, sizeof line, "%s zabija %s bo HP ponizej progu %f", o.m_szName,
+                              d->m_szKillIfHPLessThanObject, d->m_fKillIfHPLessThanHP);
+                g_Console.Print(line);
+            }
+            g_EngineObject.HandleDeath(FindObject(d->m_szKillIfHPLessThanObject, true));
+        }
         if (o.m_fHitPoints > 0 || o.m_bDying) continue;
         o.m_bDying = 1;
         o.m_fDyingDelay = distance / kDamageDistance + 0.1f;
     }
+}
+
+EObjectSlot* EEngine::CopyObject(EObjectSlot* object) {
+    if (!object || !object->m_bUsed || (object->Type != OT_MESH && object->Type != OT_SKINMESH)) return nullptr;
+    EObjectSlot* copy = CreateObject(object->Type, object->m_szFileName, object->m_uFlags, object->m_uFlags2,
+                                     &object->m_vPosition, &object->m_vScale);
+    if (!copy) return nullptr;
+    SetObjectOrientation(copy, object->m_Orientation);
+    std::memcpy(copy->m_szName, object->m_szName, sizeof copy->m_szName);
+    std::memcpy(copy->m_szAnimation, object->m_szAnimation, sizeof copy->m_szAnimation);
+    CopyFields<&EObjectSlot::m_vStartPosition, &EObjectSlot::m_StartOrientation, &EObjectSlot::m_bSpawned,
+               &EObjectSlot::m_iSector, &EObjectSlot::m_bHidden, &EObjectSlot::m_bSectorDisabled,
+               &EObjectSlot::m_iViewDistance, &EObjectSlot::m_bAmbientLightIdx, &EObjectSlot::m_bFogIdx,
+               &EObjectSlot::m_bEnvTextureIdx, &EObjectSlot::m_bAnimationLoop, &EObjectSlot::m_bActionsRan,
+               &EObjectSlot::m_bHasRun, &EObjectSlot::m_bSwitched, &EObjectSlot::m_fTimeSinceActions,
+               &EObjectSlot::m_fMotionTime, &EObjectSlot::m_fDyingDelay, &EObjectSlot::m_bDying>(copy, object);
+    *copy->m_pBezierParams = *object->m_pBezierParams;
+    *copy->m_pBezierState = *object->m_pBezierState;
+    if (object->CacheObjectToTieTo) StoreName(copy->CacheObjectToTieTo, "CacheObjectToTieTo", object->CacheObjectToTieTo);
+    if (object->CacheSocketToTieTo) StoreName(copy->CacheSocketToTieTo, "CacheSocketToTieTo", object->CacheSocketToTieTo);
+
+    SetFX(copy, object->FX);
+    SetActionParams(copy, object->m_pActionParams);
+    SetDeathParams(copy, object->m_pDeathParams);
+    copy->m_fHitPoints = object->m_fHitPoints;
+    if (object->m_pLightBlinking) SetLightBlinking(copy, object->m_pLightBlinking);
+    if (object->m_pLightControlParams) SetLightControlParams(copy, object->m_pLightControlParams);
+    if (const strSoundParams* sound = object->m_pSoundParams)
+        SetSoundParams(copy, sound->m_szFile, sound->m_fDistance, sound->m_szVariable);
+    return copy;
 }
 
 // ---- Forced look and paths -------------------------------------------------------------------

@@ -163,6 +163,9 @@ public:
     // Pushes up to 16 moving meshes within 256 of the point away from it (strength x 4000), and
     // takes hit points from the objects with a death block within 320 that it can reach.
     void ApplyExplosion(const DV& position, float strength);
+    // A mesh or skinned mesh made from the same file, with the object's flags, place, behaviour
+    // state and copies of its blocks; null for other kinds or when the creation fails.
+    EObjectSlot* CopyObject(EObjectSlot* object);
 
     // Sets or clears the hidden byte of every object in use in the sector (sector 0 is none).
     void SetSectorHidden(int sector, uint8_t hidden);

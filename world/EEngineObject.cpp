@@ -381,48 +381,6 @@ void EEngineObject::TestTouch(EObjectSlot* o) {
     UpdateObjectActions(o, true);
 }
 
-void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
-    const strActionParams* a = o ? o->m_pActionParams : nullptr;
-    if (!a || o->m_bActionsRan || !a->m_uEnabled || (fromTouch && !a->m_uOnTouch) || (a->m_uOnce && o->m_bHasRun) ||
-        g_Settings.m_bEditor)
-        return;
-    g_Console.PrintStr2(o->m_szName, " w srodku, uruchamiam akcje");
-    o->m_fPauseTimer = 0;
-    o->m_fTimeSinceActions = 0;
-    o->m_fMotionTime = 0;
-    o->m_bHasRun = 1;
-    if (!o->m_bSwitched && a->m_uSwing) o->m_fSwingTarget = a->m_fSwingAngle;
-    if (a->m_szHandOver[0]) {
-        if (a->m_fHandOverPause <= 0) {
-            g_Console.PrintStr2("Mesh wola przekazanie akcji na ", a->m_szHandOver);
-            g_Engine.RunAction(a->m_szHandOver);
-        } else {
-            g_Console.PrintStr2("Mesh wola spauzowane przekazanie akcji na ", a->m_szHandOver);
-            g_Console.PrintFloat("Pauza: ", a->m_fHandOverPause);
-            o->m_bPausedHandOver = 1;
-            o->m_fPauseTimer = 0;
-        }
-    }
-    if (a->m_uCameraPositioning) {
-        if (g_Settings.m_iDebug > 2) g_Console.PrintStr2("bUseCameraPositioning ", o->m_szName);
-        if (EObjectSlot* from = g_Engine.FindObject(a->m_szCameraPositioning, true)) {
-            g_Engine.ForceCameraToLook(from, o);
-            o->m_bPositionedCamera = 1;
-        } else {
-            g_Console.PrintStr2("No object for camera positioning: ", a->m_szCameraPositioning);
-        }
-    }
-    o->m_bActionsRan = 1;
-    if (g_Settings.m_iDebug > 0) g_Console.PrintStr2(o->m_szName, " - wychodze z uruchomienia akcji OK.");
-}
-
-void EEngineObject::HandleDeath(EObjectSlot* o) {
-    if (!o || o->m_bDead || !o->m_pDeathParams || g_Settings.m_bEditor) return;
-    if (g_Settings.m_iDebug > 0) g_Console.PrintStr2("EEngineObject::HandleDeath ", o->m_szName);
-    o->m_bDead = 1;
-    g_Engine.SetObjectFlags(o, FLAG_DEAD, FLAG_DEAD);
-}
-
 void EEngineObject::UpdateObjectMotion(EObjectSlot* o) {
     const strActionParams* a = o->m_pActionParams;
     if (o->m_bDead || !a) return;

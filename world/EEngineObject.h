@@ -8,6 +8,8 @@
 
 class EObjectSlot;
 class SoundRecord;
+struct strActionParams;
+struct strDeathParams;
 struct ECollisionFinder;
 
 class EEngineObject {
@@ -30,7 +32,15 @@ public:
     void UpdateObjectMotion(EObjectSlot* object);
     // Runs the object's action block; from a touch only when the block fires on touch.
     void UpdateObjectActions(EObjectSlot* object, bool fromTouch);
+    // Runs the actions of the named object as if another object handed them over.
+    void RunObjectActions(const char* name);
+    // Plays the first dialogue line the object's action block names.
+    void PlayDialogue(EObjectSlot* object);
+    // The object dies: the effects of its death block, in their order.
     void HandleDeath(EObjectSlot* object);
+    // Moves or copies the objects the death block names to where the dying object is.
+    void TeleportObjectHereOnDeath(EObjectSlot* object);
+    void RespawnCharacter(EObjectSlot* object);
     void SetAmbientSound(const char* name, float volume);
     void StopAmbientSound();
     void SetDirectionPointer(const char* name);
@@ -74,6 +84,17 @@ private:
     void UpdateTies();
     void UpdateVisibilityPass();
     void UpdateShadowRange(EObjectSlot* object, float range, uint8_t& rendererByte);
+    // The steps of the actions, in the order they run.
+    void RunVariableActions(EObjectSlot* object, const strActionParams& a);
+    void RunEnvironmentActions(EObjectSlot* object, const strActionParams& a);
+    void RunPointAndLightActions(EObjectSlot* object, const strActionParams& a);
+    void RunObjectMoves(EObjectSlot* object, const strActionParams& a);
+    void RunAnimationsAndPaths(EObjectSlot* object, const strActionParams& a);
+    void RunMessagesAndKills(EObjectSlot* object, const strActionParams& a);
+    void RunEffectsAndSounds(EObjectSlot* object, const strActionParams& a);
+    void RunHandOverAndCamera(EObjectSlot* object, const strActionParams& a, bool fromTouch);
+    // The death's replacement mesh in the dying object's place.
+    void ReplaceOnDeath(EObjectSlot* object, const strDeathParams& d);
 };
 
 extern EEngineObject g_EngineObject;

@@ -118,7 +118,8 @@ public:
     DV m_vDiffuse{1, 1, 1};
     uint8_t m_bLightLinearScatter = 0;
     uint8_t m_bIgnorePlayerVisibility = 0;
-    // Per-object switches of the world file.
+    // Per-object switches of the world file; actions of other objects switch the green and red
+    // points.
     uint8_t m_bLandMine = 0;
     uint8_t m_bGreenPoint = 0;
     uint8_t m_bRedPoint = 0;
@@ -219,4 +220,11 @@ public:
     float m_fSwing2Angle = 0;
     uint8_t m_bSwinging = 0;
     uint8_t m_bSwingDone = 0;
+
+    // A dead object falling with physics: its velocity and the two timers of the fall.
+    uint8_t m_bFalling = 0;
+    DV m_vFallVelocity;
+    float m_fFallTimers[2] = {};
+    // How many times the object's character was respawned.
+    int32_t m_iRespawns = 0;
 };

@@ -25,6 +25,8 @@ struct WorldHooks {
     void (*mainGameUpdateMusic)() = [] {};
     // Null stops the music.
     void (*mainGamePlayMusic)(const char* file) = [](const char*) {};
+    // An action ends the game.
+    void (*mainGameEndGame)() = [] {};
     // Frames since the world started, counted by the main game.
     uint32_t (*levelFrame)() = [] { return 0u; };
     // The menu.

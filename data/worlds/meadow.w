@@ -23,8 +23,72 @@ zpos 0.000000
 rotation_angles 0.000000 0.000000 0.000000
 flags 13
 plotek_use 1 1
-plotek_prefab 0 0 prefabs\fence\fence.x
-plotek_prefab 1 0 prefabs\fence\fence.x
+plotek_prefab 0 0 prefabs\plotki\plot01.x
+plotek_prefab 0 1 prefabs\plotki\plot02.x
+plotek_prefab 0 2 prefabs\plotki\plot03.x
+plotek_prefab 1 0 prefabs\plotki\plot04.x
+plotek_prefab 1 1 prefabs\plotki\plot05.x
+plotek_prefab 1 2 prefabs\plotki\plot06.x
+
+mesh prefabs\ground\hedge.x
+name zywoplot_lewy
+xpos 38.000000
+ypos 1.300000
+zpos 60.000000
+flags 13
+
+mesh prefabs\ground\hedge.x
+name zywoplot_prawy
+xpos 52.000000
+ypos 1.300000
+zpos 60.000000
+flags 13
+
+mesh prefabs\special\czujnik.x
+name brama_czujnik
+xpos 45.000000
+ypos 1.500000
+zpos -50.000000
+scaling_axis 1.500000 1.000000 1.000000
+flags 9
+invisible_in_game 1
+action_general_opt 1 1
+action_general_2 1 0
+action_console_print Czujnik bramy: maszyna wjechala
+action_give_action_to___mesh brama
+
+mesh prefabs\obiekty\brama.x
+name brama
+xpos 45.000000
+ypos 0.750000
+zpos -42.000000
+flags 13
+action_general_opt 1 0
+action_moving 1.000000 0.000000 0.000000 2.000000 5.800000
+action_console_print Brama sie otwiera
+
+mesh prefabs\obiekty\beczka01.x
+name beczka
+xpos 46.000000
+ypos 0.450000
+zpos -20.000000
+flags 13
+death_params_1 1 1 1 0 1 0 0 0 0 0 50.000000
+death_params_console_print Beczka wybucha!
+death_params_CreateMeshOnDeath prefabs\obiekty\beczka_wrak.x
+death_params_created_mesh_name beczka_wrak
+
+mesh prefabs\special\czujnik.x
+name beczka_czujnik
+xpos 46.000000
+ypos 1.500000
+zpos -20.000000
+scaling_axis 1.250000 1.000000 1.250000
+flags 9
+invisible_in_game 1
+action_general_opt 1 1
+action_general_2 1 0
+action_kill_object beczka
 
 mesh prefabs\trees\pine.x
 name sosna_01

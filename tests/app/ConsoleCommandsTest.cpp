@@ -19,6 +19,7 @@
 #include "support/AppHooks.h"
 #include "support/ConsoleLogTest.h"
 #include "vehicles/CPlayer.h"
+#include "world/BezierMgr.h"
 #include "world/CRoutesMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
@@ -260,6 +261,14 @@ TEST_F(ConsoleCommandsTest, WipeOutDeletesWhatLiesAtLeastTheDistanceBeyondItsRad
     EXPECT_EQ(inside.m_bUsed, 1);
     EXPECT_EQ(g_Engine.m_Objects[3].m_bUsed, 0);
     EXPECT_TRUE(Logged("WipeOut complete for 50.000000"));
+}
+
+TEST_F(ConsoleCommandsTest, GenerujPlotkiLaysFencesAlongEveryRoad) {
+    g_BezierMgr.ReadPaths("bezier_node skrot\r\nnr 1\r\npos 0 0 0\r\nroad_beginning 1\r\nnext_in_path_nr -1\r\n");
+    Run("GenerujPlotki", "1");
+    g_BezierMgr.Release();
+    EXPECT_TRUE(Logged("GenerujPlotkiBeziera"));
+    EXPECT_TRUE(Logged("Brak beziera"));
 }
 
 TEST_F(ConsoleCommandsTest, ActionsAndScenesReportWhatTheyStart) {

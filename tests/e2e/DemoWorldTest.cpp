@@ -1,5 +1,6 @@
 // The demo world on the GL backend, headless: it loads with every object of its file and no
-// failure, and a copy with bare line feeds loads the same objects.
+// failure, a copy with bare line feeds loads the same objects, and its level-start object fires
+// at the level's frame 199.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +29,8 @@ protected:
         test::CopyGameTo(m_game);
         test::WriteWholeFile(m_game / "input.txt", "10 close\n");
     }
+    // The run lasts this many frames.
+    void CloseAt(int frame) { test::WriteWholeFile(m_game / "input.txt", std::to_string(frame) + " close\n"); }
     // Runs the game on the world and returns the objects its load named.
     Lines Objects(const std::string& world) {
         std::string config = test::ReadWholeFile(m_game / "qv.cfg");
@@ -89,6 +92,14 @@ TEST_F(DemoWorld, LoadsEveryObjectOfItsFileAndALineFeedCopyLoadsTheSame) {
     test::WriteWholeFile(lfFile, lf);
     fs::copy_file(m_game / (file.substr(0, file.rfind('.')) + ".bzr"), m_game / (file.substr(0, file.rfind('.')) + "_lf.bzr"));
     EXPECT_EQ(Objects(world.substr(0, world.rfind('.')) + "_lf.w"), loaded);
+}
+
+TEST_F(DemoWorld, TheLevelStartObjectFiresOnceTheLevelHasLoaded) {
+    CloseAt(230);
+    Objects(ConfiguredWorld(m_game));
+    const Lines lines = test::LinesOf(m_log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "level_start w srodku, uruchamiam akcje"), 1) << m_log;
+    EXPECT_NE(m_log.find("Meadow: the level has started"), std::string::npos);
 }
 
 }  // namespace

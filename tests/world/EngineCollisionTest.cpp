@@ -15,7 +15,7 @@
 #include "mesh/MeshHooks.h"
 #include "support/TextureFiles.h"
 #include "support/XFiles.h"
-#include "world/EngineFixture.h"
+#include "world/CollisionFixture.h"
 
 namespace {
 
@@ -23,39 +23,16 @@ class EngineCollision : public test::EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        test::ResetGlobal(g_IntersectSegment);
-        g_MeshMgr.ReleaseAll();
+        test::InstallCollisionHooks();
         WriteFile("textures\\red.tga", test::TgaFile(2, 2, 0xFFFF0000u));
         WriteFile("textures\\blue.tga", test::TgaFile(2, 2, 0xFF0000FFu));
         g_Renderer.InitTextures();
         // The unit cube: its first three sides red, the others (the top among them) blue.
         WriteFile("box.x", test::kXHeader + test::CubeMesh());
-        // As the program installs them.
-        g_MeshHooks.ownerPlacement = [](const EObjectSlot* o) {
-            MeshOwnerPlacement placement;
-            placement.position = o->m_vPosition;
-            return placement;
-        };
-        g_MeshHooks.ownerTransformed = [](EObjectSlot* o, const DV&, const pmath::Quaternion&) {
-            g_IntersectSegment.UpdateEngineObject(o);
-            g_CollisionMgr.UpdateObject(o);
-        };
-        g_CollisionHooks.objectFacts = [](EObjectSlot* o) { return o->CollisionFacts(); };
-        g_CollisionHooks.objectGeometry = [](EObjectSlot* o, CollisionGeometry* out) {
-            return o->Mesh() && MeshCollisionGeometry(*o->Mesh(), out);
-        };
-        g_CollisionHooks.forEachObject = [](void (*visit)(EObjectSlot*, void*), void* context) {
-            for (EObjectSlot& o : g_Engine.m_Objects)
-                if (o.m_bUsed) visit(&o, context);
-        };
     }
     void TearDown() override {
         EngineTest::TearDown();
-        g_MeshMgr.ReleaseAll();
-        g_MeshHooks = MeshHooks{};
-        g_CollisionHooks = CollisionHooks{};
-        test::ResetGlobal(g_CollisionMgr);
-        test::ResetGlobal(g_IntersectSegment);
+        test::RemoveCollisionHooks();
     }
 
     static bool Down(float x, float z, SegmentHit* hit) {

@@ -71,6 +71,9 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     o->m_fTimeSinceActions = 0;
     o->m_fMotionTime = 0;
     o->m_bHasRun = 1;
+    // Marked before the steps: a hand-over that comes back to this object (A to B to A) is
+    // refused instead of running the steps again inside themselves without end.
+    o->m_bActionsRan = 1;
 
     RunVariableActions(o, a);
     RunEnvironmentActions(o, a);
@@ -81,7 +84,6 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     RunEffectsAndSounds(o, a);
     RunHandOverAndCamera(o, a, fromTouch);
 
-    o->m_bActionsRan = 1;
     if (g_Settings.m_iDebug > 0) g_Console.PrintStr2(o->m_szName, " - wychodze z uruchomienia akcji OK.");
 }
 

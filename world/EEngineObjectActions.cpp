@@ -46,8 +46,8 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     if (!block || o->m_bActionsRan || !block->m_uEnabled || (fromTouch && !block->m_uOnTouch) ||
         (block->m_uOnce && o->m_bHasRun) || g_Settings.m_bEditor)
         return;
-    // A step may change the object's blocks (a hand-over can come back to this object): the
-    // steps read a copy taken when the actions fired.
+    // A step may change or free the object's block (another object's actions or death can reach
+    // it): the steps read a copy taken when the actions fired.
     const strActionParams a = *block;
     if (Named(a.m_szActionIf) && !g_GameAI.IsSet(a.m_szActionIf)) {
         if (g_Settings.m_iDebug > 0)

@@ -46,8 +46,8 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     if (!block || o->m_bActionsRan || !block->m_uEnabled || (fromTouch && !block->m_uOnTouch) ||
         (block->m_uOnce && o->m_bHasRun) || g_Settings.m_bEditor)
         return;
-    // A step may change the object's blocks (a hand-over can come back to this object): the
-    // steps read a copy taken when the actions fired.
+    // A step may change or free the object's block (another object's actions or death can reach
+    // it): the steps read a copy taken when the actions fired.
     const strActionParams a = *block;
     if (Named(a.m_szActionIf) && !g_GameAI.IsSet(a.m_szActionIf)) {
         if (g_Settings.m_iDebug > 0)
@@ -71,6 +71,9 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     o->m_fTimeSinceActions = 0;
     o->m_fMotionTime = 0;
     o->m_bHasRun = 1;
+    // Marked before the steps: a hand-over that comes back to this object (A to B to A) is
+    // refused instead of running the steps again inside themselves without end.
+    o->m_bActionsRan = 1;
 
     RunVariableActions(o, a);
     RunEnvironmentActions(o, a);
@@ -81,7 +84,6 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     RunEffectsAndSounds(o, a);
     RunHandOverAndCamera(o, a, fromTouch);
 
-    o->m_bActionsRan = 1;
     if (g_Settings.m_iDebug > 0) g_Console.PrintStr2(o->m_szName, " - wychodze z uruchomienia akcji OK.");
 }
 

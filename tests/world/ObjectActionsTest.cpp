@@ -145,6 +145,21 @@ TEST_F(ObjectActions, EachActionChangesTheEngineWhetherFiredByNameOrByTouch) {
     }
 }
 
+// Two objects that hand their actions to each other at once run once each, not without end.
+TEST_F(ObjectActions, AHandOverThatComesBackIsRefused) {
+    Trigger("ping", false, [](strActionParams& a) {
+        std::strcpy(a.m_szHandOver, "pong");
+        std::strcpy(a.m_szConsolePrint, "Ping");
+    });
+    Trigger("pong", false, [](strActionParams& a) {
+        std::strcpy(a.m_szHandOver, "ping");
+        std::strcpy(a.m_szConsolePrint, "Pong");
+    });
+    g_Engine.RunAction("ping");
+    EXPECT_EQ(TimesLogged("Ping"), 1);
+    EXPECT_EQ(TimesLogged("Pong"), 1);
+}
+
 TEST_F(ObjectActions, ATouchDoesNotFireABlockThatWaitsForItsNameButTheNameDoes) {
     EObjectSlot* lever = Trigger("lever", false, [](strActionParams& a) { std::strcpy(a.m_szDefaultSet, "pulled"); });
     Touch(lever);

@@ -125,6 +125,17 @@ TEST_F(ObjectDeath, ADeathRunsItsStepsOnceAndWaitsForItsVariable) {
     EXPECT_FALSE(g_GameAI.IsSet("bridge_down"));
 }
 
+// Without a replacement mesh the object itself falls: along its front, plus the impulse.
+TEST_F(ObjectDeath, AFallWithoutAReplacementSetsTheObjectFalling) {
+    EObjectSlot* crate = Mortal("crate", DV{}, 1, [](strDeathParams& d) {
+        d.m_bFallWithPhysics = 1;
+        d.m_vAddSpeed = DV{0, 3, 0};
+    });
+    g_EngineObject.HandleDeath(crate);
+    EXPECT_EQ(crate->m_bFalling, 1);
+    EXPECT_EQ(crate->m_vFallVelocity, (DV{0, 3, 1}));
+}
+
 TEST_F(ObjectDeath, AKillTargetDiesAtOnceOrAfterItsDelay) {
     auto killer = [](const char* name, float delay) {
         EObjectSlot* o = Mortal(name, DV{}, 1, [](strDeathParams& d) {

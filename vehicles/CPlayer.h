@@ -46,6 +46,8 @@ public:
     // ---- The player's frame ------------------------------------------------------------------
     void Update();
     void ReadInput();
+    // A manual gear change, in the field drivetrain only, while driving and no change is pending.
+    void RequestGearChange(bool up);
     void UpdateDrivetrain();
     void UpdateGearChange();
     void UpdateSteering();
@@ -163,7 +165,6 @@ private:
     void ReadController(float limit);
     // With the console variable "PlayerTrace" set, the machine's position once a second.
     void ReportPosition(float dt);
-    void RequestGearChange(bool up);
     // The torque of the engine at the rpm, from the torque table.
     static float Torque(float rpm);
     // The engine's rpm from the rpm its wheels turn it at; returns the rpm the torque is read at.
@@ -180,8 +181,11 @@ private:
     uint8_t m_bKeyWasDown[64] = {};
     // Edge of a command: true on the frame it goes down.
     bool Pressed(uint32_t command);
-    float m_fFrameTime = 0;
     float m_fReportTimer = 0;
+
+public:
+    // The engine's frame time, taken at the start of the player's frame.
+    float m_fFrameTime = 0;
 };
 
 // The machine and the implement of the current route, made at the start of the level.

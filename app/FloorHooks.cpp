@@ -18,6 +18,7 @@
 #include "game/CLoadingScreen.h"
 #include "game/CMainGame.h"
 #include "game/CMenu.h"
+#include "game/CProfileMgr.h"
 #include "game/GameHooks.h"
 #include "game/PAutoMap.h"
 #include "mesh/MeshHooks.h"
@@ -27,6 +28,7 @@
 #include "vehicles/EPlantMgr.h"
 #include "vehicles/PGroundMgr.h"
 #include "vehicles/Physics.h"
+#include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
@@ -304,6 +306,8 @@ void InstallWorldHooks() {
     h.groundRender = [] { g_GroundMgr.Render(); };
 }
 
+void InstallVehiclesHooks() { g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); }; }
+
 void InstallGameHooks() {
     g_GameHooks.reportRenderStats = [] { g_DebugOverlays.ReportRenderStats(); };
     g_GameHooks.drawSystemDebug = [] { g_DebugOverlays.DrawSystemDebug(); };
@@ -321,6 +325,7 @@ void InstallFloorHooks() {
     InstallMeshHooks();
     InstallCollisionHooks();
     InstallWorldHooks();
+    InstallVehiclesHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());
     g_Console.InstallView(&g_ConsoleView);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/CCommandMgr.h"
+#include "core/EConsole.h"
 #include "core/CoreHooks.h"
 #include "core/EInput.h"
 #include "core/ESettings.h"
@@ -89,7 +90,11 @@ void EMouse::ApplyItem(const plat::MouseItem& item, double factor) {
             break;
         case MouseOffset::Y: {
             bool menu = g_CoreHooks.menuActive();
-            double scale = (!menu && g_Settings.m_iDifficulty == 0) ? 1.0 : 2.0;
+            // The console variable, not the setting: a configuration without "Difficulty" looks
+            // up and down at the plain rate.
+            float difficulty = 0;
+            g_Console.GetVariable("Difficulty", difficulty);
+            double scale = (!menu && difficulty == 0) ? 1.0 : 2.0;
             bool invert = g_Settings.m_bMouseOptionSwitch && !menu;
             m_State.m_dDeltaY += (invert ? -scale : scale) * item.value;
             m_State.m_dRawY += item.value * factor;

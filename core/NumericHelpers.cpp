@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/ESettings.h"
 #include "platform/os/Random.h"
 
 namespace {
@@ -67,4 +68,16 @@ bool IsInViewCone(const DV* position, const DV* direction, const DV* point, floa
     // Rounding can put the cosine of two equal directions just above 1, where acos has no value.
     if (cosine > 1.0f) cosine = 1.0f;
     return std::acos(cosine) <= halfAngle;
+}
+
+bool ProjectToScreen(const DV& point, const pmath::Matrix& view, const pmath::Matrix& projection, float* x,
+                     float* y) {
+    constexpr float kMinW = 1e-6f;
+    pmath::Vec4 clip = pmath::Transform(point, view * projection);
+    if (clip.w <= kMinW) return false;
+    float halfWidth = 512.0f * g_Settings.m_fScaleX;
+    float halfHeight = 384.0f * g_Settings.m_fScaleY;
+    if (x) *x = halfWidth + halfWidth * clip.x / clip.w;
+    if (y) *y = halfHeight - halfHeight * clip.y / clip.w;
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/DV.h"
+#include "platform/math/Matrix.h"
 
 // r * x / 32768 with r the shared generator's next 15-bit number: 0 <= result < x for positive x.
 float RandomFloat(float x);
@@ -35,3 +36,9 @@ uint32_t VectorToRGB(const DV* v, bool scale);
 // True when point lies within halfAngle (radians) of the direction seen from position and in
 // front of it. False for a null pointer or a half-angle below 0.0001.
 bool IsInViewCone(const DV* position, const DV* direction, const DV* point, float halfAngle);
+
+// The point through the view and the projection onto the 1024 x 768 layout scaled by the
+// settings' 2-D scale factors, centred on the screen. A point behind the eye or on its plane has
+// no place on the screen: false, and x and y are left alone.
+bool ProjectToScreen(const DV& point, const pmath::Matrix& view, const pmath::Matrix& projection, float* x,
+                     float* y);

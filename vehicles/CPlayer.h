@@ -1,18 +1,74 @@
 #pragma once
-// The player: drives the machine through the event, finishes the run, and keeps the player's
-// options.
+// The player: creates the machine of the route at its start, counts down to the start, turns keys
+// or a controller into the machine's throttle, brake, steering and gears, steps the machines'
+// physics, keeps the engine sound and exhaust with the machine, places the camera behind, above
+// or inside it, finishes the run, and keeps the player's options.
 #include <cstdint>
 
+#include "core/DV.h"
+#include "core/EOrientation.h"
+
 class EObjectSlot;
+struct MachineRecord;
+struct RouteRecord;
+struct SoundRecord;
 
 class CPlayer {
 public:
+    static constexpr int kHistorySize = 200;
+    // The main game's frame from which the player drives its machine.
+    static constexpr uint32_t kFirstUpdateFrame = 150;
+
+    // One frame of the machine's motion: where it was and how long the frame lasted.
+    struct MotionEntry {
+        DV position;
+        float time = 0.1f;
+    };
+
     CPlayer();
     virtual ~CPlayer();
 
+    // ---- The run's life in a level ----------------------------------------------------------
+    void LoadResources();
+    void ReleaseResources();
+    // Places the new machine at the route's start and remembers the route's paths.
+    void Respawn();
+    // Puts the machine back on the course: at the start, or where the opponents leave room.
+    void PlaceAtStartPoint(bool atStart);
+    // The countdown starts (in the intro: driving starts at once).
+    void StartLevel();
+    // A one-shot 3-D sound at the player (no slot), or a kept looping one in the slot.
+    void PlaySound3D(const char* wave, SoundRecord** slot, bool loop, bool play);
     // Begins the finish of the run, once per run: driving and force feedback stop and the fade
     // starts from 0.
     void StartFadeOut();
+
+    // ---- The player's frame ------------------------------------------------------------------
+    void Update();
+    void ReadInput();
+    // A manual gear change, in the field drivetrain only, while driving and no change is pending.
+    void RequestGearChange(bool up);
+    void UpdateDrivetrain();
+    void UpdateGearChange();
+    void UpdateSteering();
+    void ApplyControls();
+    void UpdatePosition();
+    void UpdateVelocity();
+    void UpdateExhaustSmoke();
+    void UpdateEngineSound();
+    void CheckTipOver();
+
+    // ---- The camera --------------------------------------------------------------------------
+    void UpdateCamera();
+    void UpdateStartCamera();
+    void UpdateRearCamera();
+    void UpdateCockpitCamera();
+    void UpdateChaseCamera();
+    void UpdateFieldOfView();
+
+    // Empty hooks of the main game's render.
+    void Render() {}
+    void RenderOverlay() {}
 
     // Allows the surface force-feedback effects (sliding, gravel).
     uint8_t m_bSurfaceForceFeedback;
@@ -22,14 +78,119 @@ public:
     uint8_t m_bOption2;
     uint32_t m_uDrivingOption;
 
-    uint8_t m_bDrivingEnabled;
-    // The player's machine, the start countdown (0 once it is over) and the camera mode.
     EObjectSlot* m_pVehicle = nullptr;
-    int32_t m_iCountdown = 0;
-    uint32_t m_uCameraMode = 0;
+    EObjectSlot* m_pImplement = nullptr;
+    EObjectSlot* m_pEndMarker = nullptr;
+    EObjectSlot* m_pBarrierMarker = nullptr;
+    uint8_t m_bDrivingEnabled;
     uint8_t m_bFadeStarted;
     uint8_t m_bRunFinished;
     float m_fFade;
+    // 4, 3, 2, 1, 0 while the start counts down (one step a second); -1 when no countdown runs.
+    int32_t m_iCountdown = 4;
+    float m_fCountdownTimer = 0;
+    uint8_t m_bRaceStarted = 0;
+    // Set by the start of the level: the countdown or the intro's drive has begun.
+    uint8_t m_bStarted = 0;
+    // The single-ratio drivetrain with automatic gears of races and slaloms.
+    uint8_t m_bRaceMode = 0;
+
+    // Driving: gear -1 reverse, 0 neutral, 1..5; pending gear -2 when no change is pending.
+    int32_t m_iGear = 0;
+    int32_t m_iPendingGear = -2;
+    float m_fGearTimer = 0;
+    float m_fThrottle = 0;
+    float m_fBrakeInput = 0;
+    uint8_t m_bInputActive = 0;
+    float m_fSteeringInput = 0;
+    float m_fSteering = 0;
+    float m_fSpeed = 0;
+    float m_fRpm = 0;
+    float m_fRpmFraction = 0;
+    float m_fEngineForce = 0;
+    float m_fWheelForce = 0;
+    float m_fBrakeForce = 0;
+    uint8_t m_bMovingForward = 1;
+    DV m_vVelocity;
+    DV m_vMotionDirection;
+
+    DV m_vPosition;
+    DV m_vPrevPosition;
+    DV m_vFront{0, 0, 1};
+    DV m_vSide{1, 0, 0};
+    DV m_vUp{0, 1, 0};
+    EOrientation m_Orientation;
+
+    float m_fRunTime = 0;
+    float m_fDrivingTimer = 0;
+    float m_fRespawnCooldown = 0;
+    float m_fExhaustTimer = 0;
+    float m_fHudTimer = 0;
+
+    // Camera: mode 0, 1 inside; 2, 3 behind.
+    uint32_t m_uCameraMode = 0;
+    float m_fCameraYaw = 0;
+    float m_fCameraPitch = 0;
+    float m_fMouseIdle = 0;
+    uint8_t m_bCameraSnap = 0;
+    float m_fZoom = 0;
+    float m_fSmoothZoom = 0;
+    float m_fLookAhead = 0;
+    float m_fSway = 0;
+    float m_fShakePhase = 0;
+    float m_fShakeFrequency = 10.0f;
+    float m_fShakeAmplitude = 0;
+    DV m_vCameraTarget;
+    DV m_vCameraEye;
+    EOrientation m_CameraOrientation;
+    uint8_t m_bMovingBackward = 0;
+    uint8_t m_bLookBack = 0;
+    MotionEntry m_History[kHistorySize];
+
+    // The route's start path, its opposite, and the distances along the start path.
+    char m_szStartPath[128] = {};
+    char m_szOppositePath[128] = {};
+    double m_dStartDistance = 0;
+    double m_dDistance = 0;
+    double m_dPathLength = 0;
+
+    SoundRecord* m_pEngineSound = nullptr;
+
+private:
+    void ClearHistory(const DV& position);
+    void UpdateCountdown(float dt);
+    // The machine on the route's start: controls released, driving may begin.
+    void ReleaseForDriving();
+    void ReadKeys(float dt, float limit);
+    void ReadController(float limit);
+    // With the console variable "PlayerTrace" set, the machine's position once a second.
+    void ReportPosition(float dt);
+    // The torque of the engine at the rpm, from the torque table.
+    static float Torque(float rpm);
+    // The engine's rpm from the rpm its wheels turn it at; returns the rpm the torque is read at.
+    float EngineRpm(float rpmAtSpeed, float dt);
+    void UpdateRaceDrivetrain(float dt);
+    void UpdateFieldDrivetrain(float dt);
+    void ApplyFieldControls(float dt);
+    void ApplyRaceControls(float dt);
+    void UpdateMotionHistory(float dt);
+    DV LookAhead() const;
+    // The point dropped onto the level below it, or unchanged when nothing is hit.
+    bool DropOntoGround(DV* position, float above, float below) const;
+
+    uint8_t m_bKeyWasDown[64] = {};
+    // Edge of a command: true on the frame it goes down.
+    bool Pressed(uint32_t command);
+    float m_fReportTimer = 0;
+
+public:
+    // The engine's frame time, taken at the start of the player's frame.
+    float m_fFrameTime = 0;
 };
+
+// The machine and the implement of the current route, made at the start of the level.
+void TworzPostacGracza();
+// The intro's machine: a fixed tractor, no implement.
+void TworzPostacGraczaIntro();
 
 extern CPlayer g_Player;

@@ -236,7 +236,7 @@ void Physics::UpdateDriver(float, EObjectSlot* object) {
     EOrientation o = object->m_Orientation;
     ReadSocket(object, "kierowca", &p, &o);
     if (object == g_Player.m_pVehicle && g_Player.m_bDrivingEnabled && !g_Player.m_bFadeStarted &&
-        g_Player.m_iCountdown == 0 && g_Player.m_uCameraMode < kInsideCameraModes)
+        g_Player.m_iCountdown < 0 && g_Player.m_uCameraMode < kInsideCameraModes)
         p.y -= kDriverHiddenDrop;
     PlacePart(t->m_pDriver, p, o);
     SyncAttachmentVisibility(object, t->m_pDriver);

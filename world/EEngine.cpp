@@ -794,6 +794,8 @@ void EEngine::PrepareCamera() {
         if (ESkinMesh* skin = o.SkinMesh(); o.m_bUsed && o.m_bVisibleThisFrame && skin) skin->UpdateFrameMatrices();
     }
     g_WorldHooks.updatePlayerFrontLoader();
+    g_Camera.UpdateMoveToObject();
+    g_Camera.UpdateLookFrom();
     if (m_pLookFrom && m_pLookAt) {
         g_Camera.SetPosition(m_pLookFrom->m_vPosition);
         DV direction = m_pLookAt->m_vPosition - m_pLookFrom->m_vPosition;
@@ -808,6 +810,7 @@ void EEngine::PrepareCamera() {
         }
     }
     g_Camera.UpdateViewMatrix();
+    if (g_Settings.m_bSound) g_Camera.UpdateSoundListener();
 }
 
 void EEngine::RenderTranslucent() {

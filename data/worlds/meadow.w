@@ -483,6 +483,7 @@ name game_start_point
 xpos 45.000000
 ypos 0.000000
 zpos -90.000000
+rotation_angles 0.000000 90.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
 invisible_in_game 1

@@ -128,7 +128,7 @@ TEST_F(ConsoleCommandsTest, ComponentCommandsReachTheSkyCameraProfileAndHud) {
         {"SkyLight", "250 210 150", [] { return g_Sky.m_uSkyLightColour == 0x00FAD296u; }},
         {"farz", "700", [] { return g_Camera.m_fFarZ == 700.0f; }},
         {"Gamma", "5", [] { return g_Camera.m_fGamma == 3.0f && g_Camera.m_fGammaG == 3.0f; }},
-        {"GammaR", "0.1", [] { return g_Camera.m_fGammaR == 0.5f && g_Camera.m_fGammaG == 3.0f; }},
+        {"GammaR", "0.1", [] { return g_Camera.m_fGammaR == 0.1f && g_Camera.m_fGammaG == 3.0f; }},
         {"GammaB", "1.25", [] { return g_Camera.m_fGammaB == 1.25f && g_Camera.m_fGamma == 3.0f; }},
         {"gimme", "250", [] { return g_ProfileMgr.m_iMoney == 250; }},
         {"gimme", "2147483647", [] { return g_ProfileMgr.m_iMoney == 2147483647; }},  // held, not wrapped

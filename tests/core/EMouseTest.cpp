@@ -1,6 +1,9 @@
 #include "core/EMouse.h"
 
+#include <cstdlib>
+
 #include "core/CCommandMgr.h"
+#include "core/EConsole.h"
 #include "core/EInput.h"
 #include "core/ESettings.h"
 #include "platform/os/Clock.h"
@@ -15,6 +18,11 @@ protected:
         InputTest::SetUp();
         g_Input.Init();
         test::g_FakeGame.frame = 1000;  // past the start of the level
+        g_Console.FreeVariables();
+    }
+    void TearDown() override {
+        g_Console.FreeVariables();
+        InputTest::TearDown();
     }
     void Move(int dx, int dy) {
         if (dx) plat::PushMouseItem(plat::MouseOffset::X, dx);
@@ -44,7 +52,7 @@ TEST_F(EMouseTest, InputTimerRunsWithoutAMouse) {
 
 TEST_F(EMouseTest, MovementTurnsIntoLookAnglesLimitedInTheGameOnly) {
     g_Settings.m_fMouseOptionValue = 1.0f;  // factor 0.01
-    g_Settings.m_iDifficulty = 1;           // vertical movement doubled
+    g_Console.SetVariable("Difficulty", 1, 0);  // vertical movement doubled
     g_Mouse.Init(nullptr);
     Move(10, 20);
     Tick();
@@ -61,9 +69,31 @@ TEST_F(EMouseTest, MovementTurnsIntoLookAnglesLimitedInTheGameOnly) {
     EXPECT_GT(g_Mouse.m_State.m_dLookY, 100.0);
 }
 
+// The console variable decides, whatever the setting holds; without the variable the game looks
+// at the plain rate, the menu always at twice it.
+TEST_F(EMouseTest, VerticalRateFollowsTheDifficultyVariable) {
+    struct Case {
+        const char* value;  // null: no variable
+        double game, menu;
+    } cases[] = {{nullptr, 3.0, 6.0}, {"0", 3.0, 6.0}, {"1", 6.0, 6.0}, {"2", 6.0, 6.0}};
+    g_Mouse.Init(nullptr);
+    for (const Case& c : cases) {
+        g_Console.FreeVariables();
+        g_Settings.m_iDifficulty = c.value ? 0 : 2;
+        if (c.value) g_Console.SetVariable("Difficulty", static_cast<float>(std::atof(c.value)), 0);
+        test::g_FakeGame.menuActive = false;
+        Move(0, 3);
+        Tick();
+        EXPECT_DOUBLE_EQ(g_Mouse.m_State.m_dDeltaY, c.game) << (c.value ? c.value : "absent");
+        test::g_FakeGame.menuActive = true;
+        Move(0, 3);
+        Tick();
+        EXPECT_DOUBLE_EQ(g_Mouse.m_State.m_dDeltaY, c.menu) << (c.value ? c.value : "absent");
+    }
+}
+
 TEST_F(EMouseTest, InvertedMouseInvertsTheGameButNotTheMenu) {
     g_Settings.m_bMouseOptionSwitch = 1;
-    g_Settings.m_iDifficulty = 0;
     g_Mouse.Init(nullptr);
     Move(0, 5);
     Tick();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/NumericHelpers.h"
+#include "core/ESettings.h"
 #include "platform/os/Random.h"
 
 namespace {
@@ -127,6 +128,48 @@ TEST(IsInViewConeTest, APointOnASlantedAxisIsInsideTheNarrowestCone) {
         const DV direction{0.1f * i, 0.37f * i - 3.0f, 0.05f * i + 0.3f};
         const DV point = eye + direction * 3.0f;
         EXPECT_TRUE(IsInViewCone(&eye, &direction, &point, 0.001f)) << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// An eye at the origin looking along +z with a square 90-degree view on an 800 x 600 screen.
+struct ProjectToScreenTest : ::testing::Test {
+    void SetUp() override {
+        g_Settings.m_fScaleX = 800.0f / 1024;
+        g_Settings.m_fScaleY = 600.0f / 768;
+        view = pmath::LookAtLH(DV{0, 0, 0}, DV{0, 0, 1}, DV{0, 1, 0});
+        projection = pmath::PerspectiveFovLH(3.14159265f / 2, 1.0f, 0.1f, 100.0f);
+    }
+    void TearDown() override {
+        g_Settings.m_fScaleX = 1;
+        g_Settings.m_fScaleY = 1;
+    }
+    pmath::Matrix view, projection;
+};
+
+TEST_F(ProjectToScreenTest, PointsInFrontLandAroundTheScaledCentre) {
+    struct Case {
+        DV point;
+        float x, y;
+    } cases[] = {{{0, 0, 10}, 400, 300}, {{10, 0, 10}, 800, 300}, {{0, 5, 10}, 400, 150}, {{-5, -10, 10}, 200, 600}};
+    for (const Case& c : cases) {
+        float x = -1, y = -1;
+        ASSERT_TRUE(ProjectToScreen(c.point, view, projection, &x, &y));
+        EXPECT_NEAR(x, c.x, 1e-3);
+        EXPECT_NEAR(y, c.y, 1e-3);
+    }
+}
+
+// Behind the eye or on its plane there is no screen place: nothing mirrored, nothing infinite.
+TEST_F(ProjectToScreenTest, PointsBehindOrBesideTheEyeHaveNoPlace) {
+    for (DV point : {DV{0, 0, -10}, DV{3, 1, 0}, DV{0, 0, 0}}) {
+        float x = -1, y = -1;
+        EXPECT_FALSE(ProjectToScreen(point, view, projection, &x, &y));
+        EXPECT_EQ(x, -1);
+        EXPECT_EQ(y, -1);
     }
 }
 

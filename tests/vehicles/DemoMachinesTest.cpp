@@ -1,8 +1,13 @@
 // The demo game's own machines, from the assembled game's vehicle types, models and sockets: the
 // tractor stands on its wheels on the demo ground and tows the trailer, its driver in the seat.
 #include <filesystem>
+#include <string>
 
 #include "PhysicsFixture.h"
+#include "core/EConsole.h"
+#include "vehicles/CPlayer.h"
+#include "vehicles/MachineRecord.h"
+#include "vehicles/VehiclesHooks.h"
 
 namespace test {
 namespace {
@@ -73,6 +78,43 @@ TEST_F(DemoMachinesTest, TheTractorSettlesOnItsWheelsAndTowsTheTrailer) {
     EXPECT_GT(tractor->m_vPosition.z, 8.0f);
     EXPECT_GT(trailer->m_vPosition.z, 3.0f);
     EXPECT_LT(pmath::Length(trailer->m_hTruck->m_vHitchTractorSocketWorld - tractor->m_hTruck->m_vHookWorld), 0.3f);
+}
+
+}  // namespace
+}  // namespace test
+
+namespace test {
+namespace {
+
+// The player's machine comes from the current machine record's vehicle type; a record pointing
+// past the loaded types (a damaged or older profile) gets the first type, and says so.
+TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsBackToTheFirst) {
+    static MachineRecord s_machine;
+    g_VehiclesHooks.currentMachine = [] { return static_cast<const MachineRecord*>(&s_machine); };
+    struct Case {
+        uint32_t type;
+        const char* model;
+        bool warned;
+    } cases[] = {{1, "prefabs\\tractor\\body.x", false}, {3, "prefabs\\racer\\body.x", true},
+                 {0xFFFFFFFFu, "prefabs\\racer\\body.x", true}};
+    for (const Case& c : cases) {
+        s_machine.m_uVehicleType = c.type;
+        TworzPostacGracza();
+        ASSERT_NE(g_Player.m_pVehicle, nullptr) << c.type;
+        EXPECT_STREQ(g_Player.m_pVehicle->m_szFileName, c.model);
+        EXPECT_STREQ(g_Player.m_pVehicle->m_szName, "PlayerTruck");
+        EXPECT_NE(g_Player.m_pVehicle->m_hTruck, nullptr);
+        bool warned = false;
+        for (int i = 0; i < 8; ++i)
+            warned = warned || std::string(g_Console.RecentLine(i)).find("the first type is used") != std::string::npos;
+        EXPECT_EQ(warned, c.warned) << c.type;
+        g_Engine.DeleteObject(g_Player.m_pVehicle);
+        g_Console.Print("-");
+    }
+    // No record: no machine.
+    g_VehiclesHooks.currentMachine = [] { return static_cast<const MachineRecord*>(nullptr); };
+    TworzPostacGracza();
+    EXPECT_EQ(g_Player.m_pVehicle, nullptr);
 }
 
 }  // namespace

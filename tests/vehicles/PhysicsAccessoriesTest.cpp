@@ -94,8 +94,11 @@ TEST_F(AccessoriesTest, TheDriverTurnsWithTheSteeringOnlyNearTheCamera) {
     t->m_fCurrentSteering = 0.5f;
     g_Physics.UpdateDriver(kStep, tractor);
     EXPECT_STREQ(driver->m_szAnimation, "drive");
-    // The player's own driver sinks out of sight in the cockpit cameras.
+    // The player's own driver sinks out of sight in the cockpit cameras once the countdown is over.
     g_Player.m_pVehicle = tractor;
+    g_Physics.UpdateDriver(kStep, tractor);
+    EXPECT_NEAR(driver->m_vPosition.y, 1.4f, 1e-4f);
+    g_Player.m_iCountdown = -1;
     g_Physics.UpdateDriver(kStep, tractor);
     EXPECT_NEAR(driver->m_vPosition.y, 1.4f - 16, 1e-4f);
 }

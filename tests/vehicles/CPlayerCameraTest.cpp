@@ -1,0 +1,88 @@
+// The player's cameras around a machine standing at the origin facing +z: the start camera's steps,
+// the chase cameras behind and above, the look back.
+#include <cmath>
+
+#include "PhysicsFixture.h"
+#include "vehicles/CPlayer.h"
+#include "world/ECamera.h"
+
+namespace test {
+namespace {
+
+class CPlayerCameraTest : public PhysicsTest {
+protected:
+    void SetUp() override {
+        PhysicsTest::SetUp();
+        ResetGlobal(g_Camera);
+
+        m_machine = AddObject(kTractorModel, {}, 0, "PlayerTruck");
+        ASSERT_NE(m_machine, nullptr);
+        m_machine->m_bVehicleMark = 1;
+        CPlayer& p = g_Player;
+        p.m_pVehicle = m_machine;
+        p.m_fFrameTime = kStep;
+        p.m_vPosition = m_machine->m_vPosition;
+        p.m_Orientation = m_machine->m_Orientation;
+        p.m_vFront = DV{0, 0, 1};
+        p.m_vSide = DV{1, 0, 0};
+        p.m_vUp = DV{0, 1, 0};
+    }
+    void TearDown() override {
+        ResetGlobal(g_Camera);
+        PhysicsTest::TearDown();
+    }
+    // The chase camera after a second of frames at rest.
+    static DV Chase() {
+        g_Player.m_iCountdown = -1;
+        g_Player.m_bRaceStarted = 1;
+        g_Player.m_uCameraMode = 2;
+        for (int i = 0; i < 60; ++i) g_Player.UpdateCamera();
+        return g_Camera.m_vPosition;
+    }
+    EObjectSlot* m_machine = nullptr;
+};
+
+TEST_F(CPlayerCameraTest, TheStartCameraStepsRoundTheMachineWithTheCountdown) {
+    g_Player.m_bRaceStarted = 1;
+    struct Case {
+        int32_t countdown;
+        DV eye;
+    } cases[] = {{4, {0, 4, -10}}, {3, {-4, 3, -7}}, {2, {4, 3, -6}}, {1, {-3, 4, -6}}, {0, {0, 3, -6}}};
+    for (const Case& c : cases) {
+        g_Player.m_iCountdown = c.countdown;
+        g_Player.UpdateCamera();
+        EXPECT_NEAR(g_Camera.m_vPosition.x, c.eye.x, 1e-4) << c.countdown;
+        EXPECT_NEAR(g_Camera.m_vPosition.y, c.eye.y, 1e-4) << c.countdown;
+        EXPECT_NEAR(g_Camera.m_vPosition.z, c.eye.z, 1e-4) << c.countdown;
+        // It looks at the point 2 above the machine.
+        const DV toTarget = pmath::Normalize(DV{0, 2, 0} - g_Camera.m_vPosition);
+        EXPECT_NEAR(pmath::Dot(toTarget, g_Camera.m_vDirection), 1.0f, 1e-4) << c.countdown;
+    }
+}
+
+TEST_F(CPlayerCameraTest, TheChaseCameraStandsBehindAndAboveTheMachine) {
+    const DV eye = Chase();
+    EXPECT_NEAR(eye.y, 4.0f, 1e-3);
+    EXPECT_NEAR(eye.x, 0.0f, 1e-3);
+    EXPECT_LT(eye.z, -9.0f);
+    // It looks at the point 2.1 above the machine's base.
+    const DV toTarget = pmath::Normalize(DV{0, 0.36f + 2.1f, 0} - eye);
+    EXPECT_NEAR(pmath::Dot(toTarget, g_Camera.m_vDirection), 1.0f, 1e-4);
+    // The far camera stands farther back and higher.
+    g_Player.m_uCameraMode = 3;
+    for (int i = 0; i < 60; ++i) g_Player.UpdateCamera();
+    EXPECT_NEAR(g_Camera.m_vPosition.y, 6.0f, 1e-3);
+    EXPECT_LT(g_Camera.m_vPosition.z, eye.z - 5.0f);
+}
+
+TEST_F(CPlayerCameraTest, LookingBackPutsTheEyeAboveTheMachineFacingBehind) {
+    g_Player.m_iCountdown = -1;
+    g_Player.m_bRaceStarted = 1;
+    g_Player.m_bLookBack = 1;
+    g_Player.UpdateCamera();
+    EXPECT_NEAR(g_Camera.m_vPosition.y, 4.2f, 1e-4);
+    EXPECT_NEAR(g_Camera.m_vDirection.z, -1.0f, 1e-4);
+}
+
+}  // namespace
+}  // namespace test

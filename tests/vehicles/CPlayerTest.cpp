@@ -1,0 +1,170 @@
+// The player's driving without a physics world: input to steering, the drivetrains' rpm, gears and
+// forces on a bare truck record, and the countdown.
+#include "vehicles/CPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include "core/CoreHooks.h"
+#include "core/EInput.h"
+#include "support/TestSupport.h"
+#include "vehicles/Truck.h"
+#include "world/EEngine.h"
+
+namespace test {
+namespace {
+
+constexpr float kLimit = 0.62831855f;
+constexpr float kStep = 1.0f / 60;
+
+class CPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGlobal(g_Player);
+        ResetGlobal(g_Input);
+        g_CoreHooks = CoreHooks{};
+        g_CoreHooks.gameFrame = [] { return 1000u; };
+        m_object.m_hTruck = &m_truck;
+        g_Player.m_pVehicle = &m_object;
+        g_Player.m_fFrameTime = kStep;
+        g_Player.m_bDrivingEnabled = 1;
+        g_Player.m_iPendingGear = -2;
+    }
+    void TearDown() override {
+        m_object.m_hTruck = nullptr;
+        ResetGlobal(g_Player);
+        ResetGlobal(g_Input);
+        g_CoreHooks = CoreHooks{};
+    }
+    EObjectSlot m_object;
+    Truck m_truck;
+};
+
+// A controller's axis: a dead zone around the centre, full lock at the end of the travel.
+TEST_F(CPlayerTest, ControllerSteeringHasADeadZoneAndReachesFullLock) {
+    g_Input.m_uDeviceCount = 1;
+    g_Input.m_iSelectedDevice = 0;
+    struct Case {
+        float axis, steering;
+    } cases[] = {{0.01f, 0.0f}, {-0.01f, 0.0f}, {-1.0f, -kLimit}, {1.0f, kLimit}, {0.5f, 0.25f * kLimit}};
+    for (const Case& c : cases) {
+        g_Input.m_fSteering = c.axis;
+        g_Player.ReadInput();
+        EXPECT_FLOAT_EQ(g_Player.m_fSteeringInput, c.steering) << c.axis;
+    }
+    g_Input.m_fPedal = -0.6f;  // pressed forward: throttle
+    g_Player.ReadInput();
+    EXPECT_FLOAT_EQ(g_Player.m_fThrottle, 0.6f);
+    EXPECT_FLOAT_EQ(g_Player.m_fBrakeInput, 0.0f);
+}
+
+// In neutral the engine follows the throttle whatever the speed.
+TEST_F(CPlayerTest, NeutralRpmFollowsTheThrottle) {
+    for (uint8_t race : {0, 1})
+        for (float speed : {0.0f, 15.0f}) {
+            g_Player.m_bRaceMode = race;
+            g_Player.m_fSpeed = speed;
+            g_Player.m_iGear = 0;
+            g_Player.m_bDrivingEnabled = 0;  // no automatic change
+            g_Player.m_fThrottle = 1.0f;
+            g_Player.UpdateDrivetrain();
+            EXPECT_FLOAT_EQ(g_Player.m_fRpm, 6000.0f) << int(race) << " " << speed;
+            g_Player.m_fThrottle = 0.0f;
+            g_Player.UpdateDrivetrain();
+            EXPECT_FLOAT_EQ(g_Player.m_fRpm, 900.0f) << int(race) << " " << speed;
+        }
+}
+
+TEST_F(CPlayerTest, ManualGearsStopAtTheTopAndWaitForAPendingChange) {
+    struct Case {
+        int32_t gear, pending;
+        bool up;
+        int32_t pendingAfter;
+    } cases[] = {{4, -2, true, -2}, {2, 3, true, 3}, {2, -2, true, 3}, {-1, -2, false, -2}, {0, -2, false, -1}};
+    for (const Case& c : cases) {
+        g_Player.m_iGear = c.gear;
+        g_Player.m_iPendingGear = c.pending;
+        g_Player.RequestGearChange(c.up);
+        EXPECT_EQ(g_Player.m_iPendingGear, c.pendingAfter) << c.gear << " " << c.pending;
+    }
+    // The change completes after the gearbox's change time (0.4 s).
+    g_Player.m_iGear = 2;
+    g_Player.m_iPendingGear = 3;
+    for (int i = 0; i < 23; ++i) g_Player.UpdateGearChange();
+    EXPECT_EQ(g_Player.m_iGear, 2);
+    g_Player.UpdateGearChange();
+    EXPECT_EQ(g_Player.m_iGear, 3);
+    EXPECT_EQ(g_Player.m_iPendingGear, -2);
+    // Races change gears themselves.
+    g_Player.m_bRaceMode = 1;
+    g_Player.RequestGearChange(true);
+    EXPECT_EQ(g_Player.m_iPendingGear, -2);
+}
+
+// Reverse is reached only by braking at low rpm in gear 0 or 1 with the throttle off, and left by
+// the throttle.
+TEST_F(CPlayerTest, RaceReverseComesOnlyFromBrakingAtRest) {
+    g_Player.m_bRaceMode = 1;
+    struct Case {
+        int32_t gear;
+        float throttle, brake, speed;
+        int32_t pending;
+    } cases[] = {{0, 0.0f, 1.0f, 0.0f, -1}, {1, 0.0f, 1.0f, 0.0f, -1}, {0, 0.2f, 1.0f, 0.0f, -2},
+                 {1, 0.0f, 1.0f, 5.0f, -2},  {-1, 0.3f, 0.0f, 0.0f, 1}, {-1, 0.1f, 0.0f, 0.0f, -2}};
+    for (const Case& c : cases) {
+        g_Player.m_iGear = c.gear;
+        g_Player.m_iPendingGear = -2;
+        g_Player.m_fThrottle = c.throttle;
+        g_Player.m_fBrakeInput = c.brake;
+        g_Player.m_fSpeed = c.speed;
+        g_Player.UpdateDrivetrain();
+        EXPECT_EQ(g_Player.m_iPendingGear, c.pending) << c.gear << " " << c.throttle << " " << c.speed;
+    }
+}
+
+// Above the speed limit (18 for an unloaded machine) the drive is cut and the brake grows with the
+// excess, in both drivetrains.
+TEST_F(CPlayerTest, AboveTheSpeedLimitTheDriveIsCutAndTheBrakeGrows) {
+    for (uint8_t race : {0, 1}) {
+        g_Player.m_bRaceMode = race;
+        g_Player.m_iGear = 2;
+        g_Player.m_fThrottle = 1.0f;
+        g_Player.m_fSpeed = 5.0f;
+        g_Player.UpdateDrivetrain();
+        g_Player.ApplyControls();
+        EXPECT_GT(m_truck.m_fEngineForce, 0.0f) << int(race);
+        float brakes[2];
+        for (int i = 0; i < 2; ++i) {
+            g_Player.m_fSpeed = 20.0f + 5.0f * i;
+            g_Player.UpdateDrivetrain();
+            g_Player.ApplyControls();
+            EXPECT_EQ(m_truck.m_fEngineForce, 0.0f) << int(race);
+            brakes[i] = m_truck.m_fBrake;
+        }
+        EXPECT_NEAR(brakes[0], 2 * (20.0f - 18.0f) * 60 * kStep, 1e-4) << int(race);
+        EXPECT_NEAR(brakes[1], 2 * (25.0f - 18.0f) * 60 * kStep, 1e-4) << int(race);
+    }
+}
+
+// The countdown shows 4, 3, 2, 1 and releases the machine at 0, a second a step from the first
+// frame on; -1 ends it.
+TEST_F(CPlayerTest, TheCountdownReleasesTheMachineAfterThreeSeconds) {
+    g_Player.m_pVehicle = nullptr;
+    g_Player.LoadResources();
+    g_Player.StartLevel();
+    EXPECT_EQ(g_Player.m_iCountdown, 4);
+    EXPECT_EQ(g_Player.m_bDrivingEnabled, 0);
+    g_Engine.m_fFrameTime = 0.25f;
+    std::vector<int32_t> states;
+    int enabledAt = -1;
+    for (int frame = 0; frame < 20; ++frame) {
+        g_Player.Update();
+        if (states.empty() || states.back() != g_Player.m_iCountdown) states.push_back(g_Player.m_iCountdown);
+        if (enabledAt < 0 && g_Player.m_bDrivingEnabled) enabledAt = frame;
+    }
+    g_Engine.m_fFrameTime = 0;
+    EXPECT_EQ(states, (std::vector<int32_t>{3, 2, 1, 0, -1}));
+    EXPECT_EQ(enabledAt, 12);  // three seconds after the first frame
+}
+
+}  // namespace
+}  // namespace test

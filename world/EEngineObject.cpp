@@ -7,6 +7,7 @@
 
 #include "audio/CSoundMgr.h"
 #include "collision/ECollisionMgr.h"
+#include "collision/ERigidBodySimulation.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/EProfiler.h"
@@ -392,6 +393,7 @@ void EEngineObject::UpdateObjectActions(EObjectSlot* o, bool fromTouch) {
     o->m_fMotionTime = 0;
     o->m_bHasRun = 1;
     if (!o->m_bSwitched && a->m_uSwing) o->m_fSwingTarget = a->m_fSwingAngle;
+    if (a->m_szRemoveJointsFor[0]) g_RigidBodySimulation.RemoveObjectJoints(g_Engine.FindObject(a->m_szRemoveJointsFor, true));
     if (a->m_szHandOver[0]) {
         if (a->m_fHandOverPause <= 0) {
             g_Console.PrintStr2("Mesh wola przekazanie akcji na ", a->m_szHandOver);
@@ -421,6 +423,7 @@ void EEngineObject::HandleDeath(EObjectSlot* o) {
     if (g_Settings.m_iDebug > 0) g_Console.PrintStr2("EEngineObject::HandleDeath ", o->m_szName);
     o->m_bDead = 1;
     g_Engine.SetObjectFlags(o, FLAG_DEAD, FLAG_DEAD);
+    if (o->m_pDeathParams->m_bRemoveJoints) g_RigidBodySimulation.RemoveObjectJoints(o);
 }
 
 void EEngineObject::UpdateObjectMotion(EObjectSlot* o) {

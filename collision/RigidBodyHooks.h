@@ -1,0 +1,49 @@
+#pragma once
+// What the rigid bodies need of the engine objects (world/, above this floor): making and deleting
+// the helper objects that carry a body's collision record, reading an object's placement and
+// parameter block, and writing a body's placement back. app/ installs them; tests install their
+// own. A slot left as it is makes no object and knows none.
+#include <cstdint>
+
+#include "core/DV.h"
+
+class EObjectSlot;
+struct RigidBodyPhysicsParams;
+
+// A mesh object as a body is made from it.
+struct RigidBodyObjectFacts {
+    // False for lights, skinned meshes and meshes without their mesh.
+    bool isMesh = false;
+    const char* name = "";
+    const char* meshFileName = "";
+    DV position;
+    // Orientation quaternion (x, y, z, w).
+    double q[4] = {0, 0, 0, 1};
+    DV scale{1, 1, 1};
+    // The mesh's local bounding box.
+    DV localMin;
+    DV localMax;
+    RigidBodyPhysicsParams* params = nullptr;
+};
+
+struct RigidBodyHooks {
+    // A new mesh object from the file at the placement, with its flags and second flags; null when
+    // it cannot be made.
+    EObjectSlot* (*createMeshObject)(const char* meshFile, const char* name, const DV& position, const double* q,
+                                     const DV& scale, uint32_t flags, uint32_t flags2) =
+        [](const char*, const char*, const DV&, const double*, const DV&, uint32_t, uint32_t) -> EObjectSlot* {
+        return nullptr;
+    };
+    void (*deleteObject)(EObjectSlot* object) = [](EObjectSlot*) {};
+    bool (*objectFacts)(EObjectSlot* object, RigidBodyObjectFacts* out) = [](EObjectSlot*, RigidBodyObjectFacts*) {
+        return false;
+    };
+    // Moves an object (its collision record follows).
+    void (*setTransform)(EObjectSlot* object, const DV& position, const double* q) = [](EObjectSlot*, const DV&,
+                                                                                          const double*) {};
+    void (*setFlags)(EObjectSlot* object, uint32_t flags) = [](EObjectSlot*, uint32_t) {};
+    EObjectSlot* (*findObject)(const char* name) = [](const char*) -> EObjectSlot* { return nullptr; };
+    void (*runAction)(const char* objectName) = [](const char*) {};
+};
+
+inline RigidBodyHooks g_RigidBodyHooks;

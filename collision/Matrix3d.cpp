@@ -23,10 +23,6 @@ void Multiply3(const double* a, const double* b, double* out) {
         for (int j = 0; j < 3; ++j) out[i * 3 + j] = a[i * 3] * b[j] + a[i * 3 + 1] * b[3 + j] + a[i * 3 + 2] * b[6 + j];
 }
 
-void MultiplyVector3(const double* m, const double* v, double* out) {
-    for (int i = 0; i < 3; ++i) out[i] = m[i * 3] * v[0] + m[i * 3 + 1] * v[1] + m[i * 3 + 2] * v[2];
-}
-
 void Transpose3(const double* m, double* out) {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) out[j * 3 + i] = m[i * 3 + j];

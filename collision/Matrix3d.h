@@ -7,7 +7,5 @@ double Determinant3(const double* m);
 bool Inverse3(const double* m, double* out);
 // out = a * b; out must be a separate matrix. Nothing happens when an argument is null.
 void Multiply3(const double* a, const double* b, double* out);
-// out = m * v for a column vector v.
-void MultiplyVector3(const double* m, const double* v, double* out);
 // out = mᵀ.
 void Transpose3(const double* m, double* out);

@@ -467,7 +467,14 @@ void ERigidBodyPhysics::GatherContacts(const RigidBodyState& state, RigidBodyCon
         RigidBodyContact& c = report->contacts[report->count++];
         c = RigidBodyContact{kind, this, f.body, p, n, ea, eb, 0.0};
     };
+    // Only faces that come within the contact distance of the hull's box can touch it.
+    DV hullMin = ToDV(state.x), hullMax = hullMin;
+    for (const Vec3d& p : m_WorldParticles) hullMin = LowerCorner(hullMin, ToDV(p)), hullMax = UpperCorner(hullMax, ToDV(p));
+    const float reach = static_cast<float>(kContactDistance);
+    hullMin = hullMin - DV{reach, reach, reach};
+    hullMax = hullMax + DV{reach, reach, reach};
     for (const RigidBodyFace& f : m_Faces) {
+        if (!BoxesMeet(hullMin, hullMax, f.min, f.max)) continue;
         // The face's side the body is on.
         const Vec3d n = Dot(f.normal, state.x - f.corners[0]) < 0 ? -f.normal : f.normal;
         if (!edges) {
@@ -482,6 +489,9 @@ void ERigidBodyPhysics::GatherContacts(const RigidBodyState& state, RigidBodyCon
             for (int k = 0; k < 3; ++k) {
                 const DV a0 = ToDV(m_WorldParticles[m_Indices[tri + k]]);
                 const DV a1 = ToDV(m_WorldParticles[m_Indices[tri + (k + 1) % 3]]);
+                if (!BoxesMeet(LowerCorner(a0, a1) - DV{reach, reach, reach}, UpperCorner(a0, a1) + DV{reach, reach, reach},
+                               f.min, f.max))
+                    continue;
                 for (int e = 0; e < 3; ++e) {
                     const DV b0 = ToDV(f.corners[e]), b1 = ToDV(f.corners[(e + 1) % 3]);
                     float s = 0, t = 0;

@@ -5,6 +5,7 @@
 #include "collision/ERigidBodyQP.h"
 #include "collision/ERigidBodyGauss.h"
 #include "collision/RigidBodyParametersMgr.h"
+#include "collision/ERigidBodyMeshParamsMgr.h"
 
 namespace test {
 
@@ -86,6 +87,7 @@ void RigidBodyTest::TearDown() {
     ResetGlobal(g_RigidBodySimulation);
     ResetGlobal(g_RigidBodyJointsMgr);
     ResetGlobal(g_RigidBodyParametersMgr);
+    ResetGlobal(g_RigidBodyMeshParamsMgr);
     g_RigidBodyHooks = RigidBodyHooks{};
     s_test = nullptr;
     CollisionTest::TearDown();

@@ -133,6 +133,8 @@ public:
     double m_dTimeSinceSoundMoved = 0;
     uint8_t m_bSoundWaiting = 0;
     double m_dSilenceTime = 0;
+    // The last attenuation (dB) played on each impact-sound channel.
+    float m_fImpactAttenuation[2] = {};
     RigidBodyState m_State;
     RigidBodyJoint* m_pJoints[kMaxJoints] = {};
     uint32_t m_uJointDepth = 0;

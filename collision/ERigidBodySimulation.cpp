@@ -39,6 +39,9 @@ constexpr double kAwakeAtMost = 10.0;
 constexpr double kJointBoundAwake = 25.0;
 constexpr double kMovingSpeedSq = 100.0;
 constexpr double kMovingDistance = 0.1;
+// Collision sounds: contacts approaching faster than this sound, at most this often.
+constexpr double kSoundSpeed = 10.0;
+constexpr double kSoundInterval = 0.15;
 
 }  // namespace
 
@@ -408,4 +411,52 @@ void ERigidBodySimulation::ResolveOneByOne() {
             const double k = ImpulseResponse(c, c);
             if (dVrel < 0 && k > 0) ApplyContactImpulse(c, -Response(dVrel) / k);
         }
+}
+
+void ERigidBodySimulation::GenerateSoundsFromCollisions_VER_2(ERigidBodyPhysics* body) {
+    const RigidBodyPhysicsParams& p = body->m_Params;
+    if (!m_Colliding.count || body->m_dTimeSinceCollisionSound < kSoundInterval) return;
+    int places = 0;
+    for (int i = 0; i < 6; ++i)
+        if (p.m_szCollisionSounds[i][0]) places = i + 1;
+    if (!p.m_szCollisionSound[0] && !places) return;
+    for (uint32_t i = 0; i < m_Colliding.count; ++i) {
+        const RigidBodyContact& c = m_Colliding.contacts[i];
+        if (c.dVrel >= 0 || -c.dVrel <= kSoundSpeed) continue;
+        const char* name = p.m_szCollisionSound[0] ? p.m_szCollisionSound : p.m_szCollisionSounds[plat::Random() % places];
+        const float volume = static_cast<float>(std::clamp((-c.dVrel - kSoundSpeed) / 100.0, 0.0, 1.0));
+        if (!g_RigidBodyHooks.playSoundAt(name, ToDV(c.p), volume, p.m_fCollisionSoundDistance)) {
+            g_Console.Print("Error in ERigidBodySimulation::GenerateSoundsFromCollisions_VER_2(): sound not created...");
+            g_Console.Print(name);
+            return;
+        }
+        body->m_dTimeSinceCollisionSound = 0;
+    }
+}
+
+void ERigidBodySimulation::GenerateImpactSounds(ERigidBodyPhysics* body) {
+    const double range = body->m_Params.m_fCollisionSoundDistance;
+    const Vec3d camera = ToVec3d(g_RigidBodyHooks.cameraPosition());
+    for (uint32_t i = 0; i < m_Colliding.count; ++i) {
+        const RigidBodyContact& c = m_Colliding.contacts[i];
+        if (c.dVrel >= -kSoundSpeed) continue;
+        const double d = Length(c.p - camera);
+        if (d > range) continue;
+        const double strength = (400 - (-c.dVrel - kSoundSpeed)) * 20 / 400;
+        double distance = 0;
+        if (d > 0.25 * range) {
+            const double beyond = d - 0.25 * range;
+            distance = beyond <= 0.7 * range ? 30 * beyond / (0.7 * range) : 70 * (beyond - 0.7 * range) / (0.05 * range) + 30;
+        }
+        const float attenuation = static_cast<float>(strength + distance);
+        int channel = -1;
+        for (int k = 0; k < 2 && channel < 0; ++k)
+            if (!g_RigidBodyHooks.impactChannelPlaying(body, k)) channel = k;
+        // Both playing: a louder impact takes the place of a quieter one.
+        for (int k = 0; k < 2 && channel < 0; ++k)
+            if (body->m_fImpactAttenuation[k] >= attenuation) channel = k;
+        if (channel < 0) continue;
+        body->m_fImpactAttenuation[channel] = attenuation;
+        g_RigidBodyHooks.playImpactChannel(body, channel, attenuation);
+    }
 }

@@ -52,6 +52,11 @@ public:
     void ClassifyContacts(const RigidBodyContactReport& report, bool trace);
     // Impulses that stop the colliding contacts approaching; false when the solver fails.
     bool ResolveCollisions();
+    // The body's collision sounds for the colliding contacts: one of its named sounds at each
+    // contact approaching fast enough, at most every 0.15 s.
+    void GenerateSoundsFromCollisions_VER_2(ERigidBodyPhysics* body);
+    // The body's impact sounds on its two channels, attenuated by strength and camera distance.
+    void GenerateImpactSounds(ERigidBodyPhysics* body);
 
     uint8_t m_bInitialised = 0;
     uint32_t m_uBodies = 0;

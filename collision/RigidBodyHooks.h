@@ -48,6 +48,15 @@ struct RigidBodyHooks {
     bool (*socketPosition)(EObjectSlot* object, const char* socket, DV* out) = [](EObjectSlot*, const char*, DV*) {
         return false;
     };
+    // Plays a sound file once at a point, with its base volume (0..1) and hearing distance; false
+    // when the sound cannot be made.
+    bool (*playSoundAt)(const char* file, const DV& position, float volume, float distance) =
+        [](const char*, const DV&, float, float) { return false; };
+    // A body's two impact-sound channels: whether one plays, and playing one afresh at an
+    // attenuation in dB.
+    bool (*impactChannelPlaying)(const void* body, int channel) = [](const void*, int) { return false; };
+    void (*playImpactChannel)(const void* body, int channel, float attenuationDb) = [](const void*, int, float) {};
+    DV (*cameraPosition)() = [] { return DV{}; };
 };
 
 inline RigidBodyHooks g_RigidBodyHooks;

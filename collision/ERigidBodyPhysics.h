@@ -125,7 +125,6 @@ public:
     uint8_t m_bValid = 0;
     RigidBodyPhysicsParams m_Params;
     uint8_t m_bCharacterPart = 0;
-    ERigidBodyPhysics* m_pOwner = nullptr;
     uint8_t m_bActive = 0;
     double m_dAwakeTime = 0;
     uint32_t m_uSteps = 0;
@@ -137,7 +136,6 @@ public:
     float m_fImpactAttenuation[2] = {};
     RigidBodyState m_State;
     RigidBodyJoint* m_pJoints[kMaxJoints] = {};
-    uint32_t m_uJointDepth = 0;
     EObjectSlot* m_hObject = nullptr;
     EObjectSlot* m_hConstruction = nullptr;
     char m_szConstructionFile[256] = {};

@@ -29,6 +29,11 @@ public:
         uint32_t stepResult = 0;
     };
 
+    ERigidBodySimulation() = default;
+    ~ERigidBodySimulation() { ReleaseBodies(); }
+    ERigidBodySimulation(const ERigidBodySimulation&) = delete;
+    ERigidBodySimulation& operator=(const ERigidBodySimulation&) = delete;
+
     // Empties the table and reloads the inertia-tensor cache.
     bool Init();
     void Shutdown();

@@ -97,6 +97,10 @@ ECollisionObject* ECollisionMgr::RecordOf(EObjectSlot* object, const CollisionOb
     return &m_Objects[index];
 }
 
+ECollisionObject* ECollisionMgr::GetObjectRecord(EObjectSlot* object) {
+    return object ? RecordOf(object, g_CollisionHooks.objectFacts(object)) : nullptr;
+}
+
 // Finders.
 
 ECollisionFinder* ECollisionMgr::TakeFinder(uint32_t type) {

@@ -59,6 +59,8 @@ public:
     void UpdateObject(EObjectSlot* object);
     // The record at a collision index, or null when none is in use there.
     const ECollisionObject* GetRecord(uint32_t index) const;
+    // The record of an object, or null when it has none.
+    ECollisionObject* GetObjectRecord(EObjectSlot* object);
 
     ECollisionFinder* AddSphereFinder(const DV* position, float radius);
     void UpdateSphereFinder(ECollisionFinder* finder, const DV* position, float radius);

@@ -34,6 +34,9 @@ struct RigidBodyPhysicsParams {
     float m_fCollisionSoundDistance = 0.0f;
     char m_szCollisionSound[256] = {};
     char m_szConstructionPrefab[128] = {};
+    // Two presets of the engine's own bodies: the first makes a sphere without speed caps, the
+    // second a box with low speed caps that stands up when it falls asleep.
+    uint8_t m_bPresets[2] = {};
 };
 
 // The "path_generation" line of a world file: held per mesh, read by nothing else.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/CSoundMgr.h"
+#include "collision/ERigidBodySimulation.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/StringHelpers.h"
@@ -190,6 +191,8 @@ void EEngineObject::RunObjectMoves(EObjectSlot* o, const strActionParams& a) {
         g_Console.PrintStr2(o->m_szName, " ustawia shake screen.");
         m_pLastShaker = o;
     }
+    if (Named(a.m_szRemoveJointsFor))
+        g_RigidBodySimulation.RemoveObjectJoints(g_Engine.FindObject(a.m_szRemoveJointsFor, true));
 }
 
 // The state's animation of this skinned mesh, an animation of another, the paths, the swing.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/CSoundMgr.h"
+#include "collision/ERigidBodySimulation.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "mesh/EMesh.h"
@@ -57,6 +58,7 @@ void EEngineObject::HandleDeath(EObjectSlot* o) {
     }
     if (d.m_bDeathSound && Named(d.m_szSoundName))
         g_SoundMgr.PlaySound3DAt(d.m_szSoundName, &o->m_vPosition, kDeathSoundDistance);
+    if (d.m_bRemoveJoints) g_RigidBodySimulation.RemoveObjectJoints(o);
 
     if (d.m_bFallWithPhysics && !Named(d.m_szCreateMeshOnDeath)) {
         o->m_bFalling = 1;

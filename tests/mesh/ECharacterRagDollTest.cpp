@@ -321,6 +321,37 @@ TEST_F(ECharacterRagDollTest, WriteBackPutsTheBonesOnTheirParticles) {
     EXPECT_NEAR(pmath::Length(Node("Bip01_L_Hand") - Node("Bip01_L_Forearm")), 25.0f, 1e-2f);
 }
 
+// A calf swung forwards past the straight leg bends the knee backwards: the knee's plane rules
+// pin the calf's front top onto the knee cage, so the calf can only turn about the knee; the same
+// angle bent the natural way (foot backwards) is left exactly as it is.
+TEST_F(ECharacterRagDollTest, TheKneeLimitHoldsAKneeFromBendingBackwards) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    const char* const calf[] = {"L_lydka1", "L_lydka2", "L_lydka3", "L_lydka4",
+                                "L_lydka5", "L_lydka6", "L_lydka7", "L_lydka8"};
+    for (float degrees : {45.0f, 90.0f, -45.0f, -90.0f}) {
+        ASSERT_TRUE(m_skin.StartRagDoll());
+        // The calf turned about the knee's side axis; positive swings the foot forwards (+z).
+        const DV knee = Mean({"L_udo1", "L_udo2", "L_udo3", "L_udo4"});
+        const pmath::Matrix turn = pmath::MatrixFromAxisAngle({1, 0, 0}, -degrees * 3.14159265f / 180.0f);
+        for (const char* n : calf) {
+            DV& p = r.FindParticle(n)->m_vPosition;
+            p = pmath::TransformDirection(p - knee, turn) + knee;
+        }
+        ASSERT_EQ((Mean({"L_lydka3", "L_lydka4", "L_lydka5", "L_lydka6"}) - knee).z > 0.0f, degrees > 0.0f);
+        const DV topBefore = Mean({"L_lydka1", "L_lydka2"});
+        r.LimitLeftKnee();
+        const DV& front1 = r.FindParticle("L_lydka1")->m_vPosition;
+        const DV& front2 = r.FindParticle("L_lydka2")->m_vPosition;
+        if (degrees > 0.0f) {
+            EXPECT_TRUE(test::Near(front1, r.FindParticle("L_kolano3")->m_vPosition, 0.0f)) << degrees;
+            EXPECT_TRUE(test::Near(front2, r.FindParticle("L_kolano4")->m_vPosition, 0.0f)) << degrees;
+        } else {
+            EXPECT_TRUE(test::Near(Mean({"L_lydka1", "L_lydka2"}), topBefore, 0.0f)) << degrees;
+        }
+    }
+}
+
 // ---- World triangles ------------------------------------------------------------------------------
 
 // Small triangles and slivers are left out; the player's machine is taken out of the gathering

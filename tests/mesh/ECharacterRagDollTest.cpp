@@ -352,6 +352,118 @@ TEST_F(ECharacterRagDollTest, TheKneeLimitHoldsAKneeFromBendingBackwards) {
     }
 }
 
+// The frame's time runs through fixed sub-steps of 0.0215 s, at most two per step; a frame
+// steps twice (each step takes the whole frame time, so the body moves at twice the pace of its
+// rest timer), and a frame too short for a sub-step writes nothing back.
+TEST_F(ECharacterRagDollTest, FrameTimeRunsThroughAtMostTwoSubStepsPerStep) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    g_FrameFacts.frameTime = 0.05f;
+    r.Step();
+    EXPECT_NEAR(r.m_fSimulatedTime, 2 * RD::kSubStep, 1e-6f);
+    EXPECT_EQ(r.m_fTimeAccumulator, 0.0f);  // the remaining 0.007 s is dropped
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    r.UpdatePhysics();
+    EXPECT_NEAR(r.m_fSimulatedTime, 4 * RD::kSubStep, 1e-6f);
+    EXPECT_NEAR(r.m_dRestTimer, 0.05, 1e-6);
+
+    // A remainder at -0.0115 s swallows a frame of 0.01 s: no sub-step, no write-back.
+    r.m_fTimeAccumulator = -0.0115f;
+    m_skin.m_pNodes[0].vRagDollTarget = {1234, 0, 0};
+    g_FrameFacts.frameTime = 0.01f;
+    r.Step();
+    EXPECT_EQ(r.m_bStepped, 0);
+    EXPECT_EQ(m_skin.m_pNodes[0].vRagDollTarget.x, 1234.0f);
+
+    // Without detailed collisions the world is not asked for triangles.
+    static int asked = 0;
+    g_MeshHooks.gatherTriangles = [](void**, const DV&, const DV&, CharacterCollisionTriangle*, uint32_t) {
+        ++asked;
+        return 0u;
+    };
+    ASSERT_TRUE(r.Start(0.9f, false));
+    g_FrameFacts.frameTime = 0.03f;
+    r.Step();
+    EXPECT_EQ(asked, 0);
+    ASSERT_TRUE(r.Start(0.9f, true));
+    r.Step();
+    EXPECT_EQ(asked, 1);
+}
+
+// Hits fill the slots of their body part for their times; a second hit clears the first.
+TEST_F(ECharacterRagDollTest, HitsFillTheSlotsOfTheirBodyParts) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    const DV dir{0, 0, 2};
+    struct Case {
+        const char* part;
+        float time;
+        std::vector<std::pair<int, float>> slots;  // slot and its push along the direction
+    } cases[] = {
+        {"lewa_reka", 0.0f, {{3, 0.42f}}},
+        {"PRAWA_NOGA", 0.0f, {{6, 0.3f}, {1, -0.9f}}},
+        {"prawa_noga", 1.5f, {{6, 0.3f}}},
+        {"ladownica2", 0.0f, {{2, 0.37f}, {3, -0.4f}, {4, -0.4f}}},
+        {"glowa", 0.5f, {{0, 0.93f}, {1, 0.83f}}},
+        {"Glowa", 1.5f, {{0, 0.93f}}},
+        {"anything", 0.0f, {{1, 0.3f}, {3, 0.4f}, {4, 0.4f}}},
+    };
+    for (const Case& c : cases) {
+        r.ApplyHit("glowa", {1, 0, 0});
+        r.m_fSimulatedTime = c.time;
+        r.ApplyHit(c.part, dir);
+        int filled = 0;
+        for (int slot = 0; slot < RD::kImpulseSlots; ++slot) filled += r.m_fImpulseTime[slot] > 0.0f;
+        EXPECT_EQ(filled, static_cast<int>(c.slots.size())) << c.part;
+        for (auto [slot, push] : c.slots) EXPECT_TRUE(test::Near(r.m_vImpulse[slot], {0, 0, push}, 1e-6f)) << c.part;
+    }
+    // A body that started lying flat is pushed a fifth as hard for a tenth of the time.
+    r.m_bStartLyingFlat = 1;
+    r.m_fSimulatedTime = 0.0f;
+    r.ApplyHit("lewa_reka", dir);
+    EXPECT_FLOAT_EQ(r.m_fImpulseTime[3], 0.05f);
+    EXPECT_TRUE(test::Near(r.m_vImpulse[3], {0, 0, 0.084f}, 1e-6f));
+    // Pushing the whole body moves it by at most 2.5.
+    const DV before = r.FindParticle("glowa1")->m_vPosition;
+    r.PushAll({0, 10, 0});
+    EXPECT_TRUE(test::Near(r.FindParticle("glowa1")->m_vPosition, before + DV{0, 2.5f, 0}, 1e-4f));
+}
+
+// The state record restores particles and constraints by their names; records the ragdoll does
+// not know are read past.
+TEST_F(ECharacterRagDollTest, TheStateRecordRestoresByNames) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    g_FrameFacts.frameTime = kFrame;
+    for (int i = 0; i < 10; ++i) m_skin.UpdateRagDoll();
+    FILE* f = std::fopen(Path("state.bin").c_str(), "w+b");
+    ASSERT_NE(f, nullptr);
+    std::snprintf(r.m_Particles[5].m_szName, ZParticle::kNameSize, "renamed");  // unknown when read back
+    r.SaveState(f);
+    const uint32_t tail = 0xC0FFEE;
+    std::fwrite(&tail, sizeof tail, 1, f);
+    std::snprintf(r.m_Particles[5].m_szName, ZParticle::kNameSize, "%s", RD::kMapNames[5]);
+    const DV saved = r.m_Particles[0].m_vPosition, savedSixth = r.m_Particles[5].m_vPosition;
+    const float rest = r.m_pDistanceConstraints->m_fRestLength2;
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    r.m_pDistanceConstraints->m_fRestLength2 = 1.0f;
+    const DV startSixth = r.m_Particles[5].m_vPosition;
+    std::rewind(f);
+    r.LoadState(f);
+    uint32_t after = 0;
+    ASSERT_EQ(std::fread(&after, sizeof after, 1, f), 1u);
+    std::fclose(f);
+    EXPECT_EQ(after, tail);
+    EXPECT_EQ(r.m_Particles[0].m_vPosition, saved);
+    EXPECT_EQ(r.m_Particles[5].m_vPosition, startSixth);
+    EXPECT_NE(r.m_Particles[5].m_vPosition, savedSixth);
+    EXPECT_EQ(r.m_pDistanceConstraints->m_fRestLength2, rest);
+    EXPECT_EQ(r.m_SDCTable[0].fLimit2, rest);
+}
+
 // ---- World triangles ------------------------------------------------------------------------------
 
 // Small triangles and slivers are left out; the player's machine is taken out of the gathering

@@ -391,6 +391,28 @@ TEST_F(ECharacterRagDollTest, FrameTimeRunsThroughAtMostTwoSubStepsPerStep) {
     EXPECT_EQ(asked, 1);
 }
 
+// A body whose root stays put is taken for resting once the rest timer passes 2 s; however it
+// moves, the physics stops after 8 s.
+TEST_F(ECharacterRagDollTest, TheRestTestStopsAStillBodyAfterTwoSecondsAndAnyBodyAfterEight) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    g_FrameFacts.frameTime = kFrame;
+    // Stepped without the write-back, the skeleton's root never moves.
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    while (r.m_bActive && r.m_dRestTimer < 10.0) r.UpdatePhysics();
+    EXPECT_GT(r.m_dRestTimer, 2.0);
+    EXPECT_LT(r.m_dRestTimer, 2.0 + 2 * kFrame);
+    // A root that moves a long way every frame keeps it going until the limit.
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    float x = 0.0f;
+    while (r.m_bActive && r.m_dRestTimer < 10.0) {
+        m_skin.m_pBiped[ESkinMesh::BIP01]->mCombined.m[3][0] = x += 10.0f;
+        r.UpdatePhysics();
+    }
+    EXPECT_GT(r.m_dRestTimer, 8.0);
+    EXPECT_LT(r.m_dRestTimer, 8.0 + 2 * kFrame);
+}
+
 // Hits fill the slots of their body part for their times; a second hit clears the first.
 TEST_F(ECharacterRagDollTest, HitsFillTheSlotsOfTheirBodyParts) {
     ASSERT_TRUE(CreateMan());

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/BinaryStream.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/FileCacheManager.h"
 #include "core/StringHelpers.h"
 #include "mesh/MeshHooks.h"
-#include "core/BinaryStream.h"
 
 namespace {
 

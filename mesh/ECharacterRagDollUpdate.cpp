@@ -19,6 +19,7 @@ constexpr int kDetailedIterations = 4;
 constexpr int kPushOutPasses = 30;
 constexpr int kCreepBackSteps = 8;
 constexpr float kGatherGrowth = 1.1f;
+// The flag bit by which the collision side gathers an object's triangles.
 constexpr uint32_t kGatheredFlag = 0x4;
 // Triangle filter: an edge at least this long is needed; slivers are left out.
 constexpr float kLongEdge = 15.0f;

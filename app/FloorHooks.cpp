@@ -1,5 +1,7 @@
 #include "app/FloorHooks.h"
 
+#include <algorithm>
+
 #include "app/ConsoleCommands.h"
 #include "app/EDebugOverlays.h"
 #include "app/EFocusMgr.h"
@@ -21,6 +23,7 @@
 #include "game/CProfileMgr.h"
 #include "game/GameHooks.h"
 #include "game/PAutoMap.h"
+#include "mesh/ECharacterRagDoll.h"
 #include "mesh/MeshHooks.h"
 #include "render/EConsoleView.h"
 #include "render/RenderHooks.h"
@@ -111,6 +114,28 @@ void InstallMeshHooks() {
     h.ownerFlags2 = [](const EObjectSlot* o) { return o ? o->m_uFlags2 : 0u; };
     h.ownerName = [](const EObjectSlot* o) -> const char* { return o ? o->m_szName : ""; };
     h.objectSkinMesh = [](const EObjectSlot* o) -> ESkinMesh* { return o && o->m_bUsed ? o->SkinMesh() : nullptr; };
+    h.excludedObject = [] { return g_IntersectSegment.m_pExcluded; };
+    h.setOwnerFlags = [](EObjectSlot* o, uint32_t flags) {
+        if (o) o->m_uFlags = flags;
+    };
+    h.gatherTriangles = [](void** finder, const DV& min, const DV& max, CharacterCollisionTriangle* out,
+                           uint32_t capacity) -> uint32_t {
+        auto* f = static_cast<ECollisionFinder*>(*finder);
+        if (f) g_CollisionMgr.UpdateBoxFinder(f, &min, &max);
+        else *finder = f = g_CollisionMgr.AddBoxFinder(&min, &max);
+        if (!f) return 0;
+        // One buffer for every ragdoll: the gathering runs on the main thread only.
+        static CollisionTriangle delivered[ECharacterRagDoll::kMaxTriangles];
+        uint32_t count = 0;
+        g_CollisionMgr.GetBoxFinderObjects(f, delivered, &count, std::min<uint32_t>(capacity, ECharacterRagDoll::kMaxTriangles));
+        for (uint32_t i = 0; i < count; ++i) {
+            const CollisionTriangle& t = delivered[i];
+            out[i] = CharacterCollisionTriangle{{t.m_vCorners[0], t.m_vCorners[1], t.m_vCorners[2]}, t.m_vNormal, t.m_vMin,
+                                               t.m_vMax, -1, 0.0f};
+        }
+        return count;
+    };
+    h.removeTriangleFinder = [](void* f) { g_CollisionMgr.RemoveFinder(static_cast<ECollisionFinder*>(f)); };
 }
 
 // Collision reads the objects' kinds, flags and meshes, and walks the engine's table.

@@ -23,6 +23,7 @@ constexpr int kLineLimit = 5000;
 
 void EMeshSocketsMgr::LoadAll() {
     m_uFileCount = 0;
+    m_uMovedCount = 0;
     const std::vector<std::string> entries = plat::ListDirectory(kFolder, "*");
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::string path = kFolder + entries[i];
@@ -95,11 +96,17 @@ strmeshsocket* EMeshSocketsMgr::Find(const EObjectSlot* object, const char* name
     return nullptr;
 }
 
+DV EMeshSocketsMgr::PointFor(const EObjectSlot* object, const strmeshsocket& socket) const {
+    for (uint32_t i = 0; i < m_uMovedCount; ++i)
+        if (m_Moved[i].m_hObject == object && m_Moved[i].m_pSocket == &socket) return m_Moved[i].m_vPosition;
+    return {socket.x, socket.y, socket.z};
+}
+
 bool EMeshSocketsMgr::GetSocketWorldPos(const EObjectSlot* object, const char* name, DV* out) const {
     bool missing;
     const strmeshsocket* socket = out ? Find(object, name, &missing) : nullptr;
     if (!socket) return false;
-    DV world = pmath::TransformPoint({socket->x, socket->y, socket->z}, g_MeshHooks.objectMesh(object)->m_WorldMatrix);
+    DV world = pmath::TransformPoint(PointFor(object, *socket), g_MeshHooks.objectMesh(object)->m_WorldMatrix);
     *out = world;
     return true;
 }
@@ -108,7 +115,7 @@ void EMeshSocketsMgr::GetSocketDV(const EObjectSlot* object, const char* name, D
     bool missing;
     const strmeshsocket* socket = Find(object, name, &missing);
     if (socket && out) {
-        *out = {socket->x, socket->y, socket->z};
+        *out = PointFor(object, *socket);
     } else if (missing && *name) {
         char line[128];
         std::snprintf(line, sizeof line, "ERROR in EMeshSocketsMgr::GetSocketDV(): socketu <%s> nie znalazlem!", name);
@@ -118,15 +125,30 @@ void EMeshSocketsMgr::GetSocketDV(const EObjectSlot* object, const char* name, D
 
 void EMeshSocketsMgr::SetRagDollSocketDV(const EObjectSlot* object, const char* name, const DV& position) {
     bool missing;
-    strmeshsocket* socket = Find(object, name, &missing);
-    if (socket) {
-        socket->x = position.x;
-        socket->y = position.y;
-        socket->z = position.z;
-    } else if (missing) {
+    const strmeshsocket* socket = Find(object, name, &missing);
+    if (!socket) {
+        if (!missing) return;
         char line[128];
         std::snprintf(line, sizeof line,
                       "ERROR in EMeshSocketsMgr::SetRagDollSocketDV(): socketu <%s> nie znalazlem!", name);
         g_Console.Print(line);
+        return;
     }
+    for (uint32_t i = 0; i < m_uMovedCount; ++i)
+        if (m_Moved[i].m_hObject == object && m_Moved[i].m_pSocket == socket) {
+            m_Moved[i].m_vPosition = position;
+            return;
+        }
+    if (m_uMovedCount == MAX_MOVED_SOCKETS) {
+        g_Console.Print("ERROR in EMeshSocketsMgr::SetRagDollSocketDV(): MAX_MOVED_SOCKETS exceeded!");
+        return;
+    }
+    m_Moved[m_uMovedCount++] = {object, socket, position};
+}
+
+void EMeshSocketsMgr::ReleaseObjectSockets(const EObjectSlot* object) {
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < m_uMovedCount; ++i)
+        if (m_Moved[i].m_hObject != object) m_Moved[kept++] = m_Moved[i];
+    m_uMovedCount = kept;
 }

@@ -89,6 +89,7 @@ bool ESkinMesh::Create(const char* path) {
     m_bCreated = 1;
     g_LiveInstances.push_back(this);
     CopySockets();
+    CreateRagDoll();
     StartDefaultAnimation();
     ChooseTextureVariants();
     return true;
@@ -96,6 +97,7 @@ bool ESkinMesh::Create(const char* path) {
 
 void ESkinMesh::Destroy() {
     if (!m_bCreated) return;
+    DestroyRagDoll();
     g_Renderer.RemoveSkinMeshFromLists(this);
     RemoveAllSockets();
     if (!m_pNodes.empty()) g_Debug.RemoveAlloc(kNodesTag);
@@ -267,6 +269,10 @@ void ESkinMesh::BuildBodyFrame() {
         n.control.vRest[1] = side;
         n.control.vRest[2] = up;
         n.control.vRest[3] = forward;
+        // The ragdoll turns the node with the body axis its bone runs closest to.
+        const DV r = n.control.vRest[0];
+        const float ax = std::fabs(r.x), ay = std::fabs(r.y), az = std::fabs(r.z);
+        n.uAxisCode = ay >= ax && ay >= az ? 1 : (ax >= az ? 2 : 0);
     }
 }
 

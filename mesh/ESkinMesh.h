@@ -19,6 +19,7 @@
 #include "render/DrawRecord.h"
 
 class EObjectSlot;
+class ECharacterRagDoll;
 
 class ESkinMesh : public DrawSkin {
 public:
@@ -79,6 +80,15 @@ public:
         DV vT, vS{1.0f, 1.0f, 1.0f};
         pmath::Quaternion qR;
         strLinkField* pLinkField = nullptr;
+        // The ragdoll's target: where the node goes, the direction of the body-frame axis it follows
+        // (axis code 0 front, 1 up, 2 side) and the mark of nodes that keep following their parent.
+        DV vRagDollTarget;
+        DV vRagDollDirection;
+        uint8_t bRagDollMark = 0;
+        uint8_t uAxisCode = 0;
+        // The combined matrix and target direction when the ragdoll started.
+        pmath::Matrix mRagDollStart = pmath::Identity();
+        DV vRagDollStartDirection;
     };
 
     // A node with a mesh container and the palettes of its attribute groups.
@@ -165,6 +175,18 @@ public:
 
     // Before the ragdoll may drive the pose: every node it needs is there.
     bool ValidateRagDollNodes() const;
+    // The ragdoll's entry points; nothing in the game calls them. Start lays the ragdoll over the
+    // current pose (factor 0.9, detailed collisions) and makes channel 0 follow it.
+    bool StartRagDoll();
+    void ActivateRagDoll();
+    void RagDollHit(const char* partName, const DV& direction);
+    void RagDollPushAll(const DV& velocity);
+    void RagDollLowerBodyHit(const DV& direction);
+    // One frame of an active ragdoll: its physics, then the bone matrices from its pose.
+    void UpdateRagDoll();
+    // The combined matrices from the ragdoll's node targets: each driven node at its target, turned
+    // as its target direction turned since the start; marked nodes follow their parent.
+    void ApplyRagDollPose();
 
     // Every created instance, for the operations that reach them all.
     static const std::vector<ESkinMesh*>& LiveInstances();
@@ -196,6 +218,8 @@ public:
     pmath::Matrix m_WorldMatrix = pmath::Identity();
     strNode* m_pBiped[kBipedSlots] = {};
     uint8_t m_bDrawInReducedMode = 1;
+    // Made with the instance when the model has a death folder.
+    ECharacterRagDoll* m_pRagDoll = nullptr;
 
     // Controller values, kept in the instance's state record.
     double m_dSpineLook[6] = {0, 0, 1.0, 0, 0, 1.0};  // target, current pitch, rate; target, current yaw, rate
@@ -225,6 +249,9 @@ private:
     void TakeLegMeasurements();
     void BuildBodyFrame();
     void CopySockets();
+    // The ragdoll from the model's "death" folder; the instance has none when it does not load.
+    void CreateRagDoll();
+    void DestroyRagDoll();
     void ChooseTextureVariants();
     const char* TextureVariant(const char* texture, int& counter);
     void StartDefaultAnimation();

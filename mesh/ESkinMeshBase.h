@@ -80,6 +80,8 @@ public:
     // with its parent's index (-1 for the top chain) and its depth.
     template <class Visit>
     void ForEachFrame(Visit&& visit) const;
+    // The name below the model's folder ("death" gives the ragdoll's folder).
+    std::string FolderPath(const char* name) const;
 
     uint8_t m_bCreated = 0;
     uint32_t m_uFrameCounter = 0;
@@ -101,7 +103,6 @@ public:
 private:
     bool LoadHierarchy();
     bool SetupBoneIndices();
-    std::string FolderPath(const char* name) const;
     void ScanAnimations();
     void ReadDescriptions();
     void ReadSockets();

@@ -7,6 +7,7 @@
 #include "core/BinaryStream.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
+#include "mesh/ECharacterRagDoll.h"
 #include "mesh/ESkinMesh.h"
 #include "mesh/SkinMeshPrint.h"
 #include "platform/os/Files.h"
@@ -43,6 +44,10 @@ public:
         else FileRead(m_file, &v, sizeof v);
     }
     void Vector(DV& v) { Value(v); }
+    void RagDoll(ECharacterRagDoll& r) {
+        if (m_writing) r.SaveState(m_file);
+        else r.LoadState(m_file);
+    }
     void Matrix(pmath::Matrix& m) { Value(m); }
     void Rotation(pmath::Quaternion& q) { Value(q); }
     void Orientation(EOrientation& o) {
@@ -128,8 +133,9 @@ void Transfer(StateFile& f, Instance& s) {
         f.Matrix(n.mCombined);
         f.Vector(n.vT), f.Rotation(n.qR), f.Vector(n.vS);
     }
-    uint32_t ragdoll = 0;  // this instance has no ragdoll
+    uint32_t ragdoll = s.m_pRagDoll ? 1 : 0;
     f.Value(ragdoll);
+    if (ragdoll && s.m_pRagDoll) f.RagDoll(*s.m_pRagDoll);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 class EMesh;
 class EObjectSlot;
 class ESkinMesh;
+struct CharacterCollisionTriangle;
 
 // The placement a mesh reads from its object.
 struct MeshOwnerPlacement {
@@ -47,6 +48,18 @@ struct MeshHooks {
     const char* (*ownerName)(const EObjectSlot* owner) = [](const EObjectSlot*) { return ""; };
     // The skinned mesh of an object in use of the skinned kind; null for any other object.
     ESkinMesh* (*objectSkinMesh)(const EObjectSlot* object) = [](const EObjectSlot*) -> ESkinMesh* { return nullptr; };
+
+    // The ragdoll's view of the world. The object the player's machine is (null when there is
+    // none), whose triangles the gathering leaves out by clearing its flag bit 2 for the time of
+    // the gathering.
+    EObjectSlot* (*excludedObject)() = []() -> EObjectSlot* { return nullptr; };
+    void (*setOwnerFlags)(EObjectSlot* owner, uint32_t flags) = [](EObjectSlot*, uint32_t) {};
+    // The world triangles touching the box, at most capacity of them, through the box finder kept
+    // in *finder (made by the first call, moved by later ones); how many were delivered.
+    uint32_t (*gatherTriangles)(void** finder, const DV& min, const DV& max, CharacterCollisionTriangle* out,
+                                uint32_t capacity) = [](void**, const DV&, const DV&, CharacterCollisionTriangle*,
+                                                        uint32_t) { return 0u; };
+    void (*removeTriangleFinder)(void* finder) = [](void*) {};
 };
 
 inline MeshHooks g_MeshHooks;

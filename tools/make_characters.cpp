@@ -1,7 +1,7 @@
 // Writes the demo game's characters below the given game directory: the five driver models
-// ("models\postacie\kierowcy\<nation>\<nation>.x") with their idle clip, sockets and collision
-// elements, the clips all drivers share in "models\common", the hen ("models\postacie\kura\kura.x")
-// with its clips and collision spheres, and their textures.
+// ("models\postacie\kierowcy\<nation>\<nation>.x") with their idle clip, sockets, collision
+// elements and ragdoll definition ("death" folder), the clips all drivers share in "models\common", the
+// hen ("models\postacie\kura\kura.x") with its clips and collision spheres, and their textures.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include "mesh/ESkinMeshAnimation.h"
 #include "platform/os/Files.h"
 #include "tools/CharacterModels.h"
+#include "tools/RagDollModel.h"
 
 namespace {
 
@@ -78,7 +79,10 @@ bool Drivers() {
         const std::string folder = std::string("models\\postacie\\kierowcy\\") + nation + "\\";
         ok = ok && WriteText(folder + nation + ".x", model) && WriteText(folder + "sockets.txt", kDriverSockets) &&
              WriteText(folder + "collisions.txt", kDriverCollisions) &&
-             WriteClip(folder + "animations\\idle_DEFAULT.bin", idle);
+             WriteClip(folder + "animations\\idle_DEFAULT.bin", idle) &&
+             WriteText(folder + "death\\particles.txt", ragdoll::Particles()) &&
+             WriteText(folder + "death\\distance_constraints.txt", ragdoll::DistanceConstraints()) &&
+             WriteText(folder + "death\\selfcollision_constraints.txt", ragdoll::SelfCollisionConstraints());
     }
     for (const characters::NamedClip& c : characters::DriverCommonClips(driver))
         ok = ok && WriteClip("models\\common\\" + c.name + ".bin", c.clip);

@@ -415,6 +415,7 @@ void EEngine::DeleteObject(EObjectSlot* object) {
         object->m_pEffectInstance = nullptr;
     }
     if (object->Mesh() && object->m_pPhysicsBody) RemoveObjectPhysics(object);
+    g_MeshSocketsMgr.ReleaseObjectSockets(object);
 
     FreeName(object->CacheObjectToTieTo, "CacheObjectToTieTo");
     FreeName(object->CacheSocketToTieTo, "CacheSocketToTieTo");

@@ -51,6 +51,8 @@ protected:
         for (const std::string& line : test::LinesOf(m_log)) {
             if (line.rfind("World object ", 0) == 0) objects.push_back(line);
             EXPECT_EQ(line.rfind("World error line: ", 0), std::string::npos) << line;
+            // The characters' ragdoll definitions load whole.
+            EXPECT_EQ(line.find("RagDoll"), std::string::npos) << line;
         }
         EXPECT_FALSE(fs::exists(m_game / "!error.txt")) << test::ReadWholeFile(m_game / "!error.txt");
         return objects;

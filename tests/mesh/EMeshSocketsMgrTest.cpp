@@ -66,6 +66,31 @@ TEST_F(EMeshSocketsMgrTest, WorldPositionsGoThroughTheMeshsWorldMatrix) {
     EXPECT_EQ(LoggedContaining("nie znalazlem"), 1);
 }
 
+// Moving a socket for one object leaves every other object of the model where the model puts it,
+// and an object's moved sockets are forgotten with it.
+TEST_F(EMeshSocketsMgrTest, AMovedSocketBelongsToItsObjectAlone) {
+    WriteFile("scripts\\mesh_sockets\\cart.txt", "mesh_filename cart.x\nsocket hitch 1 0 0\nsocket seat 0 1 0\n");
+    g_MeshSocketsMgr.LoadAll();
+    test::FakeOwner other;
+    other.mesh = &m_mesh;
+    g_MeshSocketsMgr.SetRagDollSocketDV(m_owner.Slot(), "hitch", {0, 0, 5});
+    g_MeshSocketsMgr.SetRagDollSocketDV(m_owner.Slot(), "HITCH", {0, 0, 6});
+    DV moved, kept, seat;
+    g_MeshSocketsMgr.GetSocketDV(m_owner.Slot(), "hitch", &moved);
+    g_MeshSocketsMgr.GetSocketDV(other.Slot(), "hitch", &kept);
+    g_MeshSocketsMgr.GetSocketDV(m_owner.Slot(), "seat", &seat);
+    EXPECT_EQ(moved, (DV{0, 0, 6}));
+    EXPECT_EQ(kept, (DV{1, 0, 0}));
+    EXPECT_EQ(seat, (DV{0, 1, 0}));
+    EXPECT_EQ(g_MeshSocketsMgr.m_uMovedCount, 1u);
+    DV world;
+    ASSERT_TRUE(g_MeshSocketsMgr.GetSocketWorldPos(m_owner.Slot(), "hitch", &world));
+    EXPECT_EQ(world, pmath::TransformPoint({0, 0, 6}, m_mesh.m_WorldMatrix));
+    g_MeshSocketsMgr.ReleaseObjectSockets(m_owner.Slot());
+    g_MeshSocketsMgr.GetSocketDV(m_owner.Slot(), "hitch", &moved);
+    EXPECT_EQ(moved, (DV{1, 0, 0}));
+}
+
 TEST_F(EMeshSocketsMgrTest, SixtySocketsFillAFileAndLongNamesAreCut) {
     std::string file = "mesh_filename cart.x\n";
     file += "socket " + std::string(50, 'n') + " 1 1 1\n";

@@ -8,6 +8,7 @@
 #include "EngineFixture.h"
 #include "core/FrameFacts.h"
 #include "mesh/ESkinMesh.h"
+#include "mesh/ECharacterRagDoll.h"
 #include "mesh/ESkinMeshMgr.h"
 #include "support/MathSupport.h"
 
@@ -35,6 +36,20 @@ protected:
         o->SkinMesh()->UpdateFrameMatrices();
     }
 };
+
+// The demo driver's death folder, made at build time, gives a ragdoll whose every map name is bound.
+TEST_F(EEngineSkinMeshTest, TheDriverLoadsItsRagdollFromItsDeathFolder) {
+    const DV seat{1.0f, 1.27f, 0.4f};
+    EObjectSlot* driver = g_Engine.CreateObject(OT_SKINMESH, kDriver, kDefaultObjectFlags, 0, &seat, nullptr);
+    ASSERT_NE(driver, nullptr);
+    const ECharacterRagDoll* ragdoll = driver->SkinMesh()->m_pRagDoll;
+    ASSERT_NE(ragdoll, nullptr);
+    EXPECT_EQ(ragdoll->m_iNumParticles, static_cast<uint32_t>(ECharacterRagDoll::kMapSize));
+    EXPECT_TRUE(ragdoll->IsMapComplete());
+    EXPECT_GT(ragdoll->m_uSDCTableCount, 0u);
+    EXPECT_EQ(ragdoll->m_uSSCDCTableCount, 6u);
+    EXPECT_EQ(test::ReadWholeFile(m_dir.path() / "!console.txt").find("RagDoll"), std::string::npos);
+}
 
 TEST_F(EEngineSkinMeshTest, TheDriverIsMadePosedByTheSteeringAndHoldsTheWheelBySockets) {
     const DV seat{1.0f, 1.27f, 0.4f};

@@ -7,7 +7,6 @@
 
 #include "audio/CSoundMgr.h"
 #include "collision/ECollisionMgr.h"
-#include "collision/ERigidBodySimulation.h"
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/EProfiler.h"

@@ -188,15 +188,15 @@ void ERigidBodyCharacter::CreateFinder() {
     m_pFinder = g_CollisionMgr.AddBoxFinder(&min, &max);
 }
 
-void ERigidBodyCharacter::Update(float frameTime) {
+void ERigidBodyCharacter::Update() {
     if (!m_bActive) return;
     if (m_dTime[1] > 5.0) {
         for (ERigidBodyPhysics* body : m_pBodies)
             if (body) body->Sleep();
         m_bActive = 0;
     }
-    m_dTime[0] += frameTime;
-    m_dTime[1] += frameTime;
+    m_dTime[0] += g_Engine.m_fFrameTime;
+    m_dTime[1] += g_Engine.m_fFrameTime;
 }
 
 void ERigidBodyCharacter::Release() {

@@ -22,7 +22,7 @@ public:
     // be made, and then nothing made is left behind.
     bool Create(const DV& point);
     // Once a frame while active: puts the bodies to sleep after five seconds.
-    void Update(float frameTime);
+    void Update();
     // Removes the bodies, the boxes and the finder of a created body; nothing otherwise.
     void Release();
     void ReleaseHook() {}

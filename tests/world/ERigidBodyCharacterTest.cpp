@@ -179,7 +179,8 @@ TEST_F(RigidBodyCharacter, CreateMakesTenLimbsWithBodiesAndJoints) {
 TEST_F(RigidBodyCharacter, TheJointPassByteIsLowAfterCreateAndUpdate) {
     ASSERT_TRUE(m_body.Create({0, 0, 0}));
     EXPECT_EQ(g_RigidBodyJointsMgr.m_bInFrame, 0);
-    m_body.Update(0.02f);
+    g_Engine.m_fFrameTime = 0.02f;
+    m_body.Update();
     EXPECT_EQ(g_RigidBodyJointsMgr.m_bInFrame, 0);
 }
 
@@ -216,7 +217,8 @@ TEST_F(RigidBodyCharacter, ReleaseRemovesEverythingAndOnlyOnceCreated) {
 
 TEST_F(RigidBodyCharacter, BodiesSleepAfterFiveSeconds) {
     ASSERT_TRUE(m_body.Create({0, 0, 0}));
-    for (int frame = 0; frame < 260; ++frame) m_body.Update(0.02f);
+    g_Engine.m_fFrameTime = 0.02f;
+    for (int frame = 0; frame < 260; ++frame) m_body.Update();
     EXPECT_EQ(m_body.m_bActive, 0);
     for (ERigidBodyPhysics* body : m_body.m_pBodies) EXPECT_EQ(body->m_bActive, 0);
 }

@@ -286,6 +286,7 @@ void InstallWorldHooks() {
     h.mainGameReleaseResources = [] { g_MainGame.ReleaseResources(); };
     h.mainGameUpdateMusic = [] { g_MainGame.UpdateMusic(); };
     h.mainGamePlayMusic = [](const char* file) { g_MainGame.PlayMusic(file); };
+    h.mainGameEndGame = [] { g_MainGame.EndGame(); };
     h.levelFrame = [] { return g_MainGame.m_uFrameCounter; };
     h.menuInit = [] { g_Menu.Init(); };
     h.menuRelease = [] { g_Menu.Release(); };

@@ -171,7 +171,8 @@ void EEngineObject::RunPointAndLightActions(EObjectSlot* o, const strActionParam
     }
 }
 
-// Another object teleported here, the camera's moves (told on the console), the shake.
+// Another object teleported here, the camera's flight and view from a socket, the shake (only told:
+// the camera has no shakes).
 void EEngineObject::RunObjectMoves(EObjectSlot* o, const strActionParams& a) {
     if (Named(a.m_szTeleportObjectHere)) {
         g_Console.PrintStr2("Chce teleportowac tu obiekt ", a.m_szTeleportObjectHere);
@@ -184,9 +185,14 @@ void EEngineObject::RunObjectMoves(EObjectSlot* o, const strActionParams& a) {
             g_Console.Print("Nie ma obiektu do teleportacji!");
         }
     }
-    if (Named(a.m_szCameraMoveTo)) g_Console.PrintStr2("Camera.MoveToObject ", a.m_szCameraMoveTo);
-    if (Named(a.m_szCameraLookFrom))
+    if (Named(a.m_szCameraMoveTo)) {
+        g_Console.PrintStr2("Camera.MoveToObject ", a.m_szCameraMoveTo);
+        g_Camera.MoveToObject(a.m_szCameraMoveTo, a.m_fCameraMoveTime);
+    }
+    if (Named(a.m_szCameraLookFrom)) {
         g_Console.PrintStr4("Camera.LookFromObject ", a.m_szCameraLookFrom, ", socket ", a.m_szCameraLookFromSocket);
+        g_Camera.LookFromObject(a.m_szCameraLookFrom, a.m_szCameraLookFromSocket, a.m_fCameraLookFromTime);
+    }
     if (a.m_bShakeScreen && m_pLastShaker != o) {
         g_Console.PrintStr2(o->m_szName, " ustawia shake screen.");
         m_pLastShaker = o;

@@ -120,6 +120,14 @@ TEST_F(FloorHooksTest, TheEngineSeesTheMainGamesFramesTheMenuAndTheHudAndFillsTh
     EXPECT_EQ(constants.m_vCameraPosition.z, 5.0f);
 }
 
+// An action that ends the game reaches the main game: its end picture and credits start.
+TEST_F(FloorHooksTest, TheEngineEndsTheMainGame) {
+    g_MainGame.m_fEndGameTimer = 5.0f;
+    g_WorldHooks.mainGameEndGame();
+    EXPECT_EQ(g_MainGame.m_bEndGame, 1);
+    EXPECT_EQ(g_MainGame.m_fEndGameTimer, 0.0f);
+}
+
 TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
     EObjectSlot object;
     EMesh mesh;

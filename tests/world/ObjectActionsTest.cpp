@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
+#include "mesh/EMesh.h"
+#include "mesh/EMeshSocketsMgr.h"
+#include "mesh/MeshHooks.h"
+#include "world/ECamera.h"
 #include "world/WorldFixture.h"
 
 namespace {
@@ -18,6 +23,11 @@ protected:
         WorldTest::SetUp();
         g_Engine.m_fFrameTime = 1.0f;
         g_WorldHooks.mainGameEndGame = [] { test::Record("mainGameEndGame"); };
+    }
+    void TearDown() override {
+        test::ResetGlobal(g_MeshSocketsMgr);
+        test::ResetGlobal(g_MeshHooks);
+        WorldTest::TearDown();
     }
 
     static void Pass() { g_EngineObject.Update(); }
@@ -39,6 +49,17 @@ protected:
         test::g_PlayerMachine = o->m_vPosition;
         Pass();
         test::g_HasPlayerMachine = false;
+    }
+
+    // The model of the object gets one socket, its only one; the sockets see the object's mesh.
+    static void GiveSocket(EObjectSlot* o, const char* name) {
+        g_MeshHooks.objectMesh = [](const EObjectSlot* object) -> EMesh* { return object ? object->Mesh() : nullptr; };
+        test::ResetGlobal(g_MeshSocketsMgr);
+        strmeshsocketfile& file = g_MeshSocketsMgr.m_Files[0];
+        std::snprintf(file.m_szMeshFileName, sizeof file.m_szMeshFileName, "%s", o->Mesh()->m_szFileName);
+        std::snprintf(file.m_Sockets[0].m_szName, sizeof file.m_Sockets[0].m_szName, "%s", name);
+        file.m_uSocketCount = 1;
+        g_MeshSocketsMgr.m_uFileCount = 1;
     }
 
     int TimesLogged(const std::string& line) const {
@@ -111,6 +132,22 @@ TEST_F(ObjectActions, EachActionChangesTheEngineWhetherFiredByNameOrByTouch) {
          [] { return std::ranges::count(test::g_EngineCalls, std::string("mainGameEndGame")) == 1; }},
         {"next world", [](strActionParams& a) { std::strcpy(a.m_szStartWorld, "worlds\\next.w"); },
          [] { return g_Engine.m_bStartWorld == 1 && std::strcmp(g_Engine.m_szPendingWorld, "worlds\\next.w") == 0; }},
+        {"camera flies to an object",
+         [](strActionParams& a) {
+             std::strcpy(a.m_szCameraMoveTo, "barn");
+             a.m_fCameraMoveTime = 2.0f;
+         },
+         [&] { return g_Camera.m_bMoveActive == 1 && g_Camera.m_pMoveTarget == object("barn"); }},
+        {"camera looks from a socket",
+         [](strActionParams& a) {
+             std::strcpy(a.m_szCameraLookFrom, "barn");
+             std::strcpy(a.m_szCameraLookFromSocket, "oczy");
+             a.m_fCameraLookFromTime = 3.0f;
+         },
+         [&] {
+             return g_Camera.m_bLookFromActive == 1 && g_Camera.m_pLookFromObject == object("barn") &&
+                    std::strcmp(g_Camera.m_szLookFromSocket, "oczy") == 0 && g_Camera.m_fLookFromTime == 3.0f;
+         }},
         {"hand-over", [](strActionParams& a) { std::strcpy(a.m_szHandOver, "barn"); },
          [&] { return object("barn")->m_bHasRun == 1 && g_GameAI.IsSet("barn_ran"); }},
     };
@@ -122,12 +159,14 @@ TEST_F(ObjectActions, EachActionChangesTheEngineWhetherFiredByNameOrByTouch) {
             g_GameAI.SetVariable("locked", nullptr);
             g_Settings.m_fGlobalTimeSpeed = 1.0f;
             test::g_EngineCalls.clear();
+            test::ResetGlobal(g_Camera);
             EObjectSlot* shed = AddMesh("shed", DV{100, 0, 0});
             shed->m_iSector = 7;
             EObjectSlot* barn = AddMesh("barn", DV{200, 0, 0});
             barn->m_iSector = 8;
             barn->m_bHidden = 1;
             barn->m_bRedPoint = 1;
+            GiveSocket(barn, "oczy");
             strDeathParams death;
             death.m_bEnabled = 1;
             g_Engine.SetDeathParams(barn, &death);

@@ -15,6 +15,7 @@
 #include "core/EConsole.h"
 #include "core/GeometryHelpers.h"
 #include "core/IntersectionTests.h"
+#include "mesh/MeshHooks.h"
 
 namespace {
 
@@ -378,6 +379,9 @@ void ERigidBodyPhysics::GatherFaces(const RigidBodyState& state) {
     for (const auto& name : m_Params.m_szDisableCollisionWith)
         if (name[0])
             if (EObjectSlot* o = g_RigidBodyHooks.findObject(name)) excluded[excludedCount++] = o;
+    // The player's machine is left out for bodies that do not push it, and for the presets.
+    EObjectSlot* player = g_MeshHooks.excludedObject();
+    if (m_Params.m_bGeneral && !m_Params.m_bPresets[0] && !m_Params.m_bPresets[1]) player = nullptr;
     EObjectSlot* lastObject = nullptr;
     ERigidBodyPhysics* lastBody = nullptr;
     bool lastSkipped = false;
@@ -386,7 +390,7 @@ void ERigidBodyPhysics::GatherFaces(const RigidBodyState& state) {
         if (t.m_hObject != lastObject || i == 0) {
             lastObject = t.m_hObject;
             lastBody = g_RigidBodySimulation.BodyOfConstruction(lastObject);
-            lastSkipped = lastObject == m_hObject || lastObject == m_hConstruction ||
+            lastSkipped = lastObject == m_hObject || lastObject == m_hConstruction || (player && lastObject == player) ||
                           std::find(excluded, excluded + excludedCount, lastObject) != excluded + excludedCount ||
                           g_RigidBodySimulation.IsBodyObject(lastObject) ||
                           (lastBody && m_Params.m_bDisableCollisionsWithOtherPhysics);

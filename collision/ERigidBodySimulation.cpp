@@ -43,6 +43,14 @@ constexpr double kMovingDistance = 0.1;
 constexpr double kSoundSpeed = 10.0;
 constexpr double kSoundInterval = 0.15;
 
+// How fast the contact's two sides approach (negative) or part along its normal; a fixed object
+// has no velocity.
+double RelativeNormalSpeed(const RigidBodyContact& c) {
+    const Vec3d va = c.a ? c.a->PointVelocity(c.p) : Vec3d{};
+    const Vec3d vb = c.b ? c.b->PointVelocity(c.p) : Vec3d{};
+    return Dot(c.n, va - vb);
+}
+
 }  // namespace
 
 void ERigidBodySimulation::DeleteTemporaryObjects() {
@@ -242,6 +250,10 @@ bool ERigidBodySimulation::FreeFromPenetration(ERigidBodyPhysics* body, RigidBod
         state->x += n;
         if (!body->TestCollisions(*state)) return true;
     }
+    return TryUnstickMoves(body, state);
+}
+
+bool ERigidBodySimulation::TryUnstickMoves(ERigidBodyPhysics* body, RigidBodyState* state) {
     static constexpr Vec3d kMoves[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     int order[6] = {0, 1, 2, 3, 4, 5};
     for (int i = 5; i > 0; --i) std::swap(order[i], order[plat::Random() % (i + 1)]);
@@ -263,7 +275,10 @@ uint32_t ERigidBodySimulation::StepBody(uint32_t index, double t, double h, doub
     m_Colliding.count = 0;
     RigidBodyState start = body->m_State;
     if (body->TestCollisions(start)) {
-        if (!FreeFromPenetration(body, &start)) return STEP_STUCK;
+        if (!FreeFromPenetration(body, &start)) {
+            if (body->m_Params.m_bPresets[1]) g_RigidBodyHooks.markStuck(body->m_hObject);
+            return STEP_STUCK;
+        }
         body->SetNewState(start);
     }
     RigidBodyState reached;
@@ -304,7 +319,14 @@ uint32_t ERigidBodySimulation::StepBody(uint32_t index, double t, double h, doub
     m_Report.count = 0;
     body->GatherContacts(reached, &m_Report, false);
     if (!m_Report.count) body->GatherContacts(reached, &m_Report, true);
-    if (!m_Report.count) return STEP_NO_CONTACT;
+    if (!m_Report.count) {
+        // Held where it was yet touching nothing, it is caught where no contact shows: a small
+        // random move shakes it loose, once. A body that moved is falling or hopping and is left
+        // alone: shaken at every lost contact, a resting body would jitter and climb.
+        if (*advanced == 0 && m_Slots[index].stepResult != STEP_NO_CONTACT && TryUnstickMoves(body, &reached))
+            body->SetNewState(reached);
+        return STEP_NO_CONTACT;
+    }
     ClassifyContacts(m_Report, false);
     if (m_Colliding.count) {
         RigidBodyState& s = body->m_State;
@@ -335,9 +357,7 @@ void ERigidBodySimulation::ClassifyContacts(const RigidBodyContactReport& report
         RigidBodyContact c = report.contacts[i];
         const double length = Length(c.n);
         c.n = c.n * (1.0 / (length > 0 ? length : 1.0));
-        const Vec3d va = c.a ? c.a->PointVelocity(c.p) : Vec3d{};
-        const Vec3d vb = c.b ? c.b->PointVelocity(c.p) : Vec3d{};
-        c.dVrel = Dot(c.n, va - vb);
+        c.dVrel = RelativeNormalSpeed(c);
         const char* type = c.kind == 2 ? "Edge/Edge" : "Vertex/Face";
         char line[160];
         if (c.dVrel >= 0) {
@@ -399,15 +419,35 @@ bool ERigidBodySimulation::ResolveCollisions() {
     return true;
 }
 
+void ERigidBodySimulation::ResolveRestingContacts() {
+    const uint32_t n = m_RestingRaport.count;
+    if (!n) return;
+    if (n >= kMaxRestingContacts) {
+        g_Console.Print("ERROR in void ERigidBodySimulation::ResolveRestingContacts():  m_RestingRaport.iNumContacts too big....");
+        return;
+    }
+    static double A[kMaxRestingContacts * kMaxRestingContacts];
+    static double b[kMaxRestingContacts];
+    bool approaching = false;
+    for (uint32_t i = 0; i < n; ++i) {
+        const RigidBodyContact& ci = m_RestingRaport.contacts[i];
+        // Contacts that share no body do not push on each other: ImpulseResponse gives 0 for them.
+        for (uint32_t j = 0; j < n; ++j) A[i * n + j] = ImpulseResponse(ci, m_RestingRaport.contacts[j]);
+        // A resting contact is only stopped, never bounced.
+        b[i] = RelativeNormalSpeed(ci);
+        approaching |= b[i] < 0;
+    }
+    if (!approaching || !g_RigidBodyQP.ComputeForces(n, A, b, true)) return;
+    for (uint32_t i = 0; i < n; ++i) ApplyContactImpulse(m_RestingRaport.contacts[i], g_RigidBodyQP.f[i]);
+}
+
 // When the contacts' system cannot be solved together, each contact in turn is stopped from
 // approaching, a few times over.
 void ERigidBodySimulation::ResolveOneByOne() {
     for (int pass = 0; pass < kOneByOnePasses; ++pass)
         for (uint32_t i = 0; i < m_Colliding.count; ++i) {
             const RigidBodyContact& c = m_Colliding.contacts[i];
-            const Vec3d va = c.a ? c.a->PointVelocity(c.p) : Vec3d{};
-            const Vec3d vb = c.b ? c.b->PointVelocity(c.p) : Vec3d{};
-            const double dVrel = Dot(c.n, va - vb);
+            const double dVrel = RelativeNormalSpeed(c);
             const double k = ImpulseResponse(c, c);
             if (dVrel < 0 && k > 0) ApplyContactImpulse(c, -Response(dVrel) / k);
         }

@@ -16,6 +16,7 @@ public:
     // The bytes of a saved body that a load without a body to take them skips.
     static constexpr size_t kSavedBodyBytes = 5120;
     static constexpr uint32_t kMaxCollidingContacts = 48;
+    static constexpr uint32_t kMaxRestingContacts = 100;
     // Step results: a body that cannot be freed from a penetration, and a step ending without a
     // contact; otherwise the step reports the time advanced.
     enum StepResult : uint32_t { STEP_MOVED = 0, STEP_STUCK = 4, STEP_NO_CONTACT = 5 };
@@ -57,6 +58,8 @@ public:
     void ClassifyContacts(const RigidBodyContactReport& report, bool trace);
     // Impulses that stop the colliding contacts approaching; false when the solver fails.
     bool ResolveCollisions();
+    // Impulses that stop the resting contacts approaching, solved together.
+    void ResolveRestingContacts();
     // The body's collision sounds for the colliding contacts: one of its named sounds at each
     // contact approaching fast enough, at most every 0.15 s.
     void GenerateSoundsFromCollisions_VER_2(ERigidBodyPhysics* body);
@@ -78,6 +81,9 @@ private:
     bool KeepAwake(BodySlot& slot);
     void JointPass();
     bool FreeFromPenetration(ERigidBodyPhysics* body, RigidBodyState* state);
+    // Moves of a fixed length along the six axis directions in a random order; the first free one
+    // is kept.
+    bool TryUnstickMoves(ERigidBodyPhysics* body, RigidBodyState* state);
     void ResolveOneByOne();
     // The change of contact i's relative normal speed per unit impulse along contact j's normal.
     double ImpulseResponse(const RigidBodyContact& ci, const RigidBodyContact& cj) const;

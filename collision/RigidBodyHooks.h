@@ -44,6 +44,8 @@ struct RigidBodyHooks {
     void (*setFlags)(EObjectSlot* object, uint32_t flags) = [](EObjectSlot*, uint32_t) {};
     EObjectSlot* (*findObject)(const char* name) = [](const char*) -> EObjectSlot* { return nullptr; };
     void (*runAction)(const char* objectName) = [](const char*) {};
+    // Marks the object of a body that could not be freed from the world it sank into.
+    void (*markStuck)(EObjectSlot* object) = [](EObjectSlot*) {};
     // A mesh socket's position in the object's own coordinates; false when it has no such socket.
     bool (*socketPosition)(EObjectSlot* object, const char* socket, DV* out) = [](EObjectSlot*, const char*, DV*) {
         return false;

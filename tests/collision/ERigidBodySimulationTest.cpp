@@ -6,6 +6,7 @@
 
 #include "RigidBodyTest.h"
 #include "collision/ERigidBodyJointsMgr.h"
+#include "mesh/MeshHooks.h"
 
 namespace test {
 namespace {
@@ -218,11 +219,75 @@ TEST_F(RigidBodySimulationTest, ABodyThatCannotBeFreedEndsItsStepStuckWhereItWas
     AddGround(1000);
     // Half sunk into the ground, far deeper than the pushes and rescue moves reach.
     ERigidBodyPhysics* box = AddBox({0, 0, 0}, kBox);
+    static EObjectSlot* s_marked = nullptr;
+    s_marked = nullptr;
+    g_RigidBodyHooks.markStuck = [](EObjectSlot* o) { s_marked = o; };
     const Vec3d before = box->m_State.x;
     double advanced = 1;
     EXPECT_EQ(g_RigidBodySimulation.StepBody(0, 0, 0.1, &advanced), ERigidBodySimulation::STEP_STUCK);
     EXPECT_EQ(advanced, 0.0);
     EXPECT_EQ(Length(box->m_State.x - before), 0.0);
+    // Only a body of the second preset marks its object.
+    EXPECT_EQ(s_marked, nullptr);
+    box->m_Params.m_bPresets[1] = 1;
+    EXPECT_EQ(g_RigidBodySimulation.StepBody(0, 0, 0.1, &advanced), ERigidBodySimulation::STEP_STUCK);
+    EXPECT_EQ(s_marked, box->m_hObject);
+}
+
+TEST_F(RigidBodySimulationTest, RestingContactsAreStoppedTogetherAndNeverPushedApart) {
+    ERigidBodyPhysics* box = AddBox({0, 100, 0}, kBox);
+    const double half = kBox / 2;
+    auto rest = [&](uint32_t contacts, const Vec3d& v) {
+        RigidBodyContactReport& r = g_RigidBodySimulation.m_RestingRaport;
+        r.count = contacts;
+        for (uint32_t i = 0; i < contacts; ++i)
+            r.contacts[i] = RigidBodyContact{1, box, nullptr, box->m_State.x + Vec3d{i % 2 ? half : -half, -half, 0}, {0, 1, 0}};
+        box->SetVelocity(v);
+        box->SetOmega({});
+        g_RigidBodySimulation.ResolveRestingContacts();
+        return box->m_State;
+    };
+    const RigidBodyState sinking = rest(2, {3, -5, 0});
+    EXPECT_NEAR(sinking.v.y, 0.0, 1e-9);
+    EXPECT_NEAR(sinking.v.x, 3.0, 1e-9);
+    EXPECT_NEAR(Length(sinking.omega), 0.0, 1e-9);
+    EXPECT_DOUBLE_EQ(rest(2, {0, 5, 0}).v.y, 5.0);
+    EXPECT_DOUBLE_EQ(rest(0, {0, -5, 0}).v.y, -5.0);
+    EXPECT_FALSE(Logged("ERROR in void ERigidBodySimulation::ResolveRestingContacts():  m_RestingRaport.iNumContacts too big...."));
+    EXPECT_DOUBLE_EQ(rest(100, {0, -5, 0}).v.y, -5.0);
+    EXPECT_TRUE(Logged("ERROR in void ERigidBodySimulation::ResolveRestingContacts():  m_RestingRaport.iNumContacts too big...."));
+}
+
+TEST_F(RigidBodySimulationTest, AFallingBodyThatLosesItsContactsIsNotShaken) {
+    ERigidBodySimulation::BodySlot& slot = g_RigidBodySimulation.m_Slots[0];
+    double advanced = 0;
+    ERigidBodyPhysics* falling = AddBox({0, 1000, 0}, kBox, 8, "falling");
+    RigidBodyState free;
+    falling->Integrate(0, 0.01, &free, true);
+    slot.stepResult = ERigidBodySimulation::STEP_MOVED;
+    EXPECT_EQ(g_RigidBodySimulation.StepBody(0, 0, 0.01, &advanced), ERigidBodySimulation::STEP_NO_CONTACT);
+    EXPECT_NEAR(Length(falling->m_State.x - free.x), 0.0, 1e-9);
+}
+
+TEST_F(RigidBodySimulationTest, ThePlayersMachineIsLeftOutForBodiesThatDoNotPushIt) {
+    FakeObject& machine = AddGround(1000);
+    static EObjectSlot* s_machine = nullptr;
+    s_machine = machine.Handle();
+    g_MeshHooks.excludedObject = [] { return s_machine; };
+    ERigidBodyPhysics* box = AddBox({0, kBox / 2 - 2, 0}, kBox);
+    const struct {
+        uint8_t general, preset0, preset1;
+        bool meets;
+    } cases[] = {{1, 0, 0, true}, {0, 0, 0, false}, {1, 1, 0, false}, {1, 0, 1, false}};
+    for (const auto& c : cases) {
+        box->m_Params.m_bGeneral = c.general;
+        box->m_Params.m_bPresets[0] = c.preset0;
+        box->m_Params.m_bPresets[1] = c.preset1;
+        // Force a fresh gathering.
+        box->m_vGatherMin = {1, 1, 1};
+        box->m_vGatherMax = {0, 0, 0};
+        EXPECT_EQ(box->TestCollisions(box->m_State), c.meets) << +c.general << +c.preset0 << +c.preset1;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "RigidBodyTest.h"
 
+#include "mesh/MeshHooks.h"
+
 #include "collision/ECollisionMgr.h"
 #include "collision/ERigidBodyJointsMgr.h"
 #include "collision/ERigidBodyQP.h"
@@ -89,6 +91,7 @@ void RigidBodyTest::TearDown() {
     ResetGlobal(g_RigidBodyParametersMgr);
     ResetGlobal(g_RigidBodyMeshParamsMgr);
     g_RigidBodyHooks = RigidBodyHooks{};
+    g_MeshHooks = MeshHooks{};
     s_test = nullptr;
     CollisionTest::TearDown();
 }

@@ -287,6 +287,11 @@ void InstallWorldHooks() {
     h.mainGameUpdateMusic = [] { g_MainGame.UpdateMusic(); };
     h.mainGamePlayMusic = [](const char* file) { g_MainGame.PlayMusic(file); };
     h.mainGameEndGame = [] { g_MainGame.EndGame(); };
+    h.playerMachinePosition = [](DV& position) {
+        if (!g_Player.m_pVehicle) return false;
+        position = g_Player.m_pVehicle->m_vPosition;
+        return true;
+    };
     h.levelFrame = [] { return g_MainGame.m_uFrameCounter; };
     h.menuInit = [] { g_Menu.Init(); };
     h.menuRelease = [] { g_Menu.Release(); };

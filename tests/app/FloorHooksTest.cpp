@@ -128,6 +128,19 @@ TEST_F(FloorHooksTest, TheEngineEndsTheMainGame) {
     EXPECT_EQ(g_MainGame.m_fEndGameTimer, 0.0f);
 }
 
+// Objects that fire when touched ask where the player's machine is; before it exists there is none.
+TEST_F(FloorHooksTest, TouchesSeeThePlayersMachineOnceItExists) {
+    DV position{7, 7, 7};
+    g_Player.m_pVehicle = nullptr;
+    EXPECT_FALSE(g_WorldHooks.playerMachinePosition(position));
+    EObjectSlot machine;
+    machine.m_vPosition = {45, 0.5f, -50};
+    g_Player.m_pVehicle = &machine;
+    EXPECT_TRUE(g_WorldHooks.playerMachinePosition(position));
+    EXPECT_EQ(position, machine.m_vPosition);
+    g_Player.m_pVehicle = nullptr;
+}
+
 TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
     EObjectSlot object;
     EMesh mesh;

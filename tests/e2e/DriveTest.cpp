@@ -136,6 +136,10 @@ TEST_F(Drive, TheMachineDrivesForwardTurnsLeftWithTheCameraBehindAndTheRunRepeat
         EXPECT_GT(t.eye[1], t.pos[1] + 1.0) << t.text;
     }
 
+    // The road passes the gate's trigger: driving into it opens the gate.
+    EXPECT_NE(first.log.find("Czujnik bramy: maszyna wjechala"), std::string::npos) << first.log;
+    EXPECT_NE(first.log.find("Brama sie otwiera"), std::string::npos) << first.log;
+
     // The same script again: the same trace to the last printed bit and the same pictures.
     const Run second = DriveOnce("second");
     const std::vector<Trace> again = Traces(second.log);

@@ -12,6 +12,7 @@
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "mesh/EMeshMgr.h"
 #include "render/CShadowMaps.h"
 #include "render/ERenderer.h"
 #include "render/RenderHooks.h"
@@ -116,6 +117,8 @@ protected:
     void TearDown() override {
         for (EObjectSlot& o : g_Engine.m_Objects) g_Engine.DeleteObject(&o);
         g_EngineObject.OnEndWorld();
+        // Models cached by one test must not stand in for files the next test lacks.
+        g_MeshMgr.ReleaseAll();
         g_WorldHooks = WorldHooks{};
         g_CoreHooks = CoreHooks{};
         ResetGlobal(g_Engine);

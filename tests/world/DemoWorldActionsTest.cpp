@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "render/EFXMgr.h"
 #include "world/CollisionFixture.h"
 #include "world/EFenceGenerator.h"
 #include "world/WorldFixture.h"
@@ -22,7 +23,7 @@ protected:
         WorldTest::SetUp();
         test::InstallCollisionHooks();
         test::ResetGlobal(g_FenceGenerator);
-        for (const char* folder : {"prefabs", "worlds", "scripts"})
+        for (const char* folder : {"prefabs", "worlds", "scripts", "afx"})
             std::filesystem::copy(std::filesystem::path(FURROW_GAME_DIR) / folder, m_dir.path() / folder,
                                   std::filesystem::copy_options::recursive |
                                       std::filesystem::copy_options::overwrite_existing);
@@ -68,6 +69,7 @@ TEST_F(DemoWorldActions, DrivingIntoTheTriggerOpensTheGate) {
 TEST_F(DemoWorldActions, DrivingIntoTheBarrelBlowsItUp) {
     EObjectSlot* barrel = Object("beczka");
     ASSERT_NE(barrel, nullptr);
+    g_FXMgr.LoadAll();
     test::g_PlayerMachine = DV{46, 0.5f, -30};
     DriveTo(-26);
     EXPECT_EQ(barrel->m_bDead, 0);
@@ -75,6 +77,9 @@ TEST_F(DemoWorldActions, DrivingIntoTheBarrelBlowsItUp) {
     EXPECT_EQ(barrel->m_bDead, 1);
     EXPECT_EQ(barrel->m_bToDelete, 1);
     EXPECT_TRUE(Logged("Beczka wybucha!"));
+    // The explosion's effects are in the demo and read well.
+    EXPECT_EQ(ConsoleLog().find(" not found"), std::string::npos) << ConsoleLog();
+    EXPECT_EQ(ConsoleLog().find("pominiety"), std::string::npos) << ConsoleLog();
     EObjectSlot* wreck = Object("beczka_wrak");
     ASSERT_NE(wreck, nullptr);
     EXPECT_EQ(wreck->m_vPosition, barrel->m_vPosition);

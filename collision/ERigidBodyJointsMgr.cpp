@@ -101,6 +101,7 @@ void SocketOf(EObjectSlot* object, const char* socket, double* out) {
 constexpr double kGapClosing = 1.0;
 constexpr double kMaxClosingSpeed = 50.0;
 constexpr double kMinClosingSpeed = -50.0;
+constexpr double kGive = 1e-9;
 
 // A body the grouped solve can push: asleep, a body takes no impulse and stands as if fixed.
 bool Movable(const ERigidBodyPhysics* body) { return body && body->m_bActive; }
@@ -334,6 +335,10 @@ bool ERigidBodyJointsMgr::SolveGroup(const uint16_t* members, uint32_t count, do
             gauss.b[3 * i + a] = wanted - current[a];
         }
     }
+    // Joints in a loop, or several holding the same point, make rows that depend on each other
+    // and a system without a single answer: a slight give on the diagonal picks the answer that
+    // shares the impulse among them.
+    for (uint32_t k = 0; k < n; ++k) gauss.A[k * n + k] *= 1.0 + kGive;
     if (!gauss.Elimination(n)) return false;
     for (uint32_t k = 0; k < n; ++k)
         if (!std::isfinite(gauss.solution[k])) return false;

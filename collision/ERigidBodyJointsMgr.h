@@ -49,9 +49,8 @@ public:
     // Impulses for all point joints of each group of joined bodies at once, from one linear system
     // per group: three rows a joint, the relative velocity of its two anchors along the world axes,
     // set to close the joint's gap over dt but no faster than a limit along each axis. An asleep
-    // body or a fixed object stands still; a group of more than kMaxGroupJoints joints, or one
-    // whose system cannot be solved, is left as it is. The joint pass does not call it; the
-    // number of groups solved.
+    // body or a fixed object stands still; a group of more than kMaxGroupJoints joints is left
+    // as it is. The joint pass does not call it; the number of groups solved.
     uint32_t SolveJointGroups(double dt);
     // Three rows a joint within what the linear solver takes.
     static constexpr uint32_t kMaxGroupJoints = (ERigidBodyGauss::MAX_RIGIDBODYGAUSS_N - 1) / 3;

@@ -90,20 +90,33 @@ TEST_F(RigidBodyJointsTest, MeshSoundFilesKeepSixSoundsAndTheirRange) {
 TEST_F(RigidBodyJointsTest, AGroupSolveClosesAGapOverTheStepNoFasterThanTheLimit) {
     const double dt = 1.0 / 60;
     const DV hook{16, 0, 0};
+    // Several posts holding the same point share the pull.
     const struct {
         float gap;
+        int posts;
         double speed;
-    } cases[] = {{0.5f, 30}, {200, 50}, {-200, -50}};
+    } cases[] = {{0.5f, 1, 30}, {200, 1, 50}, {-200, 1, -50}, {-200, 3, -50}};
     for (const auto& c : cases) {
         ERigidBodyPhysics* box = AddBox({0, 100, 0}, 32, 8, "box");
         Object(box->m_hObject).sockets["hook"] = hook;
-        g_RigidBodyJointsMgr.AddJoint(AddPost({16 + c.gap, 100, 0}), nullptr, box->m_hObject, "hook", 0, 0, nullptr,
-                                      nullptr);
+        box->SetVelocity({3, -7, 1});
+        for (int k = 0; k < c.posts; ++k)
+            g_RigidBodyJointsMgr.AddJoint(AddPost({16 + c.gap, 100, 0}), nullptr, box->m_hObject, "hook", 0, 0, nullptr,
+                                          nullptr);
         EXPECT_EQ(g_RigidBodyJointsMgr.SolveJointGroups(dt), 1u) << c.gap;
         const Vec3d v = box->PointVelocity(Anchor(box, hook));
-        EXPECT_NEAR(v.x, c.speed, 1e-9) << c.gap;
-        EXPECT_NEAR(v.y, 0.0, 1e-9) << c.gap;
-        EXPECT_NEAR(v.z, 0.0, 1e-9) << c.gap;
+        EXPECT_NEAR(v.x, c.speed, 1e-6) << c.gap << " " << c.posts;
+        EXPECT_NEAR(v.y, 0.0, 1e-6) << c.gap << " " << c.posts;
+        EXPECT_NEAR(v.z, 0.0, 1e-6) << c.gap << " " << c.posts;
+        g_RigidBodySimulation.RemoveObjectBody(box->m_hObject);
+    }
+    // A group too large for the solver is left to the joint pass.
+    for (uint32_t posts : {ERigidBodyJointsMgr::kMaxGroupJoints, ERigidBodyJointsMgr::kMaxGroupJoints + 1}) {
+        ERigidBodyPhysics* box = AddBox({0, 100, 0}, 32, 8, "crowded");
+        for (uint32_t k = 0; k < posts; ++k)
+            g_RigidBodyJointsMgr.AddJoint(AddPost({50, 100, 0}), nullptr, box->m_hObject, nullptr, 0, 0, nullptr, nullptr);
+        EXPECT_EQ(g_RigidBodyJointsMgr.SolveJointGroups(dt), posts == ERigidBodyJointsMgr::kMaxGroupJoints ? 1u : 0u);
+        EXPECT_EQ(Length(box->m_State.v) > 0, posts == ERigidBodyJointsMgr::kMaxGroupJoints) << posts;
         g_RigidBodySimulation.RemoveObjectBody(box->m_hObject);
     }
     // Asleep, a body stands as if fixed: a joint between it and a fixed object has nothing to move.

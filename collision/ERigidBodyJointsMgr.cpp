@@ -1,8 +1,10 @@
 #include "collision/ERigidBodyJointsMgr.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "collision/ERigidBodyGauss.h"
 #include "collision/ERigidBodyPhysics.h"
 #include "collision/ERigidBodySimulation.h"
 #include "collision/RigidBodyHooks.h"
@@ -91,6 +93,30 @@ bool List(ERigidBodyPhysics* body, RigidBodyJoint* joint) {
 void SocketOf(EObjectSlot* object, const char* socket, double* out) {
     DV p;
     if (object && socket && socket[0] && g_RigidBodyHooks.socketPosition(object, socket, &p)) Store(ToVec3d(p), out);
+}
+
+// The grouped solve closes this share of a joint's gap over the time it is given, along each axis
+// no faster than the limits, so that a joint pulled far apart is drawn back rather than thrown
+// together by one huge impulse.
+constexpr double kGapClosing = 1.0;
+constexpr double kMaxClosingSpeed = 50.0;
+constexpr double kMinClosingSpeed = -50.0;
+constexpr double kGive = 1e-9;
+
+// A body the grouped solve can push: asleep, a body takes no impulse and stands as if fixed.
+bool Movable(const ERigidBodyPhysics* body) { return body && body->m_bActive; }
+
+bool Solvable(const RigidBodyJoint& joint) {
+    if (!joint.m_bUsed || !joint.m_bAwake || joint.m_uKind != 0) return false;
+    for (const ERigidBodyPhysics* body : {joint.m_pBodyA, joint.m_pBodyB})
+        if (body && body->m_bCharacterPart) return false;
+    return Movable(joint.m_pBodyA) || Movable(joint.m_pBodyB);
+}
+
+// The change of the body's velocity at p when the impulse acts on it at q.
+Vec3d PointResponse(const ERigidBodyPhysics* body, const Vec3d& p, const Vec3d& q, const Vec3d& impulse) {
+    const RigidBodyState& s = body->m_State;
+    return impulse * (1.0 / s.mass) + Cross(Transform(s.Iinv, Cross(q - s.x, impulse)), p - s.x);
 }
 
 // Damping of the joined bodies' corners and the cap of their spin.
@@ -209,8 +235,7 @@ void ERigidBodyJointsMgr::DampBody(ERigidBodyPhysics* body) {
         const double k = std::min(Length(u), static_cast<double>(body->m_Params.m_fJointValue));
         body->ApplyImpulse(corner, u * (-kCornerDamping * k));
     }
-    const double spin = Length(s.omega);
-    if (spin > kMaxJointSpin) body->SetOmega(s.omega * (kMaxJointSpin / spin));
+    body->CapSpin(kMaxJointSpin);
 }
 
 void ERigidBodyJointsMgr::Update() {
@@ -235,4 +260,94 @@ void ERigidBodyJointsMgr::Update() {
         for (ERigidBodyPhysics* body : {joint.m_pBodyA, joint.m_pBodyB})
             if (body && body->m_pJoints[0] == &joint) DampBody(body);
     }
+}
+
+uint32_t ERigidBodyJointsMgr::SolveJointGroups(double dt) {
+    if (dt <= 0) return 0;
+    for (RigidBodyJoint& joint : m_Joints)
+        if (joint.m_bUsed) UpdateWorldAnchors(joint);
+    bool grouped[MAX_RIGIDBODY_JOINTS] = {};
+    uint16_t members[MAX_RIGIDBODY_JOINTS];
+    uint32_t solved = 0;
+    for (uint32_t first = 0; first < MAX_RIGIDBODY_JOINTS; ++first) {
+        if (grouped[first] || !Solvable(m_Joints[first])) continue;
+        // The group: every solvable joint reached through the movable bodies of its joints.
+        uint32_t count = 0;
+        members[count++] = static_cast<uint16_t>(first);
+        grouped[first] = true;
+        for (uint32_t k = 0; k < count; ++k) {
+            const RigidBodyJoint& joint = m_Joints[members[k]];
+            for (const ERigidBodyPhysics* body : {joint.m_pBodyA, joint.m_pBodyB}) {
+                if (!Movable(body)) continue;
+                for (RigidBodyJoint* other : body->m_pJoints) {
+                    if (!other) break;
+                    const auto index = static_cast<uint32_t>(other - m_Joints);
+                    if (grouped[index] || !Solvable(*other)) continue;
+                    grouped[index] = true;
+                    members[count++] = static_cast<uint16_t>(index);
+                }
+            }
+        }
+        if (count <= kMaxGroupJoints && SolveGroup(members, count, dt)) ++solved;
+    }
+    return solved;
+}
+
+bool ERigidBodyJointsMgr::SolveGroup(const uint16_t* members, uint32_t count, double dt) {
+    ERigidBodyGauss& gauss = g_RigidBodyGauss;
+    const uint32_t n = 3 * count;
+    static constexpr Vec3d kAxes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    // A joint's impulse acts on A at A's anchor and, reversed, on B at B's.
+    struct Side {
+        ERigidBodyPhysics* body;
+        Vec3d anchor;
+        double sign;
+    };
+    auto sides = [&](uint32_t i, int s) {
+        const RigidBodyJoint& joint = m_Joints[members[i]];
+        return s == 0 ? Side{joint.m_pBodyA, Load(joint.m_WorldAnchorA), 1.0}
+                      : Side{joint.m_pBodyB, Load(joint.m_WorldAnchorB), -1.0};
+    };
+    std::fill(gauss.A, gauss.A + n * n, 0.0);
+    for (uint32_t i = 0; i < count; ++i) {
+        Vec3d velocity;
+        for (int si = 0; si < 2; ++si) {
+            const Side a = sides(i, si);
+            if (!Movable(a.body)) continue;
+            velocity += a.body->PointVelocity(a.anchor) * a.sign;
+            for (uint32_t j = 0; j < count; ++j)
+                for (int sj = 0; sj < 2; ++sj) {
+                    const Side b = sides(j, sj);
+                    if (b.body != a.body) continue;
+                    for (int c = 0; c < 3; ++c) {
+                        const Vec3d r = PointResponse(a.body, a.anchor, b.anchor, kAxes[c]) * (a.sign * b.sign);
+                        gauss.A[(3 * i + 0) * n + 3 * j + c] += r.x;
+                        gauss.A[(3 * i + 1) * n + 3 * j + c] += r.y;
+                        gauss.A[(3 * i + 2) * n + 3 * j + c] += r.z;
+                    }
+                }
+        }
+        const Vec3d gap = sides(i, 0).anchor - sides(i, 1).anchor;
+        const double gapAlong[3] = {gap.x, gap.y, gap.z};
+        const double current[3] = {velocity.x, velocity.y, velocity.z};
+        for (int a = 0; a < 3; ++a) {
+            const double wanted = std::clamp(-kGapClosing * gapAlong[a] / dt, kMinClosingSpeed, kMaxClosingSpeed);
+            gauss.b[3 * i + a] = wanted - current[a];
+        }
+    }
+    // Joints in a loop, or several holding the same point, make rows that depend on each other
+    // and a system without a single answer: a slight give on the diagonal picks the answer that
+    // shares the impulse among them.
+    for (uint32_t k = 0; k < n; ++k) gauss.A[k * n + k] *= 1.0 + kGive;
+    if (!gauss.Elimination(n)) return false;
+    for (uint32_t k = 0; k < n; ++k)
+        if (!std::isfinite(gauss.solution[k])) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        const Vec3d impulse{gauss.solution[3 * i], gauss.solution[3 * i + 1], gauss.solution[3 * i + 2]};
+        for (int s = 0; s < 2; ++s) {
+            const Side side = sides(i, s);
+            if (Movable(side.body)) side.body->ApplyImpulse(side.anchor, impulse * side.sign);
+        }
+    }
+    return true;
 }

@@ -3,6 +3,8 @@
 // given by mesh sockets, and the joint pass the simulation runs before and after stepping.
 #include <cstdint>
 
+#include "collision/ERigidBodyGauss.h"
+
 class EObjectSlot;
 class ERigidBodyPhysics;
 
@@ -44,6 +46,14 @@ public:
     void RemoveBodyJoints(EObjectSlot* object);
     // The joint pass.
     void Update();
+    // Impulses for all point joints of each group of joined bodies at once, from one linear system
+    // per group: three rows a joint, the relative velocity of its two anchors along the world axes,
+    // set to close the joint's gap over dt but no faster than a limit along each axis. An asleep
+    // body or a fixed object stands still; a group of more than kMaxGroupJoints joints is left
+    // as it is. The joint pass does not call it; the number of groups solved.
+    uint32_t SolveJointGroups(double dt);
+    // Three rows a joint within what the linear solver takes.
+    static constexpr uint32_t kMaxGroupJoints = (ERigidBodyGauss::MAX_RIGIDBODYGAUSS_N - 1) / 3;
     uint32_t CountUsed() const;
 
     RigidBodyJoint m_Joints[MAX_RIGIDBODY_JOINTS];
@@ -57,6 +67,7 @@ private:
     void PullAnchorsTogether(RigidBodyJoint& joint);
     void MoveBodiesToJoints();
     void DampBody(ERigidBodyPhysics* body);
+    bool SolveGroup(const uint16_t* members, uint32_t count, double dt);
 };
 
 extern ERigidBodyJointsMgr g_RigidBodyJointsMgr;

@@ -15,6 +15,7 @@
 #include "core/EConsole.h"
 #include "core/GeometryHelpers.h"
 #include "core/IntersectionTests.h"
+#include "core/QueryAppTimer.h"
 #include "mesh/MeshHooks.h"
 
 namespace {
@@ -34,6 +35,8 @@ constexpr double kContactDistance = 0.15;
 constexpr double kContactBelow = 0.05;
 // Contacts nearer than this to one already found are the same contact.
 constexpr double kContactSeparation = 1.5;
+// How often the body's own sound is moved to where the body is.
+constexpr double kSoundMoveInterval = 0.15;
 
 DV64 ToDV64(const Vec3d& v) { return {v.x, v.y, v.z}; }
 Vec3d FromDV64(const DV64& v) { return {v.x, v.y, v.z}; }
@@ -80,6 +83,21 @@ bool NearContact(const RigidBodyContactReport& report, const Vec3d& p) {
     for (uint32_t i = 0; i < report.count; ++i)
         if (Length(report.contacts[i].p - p) < kContactSeparation) return true;
     return false;
+}
+
+// Names what a crossing found: another body by its slot (in capitals when a face's edge crossed
+// the hull), or a fixed object with the time and, for a mesh, its file.
+void TraceCrossing(const RigidBodyFace& f, bool worldEdge) {
+    if (f.body) {
+        g_Console.PrintInt(worldEdge ? "IsCollision(): KOLIZJA z fizyka body: " : "IsCollision(): kolizja z fizyka body: ",
+                           g_RigidBodySimulation.SlotOf(f.body));
+        return;
+    }
+    char line[96];
+    std::snprintf(line, sizeof line, "%f, IsCollision(): kolizja z obiektem BEZ fizyki", QueryAppTimer(TIMER_GETAPPTIME));
+    g_Console.Print(line);
+    RigidBodyObjectFacts facts;
+    if (g_RigidBodyHooks.objectFacts(f.object, &facts) && facts.isMesh) g_Console.PrintStr2("   obiekt: ", facts.meshFileName);
 }
 
 }  // namespace
@@ -196,6 +214,10 @@ bool ERigidBodyPhysics::Create(EObjectSlot* object) {
     m_Faces.reserve(kMaxFaces);
     if (m_Params.m_bDisableAllCollisions || m_Params.m_bPresets[1])
         g_RigidBodyHooks.setFlags(m_hConstruction, flags & ~kGatheredFlag);
+    if (m_Params.m_szSoundFileName[0]) {
+        const float distance = 2.0f * m_Params.m_fSoundParam;
+        m_pSound = g_RigidBodyHooks.createBodySound(m_Params.m_szSoundFileName, distance, distance / 2);
+    }
     m_bValid = 1;
     m_State.x = ToVec3d(facts.position);
     std::memcpy(m_State.q, facts.q, sizeof m_State.q);
@@ -206,6 +228,8 @@ bool ERigidBodyPhysics::Create(EObjectSlot* object) {
 void ERigidBodyPhysics::Release() {
     if (m_hConstruction) g_RigidBodyHooks.deleteObject(m_hConstruction);
     m_hConstruction = nullptr;
+    if (m_pSound) g_RigidBodyHooks.releaseBodySound(m_pSound);
+    m_pSound = nullptr;
     m_hObject = nullptr;
     m_Particles.clear();
     m_WorldParticles.clear();
@@ -301,6 +325,11 @@ void ERigidBodyPhysics::Activate() {
     if (!m_bValid || (m_Params.m_bNotImportant && sim.m_uActiveBodies >= 6)) return;
     if (!m_bActive) {
         if (m_Params.m_szGiveActionTo[0]) g_RigidBodyHooks.runAction(m_Params.m_szGiveActionTo);
+        if (m_pSound) {
+            g_RigidBodyHooks.playBodySound(m_pSound);
+            m_dSilenceTime = 0;
+            m_bSoundWaiting = 0;
+        }
         m_uSteps = 0;
         ++sim.m_uActiveBodies;
     }
@@ -341,9 +370,12 @@ void ERigidBodyPhysics::Sleep() {
 void ERigidBodyPhysics::ApplySpeedCaps() {
     if (m_Params.m_bPresets[0]) return;
     const double maxSpeed = m_Params.m_bPresets[1] ? 200.0 : 280.0;
-    const double maxSpin = m_Params.m_bPresets[1] ? 8.0 : 9.0;
     const double speed = Length(m_State.v);
     if (speed > maxSpeed) SetVelocity(m_State.v * (maxSpeed / speed));
+    CapSpin(m_Params.m_bPresets[1] ? 8.0 : 9.0);
+}
+
+void ERigidBodyPhysics::CapSpin(double maxSpin) {
     const double spin = Length(m_State.omega);
     if (spin > maxSpin) SetOmega(m_State.omega * (maxSpin / spin));
 }
@@ -352,6 +384,24 @@ void ERigidBodyPhysics::WriteBack() {
     const DV x = ToDV(m_State.x);
     if (m_hConstruction) g_RigidBodyHooks.setTransform(m_hConstruction, x, m_State.q);
     if (m_hObject) g_RigidBodyHooks.setTransform(m_hObject, x, m_State.q);
+    if (m_pSound) UpdateOwnSound();
+}
+
+// A sound that has ended waits out the silence between sounds and starts again; the sound flag
+// off, it stays quiet once it has ended.
+void ERigidBodyPhysics::UpdateOwnSound() {
+    if (m_Params.m_bSound) {
+        if (!g_RigidBodyHooks.bodySoundPlaying(m_pSound)) m_bSoundWaiting = 1;
+        if (m_bSoundWaiting && m_dSilenceTime >= m_Params.m_fSilenceBetweenSounds) {
+            m_dSilenceTime = 0;
+            m_bSoundWaiting = 0;
+            g_RigidBodyHooks.playBodySound(m_pSound);
+        }
+    }
+    if (m_dTimeSinceSoundMoved >= kSoundMoveInterval) {
+        m_dTimeSinceSoundMoved = 0;
+        g_RigidBodyHooks.moveBodySound(m_pSound, ToDV(m_State.x));
+    }
 }
 
 void ERigidBodyPhysics::MoveParticles(const RigidBodyState& state) {
@@ -409,7 +459,7 @@ void ERigidBodyPhysics::GatherFaces(const RigidBodyState& state) {
 }
 
 template <class Visit>
-bool ERigidBodyPhysics::VisitCrossings(const RigidBodyState& state, Visit visit) {
+bool ERigidBodyPhysics::VisitCrossings(const RigidBodyState& state, const char* caller, Visit visit) {
     GatherFaces(state);
     MoveParticles(state);
     const uint32_t particles = static_cast<uint32_t>(m_WorldParticles.size());
@@ -424,13 +474,17 @@ bool ERigidBodyPhysics::VisitCrossings(const RigidBodyState& state, Visit visit)
     };
     for (const RigidBodyFace& f : m_Faces)
         if (boxMeets(m_State.x, state.x, f.min, f.max) && crosses(m_State.x, state.x, f.corners) &&
-            visit(f, FromDV64(hit)))
+            visit(f, FromDV64(hit), false))
             return true;
     for (size_t tri = 0; tri + 2 < m_Indices.size(); tri += 3) {
         const uint32_t* idx = &m_Indices[tri];
         if (idx[0] >= particles || idx[1] >= particles || idx[2] >= particles) {
-            // A hull triangle naming a particle the hull does not have is left out.
-            g_Console.Print("ERROR in ERigidBodyPhysics::TestCollisions(): iP>=m_iNumParticles");
+            // A hull triangle naming a particle the hull does not have is left out. Its first edge
+            // names the bad particle as its start or, with a good start, as its end.
+            char line[128];
+            std::snprintf(line, sizeof line, "ERROR in ERigidBodyPhysics::%s(): %s>=m_iNumParticles", caller,
+                          idx[0] >= particles ? "iP" : "jP");
+            g_Console.Print(line);
             continue;
         }
         const Vec3d corners[3] = {m_WorldParticles[idx[0]], m_WorldParticles[idx[1]], m_WorldParticles[idx[2]]};
@@ -441,25 +495,34 @@ bool ERigidBodyPhysics::VisitCrossings(const RigidBodyState& state, Visit visit)
             for (int k = 0; k < 3; ++k) {
                 const Vec3d& p0 = corners[k];
                 const Vec3d& p1 = corners[(k + 1) % 3];
-                if (boxMeets(p0, p1, f.min, f.max) && crosses(p0, p1, f.corners) && visit(f, FromDV64(hit))) return true;
+                if (boxMeets(p0, p1, f.min, f.max) && crosses(p0, p1, f.corners) && visit(f, FromDV64(hit), false))
+                    return true;
                 const Vec3d& q0 = f.corners[k];
                 const Vec3d& q1 = f.corners[(k + 1) % 3];
-                if (boxMeets(q0, q1, hullMin, hullMax) && crosses(q0, q1, corners) && visit(f, FromDV64(hit))) return true;
+                if (boxMeets(q0, q1, hullMin, hullMax) && crosses(q0, q1, corners) && visit(f, FromDV64(hit), true))
+                    return true;
             }
         }
     }
     return false;
 }
 
-bool ERigidBodyPhysics::TestCollisions(const RigidBodyState& state) {
-    return VisitCrossings(state, [](const RigidBodyFace&, const Vec3d&) { return true; });
+bool ERigidBodyPhysics::TestCollisions(const RigidBodyState& state, bool trace) {
+    return VisitCrossings(state, "TestCollisions", [&](const RigidBodyFace& f, const Vec3d&, bool worldEdge) {
+        if (trace) TraceCrossing(f, worldEdge);
+        return true;
+    });
 }
 
 bool ERigidBodyPhysics::GetFirstCollisionNormal(const RigidBodyState& state, Vec3d* normal) {
-    return VisitCrossings(state, [&](const RigidBodyFace& f, const Vec3d&) {
-        *normal = Dot(f.normal, state.x - f.corners[0]) < 0 ? -f.normal : f.normal;
-        return true;
-    });
+    g_Console.Print("Get_First_Collision_Normal START");
+    const bool found =
+        VisitCrossings(state, "Get_First_Collision_Normal", [&](const RigidBodyFace& f, const Vec3d&, bool) {
+            *normal = Dot(f.normal, state.x - f.corners[0]) < 0 ? -f.normal : f.normal;
+            return true;
+        });
+    g_Console.Print("Get_First_Collision_Normal left.....");
+    return found;
 }
 
 void ERigidBodyPhysics::GatherContacts(const RigidBodyState& state, RigidBodyContactReport* report, bool edges) {

@@ -92,7 +92,8 @@ public:
     void Sleep();
     // The nearest hull triangle the segment crosses gets the impulse there; false when none.
     bool HitBySegment(const Vec3d& start, const Vec3d& end, const Vec3d& impulse);
-    // Places the helper object and the engine object where the body is.
+    // Places the helper object and the engine object where the body is, and keeps its own sound
+    // going (again after its silence) and following it.
     void WriteBack();
     // Diagonal inertia tensors of the kinds with sizes.
     static void BoxInertia(double m, double a, double b, double c, double* ibody);
@@ -103,8 +104,9 @@ public:
     // With the adaptive switch the step shortens where the two results differ; out->t tells how
     // far it went.
     void Integrate(double t0, double t1, RigidBodyState* out, bool adaptive) const;
-    // True at the first crossing of the hull at the state with the world's faces.
-    bool TestCollisions(const RigidBodyState& state);
+    // True at the first crossing of the hull at the state with the world's faces; with the trace
+    // switch the crossing is named on the console.
+    bool TestCollisions(const RigidBodyState& state, bool trace = false);
     // The normal of the first face the hull at the state crosses, turned towards the body.
     bool GetFirstCollisionNormal(const RigidBodyState& state, Vec3d* normal);
     // The hull's vertices near the world's faces at the state as contacts; with edges, the hull's
@@ -118,6 +120,8 @@ public:
     double RotationalEnergy() const;
     // Caps the speeds (not for the first preset).
     void ApplySpeedCaps();
+    // Scales ω down to the length when it is longer, L following.
+    void CapSpin(double maxSpin);
     // Sets ω to a new value and L to match it: L = R·Ibody·Rᵀ·ω.
     void SetOmega(const Vec3d& omega);
     void SetVelocity(const Vec3d& v);
@@ -130,6 +134,8 @@ public:
     uint32_t m_uSteps = 0;
     double m_dTimeSinceCollisionSound = 0;
     double m_dTimeSinceSoundMoved = 0;
+    // The body's own sound (from the block's sound file), or null.
+    void* m_pSound = nullptr;
     uint8_t m_bSoundWaiting = 0;
     double m_dSilenceTime = 0;
     // The last attenuation (dB) played on each impact-sound channel.
@@ -155,12 +161,15 @@ public:
 
 private:
     void MoveParticles(const RigidBodyState& state);
+    void UpdateOwnSound();
     bool SetUpHull(EObjectSlot* construction);
     void SetUpInertia(const DV& size);
     // Visits each crossing of the hull at the state with the gathered faces until visit answers
-    // true; true when it did.
+    // true; true when it did. Visit takes the face, the crossing point and whether an edge of the face
+    // crossed the hull (rather than the hull or its centre's path crossing the face); caller names
+    // the routine in the error lines.
     template <class Visit>
-    bool VisitCrossings(const RigidBodyState& state, Visit visit);
+    bool VisitCrossings(const RigidBodyState& state, const char* caller, Visit visit);
     void Derivative(const RigidBodyState& s, double* d) const;
     void EulerStep(RigidBodyState* s, double h) const;
 };

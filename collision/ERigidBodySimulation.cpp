@@ -25,6 +25,12 @@ constexpr double kBounce = 1.41;
 constexpr double kRestingSpeed = 30.0;
 
 double Response(double dVrel) { return (dVrel > -kRestingSpeed ? 1.0 : kBounce) * dVrel; }
+// A colliding step settles the body's spin when its contacts approached slower than the first
+// speed (about 0.6 m/s) and the response left it slower than the second (under a metre per
+// second); the spin is then divided by the loss.
+constexpr double kSettlingApproach = 40.0;
+constexpr double kSettlingSpeed = 60.0;
+constexpr double kSettlingSpinLoss = 1.1;
 // The time-of-contact search: the first trial covers this distance, and the search ends when the
 // free and the penetrating positions are nearer than it.
 constexpr double kContactSearchDistance = 0.1;
@@ -143,6 +149,12 @@ ERigidBodyPhysics* ERigidBodySimulation::BodyOfConstruction(EObjectSlot* object)
     for (uint32_t i = 0; i < m_uBodies; ++i)
         if (m_Slots[i].used && m_Slots[i].body->m_hConstruction == object) return m_Slots[i].body;
     return nullptr;
+}
+
+int ERigidBodySimulation::SlotOf(const ERigidBodyPhysics* body) const {
+    for (uint32_t i = 0; i < m_uBodies; ++i)
+        if (m_Slots[i].used && m_Slots[i].body == body) return static_cast<int>(i);
+    return -1;
 }
 
 bool ERigidBodySimulation::IsBodyObject(EObjectSlot* object) const { return GetObjectBody(object) != nullptr; }
@@ -342,8 +354,21 @@ uint32_t ERigidBodySimulation::StepBody(uint32_t index, double t, double h, doub
             body->SetVelocity(body->m_State.v * k);
             body->SetOmega(body->m_State.omega * k);
         }
+        SettleSpin(body);
     }
     return STEP_MOVED;
+}
+
+// A body that touches down gently and is left nearly still by the response is settling: the spin
+// it keeps would only rock it on its corners, each rock a new gentle touch, and it would never
+// fall asleep. Such a touch takes a share of the spin away (never adds any); a real impact, or a
+// body still moving on, keeps its spin.
+void ERigidBodySimulation::SettleSpin(ERigidBodyPhysics* body) {
+    double fastestApproach = 0;
+    for (uint32_t i = 0; i < m_Colliding.count; ++i)
+        fastestApproach = std::max(fastestApproach, -m_Colliding.contacts[i].dVrel);
+    if (fastestApproach >= kSettlingApproach || Length(body->m_State.v) >= kSettlingSpeed) return;
+    body->CapSpin(Length(body->m_State.omega) / kSettlingSpinLoss);
 }
 
 void ERigidBodySimulation::ClassifyContacts(const RigidBodyContactReport& report, bool trace) {

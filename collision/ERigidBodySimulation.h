@@ -50,6 +50,8 @@ public:
     // The body whose helper object this is, and whether the object is a body's own object.
     ERigidBodyPhysics* BodyOfConstruction(EObjectSlot* object) const;
     bool IsBodyObject(EObjectSlot* object) const;
+    // The slot index of a body; -1 for a body not in the table.
+    int SlotOf(const ERigidBodyPhysics* body) const;
     // One frame of dt seconds (at most 0.1 are simulated).
     void Update(double dt);
     // Steps a body from t over h; the result and the time it advanced.
@@ -85,6 +87,8 @@ private:
     // is kept.
     bool TryUnstickMoves(ERigidBodyPhysics* body, RigidBodyState* state);
     void ResolveOneByOne();
+    // Takes a share of the spin off a body that a gentle colliding step left nearly still.
+    void SettleSpin(ERigidBodyPhysics* body);
     // The change of contact i's relative normal speed per unit impulse along contact j's normal.
     double ImpulseResponse(const RigidBodyContact& ci, const RigidBodyContact& cj) const;
     void ApplyContactImpulse(const RigidBodyContact& c, double magnitude);

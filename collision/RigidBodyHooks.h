@@ -59,6 +59,17 @@ struct RigidBodyHooks {
     bool (*impactChannelPlaying)(const void* body, int channel) = [](const void*, int) { return false; };
     void (*playImpactChannel)(const void* body, int channel, float attenuationDb) = [](const void*, int, float) {};
     DV (*cameraPosition)() = [] { return DV{}; };
+    // A body's own sound: made from its file as a 3-D sound with its hearing distance and second
+    // distance (null when it cannot be made), started once (never looping), asked whether it still
+    // plays, moved, and freed with the body.
+    void* (*createBodySound)(const char* file, float distance, float secondDistance) = [](const char*, float,
+                                                                                          float) -> void* {
+        return nullptr;
+    };
+    void (*playBodySound)(void* sound) = [](void*) {};
+    bool (*bodySoundPlaying)(void* sound) = [](void*) { return false; };
+    void (*moveBodySound)(void* sound, const DV& position) = [](void*, const DV&) {};
+    void (*releaseBodySound)(void* sound) = [](void*) {};
 };
 
 inline RigidBodyHooks g_RigidBodyHooks;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "RigidBodyTest.h"
 #include "collision/ERigidBodyJointsMgr.h"
@@ -210,9 +212,78 @@ TEST_F(RigidBodySimulationTest, SeparatingContactsAreDroppedAndApproachingOnesKe
 TEST_F(RigidBodySimulationTest, AHullTriangleNamingAMissingParticleIsLeftOutWithALogLine) {
     AddGround(1000);
     ERigidBodyPhysics* box = AddBox({0, kBox / 2 - 2, 0}, kBox);
-    box->m_Indices[0] = static_cast<uint32_t>(box->m_Particles.size());
-    EXPECT_TRUE(box->TestCollisions(box->m_State));
-    EXPECT_TRUE(Logged("ERROR in ERigidBodyPhysics::TestCollisions(): iP>=m_iNumParticles"));
+    const uint32_t missing = static_cast<uint32_t>(box->m_Particles.size());
+    // The bad particle as the first triangle's first corner is the start of its first edge, as
+    // its second corner the end.
+    const struct {
+        int corner;
+        bool normal;
+        const char* line;
+    } cases[] = {
+        {0, false, "ERROR in ERigidBodyPhysics::TestCollisions(): iP>=m_iNumParticles"},
+        {1, false, "ERROR in ERigidBodyPhysics::TestCollisions(): jP>=m_iNumParticles"},
+        {0, true, "ERROR in ERigidBodyPhysics::Get_First_Collision_Normal(): iP>=m_iNumParticles"},
+        {2, true, "ERROR in ERigidBodyPhysics::Get_First_Collision_Normal(): jP>=m_iNumParticles"},
+    };
+    for (const auto& c : cases) {
+        const uint32_t kept = box->m_Indices[c.corner];
+        box->m_Indices[c.corner] = missing;
+        Vec3d n;
+        EXPECT_TRUE(c.normal ? box->GetFirstCollisionNormal(box->m_State, &n) : box->TestCollisions(box->m_State));
+        EXPECT_TRUE(Logged(c.line)) << c.line;
+        box->m_Indices[c.corner] = kept;
+    }
+}
+
+TEST_F(RigidBodySimulationTest, TracedCrossingsNameTheBodyOrTheFixedObjectTheyMet) {
+    FakeObject& ground = AddGround(1000);
+    BodyObject& groundFacts = m_bodyObjects[ground.Handle()];
+    groundFacts.meshFile = "models\\field.x";
+    groundFacts.fake = &ground;
+    // A small box poking up into the bottom of a large one, clear of the diagonals of its bottom
+    // face: the large box's edges miss the small one, the small one's upright edges cross the
+    // large one's bottom.
+    ERigidBodyPhysics* large = AddBox({0, 100, 0}, kBox, 8, "large");
+    ERigidBodyPhysics* small = AddBox({8, 100 - kBox / 2 - 1, 0}, 4, 8, "small");
+    const int largeSlot = g_RigidBodySimulation.SlotOf(large), smallSlot = g_RigidBodySimulation.SlotOf(small);
+    ASSERT_GE(largeSlot, 0);
+    ASSERT_GE(smallSlot, 0);
+    EXPECT_TRUE(large->TestCollisions(large->m_State));
+    EXPECT_TRUE(small->TestCollisions(small->m_State));
+    EXPECT_FALSE(Logged("IsCollision(): KOLIZJA z fizyka body: " + std::to_string(smallSlot)));
+    EXPECT_TRUE(large->TestCollisions(large->m_State, true));
+    EXPECT_TRUE(Logged("IsCollision(): KOLIZJA z fizyka body: " + std::to_string(smallSlot)));
+    EXPECT_TRUE(small->TestCollisions(small->m_State, true));
+    EXPECT_TRUE(Logged("IsCollision(): kolizja z fizyka body: " + std::to_string(largeSlot)));
+
+    ERigidBodyPhysics* sunk = AddBox({300, kBox / 2 - 2, 0}, kBox, 8, "sunk");
+    EXPECT_TRUE(sunk->TestCollisions(sunk->m_State, true));
+    const std::vector<std::string> lines = ConsoleLines();
+    const auto fixed = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        const std::string tail = ", IsCollision(): kolizja z obiektem BEZ fizyki";
+        return line.size() > tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+    });
+    ASSERT_NE(fixed, lines.end());
+    EXPECT_GE(std::stod(*fixed), 0.0);
+    ASSERT_NE(fixed + 1, lines.end());
+    EXPECT_EQ(*(fixed + 1), "   obiekt: models\\field.x");
+}
+
+TEST_F(RigidBodySimulationTest, TheFirstCollisionNormalPointsOutOfTheFaceAndIsFramedOnTheConsole) {
+    AddGround(1000);
+    ERigidBodyPhysics* box = AddBox({0, kBox / 2 - 2, 0}, kBox);
+    Vec3d n;
+    ASSERT_TRUE(box->GetFirstCollisionNormal(box->m_State, &n));
+    EXPECT_NEAR(n.y, 1.0, 1e-9);
+    const std::vector<std::string> lines = ConsoleLines();
+    const auto start = std::find(lines.begin(), lines.end(), "Get_First_Collision_Normal START");
+    ASSERT_NE(start, lines.end());
+    ASSERT_NE(start + 1, lines.end());
+    EXPECT_EQ(*(start + 1), "Get_First_Collision_Normal left.....");
+    RigidBodyState above = box->m_State;
+    above.x.y += 10;
+    box->SetNewState(above);
+    EXPECT_FALSE(box->GetFirstCollisionNormal(box->m_State, &n));
 }
 
 TEST_F(RigidBodySimulationTest, ABodyThatCannotBeFreedEndsItsStepStuckWhereItWas) {
@@ -288,6 +359,109 @@ TEST_F(RigidBodySimulationTest, ThePlayersMachineIsLeftOutForBodiesThatDoNotPush
         box->m_vGatherMax = {0, 0, 0};
         EXPECT_EQ(box->TestCollisions(box->m_State), c.meets) << +c.general << +c.preset0 << +c.preset1;
     }
+}
+
+TEST_F(RigidBodySimulationTest, AGentleTouchDownTakesAShareOfTheSpinUnlessTheBodySlidesOn) {
+    AddGround(1000);
+    // Just above the ground, approaching slowly and turning about the upright: the contacts'
+    // upward impulses leave that spin alone, so what it loses is the settling share.
+    const struct {
+        double slide;
+        double spin;
+    } cases[] = {{0, 2 / 1.1}, {100, 2}};
+    int n = 0;
+    for (const auto& c : cases) {
+        ERigidBodyPhysics* box = AddBox({n * 200.0f, kBox / 2 + 0.05f, 0}, kBox, 8, "spinning" + std::to_string(n++));
+        box->SetVelocity({c.slide, -5, 0});
+        box->SetOmega({0, 2, 0});
+        double advanced = 0;
+        g_RigidBodySimulation.StepBody(g_RigidBodySimulation.SlotOf(box), 0, 0.001, &advanced);
+        ASSERT_GT(g_RigidBodySimulation.m_Colliding.count, 0u) << c.slide;
+        EXPECT_NEAR(box->m_State.v.y, 0.0, 1e-6) << c.slide;
+        EXPECT_NEAR(box->m_State.omega.y, c.spin, 1e-9) << c.slide;
+    }
+}
+
+TEST_F(RigidBodySimulationTest, CollisionResponsesNeverAddEnergy) {
+    AddGround(1000);
+    const struct {
+        float height;
+        Vec3d v, spin;
+        double tilt;
+    } drops[] = {
+        {40, {}, {}, 0},
+        {60, {30, 0, 0}, {3, 1, 0}, 0.4},
+        {5, {0, -5, 0}, {0, 2, 0}, 0},
+        {80, {0, -200, 20}, {8, 0, -5}, 0.9},
+        {10, {-50, -35, 0}, {0, 0, 9}, 0.2},
+    };
+    int n = 0, responses = 0;
+    for (const auto& d : drops) {
+        ERigidBodyPhysics* box = AddBox({n * 200.0f, kBox + d.height, 0}, kBox, 8, "drop" + std::to_string(n++));
+        RigidBodyState s = box->m_State;
+        s.q[0] = std::sin(d.tilt / 2);
+        s.q[3] = std::cos(d.tilt / 2);
+        box->SetNewState(s);
+        box->SetVelocity(d.v);
+        box->SetOmega(d.spin);
+        const uint32_t slot = static_cast<uint32_t>(g_RigidBodySimulation.SlotOf(box));
+        for (int step = 0; step < 240; ++step) {
+            double advanced = 0;
+            g_RigidBodySimulation.StepBody(slot, 0, 1.0 / 60, &advanced);
+            if (!g_RigidBodySimulation.m_Colliding.count) continue;
+            ++responses;
+            const RigidBodyState& after = box->m_State;
+            const double before = after.linearEnergy + after.rotationalEnergy;
+            EXPECT_LE(box->LinearEnergy() + box->RotationalEnergy(), before * (1 + 1e-9) + 1e-9) << n << " " << step;
+        }
+        EXPECT_GE(box->m_State.x.y, 0.0) << n;
+    }
+    EXPECT_GT(responses, 10);
+}
+
+TEST_F(RigidBodySimulationTest, ABodyHeldInPlaceThatTouchesNothingIsShakenLooseOnce) {
+    AddGround(1000);
+    // Turned a third of a right angle and spinning on: its lowest corner, out of contact reach
+    // above the ground, swings down into it within the step, and the body does not move along
+    // for the time-of-contact search to start from, so the step holds it where it was.
+    ERigidBodyPhysics* box = AddBox({0, 100, 0}, kBox);
+    RigidBodyState s = box->m_State;
+    s.q[2] = std::sin(std::numbers::pi / 12);
+    s.q[3] = std::cos(std::numbers::pi / 12);
+    box->SetNewState(s);
+    double lowest = 0;
+    for (const Vec3d& p : box->m_Particles) lowest = std::min(lowest, Transform(box->m_State.R, p).y);
+    s = box->m_State;
+    s.x.y = -lowest + 0.3;
+    box->SetNewState(s);
+    box->SetOmega({0, 0, 9});
+    const double h = 0.02;
+    RigidBodyState reached;
+    box->Integrate(0, h, &reached, true);
+    ASSERT_DOUBLE_EQ(reached.t, h);
+    ASSERT_TRUE(box->TestCollisions(reached));
+    ASSERT_FALSE(box->TestCollisions(box->m_State));
+
+    ERigidBodySimulation::BodySlot& slot = g_RigidBodySimulation.m_Slots[0];
+    slot.stepResult = ERigidBodySimulation::STEP_MOVED;
+    const Vec3d start = box->m_State.x;
+    double advanced = 1;
+    EXPECT_EQ(g_RigidBodySimulation.StepBody(0, 0, h, &advanced), ERigidBodySimulation::STEP_NO_CONTACT);
+    EXPECT_EQ(advanced, 0.0);
+    // One move of 0.7 along an axis, not down into the ground.
+    const Vec3d shake = box->m_State.x - start;
+    EXPECT_NEAR(Length(shake), 0.7, 1e-9);
+    EXPECT_NEAR(std::max({std::fabs(shake.x), std::fabs(shake.y), std::fabs(shake.z)}), 0.7, 1e-9);
+    EXPECT_GE(shake.y, 0.0);
+    EXPECT_FALSE(box->TestCollisions(box->m_State));
+
+    // The next step after a step without contact is not shaken: held again, or moving on freely.
+    slot.stepResult = ERigidBodySimulation::STEP_NO_CONTACT;
+    RigidBodyState free;
+    box->Integrate(0, h, &free, true);
+    const Vec3d expected = box->TestCollisions(free) ? box->m_State.x : free.x;
+    g_RigidBodySimulation.StepBody(0, 0, h, &advanced);
+    EXPECT_NEAR(Length(box->m_State.x - expected), 0.0, 1e-9);
 }
 
 }  // namespace

@@ -116,6 +116,7 @@ const JointRow kJointRows[] = {
 constexpr int kBodyOrder[ERigidBodyCharacter::kLimbs] = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9};
 
 using Node = ESkinMesh::strNode;
+using S = ESkinMesh::BipedSlot;
 
 DV At(const Node* node) { return {node->mCombined.m[3][0], node->mCombined.m[3][1], node->mCombined.m[3][2]}; }
 
@@ -157,8 +158,6 @@ struct SocketNode {
     int limb;
     const char* socket;
 };
-
-using S = ESkinMesh::BipedSlot;
 
 constexpr SocketNode kSocketNodes[] = {
     {S::BIP01_HEAD, L::TULOW, "top"},
@@ -233,27 +232,27 @@ bool ERigidBodyCharacter::MeasureSkeleton() {
     if (!m_pSkinMesh->ValidateRagDollNodes()) return false;
     Node* const* biped = m_pSkinMesh->m_pBiped;
     auto length = [&](int a, int b) { return AtLeastOne(pmath::Length(At(biped[a]) - At(biped[b]))); };
-    const DV hips = (At(biped[ESkinMesh::BIP01_L_THIGH]) + At(biped[ESkinMesh::BIP01_R_THIGH])) * 0.5f;
-    const float torsoHeight = AtLeastOne(pmath::Length(At(biped[ESkinMesh::BIP01_HEAD]) - hips));
+    const DV hips = (At(biped[S::BIP01_L_THIGH]) + At(biped[S::BIP01_R_THIGH])) * 0.5f;
+    const float torsoHeight = AtLeastOne(pmath::Length(At(biped[S::BIP01_HEAD]) - hips));
     const float t = kLimbThickness;
-    m_vSizes[TULOW] = {length(ESkinMesh::BIP01_R_UPPERARM, ESkinMesh::BIP01_L_UPPERARM), torsoHeight, t};
-    m_vSizes[GLOWA] = {kHeadWidth, length(ESkinMesh::BIP01_HEADNUB, ESkinMesh::BIP01_HEAD), t};
-    m_vSizes[LEWE_RAMIE] = {length(ESkinMesh::BIP01_L_FOREARM, ESkinMesh::BIP01_L_UPPERARM), t, t};
-    m_vSizes[PRAWE_RAMIE] = {length(ESkinMesh::BIP01_R_FOREARM, ESkinMesh::BIP01_R_UPPERARM), t, t};
-    m_vSizes[LEWE_PRZEDRAMIE] = {length(ESkinMesh::BIP01_L_HAND, ESkinMesh::BIP01_L_FOREARM), t, t};
-    m_vSizes[PRAWE_PRZEDRAMIE] = {length(ESkinMesh::BIP01_R_HAND, ESkinMesh::BIP01_R_FOREARM), t, t};
-    m_vSizes[LEWE_UDO] = {t, length(ESkinMesh::BIP01_L_CALF, ESkinMesh::BIP01_L_THIGH), t};
-    m_vSizes[PRAWE_UDO] = {t, length(ESkinMesh::BIP01_R_CALF, ESkinMesh::BIP01_R_THIGH), t};
-    m_vSizes[LEWA_LYDKA] = {t, length(ESkinMesh::BIP01_L_FOOT, ESkinMesh::BIP01_L_CALF), t};
-    m_vSizes[PRAWA_LYDKA] = {t, length(ESkinMesh::BIP01_R_FOOT, ESkinMesh::BIP01_R_CALF), t};
-    const int spine[3] = {ESkinMesh::BIP01_PELVIS, ESkinMesh::BIP01_SPINE, ESkinMesh::BIP01_SPINE1};
-    for (int i = 0; i < 3; ++i) m_fSpineOffsets[i] = length(spine[i], ESkinMesh::BIP01);
-    m_fNeckLength = length(ESkinMesh::BIP01_HEAD, ESkinMesh::BIP01_NECK);
+    m_vSizes[TULOW] = {length(S::BIP01_R_UPPERARM, S::BIP01_L_UPPERARM), torsoHeight, t};
+    m_vSizes[GLOWA] = {kHeadWidth, length(S::BIP01_HEADNUB, S::BIP01_HEAD), t};
+    m_vSizes[LEWE_RAMIE] = {length(S::BIP01_L_FOREARM, S::BIP01_L_UPPERARM), t, t};
+    m_vSizes[PRAWE_RAMIE] = {length(S::BIP01_R_FOREARM, S::BIP01_R_UPPERARM), t, t};
+    m_vSizes[LEWE_PRZEDRAMIE] = {length(S::BIP01_L_HAND, S::BIP01_L_FOREARM), t, t};
+    m_vSizes[PRAWE_PRZEDRAMIE] = {length(S::BIP01_R_HAND, S::BIP01_R_FOREARM), t, t};
+    m_vSizes[LEWE_UDO] = {t, length(S::BIP01_L_CALF, S::BIP01_L_THIGH), t};
+    m_vSizes[PRAWE_UDO] = {t, length(S::BIP01_R_CALF, S::BIP01_R_THIGH), t};
+    m_vSizes[LEWA_LYDKA] = {t, length(S::BIP01_L_FOOT, S::BIP01_L_CALF), t};
+    m_vSizes[PRAWA_LYDKA] = {t, length(S::BIP01_R_FOOT, S::BIP01_R_CALF), t};
+    const int spine[3] = {S::BIP01_PELVIS, S::BIP01_SPINE, S::BIP01_SPINE1};
+    for (int i = 0; i < 3; ++i) m_fSpineOffsets[i] = length(spine[i], S::BIP01);
+    m_fNeckLength = length(S::BIP01_HEAD, S::BIP01_NECK);
     // How far the shoulders sit in front of the neck, in the torso box's own depth.
-    const DV shoulders = (At(biped[ESkinMesh::BIP01_L_UPPERARM]) + At(biped[ESkinMesh::BIP01_R_UPPERARM])) * 0.5f;
-    const DV front = pmath::Normalize(pmath::Cross(At(biped[ESkinMesh::BIP01_R_UPPERARM]) - At(biped[ESkinMesh::BIP01_L_UPPERARM]),
+    const DV shoulders = (At(biped[S::BIP01_L_UPPERARM]) + At(biped[S::BIP01_R_UPPERARM])) * 0.5f;
+    const DV front = pmath::Normalize(pmath::Cross(At(biped[S::BIP01_R_UPPERARM]) - At(biped[S::BIP01_L_UPPERARM]),
                                                    shoulders - hips));
-    m_fShoulderDepth = pmath::Dot(shoulders - At(biped[ESkinMesh::BIP01_NECK]), front) / t;
+    m_fShoulderDepth = pmath::Dot(shoulders - At(biped[S::BIP01_NECK]), front) / t;
     return true;
 }
 
@@ -297,14 +296,14 @@ void ERigidBodyCharacter::AlignLimbs() {
     Node* const* biped = m_pSkinMesh->m_pBiped;
     auto at = [&](int slot) { return At(biped[slot]); };
     // The torso stands on the hips and reaches to the head.
-    const DV up = (at(ESkinMesh::BIP01_R_UPPERARM) + at(ESkinMesh::BIP01_L_UPPERARM)) * 0.5f -
-                  (at(ESkinMesh::BIP01_L_THIGH) + at(ESkinMesh::BIP01_R_THIGH)) * 0.5f;
-    DV side = pmath::Normalize(at(ESkinMesh::BIP01_R_UPPERARM) - at(ESkinMesh::BIP01_L_UPPERARM));
+    const DV up = (at(S::BIP01_R_UPPERARM) + at(S::BIP01_L_UPPERARM)) * 0.5f -
+                  (at(S::BIP01_L_THIGH) + at(S::BIP01_R_THIGH)) * 0.5f;
+    DV side = pmath::Normalize(at(S::BIP01_R_UPPERARM) - at(S::BIP01_L_UPPERARM));
     const DV front = pmath::Normalize(pmath::Cross(side, up));
     side = pmath::Normalize(pmath::Cross(up, front));
     SetLimbAxes(m_hLimbs[TULOW], side, up, front);
     const EOrientation torso = OrientationOf(m_hLimbs[TULOW]);
-    const DV centre = at(ESkinMesh::BIP01_HEAD) - torso.m_Up * (m_vSizes[TULOW].y * 0.5f);
+    const DV centre = at(S::BIP01_HEAD) - torso.m_Up * (m_vSizes[TULOW].y * 0.5f);
     g_Engine.SetObjectPosition(m_hLimbs[TULOW], centre, false);
     g_Engine.SetObjectOrientation(m_hLimbs[GLOWA], torso);
     g_Engine.SetObjectPosition(m_hLimbs[GLOWA], centre + torso.m_Up * ((m_vSizes[TULOW].y + m_vSizes[GLOWA].y) * 0.5f),
@@ -316,10 +315,10 @@ void ERigidBodyCharacter::AlignLimbs() {
         const DV z = Across(x, torso.m_Up, torso.m_Front);
         SetLimbAxes(m_hLimbs[limb], x, pmath::Cross(z, x), z);
     };
-    arm(LEWE_RAMIE, ESkinMesh::BIP01_L_FOREARM, ESkinMesh::BIP01_L_UPPERARM);
-    arm(PRAWE_RAMIE, ESkinMesh::BIP01_R_UPPERARM, ESkinMesh::BIP01_R_FOREARM);
-    arm(LEWE_PRZEDRAMIE, ESkinMesh::BIP01_L_HAND, ESkinMesh::BIP01_L_FOREARM);
-    arm(PRAWE_PRZEDRAMIE, ESkinMesh::BIP01_R_FOREARM, ESkinMesh::BIP01_R_HAND);
+    arm(LEWE_RAMIE, S::BIP01_L_FOREARM, S::BIP01_L_UPPERARM);
+    arm(PRAWE_RAMIE, S::BIP01_R_UPPERARM, S::BIP01_R_FOREARM);
+    arm(LEWE_PRZEDRAMIE, S::BIP01_L_HAND, S::BIP01_L_FOREARM);
+    arm(PRAWE_PRZEDRAMIE, S::BIP01_R_FOREARM, S::BIP01_R_HAND);
     // The legs point up their bones; a leg along the torso's front (sitting) takes its side.
     auto leg = [&](int limb, int upper, int lower) {
         if (!m_hLimbs[limb]) return;
@@ -327,10 +326,10 @@ void ERigidBodyCharacter::AlignLimbs() {
         const DV x = Across(y, torso.m_Front, torso.m_Side);
         SetLimbAxes(m_hLimbs[limb], x, y, pmath::Cross(x, y));
     };
-    leg(LEWE_UDO, ESkinMesh::BIP01_L_THIGH, ESkinMesh::BIP01_L_CALF);
-    leg(PRAWE_UDO, ESkinMesh::BIP01_R_THIGH, ESkinMesh::BIP01_R_CALF);
-    leg(LEWA_LYDKA, ESkinMesh::BIP01_L_CALF, ESkinMesh::BIP01_L_FOOT);
-    leg(PRAWA_LYDKA, ESkinMesh::BIP01_R_CALF, ESkinMesh::BIP01_R_FOOT);
+    leg(LEWE_UDO, S::BIP01_L_THIGH, S::BIP01_L_CALF);
+    leg(PRAWE_UDO, S::BIP01_R_THIGH, S::BIP01_R_CALF);
+    leg(LEWA_LYDKA, S::BIP01_L_CALF, S::BIP01_L_FOOT);
+    leg(PRAWA_LYDKA, S::BIP01_R_CALF, S::BIP01_R_FOOT);
 }
 
 bool ERigidBodyCharacter::CreateLimbBodies() {
@@ -392,10 +391,12 @@ void ERigidBodyCharacter::UpdateFinder() {
     // The body's own boxes and their bodies' helper objects are not the world around it.
     const auto own = [this](const CollisionTriangle& t) {
         for (int i = 0; i < kLimbs; ++i)
-            if (t.m_hObject == m_hLimbs[i] || (m_pBodies[i] && t.m_hObject == m_pBodies[i]->m_hConstruction)) return true;
+            if (t.m_hObject == m_hLimbs[i] || (m_pBodies[i] && t.m_hObject == m_pBodies[i]->m_hConstruction))
+                return true;
         return false;
     };
-    count = static_cast<uint32_t>(std::remove_if(g_FinderTriangles, g_FinderTriangles + count, own) - g_FinderTriangles);
+    CollisionTriangle* const end = std::remove_if(g_FinderTriangles, g_FinderTriangles + count, own);
+    count = static_cast<uint32_t>(end - g_FinderTriangles);
     m_uFinderResult[0] = count;
     m_uFinderResult[1] = count > 0 ? 1 : 0;
 }
@@ -451,30 +452,29 @@ void ERigidBodyCharacter::TransferPose() {
     DV bottom;
     if (SocketAt(TULOW, "bottom", &bottom)) {
         place(&skin.m_pNodes[0], bottom);
-        place(biped[ESkinMesh::BIP01], bottom);
+        place(biped[S::BIP01], bottom);
     }
-    const int spine[3] = {ESkinMesh::BIP01_PELVIS, ESkinMesh::BIP01_SPINE, ESkinMesh::BIP01_SPINE1};
-    for (int i = 0; i < 3; ++i) place(biped[spine[i]], target(ESkinMesh::BIP01) + torso.m_Up * m_fSpineOffsets[i]);
+    const int spine[3] = {S::BIP01_PELVIS, S::BIP01_SPINE, S::BIP01_SPINE1};
+    for (int i = 0; i < 3; ++i) place(biped[spine[i]], target(S::BIP01) + torso.m_Up * m_fSpineOffsets[i]);
 
     for (const SocketNode& row : kSocketNodes) {
         DV p;
         if (SocketAt(row.limb, row.socket, &p)) place(biped[row.slot], p);
     }
-    place(biped[ESkinMesh::BIP01_NECK], target(ESkinMesh::BIP01_HEAD) - OrientationOf(m_hLimbs[GLOWA]).m_Up * m_fNeckLength);
-    const int toes[2][3] = {{ESkinMesh::BIP01_L_FOOT, ESkinMesh::BIP01_L_TOE0, ESkinMesh::BIP01_L_TOE0NUB},
-                            {ESkinMesh::BIP01_R_FOOT, ESkinMesh::BIP01_R_TOE0, ESkinMesh::BIP01_R_TOE0NUB}};
+    place(biped[S::BIP01_NECK], target(S::BIP01_HEAD) - OrientationOf(m_hLimbs[GLOWA]).m_Up * m_fNeckLength);
+    const int toes[2][3] = {{S::BIP01_L_FOOT, S::BIP01_L_TOE0, S::BIP01_L_TOE0NUB},
+                            {S::BIP01_R_FOOT, S::BIP01_R_TOE0, S::BIP01_R_TOE0NUB}};
     for (const auto& toe : toes) {
         const DV reach = biped[toe[0]]->vRagDollDirection * kToeReach;
         place(biped[toe[1]], target(toe[0]) + reach);
         place(biped[toe[2]], target(toe[1]) + reach);
     }
 
-    place(biped[ESkinMesh::BIP01_L_CLAVICLE],
-          target(ESkinMesh::BIP01_HEAD) + (target(ESkinMesh::BIP01_L_UPPERARM) - target(ESkinMesh::BIP01_HEAD)) * kClavicleShare);
-    place(biped[ESkinMesh::BIP01_R_CLAVICLE],
-          target(ESkinMesh::BIP01_HEAD) + (target(ESkinMesh::BIP01_R_UPPERARM) - target(ESkinMesh::BIP01_HEAD)) * kClavicleShare);
+    const DV head = target(S::BIP01_HEAD);
+    place(biped[S::BIP01_L_CLAVICLE], head + (target(S::BIP01_L_UPPERARM) - head) * kClavicleShare);
+    place(biped[S::BIP01_R_CLAVICLE], head + (target(S::BIP01_R_UPPERARM) - head) * kClavicleShare);
 
-    for (int slot : {ESkinMesh::BIP01_L_FINGER0, ESkinMesh::BIP01_R_FINGER0, ESkinMesh::BIP01_HEADNUB})
+    for (int slot : {S::BIP01_L_FINGER0, S::BIP01_R_FINGER0, S::BIP01_HEADNUB})
         if (biped[slot]) ExtendNodeChain(biped[slot]->iIndex);
 }
 

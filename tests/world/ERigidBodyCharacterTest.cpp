@@ -446,6 +446,14 @@ TEST_F(RigidBodyCharacter, TheJointsHoldTheLimbsTogetherWhileTheBodyFalls) {
                   {RBC::TULOW, "top", RBC::GLOWA, "bottom"}};
     for (const auto& p : points)
         EXPECT_LT(Distance(Socket(p.a, p.socketA), Socket(p.b, p.socketB)), 2.0f) << p.socketA << " " << p.socketB;
+    // Each frame gave the pose to the skeleton, whose bones keep their lengths as the body falls.
+    const struct {
+        int from, to;
+        float length;
+    } bones[] = {{ESkinMesh::BIP01_L_UPPERARM, ESkinMesh::BIP01_L_FOREARM, 28}, {ESkinMesh::BIP01_R_FOREARM, ESkinMesh::BIP01_R_HAND, 25},
+                 {ESkinMesh::BIP01_L_THIGH, ESkinMesh::BIP01_L_CALF, 42},       {ESkinMesh::BIP01_R_CALF, ESkinMesh::BIP01_R_FOOT, 40}};
+    for (const auto& bone : bones) EXPECT_NEAR(Distance(Target(bone.from), Target(bone.to)), bone.length, 2.0f) << bone.from;
+    EXPECT_LT(Target(ESkinMesh::BIP01_HEAD).y, start.y);
 }
 
 // The pose goes from the skeleton to the boxes and back: the boxes' sockets give the joints'

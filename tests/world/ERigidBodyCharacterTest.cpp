@@ -242,7 +242,7 @@ TEST_F(RigidBodyCharacter, CreateMakesTenLimbsWithBodiesAndJoints) {
         g_Engine.GetObjectScaling(m_body.m_hLimbs[row.limb], &scale);
         EXPECT_TRUE(test::Near(scale, row.size, 1e-3f)) << m_body.m_hLimbs[row.limb]->m_szName;
     }
-    // The feet are held to the torso's bottom by at most the calves' length.
+    // The calves' ties to the torso's bottom take the calves' length.
     int calfJoints = 0;
     for (const RigidBodyJoint& j : g_RigidBodyJointsMgr.m_Joints)
         if (j.m_bUsed && j.m_uKind == 2 && j.m_pBodyB == m_body.m_pBodies[RBC::TULOW]) {
@@ -367,24 +367,33 @@ TEST_F(RigidBodyCharacter, LimbsAlongTheTorsoAxesStillGetAWholeFrame) {
 // The front hand sockets sit at the shoulders' depth and the back ones half the spacing behind,
 // on this torso alone: every box shares the prefab's sockets.
 TEST_F(RigidBodyCharacter, HandSocketsMoveOnThisTorsoAlone) {
-    m_body.m_fHandSocketSpacing = 14.2f;
-    ASSERT_TRUE(m_body.Create(Node(ESkinMesh::BIP01)));
-    EObjectSlot* torso = m_body.m_hLimbs[RBC::TULOW];
-    const float a = m_body.m_fShoulderDepth;
+    // Shoulders 3 units in front of the neck: 0.3 of the torso box's depth.
+    skinned::Model man = SpreadMan();
+    for (skinned::Bone& bone : man.bones)
+        if (bone.name.find("Clavicle") != std::string::npos) bone.offset.z = 3;
+    WriteFile("models\\hunched\\hunched.x", man.XText());
+    ESkinMesh hunched;
+    ASSERT_TRUE(hunched.Create("models\\hunched\\hunched.x"));
+    ERigidBodyCharacter body(&hunched);
+    body.m_fHandSocketSpacing = 14.2f;
+    ASSERT_TRUE(body.Create({0, 95, 0}));
+    ASSERT_TRUE(m_body.Create({200, 95, 0}));
+    auto depth = [](EObjectSlot* torso, const char* name) {
+        DV p;
+        g_MeshSocketsMgr.GetSocketDV(torso, name, &p);
+        return p.z;
+    };
+    // About 0.3: the torso leans a little with its shoulders.
+    EObjectSlot* torso = body.m_hLimbs[RBC::TULOW];
+    const float a = depth(torso, "lewa_reka");
+    EXPECT_NEAR(a, 0.3f, 0.01f);
+    EXPECT_FLOAT_EQ(depth(torso, "prawa_reka2"), a);
     const float b = 14.2f * 0.5f / 71.0f;
-    for (const char* name : {"lewa_reka", "prawa_reka2"}) {
-        DV p;
-        g_MeshSocketsMgr.GetSocketDV(torso, name, &p);
-        EXPECT_FLOAT_EQ(p.z, a) << name;
-    }
-    for (const char* name : {"lewa_reka3", "prawa_reka4"}) {
-        DV p;
-        g_MeshSocketsMgr.GetSocketDV(torso, name, &p);
-        EXPECT_FLOAT_EQ(p.z, a - b) << name;
-    }
-    DV other;
-    g_MeshSocketsMgr.GetSocketDV(m_body.m_hLimbs[RBC::GLOWA], "lewa_reka3", &other);
-    EXPECT_FLOAT_EQ(other.z, -0.2f);
+    for (const char* name : {"lewa_reka3", "prawa_reka4"}) EXPECT_NEAR(depth(torso, name), a - b, 1e-5f) << name;
+    // The upright body's torso and the other boxes keep their own.
+    EXPECT_NEAR(depth(m_body.m_hLimbs[RBC::TULOW], "lewa_reka"), 0.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(depth(body.m_hLimbs[RBC::GLOWA], "lewa_reka3"), -0.2f);
+    body.Release();
 }
 
 // The shot pushes the limb it crosses along its line, and every limb along its line tipped down;

@@ -36,6 +36,7 @@
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
+#include "world/ERigidBodyCharacter.h"
 #include "world/IntersectFilters.h"
 #include "world/WorldHooks.h"
 
@@ -136,6 +137,7 @@ void InstallMeshHooks() {
         return count;
     };
     h.removeTriangleFinder = [](void* f) { g_CollisionMgr.RemoveFinder(static_cast<ECollisionFinder*>(f)); };
+    h.releaseCharacterBody = [](const ESkinMesh* mesh) { ERigidBodyCharacter::ReleaseOwnedBy(mesh); };
 }
 
 // Collision reads the objects' kinds, flags and meshes, and walks the engine's table.

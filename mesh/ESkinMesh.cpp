@@ -98,6 +98,7 @@ bool ESkinMesh::Create(const char* path) {
 void ESkinMesh::Destroy() {
     if (!m_bCreated) return;
     DestroyRagDoll();
+    g_MeshHooks.releaseCharacterBody(this);
     g_Renderer.RemoveSkinMeshFromLists(this);
     RemoveAllSockets();
     if (!m_pNodes.empty()) g_Debug.RemoveAlloc(kNodesTag);

@@ -60,6 +60,9 @@ struct MeshHooks {
                                 uint32_t capacity) = [](void**, const DV&, const DV&, CharacterCollisionTriangle*,
                                                         uint32_t) { return 0u; };
     void (*removeTriangleFinder)(void* finder) = [](void*) {};
+
+    // The skinned mesh is being torn down: the rigid-box body it owns (world/) is released with it.
+    void (*releaseCharacterBody)(const ESkinMesh* mesh) = [](const ESkinMesh*) {};
 };
 
 inline MeshHooks g_MeshHooks;

@@ -195,7 +195,7 @@ TEST_F(RigidBodySimulationTest, SeparatingContactsAreDroppedAndApproachingOnesKe
     ERigidBodyPhysics* box = AddBox({0, 100, 0}, kBox);
     RigidBodyContactReport report;
     report.count = 3;
-    for (int i = 0; i < 3; ++i) report.contacts[i] = RigidBodyContact{1, box, nullptr, box->m_State.x, {0, 2, 0}};
+    for (int i = 0; i < 3; ++i) report.contacts[i] = RigidBodyContact{1, box, nullptr, box->m_State.x, {0, 2, 0}, {}, {}};
     report.contacts[1].p.x += 10;
     report.contacts[2].p.z += 10;
     const double speeds[3] = {10, 9.9, -1};
@@ -312,7 +312,7 @@ TEST_F(RigidBodySimulationTest, RestingContactsAreStoppedTogetherAndNeverPushedA
         RigidBodyContactReport& r = g_RigidBodySimulation.m_RestingRaport;
         r.count = contacts;
         for (uint32_t i = 0; i < contacts; ++i)
-            r.contacts[i] = RigidBodyContact{1, box, nullptr, box->m_State.x + Vec3d{i % 2 ? half : -half, -half, 0}, {0, 1, 0}};
+            r.contacts[i] = RigidBodyContact{1, box, nullptr, box->m_State.x + Vec3d{i % 2 ? half : -half, -half, 0}, {0, 1, 0}, {}, {}};
         box->SetVelocity(v);
         box->SetOmega({});
         g_RigidBodySimulation.ResolveRestingContacts();

@@ -101,7 +101,9 @@ TEST_F(EFXMgrKindsTest, BloodStainsOnlyFlatGroundWideEnoughForIt) {
         EXPECT_EQ(drop->m_bInUse, 0) << c.ground;
         const EFXInstance* stain = Find("krew_na_ziemi");
         EXPECT_EQ(stain != nullptr, c.stain) << c.ground;
-        if (stain) EXPECT_NEAR(stain->m_vPosition.y, 0.02f, 1e-3f);
+        if (stain) {
+            EXPECT_NEAR(stain->m_vPosition.y, 0.02f, 1e-3f);
+        }
     }
 }
 

@@ -137,7 +137,9 @@ TEST_F(PhysicsWorldTest, MassesAndKindsOfObjectBodies) {
         ASSERT_NE(body, nullptr);
         EXPECT_NEAR(body->getInvMass() > 0 ? 1.0f / body->getInvMass() : 0.0f, c.bodyMass, 1e-3f);
         EXPECT_EQ(body->isKinematicObject(), c.kinematic);
-        if (c.kind == 2) EXPECT_FLOAT_EQ(body->getLinearDamping(), c.baleRoute ? 0.6f : 0.1f);
+        if (c.kind == 2) {
+            EXPECT_FLOAT_EQ(body->getLinearDamping(), c.baleRoute ? 0.6f : 0.1f);
+        }
         g_Engine.DeleteObject(o);
     }
     EXPECT_EQ(WorldObjects(), 0);

@@ -152,7 +152,9 @@ TEST_F(ResourceTest, AnImageFileShorterThanThePixelsItsHeaderClaimsIsRefused) {
         EXPECT_EQ(gfx::CreateTextureFromFile(*m_device, c.file, texture), c.expected) << c.what;
         EXPECT_EQ(texture != nullptr, c.expected == gfx::OK) << c.what;
         std::unique_ptr<gfx::CubeTexture> cube;
-        if (c.expected != gfx::OK) EXPECT_EQ(gfx::CreateCubeTextureFromFile(*m_device, c.file, cube), c.expected) << c.what;
+        if (c.expected != gfx::OK) {
+            EXPECT_EQ(gfx::CreateCubeTextureFromFile(*m_device, c.file, cube), c.expected) << c.what;
+        }
     }
 }
 

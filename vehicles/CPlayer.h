@@ -7,10 +7,10 @@
 
 #include "core/DV.h"
 #include "core/EOrientation.h"
+#include "world/CRoutesMgr.h"
 
 class EObjectSlot;
 struct MachineRecord;
-struct RouteRecord;
 struct SoundRecord;
 
 class CPlayer {
@@ -147,9 +147,10 @@ public:
     uint8_t m_bLookBack = 0;
     MotionEntry m_History[kHistorySize];
 
-    // The route's start path, its opposite, and the distances along the start path.
-    char m_szStartPath[128] = {};
-    char m_szOppositePath[128] = {};
+    // The route's start path, its opposite, and the distances along the start path. As long as the
+    // route's own names, so a long name is never cut into one no path has.
+    char m_szStartPath[RouteRecord::kTextSize] = {};
+    char m_szOppositePath[RouteRecord::kTextSize] = {};
     double m_dStartDistance = 0;
     double m_dDistance = 0;
     double m_dPathLength = 0;

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "core/CoreHooks.h"
 #include "core/EInput.h"
 #include "support/TestSupport.h"
 #include "vehicles/Truck.h"
+#include "world/CRoutesMgr.h"
 #include "world/EEngine.h"
 
 namespace test {
@@ -164,6 +168,20 @@ TEST_F(CPlayerTest, TheCountdownReleasesTheMachineAfterThreeSeconds) {
     g_Engine.m_fFrameTime = 0;
     EXPECT_EQ(states, (std::vector<int32_t>{3, 2, 1, 0, -1}));
     EXPECT_EQ(enabledAt, 12);  // three seconds after the first frame
+}
+
+// The player keeps the route's path names whole, however long: a name cut short names no path.
+TEST_F(CPlayerTest, RespawnKeepsTheRoutesLongPathNamesWhole) {
+    RouteRecord route{};
+    const std::string start(200, 's'), opposite(RouteRecord::kTextSize - 1, 'o');
+    std::snprintf(route.m_szStartPath, sizeof route.m_szStartPath, "%s", start.c_str());
+    std::snprintf(route.m_szOpponentPath, sizeof route.m_szOpponentPath, "%s", opposite.c_str());
+    g_RoutesMgr.m_pCurrentRoute = &route;
+    g_Player.m_pVehicle = nullptr;
+    g_Player.Respawn();
+    g_RoutesMgr.m_pCurrentRoute = nullptr;
+    EXPECT_EQ(g_Player.m_szStartPath, start);
+    EXPECT_EQ(g_Player.m_szOppositePath, opposite);
 }
 
 }  // namespace

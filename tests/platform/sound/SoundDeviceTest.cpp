@@ -76,6 +76,14 @@ TEST_F(SoundDeviceTest, ThreeDBuffersAreMonoOnlyAndCommitWithTheListener) {
     EXPECT_EQ(b3d->Current().position.z, 9.0f);
 }
 
+// A headless game commits its listener every frame; the record of calls stops growing at its bound.
+TEST_F(SoundDeviceTest, TheNullRecordOfCallsStopsGrowingAtItsBound) {
+    std::unique_ptr<snd::Buffer> primary;
+    ASSERT_EQ(m_device->CreateSoundBuffer({snd::BUFFER_PRIMARY | snd::BUFFER_CTRL3D, 0, nullptr}, primary), snd::OK);
+    for (size_t i = 0; i < snd::NullScript::kMaxCalls + 100; ++i) primary->GetListener()->CommitDeferredSettings();
+    EXPECT_EQ(snd::NullBackend().calls.size(), snd::NullScript::kMaxCalls);
+}
+
 TEST_F(SoundDeviceTest, FormatsTheDeviceCannotPlayAreRefused) {
     const struct {
         uint16_t tag, channels, bits;

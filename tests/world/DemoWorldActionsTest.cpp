@@ -4,41 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "render/EFXMgr.h"
-#include "world/CollisionFixture.h"
-#include "world/EFenceGenerator.h"
-#include "world/WorldFixture.h"
+#include "world/DemoWorldFixture.h"
 
 namespace {
 
-using test::WorldTest;
-
-class DemoWorldActions : public WorldTest {
+class DemoWorldActions : public test::DemoWorldTest {
 protected:
     void SetUp() override {
-        WorldTest::SetUp();
-        test::InstallCollisionHooks();
-        test::ResetGlobal(g_FenceGenerator);
-        for (const char* folder : {"prefabs", "worlds", "scripts", "afx"})
-            std::filesystem::copy(std::filesystem::path(FURROW_GAME_DIR) / folder, m_dir.path() / folder,
-                                  std::filesystem::copy_options::recursive |
-                                      std::filesystem::copy_options::overwrite_existing);
-        ASSERT_TRUE(g_WorldMgr.LoadWorld("worlds\\meadow.w"));
+        DemoWorldTest::SetUp();
         g_Engine.m_fFrameTime = 0.1f;
         test::g_HasPlayerMachine = true;
         test::g_PlayerMachine = DV{45, 0.5f, -90};
     }
-    void TearDown() override {
-        WorldTest::TearDown();
-        test::RemoveCollisionHooks();
-        test::ResetGlobal(g_FenceGenerator);
-    }
-
-    static EObjectSlot* Object(const char* name) { return g_Engine.FindObject(name, false); }
     // The player's machine drives along the road to z, a metre each frame.
     static void DriveTo(float z) {
         while (test::g_PlayerMachine.z < z) {

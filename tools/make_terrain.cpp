@@ -25,7 +25,8 @@ struct Area {
 // around lie beyond the meadow's banks.
 bool Ground() {
     constexpr float kHalf = 1200.0f, kCell = 40.0f;
-    const Area fields[] = {{160, -120, 400, 120}, {-480, 200, -160, 440}, {-400, -440, -160, -200}, {200, 240, 480, 400}};
+    const Area fields[] = {
+        {160, -120, 400, 120}, {-480, 200, -160, 440}, {-400, -440, -160, -200}, {200, 240, 480, 400}};
     Model m({"grass.tga", "field.tga"});
     for (float x0 = -kHalf; x0 < kHalf; x0 += kCell)
         for (float z0 = -kHalf; z0 < kHalf; z0 += kCell) {
@@ -80,30 +81,31 @@ bool Hedge() {
 }
 
 // A hedge bank, the boundary of a meadow that no machine drives over: an earth bank 1.5 high with
-// steep grassed sides, 4.6 across at its foot, a hedge 1.8 high along its top; 52 long along z,
-// so that banks meeting at a corner close it. Built in squares about the size of a texture's
-// repeat, so that the grass and the leaves keep their scale.
+// grassed sides too steep to climb, 3.2 across at its foot, a hedge 1.8 high along its top; 52
+// long along z, so that banks meeting at a corner close it. Built in squares about the size of a
+// texture's repeat, so that the grass and the leaves keep their scale.
 bool HedgeBank() {
-    constexpr float kFoot = 2.3f, kTop = 1.1f, kBankHeight = 1.5f, kHedge = 0.9f, kHedgeTop = 3.3f;
+    // Half-widths at the foot, at the top and of the hedge; the top of the bank and of the hedge.
+    constexpr float foot = 1.6f, top = 1.0f, hedge = 0.9f, bank = 1.5f, crown = 3.3f;
     constexpr float kHalfLength = 26.0f, kStep = 2.6f;
     Model m({"grass.tga", "leaves.tga"});
     for (float z0 = -kHalfLength; z0 < kHalfLength - 0.01f; z0 += kStep) {
         const float z1 = z0 + kStep;
         // The bank's two sides and its top either side of the hedge.
-        m.Quad({-kFoot, 0, z1}, {-kTop, kBankHeight, z1}, {-kTop, kBankHeight, z0}, {-kFoot, 0, z0}, 0);
-        m.Quad({kFoot, 0, z0}, {kTop, kBankHeight, z0}, {kTop, kBankHeight, z1}, {kFoot, 0, z1}, 0);
-        m.Quad({-kTop, kBankHeight, z0}, {-kTop, kBankHeight, z1}, {-kHedge, kBankHeight, z1}, {-kHedge, kBankHeight, z0}, 0);
-        m.Quad({kHedge, kBankHeight, z0}, {kHedge, kBankHeight, z1}, {kTop, kBankHeight, z1}, {kTop, kBankHeight, z0}, 0);
+        m.Quad({-foot, 0, z1}, {-top, bank, z1}, {-top, bank, z0}, {-foot, 0, z0}, 0);
+        m.Quad({foot, 0, z0}, {top, bank, z0}, {top, bank, z1}, {foot, 0, z1}, 0);
+        m.Quad({-top, bank, z0}, {-top, bank, z1}, {-hedge, bank, z1}, {-hedge, bank, z0}, 0);
+        m.Quad({hedge, bank, z0}, {hedge, bank, z1}, {top, bank, z1}, {top, bank, z0}, 0);
         // The hedge's sides and top.
-        m.Quad({-kHedge, kBankHeight, z1}, {-kHedge, kHedgeTop, z1}, {-kHedge, kHedgeTop, z0}, {-kHedge, kBankHeight, z0}, 1);
-        m.Quad({kHedge, kBankHeight, z0}, {kHedge, kHedgeTop, z0}, {kHedge, kHedgeTop, z1}, {kHedge, kBankHeight, z1}, 1);
-        m.Quad({-kHedge, kHedgeTop, z0}, {-kHedge, kHedgeTop, z1}, {kHedge, kHedgeTop, z1}, {kHedge, kHedgeTop, z0}, 1);
+        m.Quad({-hedge, bank, z1}, {-hedge, crown, z1}, {-hedge, crown, z0}, {-hedge, bank, z0}, 1);
+        m.Quad({hedge, bank, z0}, {hedge, crown, z0}, {hedge, crown, z1}, {hedge, bank, z1}, 1);
+        m.Quad({-hedge, crown, z0}, {-hedge, crown, z1}, {hedge, crown, z1}, {hedge, crown, z0}, 1);
     }
-    // The ends: the bank's cross-section and the hedge's.
+    // The ends, facing away from each other: the bank's cross-section and the hedge's.
     for (float z : {-kHalfLength, kHalfLength}) {
-        const float s = z < 0 ? 1.0f : -1.0f;  // the ends face away from each other
-        m.Quad({-s * kFoot, 0, z}, {-s * kTop, kBankHeight, z}, {s * kTop, kBankHeight, z}, {s * kFoot, 0, z}, 0);
-        m.Quad({-s * kHedge, kBankHeight, z}, {-s * kHedge, kHedgeTop, z}, {s * kHedge, kHedgeTop, z}, {s * kHedge, kBankHeight, z}, 1);
+        const float s = z < 0 ? 1.0f : -1.0f;
+        m.Quad({-s * foot, 0, z}, {-s * top, bank, z}, {s * top, bank, z}, {s * foot, 0, z}, 0);
+        m.Quad({-s * hedge, bank, z}, {-s * hedge, crown, z}, {s * hedge, crown, z}, {s * hedge, bank, z}, 1);
     }
     return m.Save("prefabs\\ground\\hedge_bank.x");
 }

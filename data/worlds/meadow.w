@@ -44,6 +44,20 @@ ypos 1.300000
 zpos 60.000000
 flags 13
 
+mesh prefabs\ground\hedge.x
+name zywoplot_start_lewy
+xpos 38.000000
+ypos 1.300000
+zpos -85.000000
+flags 13
+
+mesh prefabs\ground\hedge.x
+name zywoplot_start_prawy
+xpos 52.000000
+ypos 1.300000
+zpos -85.000000
+flags 13
+
 mesh prefabs\special\czujnik.x
 name brama_czujnik
 xpos 45.000000
@@ -92,7 +106,7 @@ action_kill_object beczka
 
 mesh prefabs\trees\pine.x
 name sosna_01
-xpos 38.000000
+xpos 35.000000
 ypos 2.000000
 zpos -80.000000
 rotation_angles 0.000000 0.000000 0.000000
@@ -102,7 +116,7 @@ is_it_tree 1
 
 mesh prefabs\trees\pine.x
 name sosna_02
-xpos 38.000000
+xpos 35.000000
 ypos 2.000000
 zpos -50.000000
 rotation_angles 0.000000 40.000000 0.000000
@@ -554,70 +568,70 @@ bezier_moving_____params1 0 1
 
 mesh prefabs\ground\hedge_bank.x
 name wal_zachod_1
-xpos -102.300000
+xpos -101.600000
 ypos 1.650000
 zpos -104.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_zachod_2
-xpos -102.300000
+xpos -101.600000
 ypos 1.650000
 zpos -52.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_zachod_3
-xpos -102.300000
+xpos -101.600000
 ypos 1.650000
 zpos 0.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_zachod_4
-xpos -102.300000
+xpos -101.600000
 ypos 1.650000
 zpos 52.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_zachod_5
-xpos -102.300000
+xpos -101.600000
 ypos 1.650000
 zpos 104.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_wschod_1
-xpos 102.300000
+xpos 101.600000
 ypos 1.650000
 zpos -104.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_wschod_2
-xpos 102.300000
+xpos 101.600000
 ypos 1.650000
 zpos -52.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_wschod_3
-xpos 102.300000
+xpos 101.600000
 ypos 1.650000
 zpos 0.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_wschod_4
-xpos 102.300000
+xpos 101.600000
 ypos 1.650000
 zpos 52.000000
 flags 13
 
 mesh prefabs\ground\hedge_bank.x
 name wal_wschod_5
-xpos 102.300000
+xpos 101.600000
 ypos 1.650000
 zpos 104.000000
 flags 13
@@ -626,7 +640,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_poludnie_1
 xpos -78.000000
 ypos 1.650000
-zpos -127.300000
+zpos -126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -634,7 +648,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_poludnie_2
 xpos -26.000000
 ypos 1.650000
-zpos -127.300000
+zpos -126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -642,7 +656,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_poludnie_3
 xpos 26.000000
 ypos 1.650000
-zpos -127.300000
+zpos -126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -650,7 +664,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_poludnie_4
 xpos 78.000000
 ypos 1.650000
-zpos -127.300000
+zpos -126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -658,7 +672,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_polnoc_1
 xpos -78.000000
 ypos 1.650000
-zpos 127.300000
+zpos 126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -666,7 +680,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_polnoc_2
 xpos -26.000000
 ypos 1.650000
-zpos 127.300000
+zpos 126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -674,7 +688,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_polnoc_3
 xpos 26.000000
 ypos 1.650000
-zpos 127.300000
+zpos 126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 
@@ -682,7 +696,7 @@ mesh prefabs\ground\hedge_bank.x
 name wal_polnoc_4
 xpos 78.000000
 ypos 1.650000
-zpos 127.300000
+zpos 126.600000
 rotation_angles 0.000000 90.000000 0.000000
 flags 13
 

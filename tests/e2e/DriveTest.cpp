@@ -9,43 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/PlayerTrace.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The player's trace line (console variable "PlayerTrace"): "Player frame F pos X Y Z front X Y Z
-// eye X Y Z speed S gear G".
-struct Trace {
-    unsigned frame = 0;
-    double pos[3] = {}, front[3] = {}, eye[3] = {};
-    double speed = 0;
-    int gear = 0;
-    std::string text;
-};
-
-std::vector<Trace> Traces(const std::string& log) {
-    std::vector<Trace> out;
-    for (const std::string& line : test::LinesOf(log)) {
-        Trace t;
-        if (std::sscanf(line.c_str(), "Player frame %u pos %lf %lf %lf front %lf %lf %lf eye %lf %lf %lf speed %lf gear %d",
-                        &t.frame, &t.pos[0], &t.pos[1], &t.pos[2], &t.front[0], &t.front[1], &t.front[2], &t.eye[0],
-                        &t.eye[1], &t.eye[2], &t.speed, &t.gear) == 12) {
-            t.text = line;
-            out.push_back(t);
-        }
-    }
-    return out;
-}
-
-// The last trace at or before the main game's frame.
-const Trace* At(const std::vector<Trace>& traces, unsigned frame) {
-    const Trace* found = nullptr;
-    for (const Trace& t : traces)
-        if (t.frame <= frame) found = &t;
-    return found;
-}
+using Trace = test::PlayerTrace;
 
 // Space ends the start prompt; C twice brings the camera behind the machine; the countdown runs
 // three seconds; Up is held for 300 frames, then Up and Left together; screenshots along the way.
@@ -99,13 +70,13 @@ protected:
 
 TEST_F(Drive, TheMachineDrivesForwardTurnsLeftWithTheCameraBehindAndTheRunRepeatsExactly) {
     const Run first = DriveOnce("first");
-    const std::vector<Trace> traces = Traces(first.log);
+    const std::vector<Trace> traces = test::PlayerTraces(first.log);
     ASSERT_GT(traces.size(), 10u) << first.log;
 
     // At rest on the start before the throttle.
-    const Trace* before = At(traces, kBeforeThrottle);
-    const Trace* held = At(traces, kAfterThrottle);
-    const Trace* turned = At(traces, kTurning);
+    const Trace* before = test::TraceAt(traces, kBeforeThrottle);
+    const Trace* held = test::TraceAt(traces, kAfterThrottle);
+    const Trace* turned = test::TraceAt(traces, kTurning);
     ASSERT_TRUE(before && held && turned);
     ASSERT_GT(held->frame, kAfterThrottle - 2) << held->text;
     EXPECT_NEAR(before->speed, 0.0, 0.05) << before->text;
@@ -142,7 +113,7 @@ TEST_F(Drive, TheMachineDrivesForwardTurnsLeftWithTheCameraBehindAndTheRunRepeat
 
     // The same script again: the same trace to the last printed bit and the same pictures.
     const Run second = DriveOnce("second");
-    const std::vector<Trace> again = Traces(second.log);
+    const std::vector<Trace> again = test::PlayerTraces(second.log);
     ASSERT_EQ(again.size(), traces.size());
     for (size_t i = 0; i < traces.size(); ++i) EXPECT_EQ(again[i].text, traces[i].text);
     ASSERT_EQ(second.screenshots.size(), first.screenshots.size());

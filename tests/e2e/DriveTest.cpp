@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "support/PlayerTrace.h"
+#include "support/ScriptedRun.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -45,20 +45,8 @@ protected:
     };
     Run DriveOnce(const std::string& name) {
         const fs::path game = m_root.path() / name;
-        test::CopyGameTo(game);
-        test::WriteWholeFile(game / "input.txt", kScript);
-        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
-        test::ProgramRun run = test::RunProgram(game,
-                                                {{"FURROW_VIDEO", "gl"},
-                                                 {"FURROW_AUDIO", "null"},
-                                                 {"FURROW_INPUT", "script:input.txt"},
-                                                 {"FURROW_CLOCK", "fixed:60"},
-                                                 {"XDG_RUNTIME_DIR", m_root.path().string()}},
-                                                300);
-        EXPECT_FALSE(run.timedOut) << run.output;
-        EXPECT_EQ(run.exitCode, 0) << run.output;
         Run result;
-        result.log = test::ReadWholeFile(game / "!console.txt");
+        result.log = test::PlayScript(game, m_root.path(), {.script = kScript, .playerTrace = true});
         for (const char* shot : {"qv_screen0000.bmp", "qv_screen0001.bmp"}) {
             EXPECT_TRUE(fs::exists(game / shot)) << shot;
             result.screenshots.push_back(fs::exists(game / shot) ? test::ReadWholeFile(game / shot) : "");

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "support/PlayerTrace.h"
-#include "support/TestSupport.h"
-
-namespace fs = std::filesystem;
+#include "support/ScriptedRun.h"
 
 namespace {
 
@@ -70,20 +68,8 @@ bool InsideTheBanks(const test::PlayerTrace& t) {
 class WorldEdges : public ::testing::TestWithParam<DriveCase> {
 protected:
     std::vector<test::PlayerTrace> Drive(const DriveCase& drive) {
-        const fs::path game = m_root.path() / "game";
-        test::CopyGameTo(game);
-        test::WriteWholeFile(game / "input.txt", Script(drive));
-        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
-        const test::ProgramRun run = test::RunProgram(game,
-                                                      {{"FURROW_VIDEO", "null"},
-                                                       {"FURROW_AUDIO", "null"},
-                                                       {"FURROW_INPUT", "script:input.txt"},
-                                                       {"FURROW_CLOCK", "fixed:60"},
-                                                       {"XDG_RUNTIME_DIR", m_root.path().string()}},
-                                                      300);
-        EXPECT_FALSE(run.timedOut) << run.output;
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        return test::PlayerTraces(test::ReadWholeFile(game / "!console.txt"));
+        const test::ScriptedRun run{.script = Script(drive), .video = "null", .playerTrace = true};
+        return test::PlayerTraces(test::PlayScript(m_root.path() / "game", m_root.path(), run));
     }
     test::TempDir m_root;
 };

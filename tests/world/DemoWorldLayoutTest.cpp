@@ -108,8 +108,8 @@ TEST_F(DemoWorldLayout, InvisibleObjectsNeitherStopAMachineNorCastAShadow) {
         EXPECT_TRUE(o.m_uFlags & FLAG_NO_SHADOW) << o.m_szName;
         EXPECT_FALSE(o.m_uFlags & FLAG_STATIC_LEVEL_MESH) << o.m_szName;
     }
-    // The two triggers and the start, finish and level-start markers.
-    EXPECT_EQ(invisible, 5);
+    // The two triggers and the start, finish, barrier and level-start markers.
+    EXPECT_EQ(invisible, 6);
 }
 
 TEST_F(DemoWorldLayout, ThePowerLineStandsBesideTheRoadWithItsCablesAtThePoleTops) {

@@ -586,7 +586,9 @@ void EConsole::DrawLoadingTips() {
     const char* texts[kTipLines];
     float top = menu ? kMenuTipsBottom : kTipsBottom;
     for (int i = 0; i < kTipLines; ++i) {
-        texts[i] = g_TextMgr.GetText(LoadingTipKey(group, i).c_str());
+        // A group has as many lines as its tips: the lines it lacks are simply not shown.
+        const char* text = g_TextMgr.FindText(LoadingTipKey(group, i).c_str());
+        texts[i] = text ? text : "";
         if (*texts[i]) top -= kTipSpacing;
     }
     for (int i = 0; i < kTipLines; ++i)

@@ -1,7 +1,8 @@
 // Writes the demo game's fixed-name textures as small TGA files below the given game directory:
 // the plain white, black and ambient textures, the cloud layer, one sky per time of day and the
 // environment the water mirrors (a bright sky over a dark horizon, the same on every side), the
-// power lines' cable, and the sprites of the particle effects (smoke and dust puffs, straw chaff).
+// power lines' cable, and the sprites of the particle effects (smoke, flash and dust puffs, straw
+// chaff).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -122,6 +123,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path effects = std::filesystem::path(argv[1]) / "textures" / "effects";
     std::filesystem::create_directories(effects);
     ok = ok && WriteTga(effects / "smoke.tga", 32, [](int x, int y) { return Puff(x, y, 32, 1.0, 1.0, 1.0); }) &&
+         // Explosions' flashes are drawn additively: a texture must not be drawn both ways.
+         WriteTga(effects / "flash.tga", 32, [](int x, int y) { return Puff(x, y, 32, 1.0, 1.0, 1.0); }) &&
          WriteTga(effects / "dust.tga", 32, [](int x, int y) { return Puff(x, y, 32, 0.72, 0.62, 0.45); }) &&
          WriteTga(effects / "chaff.tga", 32, Chaff);
     if (!ok) std::fprintf(stderr, "make_textures: cannot write into %s\n", dir.string().c_str());

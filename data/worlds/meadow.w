@@ -498,6 +498,15 @@ flags 13
 invisible_in_game 1
 
 mesh prefabs\special\marker.x
+name Blokada0
+xpos 45.000000
+ypos 0.000000
+zpos -100.000000
+scaling_axis 0.010000 0.010000 0.010000
+flags 13
+invisible_in_game 1
+
+mesh prefabs\special\marker.x
 name slupek_1
 xpos 43.500000
 ypos 0.000000

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "PlayerTrace.h"
+#include "DemoRun.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -139,13 +139,7 @@ protected:
     // One run of the game in its folder; returns the player's trace.
     std::vector<test::Trace> Run(const std::string& script) {
         test::WriteWholeFile(m_game / "input.txt", script);
-        test::ProgramRun run = test::RunProgram(m_game,
-                                                {{"FURROW_VIDEO", "gl"},
-                                                 {"FURROW_AUDIO", "null"},
-                                                 {"FURROW_INPUT", "script:input.txt"},
-                                                 {"FURROW_CLOCK", "fixed:60"},
-                                                 {"XDG_RUNTIME_DIR", m_root.path().string()}},
-                                                300);
+        test::ProgramRun run = test::RunScripted(m_game, m_root.path());
         EXPECT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, 0) << run.output;
         m_log = test::ReadWholeFile(m_game / "!console.txt");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "PlayerTrace.h"
+#include "DemoRun.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -50,13 +50,7 @@ protected:
         test::CopyGameTo(game);
         test::WriteWholeFile(game / "input.txt", kScript);
         test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
-        test::ProgramRun run = test::RunProgram(game,
-                                                {{"FURROW_VIDEO", "gl"},
-                                                 {"FURROW_AUDIO", "null"},
-                                                 {"FURROW_INPUT", "script:input.txt"},
-                                                 {"FURROW_CLOCK", "fixed:60"},
-                                                 {"XDG_RUNTIME_DIR", m_root.path().string()}},
-                                                300);
+        test::ProgramRun run = test::RunScripted(game, m_root.path());
         EXPECT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, 0) << run.output;
         Run result;

@@ -1,13 +1,29 @@
 #pragma once
-// The player's trace lines in a run's log (console variable "PlayerTrace", once a second):
-// "Player frame F pos X Y Z front X Y Z eye X Y Z speed S gear G".
+// A scripted run of the demo game as a player sees it, and the player's trace lines in its log.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
 
 namespace test {
+
+// Runs the game in its folder on the GL backend, silent, playing the folder's input.txt on the
+// fixed clock of 60 frames a second. The single-instance lock lives in runtimeDir, so that runs
+// of parallel tests are not taken for a second instance.
+inline ProgramRun RunScripted(const std::filesystem::path& game, const std::filesystem::path& runtimeDir) {
+    return RunProgram(game,
+                      {{"FURROW_VIDEO", "gl"},
+                       {"FURROW_AUDIO", "null"},
+                       {"FURROW_INPUT", "script:input.txt"},
+                       {"FURROW_CLOCK", "fixed:60"},
+                       {"XDG_RUNTIME_DIR", runtimeDir.string()}},
+                      300);
+}
+
+// The player's trace lines (console variable "PlayerTrace", once a second):
+// "Player frame F pos X Y Z front X Y Z eye X Y Z speed S gear G".
 
 struct Trace {
     unsigned frame = 0;

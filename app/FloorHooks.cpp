@@ -67,7 +67,7 @@ void InstallCoreHooks() {
     };
     h.keysFileOptions = [] {
         return KeysFileOptions{&g_Player.m_bHudOption,         &g_Player.m_bOption2,
-                               &g_Player.m_uDrivingOption,     &g_MainGame.m_bGameOption1,
+                               &g_Player.m_uCameraMode,        &g_MainGame.m_bGameOption1,
                                &g_MainGame.m_fGameOptionValue1, &g_MainGame.m_fGameOptionValue2,
                                &g_MainGame.m_bGameOption2,     &g_MainGame.m_fGameOptionLevel};
     };

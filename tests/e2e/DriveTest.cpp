@@ -5,50 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "DemoRun.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The player's trace line (console variable "PlayerTrace"): "Player frame F pos X Y Z front X Y Z
-// eye X Y Z speed S gear G".
-struct Trace {
-    unsigned frame = 0;
-    double pos[3] = {}, front[3] = {}, eye[3] = {};
-    double speed = 0;
-    int gear = 0;
-    std::string text;
-};
+using test::At;
+using test::Trace;
+using test::Traces;
 
-std::vector<Trace> Traces(const std::string& log) {
-    std::vector<Trace> out;
-    for (const std::string& line : test::LinesOf(log)) {
-        Trace t;
-        if (std::sscanf(line.c_str(), "Player frame %u pos %lf %lf %lf front %lf %lf %lf eye %lf %lf %lf speed %lf gear %d",
-                        &t.frame, &t.pos[0], &t.pos[1], &t.pos[2], &t.front[0], &t.front[1], &t.front[2], &t.eye[0],
-                        &t.eye[1], &t.eye[2], &t.speed, &t.gear) == 12) {
-            t.text = line;
-            out.push_back(t);
-        }
-    }
-    return out;
-}
-
-// The last trace at or before the main game's frame.
-const Trace* At(const std::vector<Trace>& traces, unsigned frame) {
-    const Trace* found = nullptr;
-    for (const Trace& t : traces)
-        if (t.frame <= frame) found = &t;
-    return found;
-}
-
-// Space ends the start prompt; C twice brings the camera behind the machine; the countdown runs
-// three seconds; Up is held for 300 frames, then Up and Left together; screenshots along the way.
+// Space ends the start prompt; C twice brings the camera from a first run's far view through the
+// cockpit to close behind the machine; the countdown runs three seconds; Up is held for 300
+// frames, then Up and Left together; screenshots along the way.
 // The script counts the frames of the program, which run two ahead of the main game's frames
 // since the world started: Up goes down on the game's frame 451 and Left on 751.
 constexpr const char* kScript =
@@ -77,13 +50,7 @@ protected:
         test::CopyGameTo(game);
         test::WriteWholeFile(game / "input.txt", kScript);
         test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
-        test::ProgramRun run = test::RunProgram(game,
-                                                {{"FURROW_VIDEO", "gl"},
-                                                 {"FURROW_AUDIO", "null"},
-                                                 {"FURROW_INPUT", "script:input.txt"},
-                                                 {"FURROW_CLOCK", "fixed:60"},
-                                                 {"XDG_RUNTIME_DIR", m_root.path().string()}},
-                                                300);
+        test::ProgramRun run = test::RunScripted(game, m_root.path());
         EXPECT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, 0) << run.output;
         Run result;

@@ -29,13 +29,13 @@ Corners Beam(P a, P b, float halfWidth, float halfDepth) {
     return k;
 }
 
-// A pine 8.8 m tall: a tapering trunk and four tiers of needles, each narrower than the one
-// below.
+// A pine 9.15 m tall: a tapering trunk, bare to 2.6 m, and four tiers of needles, each narrower
+// than the one below.
 bool Pine() {
     Model m({"bark.tga", "needles.tga"});
     m.Round({0, 0, 0}, 320, 24, 10, 10, 0);
     for (int tier = 0; tier < 4; ++tier)
-        m.Round({0, 160.0f + tier * 165.0f, 0}, 300.0f - tier * 25.0f, 250.0f - tier * 48.0f, 0, 12, 1);
+        m.Round({0, 260.0f + tier * 150.0f, 0}, 280.0f - tier * 25.0f, 230.0f - tier * 45.0f, 0, 12, 1);
     return m.Save("prefabs\\trees\\pine.x");
 }
 

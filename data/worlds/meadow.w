@@ -93,7 +93,7 @@ action_kill_object beczka
 mesh prefabs\trees\pine.x
 name sosna_01
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos -80.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -103,7 +103,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_02
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos -50.000000
 rotation_angles 0.000000 40.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -113,7 +113,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_03
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos -20.000000
 rotation_angles 0.000000 80.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -123,7 +123,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_04
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos 20.000000
 rotation_angles 0.000000 120.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -133,7 +133,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_05
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos 50.000000
 rotation_angles 0.000000 160.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -143,7 +143,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_06
 xpos 38.000000
-ypos 4.400000
+ypos 4.575000
 zpos 80.000000
 rotation_angles 0.000000 200.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -500,7 +500,7 @@ invisible_in_game 1
 mesh prefabs\special\marker.x
 name slupek_1
 xpos 43.500000
-ypos 0.000000
+ypos 0.600000
 zpos -60.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -508,7 +508,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_2
 xpos 46.500000
-ypos 0.000000
+ypos 0.600000
 zpos -30.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -516,7 +516,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_3
 xpos 43.500000
-ypos 0.000000
+ypos 0.600000
 zpos 0.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -524,7 +524,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_4
 xpos 46.500000
-ypos 0.000000
+ypos 0.600000
 zpos 30.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13

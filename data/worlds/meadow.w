@@ -93,7 +93,7 @@ action_kill_object beczka
 mesh prefabs\trees\pine.x
 name sosna_01
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos -80.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -103,7 +103,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_02
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos -50.000000
 rotation_angles 0.000000 40.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -113,7 +113,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_03
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos -20.000000
 rotation_angles 0.000000 80.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -123,7 +123,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_04
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos 20.000000
 rotation_angles 0.000000 120.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -133,7 +133,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_05
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos 50.000000
 rotation_angles 0.000000 160.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -143,7 +143,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_06
 xpos 38.000000
-ypos 0.000000
+ypos 4.575000
 zpos 80.000000
 rotation_angles 0.000000 200.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -153,7 +153,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_01
 xpos 54.000000
-ypos 0.000000
+ypos 3.600000
 zpos -70.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -163,7 +163,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_02
 xpos 54.000000
-ypos 0.000000
+ypos 3.600000
 zpos -30.000000
 rotation_angles 0.000000 70.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -173,7 +173,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_03
 xpos 54.000000
-ypos 0.000000
+ypos 3.600000
 zpos 10.000000
 rotation_angles 0.000000 140.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -183,7 +183,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_04
 xpos 54.000000
-ypos 0.000000
+ypos 3.600000
 zpos 36.000000
 rotation_angles 0.000000 210.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -193,7 +193,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_05
 xpos -50.000000
-ypos 0.000000
+ypos 3.600000
 zpos -60.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -203,7 +203,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_06
 xpos -64.000000
-ypos 0.000000
+ypos 3.600000
 zpos -44.000000
 rotation_angles 0.000000 50.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -213,7 +213,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_07
 xpos -24.000000
-ypos 0.000000
+ypos 3.600000
 zpos 68.000000
 rotation_angles 0.000000 100.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -223,16 +223,16 @@ is_it_tree 1
 mesh prefabs\buildings\house.x
 name dom
 xpos 65.000000
-ypos 0.000000
+ypos 2.650000
 zpos 55.000000
 rotation_angles 0.000000 -90.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
 
-mesh prefabs\buildings\house.x
+mesh prefabs\buildings\barn.x
 name stodola
 xpos -65.000000
-ypos 0.000000
+ypos 4.108000
 zpos 65.000000
 rotation_angles 0.000000 30.000000 0.000000
 scaling_axis 0.013000 0.013000 0.013000
@@ -241,7 +241,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_01
 xpos -30.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -249,7 +249,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_02
 xpos -28.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -257,7 +257,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_03
 xpos -26.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -265,7 +265,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_04
 xpos -24.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -273,7 +273,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_05
 xpos -22.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -281,7 +281,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_06
 xpos -20.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -289,7 +289,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_07
 xpos -18.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -297,7 +297,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_08
 xpos -16.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -305,7 +305,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_09
 xpos -14.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -313,7 +313,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_10
 xpos -12.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -321,7 +321,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_11
 xpos -10.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -329,7 +329,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_12
 xpos -8.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -337,7 +337,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_13
 xpos -6.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -345,7 +345,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_14
 xpos -4.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -353,7 +353,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_15
 xpos -2.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -361,7 +361,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_16
 xpos 0.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -369,7 +369,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_17
 xpos 2.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -377,7 +377,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_18
 xpos 4.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -385,7 +385,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_19
 xpos 6.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -393,7 +393,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_20
 xpos 8.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -401,7 +401,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_21
 xpos 10.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -409,7 +409,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_22
 xpos 12.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -417,7 +417,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_23
 xpos 14.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -425,7 +425,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_24
 xpos 16.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -433,7 +433,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_25
 xpos 18.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -441,7 +441,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_26
 xpos 20.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -449,7 +449,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_27
 xpos 22.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -457,7 +457,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_28
 xpos 24.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -465,7 +465,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_29
 xpos 26.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -473,7 +473,7 @@ flags 13
 mesh prefabs\fence\fence.x
 name ogrodzenie_30
 xpos 28.000000
-ypos 0.000000
+ypos 0.600000
 zpos 22.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
@@ -509,7 +509,7 @@ invisible_in_game 1
 mesh prefabs\special\marker.x
 name slupek_1
 xpos 43.500000
-ypos 0.000000
+ypos 0.600000
 zpos -60.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -517,7 +517,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_2
 xpos 46.500000
-ypos 0.000000
+ypos 0.600000
 zpos -30.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -525,7 +525,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_3
 xpos 43.500000
-ypos 0.000000
+ypos 0.600000
 zpos 0.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13
@@ -533,7 +533,7 @@ flags 13
 mesh prefabs\special\marker.x
 name slupek_4
 xpos 46.500000
-ypos 0.000000
+ypos 0.600000
 zpos 30.000000
 scaling_axis 0.020000 0.020000 0.020000
 flags 13

@@ -57,6 +57,8 @@ struct CoreHooks {
     // Asks the engine for a screenshot at the end of the frame, or to quit.
     void (*requestScreenshot)() = [] {};
     void (*quit)() = [] {};
+    // Ends the game after the frame because of an error; why is what the player is told.
+    void (*quitOnError)(const char* why) = [](const char*) {};
     // The loading screen's share of a console loading frame: its update (tips, closing on a
     // released key) and its tip lines.
     void (*loadingScreenUpdate)() = [] {};

@@ -91,7 +91,10 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
     EXPECT_EQ(g_CoreHooks.gameFrame(), 321u);
     EXPECT_TRUE(g_CoreHooks.menuActive());
     EXPECT_TRUE(g_RenderHooks.menuActive());
-    g_RenderHooks.requestQuit();
+    g_RenderHooks.quitOnError("a texture is missing");
+    EXPECT_EQ(g_Engine.m_bQuit, 1);
+    g_Engine.m_bQuit = 0;
+    g_CoreHooks.quitOnError("a model's name is bad");
     EXPECT_EQ(g_Engine.m_bQuit, 1);
     g_CoreHooks.requestScreenshot();
     EXPECT_EQ(g_Engine.m_bScreenshot, 1);

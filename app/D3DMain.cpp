@@ -26,6 +26,7 @@
 #include "render/ERenderStateCache.h"
 #include "render/ESky.h"
 #include "world/EEngine.h"
+#include "world/EWorldMgr.h"
 
 D3DMain g_D3DMain;
 
@@ -41,6 +42,12 @@ constexpr int kSectionFrame = 400;
 constexpr int kSectionScene = 430;
 constexpr int kSectionOverlay = 460;
 
+// The failed world's lines, centred, in 1024 x 768 units.
+constexpr float kFailureTop = 340.0f;
+constexpr float kFailureLineHeight = 30.0f;
+constexpr float kFailureTextSize = 24.0f;
+constexpr uint32_t kFailureColour = 0xFFFFFFFF;
+
 // Initial fog of set 0 once the device exists.
 constexpr float kDefaultFogFar = 10000.0f;
 
@@ -54,6 +61,18 @@ constexpr DepthFormat kDepthFormats[] = {
     {gfx::FMT_D16, 16, 0},   {gfx::FMT_D15S1, 15, 1}, {gfx::FMT_D24X8, 24, 0},
     {gfx::FMT_D24S8, 24, 8}, {gfx::FMT_D24X4S4, 24, 4}, {gfx::FMT_D32, 32, 0},
 };
+
+// A world that failed to load leaves nothing to show: the world loader's lines say which file and
+// why, in the middle of the screen, until another world starts.
+void DrawWorldFailure() {
+    if (g_Engine.m_bWorldRunning || !g_WorldMgr.FailedToLoad(g_Engine.m_szStartingWorld)) return;
+    g_Font.Begin();
+    for (uint32_t i = 0; i < g_WorldMgr.m_uErrorLines; ++i)
+        g_Font.Print(g_WorldMgr.m_szErrorLines[i], 512 * g_Settings.m_fScaleX,
+                     (kFailureTop + kFailureLineHeight * static_cast<float>(i)) * g_Settings.m_fScaleY, kFailureColour,
+                     kFailureTextSize, 0, true, false);
+    g_Font.Flush();
+}
 
 void PrintNumber(const char* label, uint32_t value) {
     char line[128];
@@ -271,6 +290,7 @@ gfx::Result D3DMain::RenderFrame() {
         g_Profiler.Begin(kSectionOverlay);
         if (g_Menu.m_bActive) g_Menu.Render();
         else g_MainGame.Render();
+        DrawWorldFailure();
         g_Profiler.End(kSectionOverlay);
     }
     g_Console.Draw();

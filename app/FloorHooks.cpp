@@ -67,7 +67,7 @@ void InstallCoreHooks() {
     };
     h.keysFileOptions = [] {
         return KeysFileOptions{&g_Player.m_bHudOption,         &g_Player.m_bOption2,
-                               &g_Player.m_uDrivingOption,     &g_MainGame.m_bGameOption1,
+                               &g_Player.m_uCameraMode,        &g_MainGame.m_bGameOption1,
                                &g_MainGame.m_fGameOptionValue1, &g_MainGame.m_fGameOptionValue2,
                                &g_MainGame.m_bGameOption2,     &g_MainGame.m_fGameOptionLevel};
     };
@@ -75,6 +75,7 @@ void InstallCoreHooks() {
     h.releaseKeyboard = [] { g_Engine.ReleaseKeyboard(); };
     h.requestScreenshot = [] { g_Engine.m_bScreenshot = 1; };
     h.quit = [] { g_Engine.Quit(); };
+    h.quitOnError = QuitOnError;
     h.currentRouteTasks = [] { return g_RoutesMgr.CurrentRouteTasks(); };
     h.loadingScreenUpdate = [] { g_LoadingScreen.Update(); };
     h.loadingScreenDrawTips = [] { g_LoadingScreen.DrawTips(); };
@@ -156,7 +157,7 @@ void InstallCollisionHooks() {
 
 void InstallRenderHooks() {
     RenderHooks& h = g_RenderHooks;
-    h.requestQuit = [] { g_Engine.Quit(); };
+    h.quitOnError = QuitOnError;
     h.menuActive = [] { return g_Menu.m_bActive != 0; };
     h.cutscenePlaying = [] { return g_CutsceneMgr.m_pActiveScene != nullptr; };
     h.engineFrame = [] { return g_Engine.m_uFrameCounter; };

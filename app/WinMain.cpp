@@ -51,8 +51,11 @@ constexpr int kSectionGameUpdate = 200;
 constexpr int kTimerUpdateTotal = 407;
 constexpr int kTimerFrame = 401;
 
-// A start that cannot go on says why, in the message box (which a headless run writes to
-// stderr), and ends the program with a failure code.
+// Why an error ended the run (the first error that asked to quit); empty while none did.
+std::string g_errorQuitReason;
+
+// A start that cannot go on, or a run an error ended, says why in the message box (which a
+// headless run writes to stderr), and ends the program with a failure code.
 int FailStart(const std::string& why) {
     plat::ShowMessageBox(why, kMessageCaption);
     return kStartFailed;
@@ -113,6 +116,13 @@ void RunFrame() {
 
 }  // namespace
 
+void QuitOnError(const char* why) {
+    const std::string reason = why && *why ? why : "an error the log names";
+    if (g_errorQuitReason.empty()) g_errorQuitReason = reason;
+    g_Console.PrintStr2("The game stops after this frame: ", reason.c_str());
+    g_Engine.Quit();
+}
+
 void RequestQuit() {
     if (g_bQuitOnce) return;
     g_bQuitOnce = 1;
@@ -144,25 +154,27 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     // Before anything can reach a lower floor's hook: the configuration file runs commands.
     InstallFloorHooks();
     std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
-    const bool logWritable = g_Console.OpenLog();
-    const int logError = errno;
-    g_Console.Print("Engine start, WinMain first entry.");
+    // The single-instance check comes before any file is touched: a second start must not cut the
+    // running game's log short or take its reports away.
     std::string lockProblem;
-    switch (plat::FindWindowWithTitle(g_szTitle, &lockProblem)) {
+    switch (plat::ClaimTitle(g_szTitle, &lockProblem)) {
         case plat::TitleLock::Held: return 0;
         case plat::TitleLock::Unavailable:
             return FailStart("The game cannot tell whether it is running already: " + lockProblem + ".");
         case plat::TitleLock::Free: break;
     }
+    const bool logWritable = g_Console.OpenLog();
+    const int logError = errno;
+    g_Console.Print("Engine start, WinMain first entry.");
     if (!logWritable)
         return FailStart("The log \"!console.txt\" cannot be written in " + plat::StartDirectory().string() + ": " +
                          std::strerror(logError) + ".");
-    // No named mutex: nothing ever tests one, and the window's title lock already tells a second
-    // start.
+    // No named mutex: nothing ever tests one, and the title's lock already tells a second start.
     g_pD3D.reset();
     g_pd3dDevice.reset();
     for (const char* report : kPreviousRunReports) plat::DeleteFile(report);
     g_bQuitOnce = 0;
+    g_errorQuitReason.clear();
 
     g_Console.ExecFile("qv.cfg");
     g_Console.Print("Welcome to the farm.");
@@ -244,6 +256,7 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     g_Console.FreeVariables();
     g_TTFonts.RemoveFontResources();
     g_Input.Release();
+    if (!g_errorQuitReason.empty()) return FailStart("The game stopped after an error: " + g_errorQuitReason);
     // Only a quit message taken by the loop carries an exit code; a loop ended by the engine's
     // quit flag exits cleanly with 0.
     return quitTaken ? static_cast<int>(message.wParam) : 0;

@@ -96,7 +96,9 @@ void CMusicPlaylist::Update() {
     if (g_AudioHooks.gameFrame() < kFirstMusicFrame || m_bPaused || g_FrameFacts.frameTime > kLongestCountedFrame)
         return;
     m_fTimer += g_FrameFacts.frameTime;
-    if (g_SoundMgr.Music_IsPlaying() || m_uCount == 0) return;
+    // Without a sound device no track can play: stepping through them every 2 s would only
+    // repeat the sound manager's complaint.
+    if (g_SoundMgr.Music_IsPlaying() || m_uCount == 0 || !g_SoundMgr.HasDevice()) return;
     if (m_uCurrent == kNone) m_uCurrent = static_cast<uint32_t>(plat::Random()) % m_uCount;
     if (m_fTimer >= kWaitBetweenTracks) {
         m_fTimer = 0.0f;

@@ -228,7 +228,9 @@ SoundRecord* CSoundMgr::CreateSound3D(const char* name, bool frequencyControl) {
     SoundRecord* sound =
         CreateSoundBuffer(name, kSound3DFlags | (frequencyControl ? snd::BUFFER_CTRLFREQUENCY : 0));
     if (!sound) {
-        g_Console.PrintStr2("Failed to create Sound3D ", name ? name : "");
+        // With sound switched off, or no device since a failed start (reported then), every
+        // request is refused in silence; only a real failure is news.
+        if (g_Settings.m_bSound && m_pDS) g_Console.PrintStr2("Failed to create Sound3D ", name ? name : "");
         return nullptr;
     }
     sound->m_fDistance = kDefault3DDistance;

@@ -47,6 +47,8 @@ public:
 
     void Initialize(plat::WindowHandle window);
     void Release();
+    // A device was made: without one (a failed Initialize) nothing can sound.
+    bool HasDevice() const { return m_pDS != nullptr; }
 
     SoundRecord* CreateSound(const char* name, bool frequencyControl);
     SoundRecord* CreateSound3D(const char* name, bool frequencyControl);

@@ -89,7 +89,7 @@ void VisitOptionFields(Visit visit, float& gamma, uint32_t& unused) {
     visit(gamma);
     visit(*game.playerOption1);
     visit(*game.playerOption2);
-    visit(*game.playerOptionValue);
+    visit(*game.cameraMode);
     visit(unused);
     visit(*game.gameSwitch1);
     visit(*game.gameValue1);
@@ -176,7 +176,7 @@ void CCommandMgr::BuildKeyNames() {
     }
     KeysFileOptions game = g_CoreHooks.keysFileOptions();
     *game.playerOption1 = 1;
-    *game.playerOptionValue = 3;
+    *game.cameraMode = 3;  // a first run watches from far behind the machine
 }
 
 void CCommandMgr::ApplyForcedBindings() {

@@ -11,16 +11,36 @@ namespace command {
 
 namespace {
 constexpr float kDegrees = 3.14159265358979f / 180.0f;
+
+// Set when a reader was given text that does not begin with a number.
+bool g_notANumber = false;
+
+void NoteNumber(const char* text, const char* end) {
+    if (end == text) g_notANumber = true;
+}
+}  // namespace
+
+bool TakeNotANumber() {
+    const bool met = g_notANumber;
+    g_notANumber = false;
+    return met;
 }
 
 int IntValue(const char* text) {
-    long value = std::strtol(text, nullptr, 10);
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    NoteNumber(text, end);
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
 }
 
-float FloatValue(const char* text) { return static_cast<float>(std::atof(text)); }
+float FloatValue(const char* text) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    NoteNumber(text, end);
+    return static_cast<float>(value);
+}
 
 uint8_t SwitchValue(const char* text) { return IntValue(text) != 0 ? 1 : 0; }
 

@@ -21,7 +21,8 @@ namespace command {
 
 constexpr CommandResult kGoOn = CommandResult::Continue;
 
-// Values beyond the int range are held at its ends: converting them would be undefined.
+// Values beyond the int range are held at its ends: converting them would be undefined. A text
+// that does not begin with a number reads as 0, and TakeNotANumber then answers true once.
 int IntValue(const char* text);
 float FloatValue(const char* text);
 uint8_t SwitchValue(const char* text);
@@ -29,6 +30,8 @@ uint8_t SwitchValue(const char* text);
 int TruncatedInt(float value);
 // Word n (from 0) of a value of blank-separated numbers.
 float NumberAt(const char* value, int n);
+// Whether a reader met a text that is not a number since the last call.
+bool TakeNotANumber();
 // A direction from two console variables in degrees: yaw and pitch, no roll.
 DV DirectionFromVariables(const EConsole& console, const char* yawName, const char* pitchName);
 

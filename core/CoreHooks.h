@@ -8,12 +8,12 @@
 #include "core/RouteTasks.h"
 #include "platform/os/Message.h"
 
-// The option fields stored with the key bindings in "save\keys.cfg" that belong to the player and
-// the main game, in file order.
+// The option fields stored with the key bindings in "save\keys.cfg" that belong to the player
+// (two options and the camera mode, which so survives runs) and the main game, in file order.
 struct KeysFileOptions {
     uint8_t* playerOption1;
     uint8_t* playerOption2;
-    uint32_t* playerOptionValue;
+    uint32_t* cameraMode;
     uint8_t* gameSwitch1;
     float* gameValue1;
     float* gameValue2;
@@ -57,6 +57,8 @@ struct CoreHooks {
     // Asks the engine for a screenshot at the end of the frame, or to quit.
     void (*requestScreenshot)() = [] {};
     void (*quit)() = [] {};
+    // Ends the game after the frame because of an error; why is what the player is told.
+    void (*quitOnError)(const char* why) = [](const char*) {};
     // The loading screen's share of a console loading frame: its update (tips, closing on a
     // released key) and its tip lines.
     void (*loadingScreenUpdate)() = [] {};

@@ -339,7 +339,11 @@ void EConsole::ExecuteCommand(const char* name, const char* value, uint8_t flag)
     char text[kValueSize];
     CopyBounded(text, sizeof text, value);
     SetVariable(name, static_cast<float>(std::atof(text)), flag);
-    if (RunCommands(name, text, flag) == CommandResult::EndExecutor) return;
+    command::TakeNotANumber();
+    const CommandResult result = RunCommands(name, text, flag);
+    // A mistyped value in qv.cfg would otherwise set 0 without a word.
+    if (command::TakeNotANumber()) PrintStr5("\"", name, " ", text, "\": not the number it needs; 0 is used");
+    if (result == CommandResult::EndExecutor) return;
     SetVariable("Fog", 0.0f, 0);
     SetVariable("Ambient", 0.0f, 0);
     SetVariable("SkyLight", 0.0f, 0);
@@ -586,7 +590,9 @@ void EConsole::DrawLoadingTips() {
     const char* texts[kTipLines];
     float top = menu ? kMenuTipsBottom : kTipsBottom;
     for (int i = 0; i < kTipLines; ++i) {
-        texts[i] = g_TextMgr.GetText(LoadingTipKey(group, i).c_str());
+        // A group has as many lines as its tips: the lines it lacks are simply not shown.
+        const char* text = g_TextMgr.FindText(LoadingTipKey(group, i).c_str());
+        texts[i] = text ? text : "";
         if (*texts[i]) top -= kTipSpacing;
     }
     for (int i = 0; i < kTipLines; ++i)

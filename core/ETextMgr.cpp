@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kTextKeysFile = "scripts\\text_keys.txt";
 constexpr const char* kLabelsReport = "!labels.txt";
+constexpr const char* kErrorReport = "!error.txt";
 constexpr int kFileLineMax = 512;
 constexpr size_t kKeyMax = 255;
 constexpr size_t kTokenMax = 127;
@@ -44,6 +45,7 @@ ETextMgr::~ETextMgr() = default;
 
 void ETextMgr::Load() {
     m_entries.clear();
+    m_reportedMissing.clear();
     FILE* file = plat::OpenFile(kTextKeysFile, "rt");
     if (!file) return;
     char line[kFileLineMax + 1];
@@ -68,9 +70,28 @@ void ETextMgr::Load() {
 
 const char* ETextMgr::GetText(const char* key) const {
     if (!key) return "";
+    if (const char* text = FindText(key)) return text;
+    ReportMissing(key);
+    return "";
+}
+
+const char* ETextMgr::FindText(const char* key) const {
+    if (!key) return nullptr;
     for (auto e = m_entries.rbegin(); e != m_entries.rend(); ++e)
         if (StrICmp(e->key.c_str(), key) == 0) return e->text.c_str();
-    return "";
+    return nullptr;
+}
+
+// Once per key: a prompt drawn every frame asks for its key every frame.
+void ETextMgr::ReportMissing(const char* key) const {
+    if (m_entries.empty()) return;
+    for (const std::string& reported : m_reportedMissing)
+        if (StrICmp(reported.c_str(), key) == 0) return;
+    m_reportedMissing.emplace_back(key);
+    char report[kKeyMax + 64];
+    std::snprintf(report, sizeof report, "Text key %.*s is missing from %s", static_cast<int>(kKeyMax), key,
+                  kTextKeysFile);
+    LogError(report, kErrorReport);
 }
 
 const ETextMgr::Entry* ETextMgr::FindExact(const char* key, size_t length) const {

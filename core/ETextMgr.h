@@ -17,7 +17,13 @@ public:
 
     // The text of a key compared ignoring ASCII case; "" (never null) when there is none. Of
     // several entries with the same key the one read last wins. The text lives until the next Load.
+    // A key the loaded file lacks is named once in the run's error report "!error.txt", so a
+    // caption that shows nothing can be traced to its key (with no file loaded at all, nothing is
+    // named: every key is missing then, and the start says why).
     const char* GetText(const char* key) const;
+    // The same look-up for a key that may be absent by design (the loading tips: a group shows
+    // only the lines it has): null when there is none, and nothing is reported.
+    const char* FindText(const char* key) const;
 
     // Replaces, in place, every key token of the line (from a '>' up to a NUL, blank or tab, at most
     // 127 characters) whose key matches exactly, case-sensitive, by its text; an undefined token
@@ -35,7 +41,11 @@ private:
     // In file order: searched from the back, so the entry read last is found first.
     std::vector<Entry> m_entries;
 
+    // The keys already named in the report since the last Load.
+    mutable std::vector<std::string> m_reportedMissing;
+
     const Entry* FindExact(const char* key, size_t length) const;
+    void ReportMissing(const char* key) const;
 };
 
 extern ETextMgr g_TextMgr;

@@ -99,6 +99,11 @@ bool IsValidName(const char* name) {
     return true;
 }
 
+std::string InvalidNameReason(const char* what, const char* name) {
+    return std::string("The ") + what + " file name \"" + (name ? name : "") +
+           "\" holds a character a game file name cannot: only letters, digits and ! _ - . \\ are allowed.";
+}
+
 bool FileExists(const char* path) {
     if (!path || !*path) return false;
     FILE* file = plat::OpenFile(path, "rb");

@@ -7,6 +7,7 @@
 //    text keys, allocation tags);
 //  - ToLowerPL / ToUpperPL, StrIContains and StrICmpPL also fold the nine Polish letters.
 // Characters are single bytes in Windows-1250 throughout.
+#include <string>
 
 // The Windows-1250 case tables: entry i of one table is the other case of entry i of the other
 // (26 ASCII letters, then the nine Polish letters).
@@ -51,6 +52,9 @@ void CutAtFirstBlank(char* text);
 // True when every character is a digit, an ASCII letter or one of ! _ \ . - ; null gives false,
 // an empty string true. Texture and mesh file names must pass it.
 bool IsValidName(const char* name);
+// What a player is told of a name that fails IsValidName: "The <what> file name "<name>" holds a
+// character ...".
+std::string InvalidNameReason(const char* what, const char* name);
 
 // False for a null or empty path; true when the file opens for binary reading.
 bool FileExists(const char* path);

@@ -148,7 +148,7 @@ std::shared_ptr<xfile::Mesh>* EMeshMgr::GetObjectLodSlot(const EObjectSlot* obje
 bool EMeshMgr::CheckName(const char* fileName) {
     if (IsValidName(fileName)) return true;
     LogError(fileName);
-    g_CoreHooks.quit();
+    g_CoreHooks.quitOnError(InvalidNameReason("model", fileName).c_str());
     return false;
 }
 

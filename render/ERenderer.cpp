@@ -280,7 +280,7 @@ void ERenderer::AddTexturePath(const char* path) {
     if (!path || std::strlen(path) < 5 || !IsTextureFileName(path)) return;
     if (!IsValidName(path)) {
         LogError(path);
-        g_RenderHooks.requestQuit();
+        g_RenderHooks.quitOnError(InvalidNameReason("texture", path).c_str());
         return;
     }
     const char* slash = std::strrchr(path, '\\');
@@ -579,23 +579,21 @@ strtexture* ERenderer::LoadTextureByName(const char* name, bool reduce, bool hig
         r->m_bPlaying = 1;
     }
     CopyText(r->m_szPath, sizeof r->m_szPath, file);
-    bool failed = false;
-    if (!plat::FileExists(r->m_szPath)) {
+    // The faults as the error log names them, after the path.
+    std::string faults;
+    auto fault = [&](const char* what) {
         LogError(r->m_szPath);
-        LogError("Texture does not exist!");
-        failed = true;
-    }
-    if (!IsTextureFileName(r->m_szPath)) {
-        LogError(r->m_szPath);
-        LogError("Bad Format!");
-        failed = true;
-    }
+        LogError(what);
+        faults += faults.empty() ? what : std::string(" ") + what;
+    };
+    if (!plat::FileExists(r->m_szPath)) fault("Texture does not exist!");
+    if (!IsTextureFileName(r->m_szPath)) fault("Bad Format!");
     r->m_bCube = cube;
     r->m_bIsTga = StrIContains(name, ".tga") != 0;
     r->m_bReduce = reduce;
     r->m_bHigh = high;
-    if (failed) {
-        g_RenderHooks.requestQuit();
+    if (!faults.empty()) {
+        g_RenderHooks.quitOnError(("The texture " + std::string(r->m_szPath) + " cannot be loaded: " + faults).c_str());
     } else {
         CreateDeviceTexture(r);
         g_Debug.AddAlloc(kDeviceTextureTag);

@@ -83,13 +83,15 @@ ESky::ESky()
     : m_uAmbientColour{}, m_uFogColour{}, m_fFogFar{}, m_fFogNear{}, m_bFog(0), m_fSkyLightPower(1.0f),
       m_uSkyLightColour(0), m_vSkyLightDirection{-1.0f, -0.5f, 0.5f}, m_vLensFlareDirection{-1.0f, -0.5f, 0.5f},
       m_fSkyFogCoef(0.6f), m_fSkyFogHeight(50000.0f), m_uPora(0), m_fPoraFraction(0), m_bPoryUpdate(1),
-      m_uUpdateCounter(0), m_Pory{}, m_fFogMax(0), m_pSkyDome(nullptr) {}
+      m_uUpdateCounter(0), m_Pory{}, m_fFogMax(0), m_pSkyDome(nullptr),
+      m_bWorldStarted(0) {}
 
 ESky::~ESky() = default;
 
 void ESky::OnStartWorld() {
     SetDefaults();
     m_fFogMax = 0.8f;
+    m_bWorldStarted = 1;
 }
 
 void ESky::SetDefaults() {
@@ -130,6 +132,7 @@ void ESky::OnEndWorld() {
     if (m_pSkyDome) g_RenderHooks.deleteObject(m_pSkyDome);
     m_pSkyDome = nullptr;
     for (strpora& p : m_Pory) p.m_pSkyTexture = nullptr;
+    m_bWorldStarted = 0;
 }
 
 void ESky::UpdateFrame() {
@@ -271,7 +274,8 @@ void ESky::OnResetDevice() {}
 void ESky::RenderSky(int pass) {
     if (!g_Settings.m_bDrawSky) return;
     if (!m_pSkyDome) {
-        g_Console.Print("Nie ma mesha sky");
+        // The frame drawn at start-up, before any world, has no sky to miss.
+        if (m_bWorldStarted) g_Console.Print("Nie ma mesha sky");
         return;
     }
     const DrawMesh* dome = m_pSkyDome->m_pDrawMesh;

@@ -132,6 +132,8 @@ public:
     float m_fFogMax;
     // The object that carries the dome mesh; null when there is none.
     const DrawVisibility* m_pSkyDome;
+    // A world (or the menu's scene) has started and not ended: only then is a missing dome news.
+    uint8_t m_bWorldStarted;
 
 private:
     void ApplyTimeOfDay();

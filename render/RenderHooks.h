@@ -79,8 +79,9 @@ struct EffectHit {
 };
 
 struct RenderHooks {
-    // A texture that cannot be loaded ends the game.
-    void (*requestQuit)() = [] {};
+    // A texture that cannot be loaded ends the game after the frame; why says which and what is
+    // wrong with it, for the player.
+    void (*quitOnError)(const char* why) = [](const char*) {};
     bool (*menuActive)() = [] { return false; };
     bool (*cutscenePlaying)() = [] { return false; };
     // The engine's frame count since the world started.

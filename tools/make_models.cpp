@@ -1,84 +1,140 @@
 // Writes the demo game's props and machines as text .x files below the given game directory: the
-// tractor (body, wheels, steering wheel), a race machine, a trailer with its drawbar and wheels, two
-// trees, a house, a fence piece, the marker prefab, a power-line pole, the fence pieces laid along
-// roads, a gate, a barrel and its wreck and a trigger box, each textured with one of make_textures'
-// model textures. The ground, roads and sky are make_terrain's.
+// machines (MachineModels.h), two trees, a farmhouse and a barn, a fence piece, the marker prefab,
+// a power-line pole, the fence pieces laid along roads, a gate, a barrel and its wreck and a
+// trigger box, each textured with make_textures' model textures. The ground, roads and sky are
+// make_terrain's.
+//
+// The mesh manager centres every prefab on its box (unless its name says "_nocenter"), so a world
+// stands a prop on the ground at half its height, and the sockets of a prop are given from its
+// box's middle. Trees and buildings are made in centimetres (worlds scale them by 0.01).
 #include <cmath>
 #include <cstdio>
 
+#include "MachineModels.h"
 #include "ModelBuilder.h"
 
 namespace {
 
+using demo::Corners;
 using demo::Model;
 using demo::P;
 
-// The machines are built in metres, front towards +z, their origin on the ground under their
-// middle: the machines' physics sizes the chassis from the body's box and each wheel's radius
-// from its model's height.
-bool Tractor() {
-    Model body({"tractor.tga"});
-    body.Box({-0.6f, 0.5f, -0.2f}, {0.6f, 1.2f, 1.6f}, 0);     // engine hood and frame
-    // An open cabin, so that the driver shows: the floor, four posts under the roof, the seat.
-    body.Box({-0.55f, 1.0f, -1.2f}, {0.55f, 1.1f, -0.1f}, 0);
-    for (float x : {-0.55f, 0.47f})
-        for (float z : {-1.2f, -0.18f}) body.Box({x, 1.1f, z}, {x + 0.08f, 2.3f, z + 0.08f}, 0);
-    body.Box({-0.22f, 1.1f, -0.85f}, {0.22f, 1.26f, -0.5f}, 0);
-    body.Box({-0.65f, 2.3f, -1.25f}, {0.65f, 2.4f, 0.0f}, 0);  // roof
-    body.Box({-0.1f, 0.5f, -1.5f}, {0.1f, 0.7f, -1.2f}, 0);    // hook
-    body.Box({0.38f, 1.2f, 1.15f}, {0.48f, 2.0f, 1.25f}, 0);   // exhaust pipe
-    Model rear({"tyre.tga"}), front({"tyre.tga"}), steering({"tyre.tga"});
-    rear.Round({-0.2f, 0, 0}, 0.4f, 0.7f, 0.7f, 24, 0, true);
-    front.Round({-0.15f, 0, 0}, 0.3f, 0.45f, 0.45f, 20, 0, true);
-    steering.Round({0, 0, 0}, 0.03f, 0.18f, 0.18f, 16, 0);
-    return body.Save("prefabs\\tractor\\body.x") && rear.Save("prefabs\\tractor\\wheel.x") &&
-           front.Save("prefabs\\tractor\\wheel_front.x") && steering.Save("prefabs\\tractor\\steering_wheel.x");
+// A plank or beam of the given half width and half depth (along x) from a to b, both in a plane
+// of constant x.
+Corners Beam(P a, P b, float halfWidth, float halfDepth) {
+    const P along = demo::Unit(b - a), across = P{0, -along.z, along.y} * halfWidth;
+    Corners k;
+    for (int c = 0; c < 8; ++c)
+        k[c] = (c & 4 ? b : a) + (c & 2 ? across : across * -1.0f) + P{c & 1 ? halfDepth : -halfDepth, 0, 0};
+    return k;
 }
 
-bool Racer() {
-    Model body({"tractor.tga"});
-    body.Box({-0.55f, 0.35f, -1.1f}, {0.55f, 0.9f, 1.5f}, 0);  // low body
-    body.Box({-0.4f, 0.9f, -0.9f}, {0.4f, 1.3f, 0.0f}, 0);     // seat and cowl
-    body.Box({-0.5f, 1.3f, -0.9f}, {0.5f, 1.4f, -0.7f}, 0);    // roll bar
-    Model wheel({"tyre.tga"});
-    wheel.Round({-0.15f, 0, 0}, 0.3f, 0.5f, 0.5f, 20, 0, true);
-    return body.Save("prefabs\\racer\\body.x") && wheel.Save("prefabs\\racer\\wheel.x");
+// A pine 9.15 m tall: a tapering trunk, bare to 2.6 m, and four tiers of needles, each narrower
+// than the one below.
+bool Pine() {
+    Model m({"bark.tga", "needles.tga"});
+    m.Round({0, 0, 0}, 320, 24, 10, 10, 0);
+    for (int tier = 0; tier < 4; ++tier)
+        m.Round({0, 260.0f + tier * 150.0f, 0}, 280.0f - tier * 25.0f, 230.0f - tier * 45.0f, 0, 12, 1);
+    return m.Save("prefabs\\trees\\pine.x");
 }
 
-bool Trailer() {
-    Model m({"trailer.tga"});
-    m.Box({-0.9f, 0.6f, -2.0f}, {0.9f, 0.75f, 2.0f}, 0);
-    m.Box({-0.9f, 0.75f, -2.0f}, {-0.8f, 1.4f, 2.0f}, 0);
-    m.Box({0.8f, 0.75f, -2.0f}, {0.9f, 1.4f, 2.0f}, 0);
-    m.Box({-0.8f, 0.75f, -2.0f}, {0.8f, 1.4f, -1.9f}, 0);
-    m.Box({-0.8f, 0.75f, 1.9f}, {0.8f, 1.4f, 2.0f}, 0);
-    Model drawbar({"trailer.tga"}), wheel({"tyre.tga"});
-    drawbar.Box({-0.05f, 0.55f, 0.0f}, {0.05f, 0.65f, 1.5f}, 0);
-    wheel.Round({-0.12f, 0, 0}, 0.24f, 0.4f, 0.4f, 20, 0, true);
-    return m.Save("prefabs\\trailer\\trailer.x") && drawbar.Save("prefabs\\trailer\\drawbar.x") &&
-           wheel.Save("prefabs\\trailer\\wheel.x");
+// An oak 7.2 m tall: a thick trunk with two boughs under a rounded crown of six lumps.
+bool Oak() {
+    Model m({"bark.tga", "leaves.tga"});
+    m.Round({0, 0, 0}, 340, 36, 22, 10, 0);
+    for (float x : {-1.0f, 1.0f}) {
+        Corners k;
+        for (int c = 0; c < 8; ++c) {
+            const bool tip = c & 4;
+            const float h = tip ? 9.0f : 16.0f;
+            const P at = tip ? P{110 * x, 380, 20 * x} : P{0, 240, 0};
+            k[c] = at + P{c & 1 ? h : -h, 0, c & 2 ? h : -h};
+        }
+        m.Block(k, 0);
+    }
+    struct LumpAt {
+        P centre, radii;
+    };
+    const LumpAt crown[] = {{{0, 470, 0}, {210, 170, 210}},      {{140, 430, 40}, {130, 115, 130}},
+                            {{-140, 440, -30}, {130, 115, 130}}, {{30, 440, 150}, {125, 110, 125}},
+                            {{-30, 430, -150}, {125, 110, 125}}, {{0, 600, 0}, {150, 120, 150}}};
+    for (const LumpAt& l : crown) m.Lump(l.centre, l.radii, 6, 10, 1);
+    return m.Save("prefabs\\trees\\oak.x");
 }
 
-bool Trees() {
-    Model pine({"bark.tga", "leaves.tga"});
-    pine.Round({0, 0, 0}, 120, 18, 12, 10, 0);
-    pine.Round({0, 100, 0}, 300, 110, 0, 12, 1);
-    Model oak({"bark.tga", "leaves.tga"});
-    oak.Round({0, 0, 0}, 180, 25, 20, 10, 0);
-    oak.Round({0, 160, 0}, 90, 60, 140, 12, 1);
-    oak.Round({0, 250, 0}, 110, 140, 0, 12, 1);
-    return pine.Save("prefabs\\trees\\pine.x") && oak.Save("prefabs\\trees\\oak.x");
+// A gable roof along x from -halfLength to halfLength: two slopes from the eaves (at z plus or
+// minus halfSpan, height eave) to the ridge, each `thickness` thick.
+void GableRoof(Model& m, float halfLength, float halfSpan, float eave, float ridge, float thickness, uint32_t material,
+               float tiles) {
+    for (float side : {-1.0f, 1.0f}) {
+        Corners k;
+        for (int c = 0; c < 8; ++c) {
+            const bool atRidge = c & 4;
+            k[c] = {c & 1 ? halfLength : -halfLength, (atRidge ? ridge : eave) + (c & 2 ? thickness : 0.0f),
+                    atRidge ? 0.0f : side * halfSpan};
+        }
+        m.Block(k, material, tiles, tiles / 2);
+    }
 }
 
+// The gable ends under a roof along x: a triangle on each end wall (at x plus or minus halfLength),
+// from the walls' top to the ridge.
+void Gables(Model& m, float halfLength, float halfWidth, float top, float ridge, uint32_t material) {
+    m.Triangle({-halfLength, top, halfWidth}, {-halfLength, ridge, 0}, {-halfLength, top, -halfWidth}, material);
+    m.Triangle({halfLength, top, -halfWidth}, {halfLength, ridge, 0}, {halfLength, top, halfWidth}, material);
+}
+
+// A window or door set 4 proud of the wall whose outside is at x (facing along x, sign `facing`),
+// centred on z.
+void OnXWall(Model& m, float x, float facing, float z, float halfWidth, float y0, float y1, uint32_t material) {
+    m.Box({std::fmin(x, x + 4 * facing), y0, z - halfWidth}, {std::fmax(x, x + 4 * facing), y1, z + halfWidth}, material);
+}
+
+// The same on a wall whose outside is at z, centred on x.
+void OnZWall(Model& m, float z, float facing, float x, float halfWidth, float y0, float y1, uint32_t material) {
+    m.Box({x - halfWidth, y0, std::fmin(z, z + 4 * facing)}, {x + halfWidth, y1, std::fmax(z, z + 4 * facing)}, material);
+}
+
+// A farmhouse 6 x 4 on a brick plinth, 5.3 to the chimney's top: plastered walls, a tiled gable
+// roof along x, the door towards -x between two windows, windows on every side and in the gables.
 bool House() {
-    Model m({"wall.tga", "roof.tga"});
-    m.Box({-300, 0, -200}, {300, 300, 200}, 0, 3.0f);
-    // Two roof slopes and the gables.
-    m.Quad({-320, 300, -220}, {-320, 450, 0}, {320, 450, 0}, {320, 300, -220}, 1, 3.0f);
-    m.Quad({320, 300, 220}, {320, 450, 0}, {-320, 450, 0}, {-320, 300, 220}, 1, 3.0f);
-    m.Triangle({-300, 300, 200}, {-300, 450, 0}, {-300, 300, -200}, 0);
-    m.Triangle({300, 300, -200}, {300, 450, 0}, {300, 300, 200}, 0);
+    enum { WALL, ROOF, BRICK, DOOR, WINDOW };
+    Model m({"wall.tga", "roof.tga", "brick.tga", "door.tga", "window.tga"});
+    m.Box({-305, 0, -205}, {305, 45, 205}, BRICK, 8.0f, 1.0f);
+    m.Box({-300, 45, -200}, {300, 290, 200}, WALL, 3.0f, 1.5f);
+    Gables(m, 300, 200, 290, 450, WALL);
+    GableRoof(m, 320, 230, 272, 450, 12, ROOF, 6.0f);
+    OnXWall(m, -300, -1, 0, 50, 45, 255, DOOR);
+    m.Box({-318, 0, -70}, {-305, 30, 70}, BRICK);
+    for (float z : {-130.0f, 130.0f}) OnXWall(m, -300, -1, z, 35, 125, 235, WINDOW);
+    for (float z : {-120.0f, 0.0f, 120.0f}) OnXWall(m, 300, 1, z, 35, 125, 235, WINDOW);
+    for (float x : {-180.0f, 0.0f, 180.0f})
+        for (float side : {-1.0f, 1.0f}) OnZWall(m, 200 * side, side, x, 35, 125, 235, WINDOW);
+    for (float side : {-1.0f, 1.0f}) OnXWall(m, 300 * side, side, 0, 30, 320, 385, WINDOW);
+    m.Box({150, 300, -60}, {200, 520, -10}, BRICK, 1.0f, 3.0f);
+    m.Box({145, 520, -65}, {205, 530, -5}, BRICK);
     return m.Save("prefabs\\buildings\\house.x");
+}
+
+// A barn 8 x 5.6 of red boards under a steep roof, 6.3 to the ridge, its wide door towards +x
+// braced with a white cross, small windows along its sides.
+bool Barn() {
+    enum { PLANKS, ROOF, TRIM, WINDOW };
+    Model m({"planks.tga", "roof.tga", "trim.tga", "window.tga"});
+    m.Box({-400, 0, -280}, {400, 380, 280}, PLANKS, 6.0f, 2.0f);
+    Gables(m, 400, 280, 380, 620, PLANKS);
+    GableRoof(m, 420, 310, 358, 620, 12, ROOF, 7.0f);
+    OnXWall(m, 400, 1, 0, 130, 0, 300, PLANKS);
+    // The door's frame and cross.
+    for (float z : {-136.0f, 124.0f}) m.Box({404, 0, z}, {408, 306, z + 12}, TRIM);
+    m.Box({404, 294, -136}, {408, 306, 136}, TRIM);
+    m.Block(Beam({406, 10, -120}, {406, 290, 120}, 8, 2), TRIM);
+    m.Block(Beam({406, 10, 120}, {406, 290, -120}, 8, 2), TRIM);
+    for (float x : {-260.0f, 0.0f, 260.0f})
+        for (float side : {-1.0f, 1.0f}) OnZWall(m, 280 * side, side, x, 40, 220, 290, WINDOW);
+    OnXWall(m, -400, -1, 0, 45, 420, 520, WINDOW);
+    return m.Save("prefabs\\buildings\\barn.x");
 }
 
 bool Fence() {
@@ -117,14 +173,22 @@ bool FencePrefabs() {
     return true;
 }
 
-// A barred gate 6 wide across a road, a barrel and what is left of it after it blew up, and the
-// trigger box (2 on each side) that fires an object's actions when a machine drives into it.
+// A barred gate 6 wide and 1.5 high across a road, braced corner to corner; a barrel 0.9 high
+// with steel hoops and what is left of it after it blew up; the trigger box (2 on each side) that
+// fires an object's actions when a machine drives into it.
 bool GateBarrelAndTrigger() {
     Model gate({"wood.tga"});
     for (float x : {-3.0f, -1.0f, 1.0f, 2.9f}) gate.Box({x, 0, -0.05f}, {x + 0.1f, 1.5f, 0.05f}, 0);
     for (float y : {0.3f, 1.3f}) gate.Box({-3.0f, y, -0.04f}, {3.0f, y + 0.12f, 0.04f}, 0);
-    Model barrel({"trailer.tga"}), wreck({"tyre.tga"});
-    barrel.Round({0, 0, 0}, 0.9f, 0.32f, 0.32f, 14, 0);
+    for (float x : {-2.9f, 1.1f}) {
+        Corners k;
+        for (int c = 0; c < 8; ++c)
+            k[c] = {x + (c & 4 ? 1.8f : 0.0f), (c & 4 ? 1.3f : 0.42f) + (c & 2 ? 0.1f : 0.0f), c & 1 ? 0.03f : -0.03f};
+        gate.Block(k, 0);
+    }
+    Model barrel({"barrel.tga", "steel.tga"}), wreck({"tyre.tga"});
+    barrel.Round({0, 0, 0}, 0.9f, 0.32f, 0.32f, 16, 0);
+    for (float y : {0.12f, 0.43f, 0.74f}) barrel.Round({0, y, 0}, 0.04f, 0.335f, 0.335f, 16, 1);
     wreck.Round({0, 0, 0}, 0.15f, 0.45f, 0.3f, 10, 0);
     Model trigger({"marker.tga"});
     trigger.Box({-2, 0, -2}, {2, 3, 2}, 0);
@@ -132,11 +196,20 @@ bool GateBarrelAndTrigger() {
            wreck.Save("prefabs\\obiekty\\beczka_wrak.x") && trigger.Save("prefabs\\special\\czujnik.x");
 }
 
-// A wooden power-line pole 9 m tall with a cross arm; the cables hang at its sockets.
+// A wooden power-line pole 9 m tall with a braced cross arm and three insulators, the cables'
+// sockets on their tops.
 bool PowerPole() {
-    Model m({"wood.tga"});
-    m.Round({0, 0, 0}, 9.0f, 0.14f, 0.11f, 10, 0);
+    Model m({"wood.tga", "trim.tga"});
+    m.Round({0, 0, 0}, 8.92f, 0.14f, 0.11f, 10, 0);
     m.Box({-1.3f, 8.3f, -0.07f}, {1.3f, 8.45f, 0.07f}, 0);
+    for (float x : {-1.0f, 1.0f}) {
+        Corners k;
+        for (int c = 0; c < 8; ++c)
+            k[c] = {(c & 4 ? 0.7f * x : 0.0f) + (c & 2 ? 0.04f : -0.04f), c & 4 ? 8.3f : 7.7f, c & 1 ? 0.03f : -0.03f};
+        m.Block(k, 0);
+        m.Round({1.15f * x, 8.45f, 0}, 0.1f, 0.04f, 0.03f, 6, 1);
+    }
+    m.Round({0, 8.92f, 0}, 0.08f, 0.04f, 0.03f, 6, 1);
     return m.Save("prefabs\\powerline\\pole.x");
 }
 
@@ -154,8 +227,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = Tractor() && Racer() && Trailer() && Trees() && House() && Fence() && Marker() &&
-                    PowerPole() && FencePrefabs() && GateBarrelAndTrigger();
+    const bool ok = machines::Tractor() && machines::Racer() && machines::Trailer() && Pine() && Oak() && House() &&
+                    Barn() && Fence() && Marker() && PowerPole() && FencePrefabs() && GateBarrelAndTrigger();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 // Writes the demo game's fixed-name textures as small TGA files below the given game directory:
 // the plain white, black and ambient textures, the cloud layer, one sky per time of day and the
 // environment the water mirrors (a bright sky over a dark horizon, the same on every side), the
-// power lines' cable, and the sprites of the particle effects (smoke and dust puffs, straw chaff).
+// models' textures (ModelTextures.h), the power lines' cable, and the sprites of the particle
+// effects (smoke, flash and dust puffs, straw chaff).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,17 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "ModelTextures.h"
 #include "TgaWriter.h"
 
 namespace {
 
+using modeltex::Argb;
+using modeltex::Noise;
+
 bool WriteTga(const std::filesystem::path& path, int size, const tga::Texel& texel) {
     return tga::Write(path, size, size, texel);
-}
-
-uint32_t Argb(double a, double r, double g, double b) {
-    auto c = [](double v) { return static_cast<uint32_t>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255.0)); };
-    return c(a) << 24 | c(r) << 16 | c(g) << 8 | c(b);
 }
 
 // Smooth repeating clouds from a few sine waves: alpha is the cloud cover.
@@ -45,34 +45,6 @@ constexpr Sky kSkies[] = {
     {"sky_cloudy.tga", {0.55, 0.60, 0.65}, {0.80, 0.82, 0.85}},
     {"sky_storm.tga", {0.20, 0.22, 0.25}, {0.45, 0.47, 0.50}},
 };
-
-// A value that wobbles around 0.5 with the texel's position: cheap noise for surfaces.
-double Noise(int x, int y) {
-    const uint32_t h = (static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u) * 1274126177u;
-    return ((h >> 16) & 0xFF) / 255.0;
-}
-
-struct ModelTexture {
-    const char* name;
-    double base[3];
-    // Stripes across the texture (boards, furrows, tiles, tread) every so many texels; 0 for none.
-    int stripes;
-};
-
-constexpr ModelTexture kModelTextures[] = {
-    {"grass.tga", {0.25, 0.55, 0.18}, 0},   {"field.tga", {0.55, 0.40, 0.22}, 4},
-    {"tractor.tga", {0.75, 0.12, 0.10}, 0}, {"tyre.tga", {0.12, 0.12, 0.12}, 6},
-    {"trailer.tga", {0.20, 0.35, 0.70}, 8}, {"bark.tga", {0.35, 0.24, 0.14}, 3},
-    {"leaves.tga", {0.15, 0.45, 0.15}, 0},  {"wall.tga", {0.85, 0.80, 0.70}, 16},
-    {"roof.tga", {0.55, 0.20, 0.15}, 8},    {"wood.tga", {0.60, 0.45, 0.28}, 8},
-    {"marker.tga", {1.00, 0.85, 0.00}, 0},  {"gravel.tga", {0.55, 0.52, 0.46}, 0},
-};
-
-uint32_t ModelTexel(const ModelTexture& t, int x, int y) {
-    double shade = 0.8 + 0.4 * Noise(x, y);
-    if (t.stripes && (y / t.stripes) % 2) shade *= 0.8;
-    return Argb(1.0, t.base[0] * shade, t.base[1] * shade, t.base[2] * shade);
-}
 
 // A soft round puff: opaque in the middle, fading to nothing at the edge, a little uneven.
 uint32_t Puff(int x, int y, int size, double r, double g, double b) {
@@ -115,13 +87,14 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path models = std::filesystem::path(argv[1]) / "textures" / "models";
     std::filesystem::create_directories(models);
-    for (const ModelTexture& t : kModelTextures)
-        ok = ok && WriteTga(models / t.name, 64, [&t](int x, int y) { return ModelTexel(t, x, y); });
+    for (const modeltex::Named& t : modeltex::All()) ok = ok && WriteTga(models / t.name, modeltex::kSize, t.texel);
     // The power lines' cables, and the particle effects' sprites.
     ok = ok && WriteTga(dir / "SlupMgr.tga", 8, [](int, int) { return 0xFF2A2A2Eu; });
     const std::filesystem::path effects = std::filesystem::path(argv[1]) / "textures" / "effects";
     std::filesystem::create_directories(effects);
     ok = ok && WriteTga(effects / "smoke.tga", 32, [](int x, int y) { return Puff(x, y, 32, 1.0, 1.0, 1.0); }) &&
+         // Explosions' flashes are drawn additively: a texture must not be drawn both ways.
+         WriteTga(effects / "flash.tga", 32, [](int x, int y) { return Puff(x, y, 32, 1.0, 1.0, 1.0); }) &&
          WriteTga(effects / "dust.tga", 32, [](int x, int y) { return Puff(x, y, 32, 0.72, 0.62, 0.45); }) &&
          WriteTga(effects / "chaff.tga", 32, Chaff);
     if (!ok) std::fprintf(stderr, "make_textures: cannot write into %s\n", dir.string().c_str());

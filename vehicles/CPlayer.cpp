@@ -101,7 +101,7 @@ void CoupleImplementBehind(EObjectSlot* vehicle, const ImplementRow& row) {
 }  // namespace
 
 CPlayer::CPlayer()
-    : m_bSurfaceForceFeedback(1), m_bHudOption(1), m_bOption2(0), m_uDrivingOption(3), m_bDrivingEnabled(1),
+    : m_bSurfaceForceFeedback(1), m_bHudOption(1), m_bOption2(0), m_bDrivingEnabled(1),
       m_bFadeStarted(0), m_bRunFinished(0), m_fFade(0) {}
 
 CPlayer::~CPlayer() = default;
@@ -128,6 +128,7 @@ void CPlayer::LoadResources() {
     m_bDrivingEnabled = 0;
     m_fShakeFrequency = 10.0f;
     m_fShakeAmplitude = 0;
+    m_bCameraSocketReported = 0;
     if (m_uCameraMode <= 2) m_fCameraPitch = 0.2f;
 }
 

@@ -72,11 +72,10 @@ public:
 
     // Allows the surface force-feedback effects (sliding, gravel).
     uint8_t m_bSurfaceForceFeedback;
-    // Options kept in "save\keys.cfg": one the HUD reads, one only stored, one the driving
-    // physics reads.
+    // Options kept in "save\keys.cfg" (with the camera mode below): one the HUD reads, one only
+    // stored.
     uint8_t m_bHudOption;
     uint8_t m_bOption2;
-    uint32_t m_uDrivingOption;
 
     EObjectSlot* m_pVehicle = nullptr;
     EObjectSlot* m_pImplement = nullptr;
@@ -127,7 +126,8 @@ public:
     float m_fExhaustTimer = 0;
     float m_fHudTimer = 0;
 
-    // Camera: mode 0, 1 inside; 2, 3 behind.
+    // Camera: mode 0, 1 inside; 2, 3 behind. Kept in "save\keys.cfg", so a run starts in the view
+    // the last one left.
     uint32_t m_uCameraMode = 0;
     float m_fCameraYaw = 0;
     float m_fCameraPitch = 0;
@@ -145,6 +145,8 @@ public:
     EOrientation m_CameraOrientation;
     uint8_t m_bMovingBackward = 0;
     uint8_t m_bLookBack = 0;
+    // The run's machine was found without a camera socket, and the console told so.
+    uint8_t m_bCameraSocketReported = 0;
     MotionEntry m_History[kHistorySize];
 
     // The route's start path, its opposite, and the distances along the start path. As long as the
@@ -176,6 +178,8 @@ private:
     void ApplyRaceControls(float dt);
     void UpdateMotionHistory(float dt);
     DV LookAhead() const;
+    // The cockpit's eye of a machine that has no camera socket: at a driver's height above it.
+    DV CockpitEyeWithoutSocket();
     // The point dropped onto the level below it, or unchanged when nothing is hit.
     bool DropOntoGround(DV* position, float above, float below) const;
 

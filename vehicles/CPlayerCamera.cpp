@@ -22,6 +22,10 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kCockpitFov = 0.9f;
+constexpr const char* kCameraSocket = "kamera";
+// Where a driver's eyes are above the machine's origin (its ground under its middle), for a
+// machine whose model names no camera socket.
+constexpr float kDriverEyeHeight = 1.8f;
 constexpr float kLookAheadWindow = 0.3f;
 const DV kWorldUp{0, 1, 0};
 
@@ -95,9 +99,9 @@ void CPlayer::UpdateRearCamera() {
 }
 
 void CPlayer::UpdateCockpitCamera() {
-    DV eye = m_vPosition;
+    DV eye;
     EOrientation socket;
-    g_Engine.GetObjectSocket(m_pVehicle, "kamera", &eye, &socket);
+    if (!g_Engine.GetObjectSocket(m_pVehicle, kCameraSocket, &eye, &socket)) eye = CockpitEyeWithoutSocket();
     const float sensitivity = g_Settings.m_fMouseOptionValue;
     m_fCameraYaw = std::clamp(m_fCameraYaw + static_cast<float>(g_Mouse.m_State.m_dDeltaX) * sensitivity * 0.005f, -2.9f, 2.9f);
     m_fCameraPitch = std::clamp(m_fCameraPitch + static_cast<float>(g_Mouse.m_State.m_dDeltaY) * 0.005f * sensitivity, -0.7f, 0.7f);
@@ -109,6 +113,17 @@ void CPlayer::UpdateCockpitCamera() {
     m_vCameraEye = eye;
     g_Camera.SetPosition(eye);
     g_Camera.SetOrientation(orientation);
+}
+
+DV CPlayer::CockpitEyeWithoutSocket() {
+    // The machine's origin is on the ground: an eye there sees nothing but the ground's underside.
+    // Said once a run, so that the console does not scroll with it every frame.
+    if (!m_bCameraSocketReported) {
+        const Truck* truck = m_pVehicle->m_hTruck;
+        g_Console.PrintStr4("FAILED reading socket ", kCameraSocket, " dla ", truck ? truck->m_szName : m_pVehicle->m_szName);
+        m_bCameraSocketReported = 1;
+    }
+    return m_vPosition + m_vUp * kDriverEyeHeight;
 }
 
 void CPlayer::UpdateChaseCamera() {
@@ -227,7 +242,10 @@ DV CPlayer::LookAhead() const {
 
 void CPlayer::UpdateFieldOfView() {
     const bool cockpit = m_iCountdown < 0 && m_uCameraMode <= 1;
+    // The configured field of view is the settings' base one, which the "FOV" line sets together
+    // with the console variable; without such a line it is the settings' default. The current
+    // field of view is the cockpit's narrower one while inside, so it cannot stand for it.
     float configured = 0;
-    g_Console.GetVariable("FOV", configured);
-    g_Settings.m_fFOV = cockpit ? kCockpitFov : (configured > 0 ? configured : g_Settings.m_fFOV);
+    if (!g_Console.GetVariable("FOV", configured) || configured <= 0) configured = g_Settings.m_fBaseFOV;
+    g_Settings.m_fFOV = cockpit ? kCockpitFov : configured;
 }

@@ -151,7 +151,7 @@ bool KnownKind(uint8_t kind) { return kind == OT_MESH || kind == OT_LIGHT || kin
 }  // namespace
 
 EEngine::EEngine()
-    : m_bReady(0), m_bWorldRunning(0), m_bKeyboardAcquired(0), m_bScreenshotKeyDown(0), m_bCommandKeyDown(0),
+    : m_bReady(0), m_bWorldRunning(0), m_bWorldFailed(0), m_bKeyboardAcquired(0), m_bScreenshotKeyDown(0), m_bCommandKeyDown(0),
       m_hWnd(nullptr), m_fLastTime(0), m_fFPSTime(0), m_fFPS(0), m_iFPSFrames(0), m_fFrameTime(0), m_uFrameCounter(0),
       m_bQuit(0), m_bStartWorld(0), m_szPendingWorld{}, m_szStartingWorld{}, m_szSecondWorldName{}, m_bScreenshot(0),
       m_bWorldRender(0), m_pLookFrom(nullptr), m_pLookAt(nullptr), m_uLookFromFlags(0), m_bForcedLookActive(0),
@@ -684,8 +684,10 @@ bool EEngine::ProcessStartWorld(const char* worldFile) {
     bool fits = requested[0] == '*' || CopyName(world, requested);
     m_szPendingWorld[0] = 0;
 
-    if (m_bWorldRunning) EndWorld();
+    // Objects left from a failed start would outlive the meshes released below.
+    if (m_bWorldRunning || m_bWorldFailed) EndWorld();
     m_bWorldRunning = 0;
+    m_bWorldFailed = 0;
     g_MeshMgr.ReleaseAll();
     g_Console.Print("EEngine::ProcessStartWorld 10");
     g_WorldHooks.physicsExitWorld();
@@ -710,6 +712,7 @@ bool EEngine::ProcessStartWorld(const char* worldFile) {
     // A name too long for the world's name field names no file that can be loaded.
     if (!fits || (world[0] && !g_WorldMgr.LoadWorld(world))) {
         m_bStartWorld = 0;
+        m_bWorldFailed = 1;
         return false;
     }
     g_Console.Print("EEngine::ProcessStartWorld 90");

@@ -188,6 +188,9 @@ public:
 
     uint8_t m_bReady;
     uint8_t m_bWorldRunning;
+    // Set when a world start failed: the game goes on without a world and may make objects (the
+    // player's machine), which the next start ends as it ends a world.
+    uint8_t m_bWorldFailed;
     uint8_t m_bKeyboardAcquired;
     // Edges of the screenshot and command keys.
     uint8_t m_bScreenshotKeyDown;

@@ -1,5 +1,6 @@
 #include "world/EWorldMgr.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
@@ -550,15 +551,24 @@ const char* KindName(uint8_t kind) { return kind == OT_SKINMESH ? "skinmesh" : k
 bool EWorldMgr::LoadWorld(const char* fileName) {
     m_bError = 0;
     m_uErrorLines = 0;
+    m_szFailedWorld[0] = 0;
     if (!FileExists(fileName)) {
         m_bError = 1;
+        ReportFailure(fileName, std::strerror(errno));
         return false;
     }
     m_bFogEnabled = 0;
     m_bSkyMeshLoaded = 0;
     m_fSkyLightPitch = m_fSkyLightRotation = 0;
     std::vector<char> bytes;
-    if (!plat::ReadFileBytes(fileName, bytes) || bytes.empty()) return false;
+    if (!plat::ReadFileBytes(fileName, bytes)) {
+        ReportFailure(fileName, std::strerror(errno));
+        return false;
+    }
+    if (bytes.empty()) {
+        ReportFailure(fileName, "the file is empty");
+        return false;
+    }
     ParseWorld(std::string_view(bytes.data(), bytes.size()));
     RemoveVisibilityBlockers();
     g_BezierMgr.LoadPaths(PathFileName(fileName).c_str());
@@ -582,6 +592,20 @@ std::string EWorldMgr::PathFileName(const char* worldFile) {
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || (folder != std::string::npos && dot < folder)) return name + ".bzr";
     return name.substr(0, dot + 1) + "bzr";
+}
+
+bool EWorldMgr::FailedToLoad(const char* worldFile) const {
+    return m_szFailedWorld[0] && worldFile && StrICmp(m_szFailedWorld, worldFile) == 0;
+}
+
+// Said once, when the load fails: the console's line and the error lines the player is shown.
+void EWorldMgr::ReportFailure(const char* fileName, const char* why) {
+    std::snprintf(m_szFailedWorld, sizeof m_szFailedWorld, "%s", fileName);
+    g_Console.PrintStr4("The world file ", fileName, " could not be loaded: ", why);
+    char line[kErrorLineSize];
+    std::snprintf(line, sizeof line, "The world file %s could not be loaded:", fileName);
+    AddErrorLine(line);
+    AddErrorLine(why);
 }
 
 void EWorldMgr::AddErrorLine(const char* text) {

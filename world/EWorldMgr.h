@@ -12,8 +12,11 @@ public:
     static constexpr int kErrorLines = 36;
     static constexpr int kErrorLineSize = 128;
 
-    // False when the file is missing, empty or unreadable; failed objects do not fail the load.
+    // False when the file is missing, empty or unreadable (the console then says which file and
+    // why, once); failed objects do not fail the load.
     bool LoadWorld(const char* fileName);
+    // True when the last load was of this world file (ignoring case) and it failed.
+    bool FailedToLoad(const char* worldFile) const;
     // The lines of a world file held in memory, in file order: the objects and the settings,
     // without the blockers' removal and the paths.
     void ParseWorld(std::string_view text);
@@ -23,8 +26,9 @@ public:
     // One more line of a failed creation; lines beyond the 36th are dropped.
     void AddErrorLine(const char* text);
 
-    // Set when the file is missing or an object could not be made; the failures' lines in order
-    // (nothing shows them).
+    // Set when the file does not open or an object could not be made; the failures' lines in order:
+    // the objects' and, for a file that could not be loaded, which and why (the game shows these
+    // while it has no world).
     uint8_t m_bError = 0;
     char m_szErrorLines[kErrorLines][kErrorLineSize] = {};
     uint32_t m_uErrorLines = 0;
@@ -36,9 +40,12 @@ public:
     float m_fSkyLightRotation = 0;
     // The ids of the last "editor_undo_pesel" line.
     uint32_t m_uUndoPesel[3] = {};
+    // The world file of the last load when it failed, else empty.
+    char m_szFailedWorld[260] = {};
 
 private:
     void ResetSettings();
+    void ReportFailure(const char* fileName, const char* why);
     void RemoveVisibilityBlockers();
     // At debug level above 0: the objects of the world and the lines of the failures.
     void LogObjects() const;

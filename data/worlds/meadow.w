@@ -107,7 +107,7 @@ action_kill_object beczka
 mesh prefabs\trees\pine.x
 name sosna_01
 xpos 35.000000
-ypos 2.000000
+ypos 4.575000
 zpos -80.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -117,7 +117,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_02
 xpos 35.000000
-ypos 2.000000
+ypos 4.575000
 zpos -50.000000
 rotation_angles 0.000000 40.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -127,7 +127,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_03
 xpos 38.000000
-ypos 2.000000
+ypos 4.575000
 zpos -20.000000
 rotation_angles 0.000000 80.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -137,7 +137,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_04
 xpos 38.000000
-ypos 2.000000
+ypos 4.575000
 zpos 20.000000
 rotation_angles 0.000000 120.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -147,7 +147,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_05
 xpos 35.000000
-ypos 2.000000
+ypos 4.575000
 zpos 50.000000
 rotation_angles 0.000000 160.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -157,7 +157,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_06
 xpos 35.000000
-ypos 2.000000
+ypos 4.575000
 zpos 80.000000
 rotation_angles 0.000000 200.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -167,7 +167,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_01
 xpos 54.000000
-ypos 1.800000
+ypos 3.600000
 zpos -70.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -177,7 +177,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_02
 xpos 54.000000
-ypos 1.800000
+ypos 3.600000
 zpos -30.000000
 rotation_angles 0.000000 70.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -187,7 +187,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_03
 xpos 54.000000
-ypos 1.800000
+ypos 3.600000
 zpos 10.000000
 rotation_angles 0.000000 140.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -197,7 +197,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_04
 xpos 54.000000
-ypos 1.800000
+ypos 3.600000
 zpos 36.000000
 rotation_angles 0.000000 210.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -207,7 +207,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_05
 xpos -50.000000
-ypos 1.800000
+ypos 3.600000
 zpos -60.000000
 rotation_angles 0.000000 0.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -217,7 +217,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_06
 xpos -64.000000
-ypos 1.800000
+ypos 3.600000
 zpos -44.000000
 rotation_angles 0.000000 50.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -227,7 +227,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_07
 xpos -24.000000
-ypos 1.800000
+ypos 3.600000
 zpos 68.000000
 rotation_angles 0.000000 100.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
@@ -237,16 +237,16 @@ is_it_tree 1
 mesh prefabs\buildings\house.x
 name dom
 xpos 65.000000
-ypos 2.250000
+ypos 2.650000
 zpos 55.000000
 rotation_angles 0.000000 -90.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 13
 
-mesh prefabs\buildings\house.x
+mesh prefabs\buildings\barn.x
 name stodola
 xpos -65.000000
-ypos 2.925000
+ypos 4.108000
 zpos 65.000000
 rotation_angles 0.000000 30.000000 0.000000
 scaling_axis 0.013000 0.013000 0.013000
@@ -747,7 +747,7 @@ flags 13
 mesh prefabs\trees\oak.x
 name dab_08
 xpos -88.000000
-ypos 2.160000
+ypos 4.320000
 zpos -112.000000
 rotation_angles 0.000000 30.000000 0.000000
 scaling_axis 0.012000 0.012000 0.012000
@@ -757,7 +757,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_09
 xpos 88.000000
-ypos 2.160000
+ypos 4.320000
 zpos -108.000000
 rotation_angles 0.000000 150.000000 0.000000
 scaling_axis 0.012000 0.012000 0.012000
@@ -767,7 +767,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_10
 xpos -90.000000
-ypos 2.160000
+ypos 4.320000
 zpos 104.000000
 rotation_angles 0.000000 250.000000 0.000000
 scaling_axis 0.012000 0.012000 0.012000
@@ -777,7 +777,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_11
 xpos 12.000000
-ypos 2.160000
+ypos 4.320000
 zpos 114.000000
 rotation_angles 0.000000 300.000000 0.000000
 scaling_axis 0.012000 0.012000 0.012000
@@ -787,7 +787,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_12
 xpos 90.000000
-ypos 2.160000
+ypos 4.320000
 zpos 96.000000
 rotation_angles 0.000000 80.000000 0.000000
 scaling_axis 0.012000 0.012000 0.012000
@@ -797,7 +797,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_13
 xpos 150.000000
-ypos 2.700000
+ypos 5.400000
 zpos -60.000000
 rotation_angles 0.000000 20.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -807,7 +807,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_14
 xpos -160.000000
-ypos 2.700000
+ypos 5.400000
 zpos 30.000000
 rotation_angles 0.000000 190.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -817,7 +817,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_15
 xpos 70.000000
-ypos 2.700000
+ypos 5.400000
 zpos 180.000000
 rotation_angles 0.000000 110.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -827,7 +827,7 @@ is_it_tree 1
 mesh prefabs\trees\oak.x
 name dab_16
 xpos -60.000000
-ypos 2.700000
+ypos 5.400000
 zpos -190.000000
 rotation_angles 0.000000 330.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -837,7 +837,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_07
 xpos 180.000000
-ypos 3.000000
+ypos 6.862500
 zpos 150.000000
 rotation_angles 0.000000 60.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -847,7 +847,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_08
 xpos -210.000000
-ypos 3.000000
+ypos 6.862500
 zpos -120.000000
 rotation_angles 0.000000 200.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -857,7 +857,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_09
 xpos -130.000000
-ypos 3.000000
+ypos 6.862500
 zpos 160.000000
 rotation_angles 0.000000 10.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000
@@ -867,7 +867,7 @@ is_it_tree 1
 mesh prefabs\trees\pine.x
 name sosna_10
 xpos 130.000000
-ypos 3.000000
+ypos 6.862500
 zpos -170.000000
 rotation_angles 0.000000 280.000000 0.000000
 scaling_axis 0.015000 0.015000 0.015000

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -135,6 +136,11 @@ ssize_t ReadDroppingCr(void* cookie, char* buffer, size_t size) {
     return static_cast<ssize_t>(produced);
 }
 
+bool IsFolder(FILE* file) {
+    struct stat info {};
+    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int CloseReader(void* cookie) {
     auto* reader = static_cast<CrDroppingReader*>(cookie);
     int result = std::fclose(reader->file);
@@ -199,6 +205,13 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
             if (*m != 't') realMode += *m;
         if (!binary) realMode += 'b';
         file = std::fopen(ResolvePath(gamePath).c_str(), realMode.c_str());
+        // A folder opens for reading here but never reads and never ends, and a reader looping
+        // until the end of the file would hang on it: it does not open, as on Windows.
+        if (file && IsFolder(file)) {
+            std::fclose(file);
+            errno = EISDIR;
+            return nullptr;
+        }
     }
     if (!file || binary || !reading) return file;
     auto* reader = new CrDroppingReader{file};

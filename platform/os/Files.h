@@ -21,7 +21,8 @@ void SetStartDirectory(const std::filesystem::path& dir);
 // keep the given spelling.
 std::filesystem::path ResolvePath(std::string_view gamePath);
 
-// fopen with game paths. Reading in text mode (no 'b' in the mode) drops every CR.
+// fopen with game paths. Reading in text mode (no 'b' in the mode) drops every CR. A folder does
+// not open (errno EISDIR), as on Windows.
 FILE* OpenFile(std::string_view gamePath, const char* mode);
 bool FileExists(std::string_view gamePath);
 bool DirectoryExists(std::string_view gamePath);

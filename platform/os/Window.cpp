@@ -59,6 +59,14 @@ void ReleaseInstanceLock(int& fd) {
     fd = -1;
 }
 
+// The titles this process has claimed, each with the descriptor that holds its lock.
+std::map<std::string, int>& Claims() {
+    static std::map<std::string, int> claims;
+    return claims;
+}
+
+bool ClaimedHere(const std::string& title) { return Claims().count(title) != 0; }
+
 bool CreateSdlWindow(WindowRecord& w) {
     if (!StartSdlVideo()) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -106,7 +114,8 @@ WindowHandle CreateMainWindow(const WindowDesc& desc) {
     w->caption = desc.caption;
     w->width = desc.width;
     w->height = desc.height;
-    w->instanceLock = TakeInstanceLock(desc.title);
+    // A title this process has claimed is locked already; the claim outlives the window.
+    if (!ClaimedHere(desc.title)) w->instanceLock = TakeInstanceLock(desc.title);
     if (Backends().video == VideoBackend::Gl && !CreateSdlWindow(*w)) {
         ReleaseInstanceLock(w->instanceLock);
         return nullptr;
@@ -164,12 +173,13 @@ bool IsWindow(WindowHandle window) {
 
 WindowHandle MainWindow() { return Windows().empty() ? nullptr : Windows().back().get(); }
 
-TitleLock FindWindowWithTitle(const std::string& title, std::string* why) {
+TitleLock ClaimTitle(const std::string& title, std::string* why) {
+    if (ClaimedHere(title)) return TitleLock::Free;
     for (const auto& w : Windows())
         if (w->title == title) return TitleLock::Held;
     int fd = TakeInstanceLock(title);
     if (fd >= 0) {
-        ReleaseInstanceLock(fd);
+        Claims()[title] = fd;
         return TitleLock::Free;
     }
     if (errno == EWOULDBLOCK) return TitleLock::Held;
@@ -238,6 +248,8 @@ void ResetWindows() {
         DestroyMainWindow(w);
     }
     Classes().clear();
+    for (auto& [title, fd] : Claims()) ReleaseInstanceLock(fd);
+    Claims().clear();
 }
 
 }  // namespace plat

@@ -40,11 +40,13 @@ bool IsWindow(WindowHandle window);
 // The window most recently created and not yet destroyed, or null.
 WindowHandle MainWindow();
 
-// Whether a window with this title exists in any process of this user on this machine, told by the
-// title's single-instance lock: Held when it exists. Unavailable when the lock file cannot be
+// The single-instance check of a title, made before the program touches any file: whether a
+// window with this title exists in any process of this user on this machine (Held), told by the
+// title's lock; else this process takes that lock and keeps it until it ends (Free; a main window
+// of a claimed title then takes no lock of its own). Unavailable when the lock file cannot be
 // opened, so nobody can tell; why then says what stands in the way.
 enum class TitleLock { Free, Held, Unavailable };
-TitleLock FindWindowWithTitle(const std::string& title, std::string* why = nullptr);
+TitleLock ClaimTitle(const std::string& title, std::string* why = nullptr);
 
 void ShowMainWindow(WindowHandle window, bool show);
 void BringWindowToTop(WindowHandle window);
@@ -64,7 +66,7 @@ int64_t DefaultWindowProc(WindowHandle window, uint32_t id, uint64_t wParam, int
 // Calls the window's procedure.
 int64_t SendWindowMessage(WindowHandle window, uint32_t id, uint64_t wParam, int64_t lParam);
 
-// Destroys every window and forgets the classes (tests).
+// Destroys every window, forgets the classes and lets the claimed titles go (tests).
 void ResetWindows();
 
 }  // namespace plat

@@ -121,6 +121,19 @@ TEST_F(ConsoleVariablesTest, AnOverlongLineIsLeftOutWholeAndTheNextLineRuns) {
     EXPECT_EQ(ConsoleLines(), std::vector<std::string>{"Line too long, skipped in long.cfg"});
 }
 
+TEST_F(ConsoleVariablesTest, AValueThatIsNotTheNumberACommandNeedsIsSaidAndReadsAsZero) {
+    WriteFile("qv.cfg",
+              "Windowed yes\nFOV wide\nFog 10 20\nDebug 2\nLevelVariable some text\nrunworld worlds\\x.w\n");
+    g_Console.ExecFile("qv.cfg");
+    EXPECT_EQ(g_Settings.m_bWindowed, 0);
+    EXPECT_EQ(g_Settings.m_fFOV, 0.0f);
+    EXPECT_EQ(g_Settings.m_iDebug, 2);
+    // A name that is no command, and a command whose value is text, take any value.
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"\"Windowed yes\": not the number it needs; 0 is used",
+                                                        "\"FOV wide\": not the number it needs; 0 is used",
+                                                        "\"Fog 10 20\": not the number it needs; 0 is used"}));
+}
+
 TEST_F(ConsoleVariablesTest, ExecuteLineSplitsAtTheFirstBlankOrTab) {
     g_Console.ExecuteLine("Debug\t4");
     g_Console.ExecuteLine("runworld   worlds\\x.w  ");

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "collision/CollisionHooks.h"
 #include "collision/ECollisionMgr.h"
@@ -58,18 +60,24 @@ TEST_F(FloorHooksTest, KeysFileOptionsAreThePlayersMainGamesAndCamerasFields) {
     g_Camera.SetGamma(1.5f);
     g_Player.m_bHudOption = 0;
     g_Player.m_bOption2 = 7;
-    g_Player.m_uDrivingOption = 5;
+    g_Player.m_uCameraMode = 2;
     g_MainGame.m_bGameOption1 = 1;
     g_MainGame.m_fGameOptionValue1 = 0.25f;
     g_MainGame.m_fGameOptionValue2 = 0.75f;
     g_MainGame.m_fGameOptionLevel = 0.5f;
     g_CommandMgr.SaveKeys();
+    // The camera mode is the player's 32-bit value, after the two option bytes.
+    const std::string file = ReadFile("save\\keys.cfg");
+    ASSERT_EQ(file.size(), 3148u);
+    uint32_t mode = 0;
+    std::memcpy(&mode, &file[3126], sizeof mode);
+    EXPECT_EQ(mode, 2u);
     ResetComponents();
     g_CommandMgr.LoadKeys();
     EXPECT_FLOAT_EQ(g_Camera.m_fGamma, 1.5f);
     EXPECT_EQ(g_Player.m_bHudOption, 0);
     EXPECT_EQ(g_Player.m_bOption2, 7);
-    EXPECT_EQ(g_Player.m_uDrivingOption, 5u);
+    EXPECT_EQ(g_Player.m_uCameraMode, 2u);
     EXPECT_EQ(g_MainGame.m_bGameOption1, 1);
     EXPECT_FLOAT_EQ(g_MainGame.m_fGameOptionValue1, 0.25f);
     EXPECT_FLOAT_EQ(g_MainGame.m_fGameOptionValue2, 0.75f);
@@ -83,7 +91,10 @@ TEST_F(FloorHooksTest, LowerFloorsSeeTheGameStateAndReachTheEngine) {
     EXPECT_EQ(g_CoreHooks.gameFrame(), 321u);
     EXPECT_TRUE(g_CoreHooks.menuActive());
     EXPECT_TRUE(g_RenderHooks.menuActive());
-    g_RenderHooks.requestQuit();
+    g_RenderHooks.quitOnError("a texture is missing");
+    EXPECT_EQ(g_Engine.m_bQuit, 1);
+    g_Engine.m_bQuit = 0;
+    g_CoreHooks.quitOnError("a model's name is bad");
     EXPECT_EQ(g_Engine.m_bQuit, 1);
     g_CoreHooks.requestScreenshot();
     EXPECT_EQ(g_Engine.m_bScreenshot, 1);

@@ -87,7 +87,7 @@ TEST_F(WinMainTest, MessagesNeverCountAsFramesAndTheWorldStartsAtTheEndOfTheFirs
     }
 }
 
-TEST_F(WinMainTest, ASecondStartLeavesAtOnceTouchingNothingButTheConsoleLog) {
+TEST_F(WinMainTest, ASecondStartLeavesAtOnceTouchingNothing) {
     WriteFile("!error.txt", "from the running instance\n");
     std::strncpy(g_szTitle, g_TextMgr.GetText(">GameName"), sizeof g_szTitle - 1);
     plat::RegisterWindowClass({g_szTitle, WndProc});
@@ -98,7 +98,7 @@ TEST_F(WinMainTest, ASecondStartLeavesAtOnceTouchingNothingButTheConsoleLog) {
     EXPECT_EQ(plat::MainWindow(), running);  // no second window
     EXPECT_TRUE(Exists("!error.txt"));       // the previous run's reports are kept
     EXPECT_EQ(g_Settings.m_bWindowed, 0);    // qv.cfg was not run
-    EXPECT_NE(ReadFile("!console.txt").find("Engine start"), std::string::npos);
+    EXPECT_FALSE(Exists("!console.txt"));     // nor the log begun
 }
 
 TEST_F(WinMainTest, DestroyQuitsEvenBeforeTheDeviceHasFocus) {
@@ -126,6 +126,20 @@ TEST_F(WinMainTest, TheEnginesQuitFlagEndsTheLoopWithExitCodeZero) {
     g_Engine.m_bQuit = 1;
     EXPECT_EQ(RunWithInput(""), 0);
     EXPECT_NE(ReadFile("!console.txt").find("Farewell"), std::string::npos);
+}
+
+TEST_F(WinMainTest, AnErrorThatEndsTheRunIsSaidAfterTheShutDownAndFailsTheProgram) {
+    // Two models whose names no game file can have: the first one's reason is the one shown.
+    WriteFile("worlds\\test.w", "mesh bad+name.x\r\nmesh worse+name.x\r\n");
+    EXPECT_EQ(RunWithInput("100 close\n"), 1);
+    EXPECT_EQ(plat::LastMessageBoxText().rfind("The game stopped after an error: The model file name \"bad+name.x\"", 0),
+              0u)
+        << plat::LastMessageBoxText();
+    const std::string log = ReadFile("!console.txt");
+    const size_t said = log.find("The game stops after this frame: The model file name \"bad+name.x\"");
+    ASSERT_NE(said, std::string::npos) << log;
+    EXPECT_LT(said, log.find("Farewell")) << log;
+    EXPECT_EQ(g_MainGame.m_uFrameCounter, 0u);  // no frame ran after the world's start
 }
 
 TEST_F(WinMainTest, AStartThatCannotGoOnSaysWhyAndFails) {

@@ -1,5 +1,9 @@
 #include "audio/CMusicPlaylist.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "audio/CMusicSource.h"
 #include "audio/CMusicThread.h"
 #include "SoundFixture.h"
@@ -77,6 +81,26 @@ TEST_F(MusicPlaylistTest, AnEmptyListPlaysNothing) {
     for (int i = 0; i < 200; ++i) Frame();
     EXPECT_EQ(g_SoundMgr.m_pMusic, nullptr);
     EXPECT_EQ(Log().find("Music_Play"), std::string::npos);
+}
+
+// A machine without a sound device: the list does not step through its tracks every 2 s, each
+// step logging the sound manager's complaint; an explicit Next (the menu's) still tries once.
+TEST_F(MusicPlaylistTest, WithoutASoundDeviceTheListDoesNotCycle) {
+    g_SoundMgr.Release();
+    snd::NullBackend().noDevice = true;
+    g_SoundMgr.Initialize(nullptr);
+    InitWithTracks();
+    auto complaints = [this] {
+        const std::vector<std::string> lines = test::LinesOf(Log());
+        return std::count(lines.begin(), lines.end(), "Music_Play !m_pDS");
+    };
+    for (int i = 0; i < 60 * 60; ++i) Frame();  // a minute of play
+    EXPECT_EQ(complaints(), 0);
+    EXPECT_EQ(Log().find("Playing "), std::string::npos);
+    g_MusicPlaylist.Next();
+    for (int i = 0; i < 60 * 60; ++i) Frame();
+    EXPECT_EQ(complaints(), 1);
+    EXPECT_EQ(g_SoundMgr.m_pMusic, nullptr);
 }
 
 TEST_F(MusicPlaylistTest, TheIntroPlaysItsOwnTrackButLogsTheEntry) {

@@ -146,6 +146,9 @@ TEST_F(SoundMgrTest, RefusedRequestsGiveNullAndLeaveNoRecord) {
     EXPECT_EQ(g_SoundMgr.CreatePlayingSound3D("sounds\\mono.wav", nullptr, 10, true, false, false), nullptr);
     g_Settings.m_bSound = 0;
     EXPECT_EQ(g_SoundMgr.CreateSound("sounds\\mono.wav", false), nullptr);
+    // Switched off, a 3-D sound is refused silently too.
+    EXPECT_EQ(g_SoundMgr.CreateSound3D("sounds\\mono.wav", false), nullptr);
+    EXPECT_FALSE(Logged("Failed to create Sound3D sounds\\mono.wav"));
     g_SoundMgr.PlaySound2D("sounds\\mono.wav", 1.0f, 0.0f);
     EXPECT_EQ(Count(), 0);
 }
@@ -197,7 +200,11 @@ TEST_F(SoundMgrTest, WithoutADeviceEverythingIsSilentlyRefused) {
     snd::NullBackend().noDevice = true;
     g_SoundMgr.Initialize(nullptr);
     EXPECT_TRUE(Logged("Sound Initialize Failed... (DirectSoundCreate8)"));
+    EXPECT_FALSE(g_SoundMgr.HasDevice());
     EXPECT_EQ(g_SoundMgr.CreateSound("sounds\\mono.wav", false), nullptr);
+    // The machines ask for their engine sounds: refused without a word, the start said why.
+    EXPECT_EQ(g_SoundMgr.CreateSound3D("sounds\\mono.wav", false), nullptr);
+    EXPECT_FALSE(Logged("Failed to create Sound3D sounds\\mono.wav"));
     g_SoundMgr.PlaySound2D("sounds\\mono.wav", 1.0f, 0.0f);
     g_SoundMgr.Update();
     WriteTrack("Music\\1.ogg");

@@ -40,7 +40,7 @@ TEST_F(CCommandMgrTest, KeysFileRoundTripsByteForByteInItsLayout) {
     g_Settings.m_fMusicVolume = 0.3f;
     g_FakeGame.gamma = 1.5f;
     g_FakeGame.playerOption2 = 7;
-    g_FakeGame.playerOptionValue = 5;
+    g_FakeGame.cameraMode = 5;
     g_FakeGame.gameLevel = 0.5f;
     g_CommandMgr.SaveKeys();
     std::string first = ReadFile("save\\keys.cfg");
@@ -62,7 +62,7 @@ TEST_F(CCommandMgrTest, KeysFileRoundTripsByteForByteInItsLayout) {
     test::InstallFakeGame();
     g_CommandMgr.LoadKeys();
     EXPECT_EQ(g_FakeGame.gamma, 1.5f);
-    EXPECT_EQ(g_FakeGame.playerOptionValue, 5u);
+    EXPECT_EQ(g_FakeGame.cameraMode, 5u);
     g_CommandMgr.SaveKeys();
     std::string second = ReadFile("save\\keys.cfg");
     // Loading forces game option switch 2 on; everything else is as written.
@@ -99,13 +99,13 @@ TEST_F(CCommandMgrTest, CodesOutsideTheCodeSpaceLoadAsUnbound) {
 
 TEST_F(CCommandMgrTest, ShortFileKeepsUnreadFieldsButTheGammaIsOne) {
     g_FakeGame.gamma = 2.0f;
-    g_FakeGame.playerOptionValue = 9;
+    g_FakeGame.cameraMode = 9;
     WriteFile("save\\keys.cfg", Bindings(3, 30, 0) + std::string(1, '\1'));
     g_CommandMgr.LoadKeys();
     EXPECT_EQ(g_CommandMgr.m_Bindings[3][0], 30u);
     EXPECT_EQ(g_Settings.m_bMouseOptionSwitch, 1);
     EXPECT_EQ(g_FakeGame.gamma, 1.0f);
-    EXPECT_EQ(g_FakeGame.playerOptionValue, 9u);
+    EXPECT_EQ(g_FakeGame.cameraMode, 9u);
 }
 
 TEST_F(CCommandMgrTest, CommandsFollowKeysMouseButtonsAndControllerButtons) {

@@ -69,6 +69,30 @@ TEST_F(ETextMgrTest, GetTextIgnoresCaseAndNeverGivesNull) {
     EXPECT_STREQ(m_mgr.GetText(nullptr), "");
 }
 
+TEST_F(ETextMgrTest, AKeyTheFileLacksIsNamedOnceInTheErrorReport) {
+    Load(">GameName Furrow Cup\n");
+    // Asked every frame, and in another case: one line.
+    for (int frame = 0; frame < 3; ++frame) EXPECT_STREQ(m_mgr.GetText(">MCount"), "");
+    EXPECT_STREQ(m_mgr.GetText(">mcount"), "");
+    EXPECT_STREQ(m_mgr.GetText(">GameName"), "Furrow Cup");
+    // A key that may be absent by design is looked up without a report.
+    EXPECT_EQ(m_mgr.FindText(">LL9T5"), nullptr);
+    EXPECT_STREQ(m_mgr.FindText(">gamename"), "Furrow Cup");
+    EXPECT_EQ(ReadFile("!error.txt"), "Text key >MCount is missing from scripts\\text_keys.txt\n");
+
+    // A new load starts a new record: the key is named again.
+    m_mgr.Load();
+    m_mgr.GetText(">MCount");
+    EXPECT_EQ(test::LinesOf(ReadFile("!error.txt")).size(), 2u);
+}
+
+TEST_F(ETextMgrTest, WithoutAFileNothingIsReported) {
+    ETextMgr empty;
+    EXPECT_EQ(empty.Count(), 0u);
+    EXPECT_STREQ(empty.GetText(">GameName"), "");
+    EXPECT_FALSE(Exists("!error.txt"));
+}
+
 TEST_F(ETextMgrTest, DuplicatesAreReportedAndTheLastOneWins) {
     Load(">Dup first\n>DUP second\n>dup third\n>Other x\n");
     EXPECT_EQ(ReadFile("!labels.txt"), "Duplicate label >DUP\nDuplicate label >dup\nDuplicate label >dup\n");

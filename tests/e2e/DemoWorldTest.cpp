@@ -36,8 +36,8 @@ protected:
         std::string config = test::ReadWholeFile(m_game / "qv.cfg");
         config.replace(config.find("runworld "), config.find('\n', config.find("runworld ")) - config.find("runworld "),
                        "runworld " + world);
-        // No route: the world the configuration names starts.
-        config += "OstatniaTrasa -1\n";
+        // No route: the world the configuration names starts; Debug names every object it made.
+        config += "OstatniaTrasa -1\nDebug 1\n";
         test::WriteWholeFile(m_game / "qv.cfg", config);
         test::ProgramRun run = test::RunProgram(m_game, {{"FURROW_VIDEO", "gl"},
                                                          {"FURROW_AUDIO", "null"},

@@ -8,18 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "support/PlayerTrace.h"
-#include "support/ScriptedRun.h"
+#include "DemoRun.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Trace = test::PlayerTrace;
+using test::At;
+using test::Trace;
+using test::Traces;
 
-// Space ends the start prompt; C twice brings the camera behind the machine; the countdown runs
-// three seconds; Up is held for 300 frames, then Up and Left together; screenshots along the way.
+// Space ends the start prompt; C twice brings the camera from a first run's far view through the
+// cockpit to close behind the machine; the countdown runs three seconds; Up is held for 300
+// frames, then Up and Left together; screenshots along the way.
 // The script counts the frames of the program, which run two ahead of the main game's frames
 // since the world started: Up goes down on the game's frame 451 and Left on 751.
 constexpr const char* kScript =
@@ -45,8 +47,14 @@ protected:
     };
     Run DriveOnce(const std::string& name) {
         const fs::path game = m_root.path() / name;
+        test::CopyGameTo(game);
+        test::WriteWholeFile(game / "input.txt", kScript);
+        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
+        test::ProgramRun run = test::RunScripted(game, m_root.path());
+        EXPECT_FALSE(run.timedOut) << run.output;
+        EXPECT_EQ(run.exitCode, 0) << run.output;
         Run result;
-        result.log = test::PlayScript(game, m_root.path(), {.script = kScript, .playerTrace = true});
+        result.log = test::ReadWholeFile(game / "!console.txt");
         for (const char* shot : {"qv_screen0000.bmp", "qv_screen0001.bmp"}) {
             EXPECT_TRUE(fs::exists(game / shot)) << shot;
             result.screenshots.push_back(fs::exists(game / shot) ? test::ReadWholeFile(game / shot) : "");
@@ -58,13 +66,13 @@ protected:
 
 TEST_F(Drive, TheMachineDrivesForwardTurnsLeftWithTheCameraBehindAndTheRunRepeatsExactly) {
     const Run first = DriveOnce("first");
-    const std::vector<Trace> traces = test::PlayerTraces(first.log);
+    const std::vector<Trace> traces = Traces(first.log);
     ASSERT_GT(traces.size(), 10u) << first.log;
 
     // At rest on the start before the throttle.
-    const Trace* before = test::TraceAt(traces, kBeforeThrottle);
-    const Trace* held = test::TraceAt(traces, kAfterThrottle);
-    const Trace* turned = test::TraceAt(traces, kTurning);
+    const Trace* before = At(traces, kBeforeThrottle);
+    const Trace* held = At(traces, kAfterThrottle);
+    const Trace* turned = At(traces, kTurning);
     ASSERT_TRUE(before && held && turned);
     ASSERT_GT(held->frame, kAfterThrottle - 2) << held->text;
     EXPECT_NEAR(before->speed, 0.0, 0.05) << before->text;
@@ -101,7 +109,7 @@ TEST_F(Drive, TheMachineDrivesForwardTurnsLeftWithTheCameraBehindAndTheRunRepeat
 
     // The same script again: the same trace to the last printed bit and the same pictures.
     const Run second = DriveOnce("second");
-    const std::vector<Trace> again = test::PlayerTraces(second.log);
+    const std::vector<Trace> again = Traces(second.log);
     ASSERT_EQ(again.size(), traces.size());
     for (size_t i = 0; i < traces.size(); ++i) EXPECT_EQ(again[i].text, traces[i].text);
     ASSERT_EQ(second.screenshots.size(), first.screenshots.size());

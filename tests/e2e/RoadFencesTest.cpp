@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ScriptedRun.h"
+#include "DemoRun.h"
 
 namespace fs = std::filesystem;
 
@@ -72,7 +72,12 @@ double Changed(const Picture& a, const Picture& b, int x0, int y0, int x1, int y
 TEST(RoadFences, TheTypedCommandLaysFencesAlongTheRoadAtTheFeetOfItsHedges) {
     test::TempDir root;
     const fs::path game = root.path() / "game";
-    const std::string log = test::PlayScript(game, root.path(), {.script = Script()});
+    test::CopyGameTo(game);
+    test::WriteWholeFile(game / "input.txt", Script());
+    const test::ProgramRun run = test::RunScripted(game, root.path());
+    EXPECT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const std::string log = test::ReadWholeFile(game / "!console.txt");
 
     // Without a value the command is echoed and lays nothing; with one it walks the road path
     // and lays the pieces, found on the ground at the foot of every hedge.

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/PlayerTrace.h"
-#include "support/ScriptedRun.h"
+#include "DemoRun.h"
 
 namespace {
 
@@ -61,24 +60,30 @@ std::string Script(const DriveCase& drive) {
     return script;
 }
 
-bool InsideTheBanks(const test::PlayerTrace& t) {
+bool InsideTheBanks(const test::Trace& t) {
     return std::abs(t.pos[0]) < kAcross + kIntoTheFoot && std::abs(t.pos[2]) < kAlong + kIntoTheFoot;
 }
 
 class WorldEdges : public ::testing::TestWithParam<DriveCase> {
 protected:
-    std::vector<test::PlayerTrace> Drive(const DriveCase& drive) {
-        const test::ScriptedRun run{.script = Script(drive), .video = "null", .playerTrace = true};
-        return test::PlayerTraces(test::PlayScript(m_root.path() / "game", m_root.path(), run));
+    std::vector<test::Trace> Drive(const DriveCase& drive) {
+        const std::filesystem::path game = m_root.path() / "game";
+        test::CopyGameTo(game);
+        test::WriteWholeFile(game / "input.txt", Script(drive));
+        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
+        const test::ProgramRun run = test::RunScripted(game, m_root.path(), "null");
+        EXPECT_FALSE(run.timedOut) << run.output;
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return test::Traces(test::ReadWholeFile(game / "!console.txt"));
     }
     test::TempDir m_root;
 };
 
 TEST_P(WorldEdges, AMinuteAtFullThrottleStaysInTheMeadowAndOnTheGround) {
     SCOPED_TRACE(GetParam().what);
-    const std::vector<test::PlayerTrace> traces = Drive(GetParam());
-    std::vector<const test::PlayerTrace*> driving, afterwards;
-    for (const test::PlayerTrace& t : traces) {
+    const std::vector<test::Trace> traces = Drive(GetParam());
+    std::vector<const test::Trace*> driving, afterwards;
+    for (const test::Trace& t : traces) {
         if (t.frame >= kThrottle && t.frame < kBackToStart) driving.push_back(&t);
         if (t.frame >= kBackToStart + 60) afterwards.push_back(&t);
     }
@@ -86,7 +91,7 @@ TEST_P(WorldEdges, AMinuteAtFullThrottleStaysInTheMeadowAndOnTheGround) {
     ASSERT_GE(afterwards.size(), 3u);
 
     double nearestBank = 1e9;
-    for (const test::PlayerTrace* t : driving) {
+    for (const test::Trace* t : driving) {
         EXPECT_TRUE(InsideTheBanks(*t)) << t->text;
         EXPECT_GT(t->pos[1], kBelowGround) << t->text;
         EXPECT_LT(t->pos[1], kHighestClimb) << t->text;
@@ -97,10 +102,10 @@ TEST_P(WorldEdges, AMinuteAtFullThrottleStaysInTheMeadowAndOnTheGround) {
 
     // Back to the start on this race puts the machine down where it stood, facing the way it
     // faced: at rest on the ground, still in the meadow, and it stays there.
-    const test::PlayerTrace* before = test::TraceAt(traces, kBackToStart - 2);
+    const test::Trace* before = test::At(traces, kBackToStart - 2);
     ASSERT_NE(before, nullptr);
     const bool stoodStill = std::abs(before->speed) < 0.1;
-    for (const test::PlayerTrace* t : afterwards) {
+    for (const test::Trace* t : afterwards) {
         EXPECT_TRUE(InsideTheBanks(*t)) << t->text;
         EXPECT_NEAR(t->pos[1], 0.0, 0.05) << t->text;
         EXPECT_NEAR(t->speed, 0.0, 0.1) << t->text;

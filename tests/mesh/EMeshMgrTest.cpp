@@ -153,12 +153,11 @@ TEST_F(EMeshMgrTest, FailedLoadsSayWhyAndKeepNoRecord) {
     EXPECT_TRUE(Logged("D3DXLoadMeshFromX broken.x failed"));
     EXPECT_EQ(LoggedContaining("broken.x: Mesh: index 7 is out of range (3)"), 1);
 
-    bool quit = false;
-    static bool* quitFlag;
-    quitFlag = &quit;
-    g_CoreHooks.quit = [] { *quitFlag = true; };
+    static std::string quitReason;
+    quitReason.clear();
+    g_CoreHooks.quitOnError = [](const char* why) { quitReason = why; };
     EXPECT_EQ(g_MeshMgr.GetMesh("bad name.x"), -1);
-    EXPECT_TRUE(quit);
+    EXPECT_NE(quitReason.find("model file name \"bad name.x\""), std::string::npos) << quitReason;
     EXPECT_EQ(ReadLines("!error.txt"), (std::vector<std::string>{"bad name.x"}));
     g_CoreHooks = CoreHooks{};
 }

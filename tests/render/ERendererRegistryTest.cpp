@@ -61,6 +61,8 @@ TEST_F(ERendererRegistryTest, OnlyTgaAndDdsFilesAreRegisteredAndABadNameStopsThe
     EXPECT_EQ(Find("x.png"), nullptr);
     EXPECT_NE(Find("ok.tga"), nullptr);
     EXPECT_TRUE(test::g_FakeEngine.quitRequested);
+    EXPECT_NE(test::g_FakeEngine.quitReason.find("texture file name \".\\my textures\\x.tga\""), std::string::npos)
+        << test::g_FakeEngine.quitReason;
     EXPECT_EQ(ReadFile("!error.txt"), ".\\my textures\\x.tga\n");
 }
 

@@ -56,14 +56,18 @@ TEST_F(ERendererTexturesTest, MissingOrMisnamedFilesAreLoggedAndStopTheProgram) 
     struct Case {
         const char* name;
         const char* error;
-    } cases[] = {{"nothing.tga", "nothing.tga\nTexture does not exist!\n"},
-                 {"abc", "abc\nTexture does not exist!\nabc\nBad Format!\n"}};
+        const char* said;  // to the player
+    } cases[] = {{"nothing.tga", "nothing.tga\nTexture does not exist!\n",
+                  "The texture nothing.tga cannot be loaded: Texture does not exist!"},
+                 {"abc", "abc\nTexture does not exist!\nabc\nBad Format!\n",
+                  "The texture abc cannot be loaded: Texture does not exist! Bad Format!"}};
     for (const Case& c : cases) {
         SetUp();
         strtexture* r = g_Renderer.LoadTextureByName(c.name, false, false);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->m_pTexture, nullptr);
         EXPECT_TRUE(test::g_FakeEngine.quitRequested);
+        EXPECT_EQ(test::g_FakeEngine.quitReason, c.said);
         EXPECT_EQ(ReadFile("!error.txt"), c.error);
         TearDown();
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -163,9 +164,25 @@ TEST_F(ESkyTest, TheDomeIsMadeByTheEngineAndGoesWithTheWorld) {
     g_Sky.OnEndWorld();
     EXPECT_EQ(g_Sky.m_pSkyDome, nullptr);
     EXPECT_EQ(test::g_FakeEngine.deletedObjects, 2);
-    // Without a dome the sky is reported, not drawn.
+}
+
+TEST_F(ESkyTest, AMissingDomeIsReportedOnlyWhileAWorldRuns) {
+    auto reports = [this] {
+        const std::vector<std::string> lines = ReadLines("!console.txt");
+        return std::count(lines.begin(), lines.end(), "Nie ma mesha sky");
+    };
+    // The start-up frame, before any world: nothing to draw and nothing missing.
     g_Sky.RenderSky(0);
-    EXPECT_TRUE(Logged("Nie ma mesha sky"));
+    EXPECT_EQ(reports(), 0);
+    // A world that named no dome: reported every frame, not drawn.
+    g_Sky.OnStartWorld();
+    g_Sky.RenderSky(0);
+    g_Sky.RenderSky(0);
+    EXPECT_EQ(reports(), 2);
+    // Between worlds there is none to miss.
+    g_Sky.OnEndWorld();
+    g_Sky.RenderSky(0);
+    EXPECT_EQ(reports(), 2);
 }
 
 }  // namespace

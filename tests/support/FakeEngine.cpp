@@ -84,7 +84,10 @@ FakeObject& FakeEngine::AddObject(const std::string& name, const DV& position) {
 void InstallFakeEngine() {
     g_FakeEngine = FakeEngine{};
     RenderHooks& h = g_RenderHooks;
-    h.requestQuit = [] { g_FakeEngine.quitRequested = true; };
+    h.quitOnError = [](const char* why) {
+        g_FakeEngine.quitRequested = true;
+        g_FakeEngine.quitReason = why;
+    };
     h.menuActive = [] { return g_FakeEngine.menuActive; };
     h.cutscenePlaying = [] { return g_FakeEngine.cutscenePlaying; };
     h.engineFrame = [] { return g_FakeEngine.frame; };

@@ -28,6 +28,7 @@ struct FakeObject : DrawVisibility {
 
 struct FakeEngine {
     bool quitRequested = false;
+    std::string quitReason;
     bool menuActive = false;
     bool cutscenePlaying = false;
     uint32_t frame = 0;

@@ -28,7 +28,7 @@ void InstallFakeGame() {
     };
     h.keysFileOptions = [] {
         FakeGame& g = g_FakeGame;
-        return KeysFileOptions{&g.playerOption1, &g.playerOption2, &g.playerOptionValue, &g.gameSwitch1,
+        return KeysFileOptions{&g.playerOption1, &g.playerOption2, &g.cameraMode, &g.gameSwitch1,
                                &g.gameValue1,    &g.gameValue2,    &g.gameSwitch2,       &g.gameLevel};
     };
     h.acquireKeyboard = [] { g_FakeGame.keyboardAcquired = true; };

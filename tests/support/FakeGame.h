@@ -24,7 +24,7 @@ struct FakeGame {
     // The options of "save\keys.cfg", with the player's and the main game's defaults.
     uint8_t playerOption1 = 1;
     uint8_t playerOption2 = 0;
-    uint32_t playerOptionValue = 3;
+    uint32_t cameraMode = 3;
     uint8_t gameSwitch1 = 0;
     float gameValue1 = 0;
     float gameValue2 = 0;

@@ -1,10 +1,15 @@
 // The player's cameras around a machine standing at the origin facing +z: the start camera's steps,
-// the chase cameras behind and above, the look back.
+// the chase cameras behind and above, the look back, the cockpit at the machine's camera socket
+// and the field of view inside and out.
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "PhysicsFixture.h"
 #include "vehicles/CPlayer.h"
+#include "core/ESettings.h"
 #include "world/ECamera.h"
+#include "world/EngineCommands.h"
 
 namespace test {
 namespace {
@@ -38,6 +43,18 @@ protected:
         g_Player.m_uCameraMode = 2;
         for (int i = 0; i < 60; ++i) g_Player.UpdateCamera();
         return g_Camera.m_vPosition;
+    }
+    // The player driving with the camera in this mode, the countdown over.
+    static void Driving(uint32_t cameraMode) {
+        g_Player.m_iCountdown = -1;
+        g_Player.m_bRaceStarted = 1;
+        g_Player.m_uCameraMode = cameraMode;
+    }
+    int ConsoleLinesWith(const std::string& text) const {
+        const std::vector<std::string> lines = ReadLines("!console.txt");
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        }));
     }
     EObjectSlot* m_machine = nullptr;
 };
@@ -82,6 +99,65 @@ TEST_F(CPlayerCameraTest, LookingBackPutsTheEyeAboveTheMachineFacingBehind) {
     g_Player.UpdateCamera();
     EXPECT_NEAR(g_Camera.m_vPosition.y, 4.2f, 1e-4);
     EXPECT_NEAR(g_Camera.m_vDirection.z, -1.0f, 1e-4);
+}
+
+TEST_F(CPlayerCameraTest, TheCockpitEyeIsTheCameraSocketOrADriversHeightAboveAMachineWithout) {
+    struct Case {
+        const char* socketLine;
+        DV eye;
+        int reports;
+    } cases[] = {
+        {"socket kamera 0.2 2.1 -0.5\n", {0.2f, 2.1f, -0.5f}, 0},
+        // Without the socket the eye is not left on the ground at the origin: it sits at a
+        // driver's height, and the console says once what the machine lacks.
+        {"", {0, 1.8f, 0}, 1},
+    };
+    for (const Case& c : cases) {
+        WriteFile("scripts\\mesh_sockets\\tractor.txt",
+                  std::string("mesh_filename prefabs\\t\\tractor.x\nsocket kierowca 0 1.4 0\n") + c.socketLine);
+        ResetGlobal(g_MeshSocketsMgr);
+        g_MeshSocketsMgr.LoadAll();
+        g_Player.LoadResources();
+        Driving(1);
+        for (int i = 0; i < 3; ++i) g_Player.UpdateCamera();
+        EXPECT_NEAR(g_Camera.m_vPosition.x, c.eye.x, 1e-4) << c.socketLine;
+        EXPECT_NEAR(g_Camera.m_vPosition.y, c.eye.y, 1e-4) << c.socketLine;
+        EXPECT_NEAR(g_Camera.m_vPosition.z, c.eye.z, 1e-4) << c.socketLine;
+        // It looks along the machine, tipped down by the pitch the run starts with.
+        EXPECT_GT(g_Camera.m_vDirection.z, 0.9f) << c.socketLine;
+        EXPECT_EQ(ConsoleLinesWith("FAILED reading socket kamera dla "), c.reports) << c.socketLine;
+    }
+}
+
+TEST_F(CPlayerCameraTest, LeavingTheCockpitBringsBackTheConfiguredFieldOfView) {
+    struct Case {
+        const char* name;
+        bool fovLine;
+        float fov;
+        float configured;
+    } cases[] = {
+        {"no FOV line: the settings' default", false, 0, 1.1f},
+        {"an FOV line", true, 1.3f, 1.3f},
+    };
+    // The configuration's "FOV" line, as the program's command table runs it.
+    static const ConsoleCommand kCommands[] = {{"FOV", command::FOV}};
+    g_Console.InstallCommands(kCommands);
+    for (const Case& c : cases) {
+        ResetGlobal(g_Settings);
+        g_Console.FreeVariables();
+        if (c.fovLine) g_Console.ExecuteLine(("FOV " + std::to_string(c.fov)).c_str());
+        struct Step {
+            uint32_t mode;
+            int32_t countdown;
+            float fov;
+        } steps[] = {{1, 2, c.configured}, {1, -1, 0.9f}, {2, -1, c.configured}, {0, -1, 0.9f}, {3, -1, c.configured}};
+        for (const Step& s : steps) {
+            Driving(s.mode);
+            g_Player.m_iCountdown = s.countdown;
+            g_Player.UpdateFieldOfView();
+            EXPECT_FLOAT_EQ(g_Settings.m_fFOV, s.fov) << c.name << ", mode " << s.mode << ", countdown " << s.countdown;
+        }
+    }
 }
 
 }  // namespace

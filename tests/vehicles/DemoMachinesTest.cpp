@@ -1,7 +1,9 @@
 // The demo game's own machines, from the assembled game's vehicle types, models and sockets: the
 // tractor stands on its wheels on the demo ground and tows the trailer, its driver in the seat.
+#include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "PhysicsFixture.h"
 #include "core/EConsole.h"
@@ -37,7 +39,7 @@ TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineAndTheTrailer) {
     EXPECT_STREQ(g_Physics.m_Vehicles[0].m_szName, "Race Tractor");
     EXPECT_STREQ(g_Physics.m_Vehicles[1].m_szName, "Field Tractor");
     EXPECT_STREQ(g_Physics.m_Vehicles[2].m_szName, "Farm Trailer");
-    EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body.x");
+    EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
     for (uint32_t i = 0; i < 3; ++i) {
         const VehicleType& t = g_Physics.m_Vehicles[i];
         EXPECT_EQ(t.m_uWheelCount, 4u) << t.m_szName;
@@ -48,15 +50,64 @@ TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineAndTheTrailer) {
     }
 }
 
+// Every part a machine hangs on its body finds its socket there: wheels, steering wheel, hooks and
+// the trailer's hitch for every type, and for the types a player drives also the cockpit eye
+// ("kamera"), the driver's seat ("kierowca") and the exhaust ("rura"). The eye sits at a seated
+// driver's eye height above the seat, inside the body, and every wheel's socket at the height of
+// its model's axle, so that the drawn wheel stands where the physics holds it.
+TEST_F(DemoMachinesTest, EveryTypeCarriesTheSocketsItsPartsHangOn) {
+    ASSERT_GT(g_Physics.m_uVehicleCount, 0u);
+    for (uint32_t i = 0; i < g_Physics.m_uVehicleCount; ++i) {
+        const VehicleType& type = g_Physics.m_Vehicles[i];
+        const DV at{10.0f * i, 0.3f, 0};
+        EObjectSlot* m = Machine(type.m_szPrefab, at);
+        ASSERT_TRUE(m && m->Mesh() && m->m_hTruck) << type.m_szName;
+        auto socket = [&](const char* name, DV& local) {
+            DV world;
+            const bool found = g_Engine.GetObjectSocket(m, name, &world, nullptr);
+            local = world - at;
+            return found;
+        };
+        std::vector<std::string> names;
+        for (uint32_t k = 0; k < type.m_uWheelCount; ++k) names.push_back(type.m_szWheelSocket[k]);
+        if (type.m_szSteeringWheelModel[0]) names.push_back(type.m_szSteeringWheelSocket);
+        for (const VehicleType::Hook& hook : type.m_Hooks)
+            if (hook.m_bSet) names.push_back(hook.m_szSocket);
+        if (type.m_szHitchPrefab[0]) names.push_back(type.m_szHitchSocket);
+        if (type.m_bPlayerCanDrive)
+            for (const char* name : {"kamera", "kierowca", "rura"}) names.push_back(name);
+        DV local;
+        for (const std::string& name : names) EXPECT_TRUE(socket(name.c_str(), local)) << type.m_szName << ": " << name;
+
+        for (uint32_t k = 0; k < type.m_uWheelCount; ++k) {
+            ASSERT_TRUE(socket(type.m_szWheelSocket[k], local));
+            EXPECT_NEAR(local.y, m->m_hTruck->m_fWheelRadius[k], 0.03f) << type.m_szName << ": " << type.m_szWheelSocket[k];
+        }
+        if (!type.m_bPlayerCanDrive) continue;
+        DV eye, seat, wheel;
+        ASSERT_TRUE(socket("kamera", eye) && socket("kierowca", seat) && socket(type.m_szSteeringWheelSocket, wheel));
+        EXPECT_GT(eye.y - seat.y, 0.6f) << type.m_szName;
+        EXPECT_LT(eye.y - seat.y, 1.0f) << type.m_szName;
+        EXPECT_LT(std::fabs(eye.x), 0.3f) << type.m_szName;
+        EXPECT_GT(wheel.z, seat.z) << type.m_szName << ": the steering wheel is in front of the seat";
+        const EMesh* body = m->Mesh();
+        auto along = [](const DV& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; };
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_GT(along(eye, axis), along(body->m_vMin, axis)) << type.m_szName << ": the eye is outside the body";
+            EXPECT_LT(along(eye, axis), along(body->m_vMax, axis)) << type.m_szName << ": the eye is outside the body";
+        }
+    }
+}
+
 TEST_F(DemoMachinesTest, TheTractorSettlesOnItsWheelsAndTowsTheTrailer) {
     EObjectSlot* ground = AddObject("prefabs\\ground\\field.x", {});
     g_Physics.CreateStaticTriMeshes();
     ASSERT_NE(ground->m_pPhysicsBody, nullptr);
-    EObjectSlot* tractor = Machine("prefabs\\tractor\\body.x", {0, 0.3f, 0});
+    EObjectSlot* tractor = Machine("prefabs\\tractor\\body_nocenter.x", {0, 0.3f, 0});
     // The drawbar (1.5 long) reaches from the trailer's socket, 2.1 ahead of it, to the tractor's
     // hook 1.5 behind the tractor.
-    EObjectSlot* trailer = Machine("prefabs\\trailer\\trailer.x", {0, 0.3f, -5.1f});
-    EObjectSlot* racer = Machine("prefabs\\racer\\body.x", {8, 0.3f, 0});
+    EObjectSlot* trailer = Machine("prefabs\\trailer\\trailer_nocenter.x", {0, 0.3f, -5.1f});
+    EObjectSlot* racer = Machine("prefabs\\racer\\body_nocenter.x", {8, 0.3f, 0});
     g_Physics.CoupleImplement(tractor, trailer);
     ASSERT_EQ(trailer->m_hTruck->m_pPartner, tractor);
     Step(180);
@@ -95,8 +146,8 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         uint32_t type;
         const char* model;
         bool warned;
-    } cases[] = {{1, "prefabs\\tractor\\body.x", false}, {3, "prefabs\\racer\\body.x", true},
-                 {0xFFFFFFFFu, "prefabs\\racer\\body.x", true}};
+    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {3, "prefabs\\racer\\body_nocenter.x", true},
+                 {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;
         TworzPostacGracza();

@@ -93,6 +93,18 @@ TEST_F(EngineWorld, AWorldThatDoesNotLoadStopsAfterItsEightiethStepWithTheOldWor
     EXPECT_EQ(g_EngineObject.m_pCameraFinder, nullptr);
 }
 
+TEST_F(EngineWorld, TheNextStartEndsWhatTheGameMadeAfterAFailedOne) {
+    EXPECT_FALSE(g_Engine.ProcessStartWorld("worlds\\missing.w"));
+    // The game goes on without a world and makes the player's machine, whose mesh the next start
+    // releases: the machine must go with it.
+    EObjectSlot* machine = AddMesh("machine");
+    TakeCalls();
+    ASSERT_TRUE(g_Engine.ProcessStartWorld("worlds\\farm.w"));
+    EXPECT_EQ(machine->m_bUsed, 0);
+    const Lines calls = TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "mainGameReleaseResources"), calls.end());
+}
+
 TEST_F(EngineWorld, AWorldChangeEndsTheOldWorldAndBeginsTheNewOneInTheirOrders) {
     ASSERT_TRUE(g_Engine.ProcessStartWorld("worlds\\farm.w"));
     TakeCalls();

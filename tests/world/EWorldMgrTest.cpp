@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -75,11 +76,34 @@ TEST_F(WorldLoader, KeywordsAreExactWordsAfterAnyBlanks) {
     EXPECT_EQ(ObjectNames(), (Lines{"kept"}));
 }
 
-TEST_F(WorldLoader, AMissingFileFailsWithTheErrorFlagAnEmptyOneWithout) {
-    EXPECT_FALSE(g_WorldMgr.LoadWorld("worlds\\none.w"));
-    EXPECT_EQ(g_WorldMgr.m_bError, 1);
-    EXPECT_FALSE(LoadWorld(std::string()));
-    EXPECT_EQ(g_WorldMgr.m_bError, 0);
+TEST_F(WorldLoader, AFileThatCannotBeLoadedFailsAndSaysOnceWhich) {
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        uint8_t errorFlag;  // set when the file does not open
+        const char* why;
+    } cases[] = {
+        {"missing", nullptr, 1, "No such file or directory"},
+        {"a folder", [this] { std::filesystem::create_directories(Path("worlds\\test.w")); }, 1, "Is a directory"},
+        {"empty", [this] { WriteFile("worlds\\test.w", ""); }, 0, "the file is empty"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        if (c.arrange) c.arrange();
+        EXPECT_FALSE(g_WorldMgr.LoadWorld("worlds\\test.w"));
+        EXPECT_EQ(g_WorldMgr.m_bError, c.errorFlag);
+        EXPECT_EQ(Console(), Lines{std::string("The world file worlds\\test.w could not be loaded: ") + c.why});
+        EXPECT_EQ(ErrorLines(), (Lines{"The world file worlds\\test.w could not be loaded:", c.why}));
+        EXPECT_TRUE(g_WorldMgr.FailedToLoad("WORLDS\\TEST.W"));
+        EXPECT_FALSE(g_WorldMgr.FailedToLoad("worlds\\other.w"));
+        TearDown();
+    }
+    SetUp();
+    // A load that works forgets the failure.
+    ASSERT_TRUE(LoadWorld(Lines{"world_general_properties"}));
+    EXPECT_FALSE(g_WorldMgr.FailedToLoad("worlds\\test.w"));
+    EXPECT_TRUE(Console().empty());
 }
 
 TEST_F(WorldLoader, AFailedHeaderDropsItsBlockAndTellsWhy) {

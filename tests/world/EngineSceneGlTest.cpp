@@ -1,5 +1,6 @@
 // The engine's objects reach the renderer's passes: a model created through the engine, seen by
-// the engine's visibility pass from the engine's camera, is drawn by the renderer's frame.
+// the engine's visibility pass from the engine's camera, is drawn by the renderer's frame, and the
+// demo's models are lit by the sun and shadow the ground.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -50,6 +51,14 @@ protected:
         GlRenderTest::TearDown();
     }
 
+    // A model placed as a world places it, seen from anywhere.
+    static EObjectSlot* Place(const char* model, const DV& at, const DV& scale) {
+        EObjectSlot* o = g_Engine.CreateObject(OT_MESH, model, FLAG_VISIBLE, FLAG2_SEEN_FAR, &at, nullptr);
+        EXPECT_NE(o, nullptr) << model;
+        if (o) g_Engine.SetObjectScaling(o, scale);
+        return o;
+    }
+
     // The engine's camera at eye, looking along +z.
     static void PlaceCamera(const DV& eye) {
         g_Camera.SetFarZ(5000.0f);
@@ -81,6 +90,44 @@ TEST_F(EngineSceneGl, AHouseMadeByTheEngineIsDrawnFromTheEnginesCamera) {
     EXPECT_EQ(house->m_pDrawMesh, nullptr);
     DrawFrame(0xFF000000u);
     EXPECT_EQ(g_Renderer.m_uDrawnSubsets, 0u);
+}
+
+// The demo's ground, farmhouse and tractor under a high sun that shines towards +x: every surface
+// that faces the sun is brighter than the ambient light alone makes it, and the house's shadow
+// falls on the ground beside it, as dark as the ambient light leaves it.
+TEST_F(EngineSceneGl, TheSunLightsTheDemoModelsAndTheHouseShadowsTheGround) {
+    Place("prefabs\\ground\\field.x", {0, 0, 0}, {0.1f, 1, 0.1f});
+    // The house is centred on its box, 5.3 high; the tractor keeps its origin on the ground.
+    Place("prefabs\\buildings\\house.x", {0, 2.65f, 0}, {0.01f, 0.01f, 0.01f});
+    Place("prefabs\\tractor\\body_nocenter.x", {-6, 0, -8}, {1, 1, 1});
+    g_Sky.SetAmbientLight(0x00505050u, 0);
+    g_Sky.SetSkyLightColour(0x00FFFFFFu);
+    g_Sky.SetSkyLightDirection(1.0f, -1.2f, 0.0f);
+    g_Sky.SetFogFar(100000.0f, 0);
+    g_Sky.m_fFogMax = 0.0f;
+    g_Renderer.m_bSkyLitMeshes = 1;
+    g_Settings.m_bDrawShadows = 1;
+    g_Settings.m_iShadowQuality = 1;
+    const DV eye{12, 14, -16}, target{0, 1, -3};
+    PlaceCamera(eye);
+    g_Settings.m_bRecalculateCamera = 1;
+    g_EngineObject.Update();
+
+    // The house's roof, the tractor's roof, the open ground before the house and the ground in
+    // the house's shadow, in sunlight and in ambient light alone.
+    const DV points[] = {{-1, 3.7f, -1.2f}, {-6, 2.83f, -8.7f}, {4.3f, 0, -4.5f}, {4.3f, 0, 0}};
+    enum { HOUSE, TRACTOR, GROUND, SHADOW };
+    int sunlit[4], ambient[4];
+    for (float power : {1.2f, 0.0f}) {
+        g_Sky.m_fSkyLightPower = power;
+        LookAt(eye, target);
+        DrawFrame(0xFF000000u);
+        SavePicture(power > 0 ? "demo_sunlit" : "demo_ambient");
+        for (int i = 0; i < 4; ++i) (power > 0 ? sunlit : ambient)[i] = test::Brightness(PixelOf(points[i]));
+    }
+    for (int i : {HOUSE, TRACTOR, GROUND}) EXPECT_GT(sunlit[i], ambient[i] + 90) << "point " << i;
+    EXPECT_LT(sunlit[SHADOW] + 90, sunlit[GROUND]);
+    EXPECT_NEAR(sunlit[SHADOW], ambient[SHADOW], 30);
 }
 
 }  // namespace

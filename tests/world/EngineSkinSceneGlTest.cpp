@@ -4,9 +4,7 @@
 // frame with the game's skinning effect.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 #include "core/ESettings.h"
@@ -16,7 +14,6 @@
 #include "mesh/ESkinMeshMgr.h"
 #include "mesh/MeshHooks.h"
 #include "platform/gfx/ImageWriter.h"
-#include "platform/xfile/MeshLoader.h"
 #include "render/D3DDevice.h"
 #include "render/EEffectMgr.h"
 #include "render/ERenderer.h"
@@ -104,19 +101,6 @@ protected:
         return pixels;
     }
 
-    static DV FileBoxMiddle(const char* model) {
-        std::vector<xfile::ExtendedMaterial> materials;
-        std::shared_ptr<xfile::Mesh> mesh;
-        EXPECT_EQ(xfile::LoadMeshFromX(model, xfile::MESH_SYSTEMMEM, nullptr, materials, mesh), gfx::OK);
-        DV lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
-        for (uint32_t v = 0; mesh && v < mesh->GetNumVertices(); ++v) {
-            const float* p = reinterpret_cast<const float*>(mesh->VertexData() + v * mesh->GetNumBytesPerVertex());
-            lo = {std::min(lo.x, p[0]), std::min(lo.y, p[1]), std::min(lo.z, p[2])};
-            hi = {std::max(hi.x, p[0]), std::max(hi.y, p[1]), std::max(hi.z, p[2])};
-        }
-        return (lo + hi) * 0.5f;
-    }
-
     static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
         int n = 0;
         for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i] ? 1 : 0;
@@ -137,7 +121,7 @@ protected:
 };
 
 TEST_F(EngineSkinSceneGl, TheDriverSitsInTheTractorAndTheSkinnedPassDrawsHim) {
-    EObjectSlot* tractor = Add(OT_MESH, "prefabs\\tractor\\body.x", {});
+    EObjectSlot* tractor = Add(OT_MESH, "prefabs\\tractor\\body_nocenter.x", {});
     ASSERT_NE(tractor, nullptr);
     g_Camera.SetFarZ(100.0f);
     g_Camera.SetPosition(m_eye);
@@ -145,11 +129,8 @@ TEST_F(EngineSkinSceneGl, TheDriverSitsInTheTractorAndTheSkinnedPassDrawsHim) {
 
     DV seat;
     EOrientation facing;
+    // The body keeps its file's origin ("_nocenter"), so the socket is where the seat is drawn.
     ASSERT_TRUE(g_Engine.GetObjectSocket(tractor, "kierowca", &seat, &facing));
-    // The socket file gives the body's sockets in the model file's frame, while the mesh manager
-    // centres the prefab's mesh on its box: the seat comes back into the drawn body by the box's
-    // middle.
-    seat = seat - FileBoxMiddle("prefabs\\tractor\\body.x");
     EObjectSlot* driver = Add(OT_SKINMESH, "models\\postacie\\kierowcy\\english\\english.x", seat);
     EObjectSlot* waving = Add(OT_SKINMESH, "models\\postacie\\kierowcy\\usa\\usa.x", {0.0f, 0, 2.1f});
     EObjectSlot* hen = Add(OT_SKINMESH, "models\\postacie\\kura\\kura.x", {1.3f, 0, 2.0f});

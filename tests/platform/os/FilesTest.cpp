@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "support/TestSupport.h"
 
 namespace {
@@ -55,6 +58,19 @@ TEST_F(FilesTest, TextReadsDropCarriageReturnsBinaryReadsKeepThem) {
     std::vector<char> bytes;
     ASSERT_TRUE(plat::ReadFileBytes("a.txt", bytes));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "one\r\ntwo\r\n\r\nthree");
+}
+
+TEST_F(FilesTest, AFolderDoesNotOpenAsAFileForReading) {
+    // Opened, a folder would give a reader looping until the end of the file no end at all.
+    std::filesystem::create_directories(Path("worlds\\meadow.w"));
+    for (const char* mode : {"r", "rt", "rb"}) {
+        errno = 0;
+        EXPECT_EQ(plat::OpenFile("worlds\\meadow.w", mode), nullptr) << mode;
+        EXPECT_EQ(errno, EISDIR) << mode;
+    }
+    std::vector<char> bytes;
+    EXPECT_FALSE(plat::ReadFileBytes("worlds\\meadow.w", bytes));
+    EXPECT_FALSE(plat::FileExists("worlds\\meadow.w"));
 }
 
 TEST_F(FilesTest, ListsMatchingFilesSortedIgnoringCase) {

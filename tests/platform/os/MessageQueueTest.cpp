@@ -1,10 +1,13 @@
 #include "platform/os/MessageQueue.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,10 @@ class MessageQueueTest : public test::StartDirTest {
 protected:
     void SetUp() override {
         StartDirTest::SetUp();
+        // The title locks live in the test's own directory: parallel runs never share one.
+        const char* saved = std::getenv("XDG_RUNTIME_DIR");
+        m_savedRuntimeDir = saved ? std::optional<std::string>(saved) : std::nullopt;
+        ::setenv("XDG_RUNTIME_DIR", m_dir.path().c_str(), 1);
         g_received.clear();
         plat::RegisterWindowClass({"test", RecordingProc});
         m_window = plat::CreateMainWindow({"test", "Message queue test", true, 800, 600});
@@ -40,7 +47,14 @@ protected:
         return ids;
     }
 
+    void TearDown() override {
+        StartDirTest::TearDown();
+        if (m_savedRuntimeDir) ::setenv("XDG_RUNTIME_DIR", m_savedRuntimeDir->c_str(), 1);
+        else ::unsetenv("XDG_RUNTIME_DIR");
+    }
+
     plat::WindowHandle m_window = nullptr;
+    std::optional<std::string> m_savedRuntimeDir;
 };
 
 TEST_F(MessageQueueTest, QuitComesAfterTheMessagesAlreadyPosted) {
@@ -89,38 +103,45 @@ TEST_F(MessageQueueTest, CloseDestroysTheWindowThroughTheDefaultHandling) {
 }
 
 TEST_F(MessageQueueTest, AWindowTitleIsSeenAsRunningWhileItsWindowExists) {
-    EXPECT_EQ(plat::FindWindowWithTitle("Message queue test"), plat::TitleLock::Held);
-    EXPECT_EQ(plat::FindWindowWithTitle("Another title"), plat::TitleLock::Free);
+    EXPECT_EQ(plat::ClaimTitle("Message queue test"), plat::TitleLock::Held);
     plat::DestroyMainWindow(m_window);
-    EXPECT_EQ(plat::FindWindowWithTitle("Message queue test"), plat::TitleLock::Free);
+    EXPECT_EQ(plat::ClaimTitle("Message queue test"), plat::TitleLock::Free);
+}
+
+// What a second start of the program sees: the answer of ClaimTitle in a child process.
+plat::TitleLock ClaimInAnotherProcess(const std::string& title) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        // A program of its own: none of this process's windows or claims (closing the copies of
+        // their descriptors leaves the parent's locks held).
+        plat::ResetWindows();
+        ::_exit(static_cast<int>(plat::ClaimTitle(title)));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return static_cast<plat::TitleLock>(WEXITSTATUS(status));
+}
+
+TEST_F(MessageQueueTest, AClaimedTitleStaysLockedForOtherProcessesWithOrWithoutItsWindow) {
+    EXPECT_EQ(ClaimInAnotherProcess("Claimed"), plat::TitleLock::Free);
+    ASSERT_EQ(plat::ClaimTitle("Claimed"), plat::TitleLock::Free);
+    EXPECT_EQ(ClaimInAnotherProcess("Claimed"), plat::TitleLock::Held);
+    EXPECT_EQ(plat::ClaimTitle("Claimed"), plat::TitleLock::Free);  // this process holds it already
+    // The window of a claimed title comes and goes; the claim stays.
+    plat::WindowHandle window = plat::CreateMainWindow({"test", "Claimed", true, 800, 600});
+    ASSERT_NE(window, nullptr);
+    plat::DestroyMainWindow(window);
+    EXPECT_EQ(ClaimInAnotherProcess("Claimed"), plat::TitleLock::Held);
+    plat::ResetWindows();
+    EXPECT_EQ(ClaimInAnotherProcess("Claimed"), plat::TitleLock::Free);
 }
 
 TEST_F(MessageQueueTest, ATitleLockThatCannotBeOpenedIsUnavailableAndSaysWhy) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string savedDir = saved ? saved : "";
-    ::setenv("XDG_RUNTIME_DIR", m_dir.path().c_str(), 1);
     // Another user's lock file would refuse to open; a folder in its place refuses everyone.
     std::filesystem::create_directory(m_dir.path() / "furrow-Locked_out.lock");
     std::string why;
-    EXPECT_EQ(plat::FindWindowWithTitle("Locked out", &why), plat::TitleLock::Unavailable);
+    EXPECT_EQ(plat::ClaimTitle("Locked out", &why), plat::TitleLock::Unavailable);
     EXPECT_NE(why.find((m_dir.path() / "furrow-Locked_out.lock").string()), std::string::npos) << why;
-    if (saved) ::setenv("XDG_RUNTIME_DIR", savedDir.c_str(), 1);
-    else ::unsetenv("XDG_RUNTIME_DIR");
-}
-
-TEST_F(MessageQueueTest, AQuitSignalClosesTheMainWindowOrWithoutOnePostsAQuit) {
-    for (int signal : {SIGINT, SIGTERM}) {
-        plat::CatchQuitSignals();
-        std::raise(signal);  // the handler only notes it; the next look at the queue acts
-        EXPECT_EQ(Drain(), std::vector<uint32_t>{plat::msg::Close}) << signal;
-        EXPECT_TRUE(Drain().empty()) << signal;  // once per signal
-    }
-    plat::DestroyMainWindow(m_window);
-    plat::CatchQuitSignals();
-    std::raise(SIGTERM);
-    EXPECT_EQ(Drain(), std::vector<uint32_t>{plat::msg::Quit});
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ constexpr float kSoundDistance = 180.0f;
 constexpr float kRespawnCooldown = 10.0f;
 constexpr float kHudTimerStart = 30.0f;
 constexpr float kQuarterTurn = std::numbers::pi_v<float> / 2;
+// Putting the machine back in place looks for the ground from this high above it.
+constexpr float kLiftAbove = 2.0f;
 constexpr const char* kIntroTractor = "prefabs\\pojazdy\\tractor015\\tractor015_nocenter.x";
 constexpr const char* kStartPoint = "game_start_point";
 
@@ -230,12 +232,15 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
             g_BezierMgr.EvaluatePoint(route->m_szStartPath, m_dStartDistance, &position, &direction);
         }
     }
-    DropOntoGround(&position, 0.0f, 64.0f);
+    // Until the opponents' spot finder comes, the machine is put back upright where it stands,
+    // facing the way it faced, on the ground found from above it (it may rest a little below the
+    // surface); only the start's direction is turned into the machine's.
+    DropOntoGround(&position, atStart ? 0.0f : kLiftAbove, 64.0f);
     direction.y = 0;
     direction = pmath::Normalize(direction);
     EOrientation orientation = EOrientation::EOrientationFromDirection(&direction);
     const DV up{0, 1, 0};
-    orientation.RotateAxis(&up, kQuarterTurn);
+    if (atStart) orientation.RotateAxis(&up, kQuarterTurn);
     g_Physics.UnreleaseTruckControls(m_pVehicle);
     g_Engine.SetObjectPosition(m_pVehicle, position, false);
     g_Engine.SetObjectOrientation(m_pVehicle, orientation);

@@ -4,7 +4,7 @@ xpos 0.000000
 ypos 0.000000
 zpos 0.000000
 rotation_angles 0.000000 0.000000 0.000000
-scaling_axis 0.100000 1.000000 0.100000
+scaling_axis 1.000000 1.000000 1.000000
 flags 13
 
 mesh prefabs\ground\plot.x
@@ -44,13 +44,27 @@ ypos 1.300000
 zpos 60.000000
 flags 13
 
+mesh prefabs\ground\hedge.x
+name zywoplot_start_lewy
+xpos 38.000000
+ypos 1.300000
+zpos -85.000000
+flags 13
+
+mesh prefabs\ground\hedge.x
+name zywoplot_start_prawy
+xpos 52.000000
+ypos 1.300000
+zpos -85.000000
+flags 13
+
 mesh prefabs\special\czujnik.x
 name brama_czujnik
 xpos 45.000000
 ypos 1.500000
 zpos -50.000000
 scaling_axis 1.500000 1.000000 1.000000
-flags 9
+flags 268435465
 invisible_in_game 1
 action_general_opt 1 1
 action_general_2 1 0
@@ -84,7 +98,7 @@ xpos 46.000000
 ypos 1.500000
 zpos -20.000000
 scaling_axis 1.250000 1.000000 1.250000
-flags 9
+flags 268435465
 invisible_in_game 1
 action_general_opt 1 1
 action_general_2 1 0
@@ -92,7 +106,7 @@ action_kill_object beczka
 
 mesh prefabs\trees\pine.x
 name sosna_01
-xpos 38.000000
+xpos 35.000000
 ypos 4.575000
 zpos -80.000000
 rotation_angles 0.000000 0.000000 0.000000
@@ -102,7 +116,7 @@ is_it_tree 1
 
 mesh prefabs\trees\pine.x
 name sosna_02
-xpos 38.000000
+xpos 35.000000
 ypos 4.575000
 zpos -50.000000
 rotation_angles 0.000000 40.000000 0.000000
@@ -132,7 +146,7 @@ is_it_tree 1
 
 mesh prefabs\trees\pine.x
 name sosna_05
-xpos 38.000000
+xpos 35.000000
 ypos 4.575000
 zpos 50.000000
 rotation_angles 0.000000 160.000000 0.000000
@@ -142,7 +156,7 @@ is_it_tree 1
 
 mesh prefabs\trees\pine.x
 name sosna_06
-xpos 38.000000
+xpos 35.000000
 ypos 4.575000
 zpos 80.000000
 rotation_angles 0.000000 200.000000 0.000000
@@ -485,7 +499,7 @@ ypos 0.000000
 zpos -90.000000
 rotation_angles 0.000000 90.000000 0.000000
 scaling_axis 0.010000 0.010000 0.010000
-flags 13
+flags 268435465
 invisible_in_game 1
 
 mesh prefabs\special\marker.x
@@ -494,16 +508,16 @@ xpos 45.000000
 ypos 0.000000
 zpos 90.000000
 scaling_axis 0.010000 0.010000 0.010000
-flags 13
+flags 268435465
 invisible_in_game 1
 
 mesh prefabs\special\marker.x
 name Blokada0
 xpos 45.000000
-ypos 0.000000
-zpos -100.000000
+ypos 0.300000
+zpos 100.000000
 scaling_axis 0.010000 0.010000 0.010000
-flags 13
+flags 268435465
 invisible_in_game 1
 
 mesh prefabs\special\marker.x
@@ -544,7 +558,7 @@ xpos 0.000000
 ypos 0.000000
 zpos 0.000000
 scaling_axis 0.010000 0.010000 0.010000
-flags 13
+flags 268435465
 invisible_in_game 1
 action_general_opt 1 0
 action_console_print Meadow: the level has started
@@ -553,13 +567,312 @@ action_default_set meadow_started
 mesh prefabs\special\marker.x
 name pilot
 xpos 45.000000
-ypos 0.100000
+ypos 0.930000
 zpos -90.000000
 scaling_axis 0.030000 0.030000 0.030000
-flags 13
+flags 9
 bezier_moving_____start_node_name droga_start
 bezier_moving_____params0 0 1 3.000000 0.000000 1 0 1
 bezier_moving_____params1 0 1
+
+mesh prefabs\ground\hedge_bank.x
+name wal_zachod_1
+xpos -101.600000
+ypos 1.650000
+zpos -104.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_zachod_2
+xpos -101.600000
+ypos 1.650000
+zpos -52.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_zachod_3
+xpos -101.600000
+ypos 1.650000
+zpos 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_zachod_4
+xpos -101.600000
+ypos 1.650000
+zpos 52.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_zachod_5
+xpos -101.600000
+ypos 1.650000
+zpos 104.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_wschod_1
+xpos 101.600000
+ypos 1.650000
+zpos -104.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_wschod_2
+xpos 101.600000
+ypos 1.650000
+zpos -52.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_wschod_3
+xpos 101.600000
+ypos 1.650000
+zpos 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_wschod_4
+xpos 101.600000
+ypos 1.650000
+zpos 52.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_wschod_5
+xpos 101.600000
+ypos 1.650000
+zpos 104.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_poludnie_1
+xpos -78.000000
+ypos 1.650000
+zpos -126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_poludnie_2
+xpos -26.000000
+ypos 1.650000
+zpos -126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_poludnie_3
+xpos 26.000000
+ypos 1.650000
+zpos -126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_poludnie_4
+xpos 78.000000
+ypos 1.650000
+zpos -126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_polnoc_1
+xpos -78.000000
+ypos 1.650000
+zpos 126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_polnoc_2
+xpos -26.000000
+ypos 1.650000
+zpos 126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_polnoc_3
+xpos 26.000000
+ypos 1.650000
+zpos 126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\ground\hedge_bank.x
+name wal_polnoc_4
+xpos 78.000000
+ypos 1.650000
+zpos 126.600000
+rotation_angles 0.000000 90.000000 0.000000
+flags 13
+
+mesh prefabs\powerline\pole.x
+name slup_01
+xpos 58.000000
+ypos 4.500000
+zpos -80.000000
+flags 13
+
+mesh prefabs\powerline\pole.x
+name slup_02
+xpos 58.000000
+ypos 4.500000
+zpos -40.000000
+flags 13
+
+mesh prefabs\powerline\pole.x
+name slup_03
+xpos 58.000000
+ypos 4.500000
+zpos 0.000000
+flags 13
+
+mesh prefabs\powerline\pole.x
+name slup_04
+xpos 58.000000
+ypos 4.500000
+zpos 40.000000
+flags 13
+
+mesh prefabs\powerline\pole.x
+name slup_05
+xpos 58.000000
+ypos 4.500000
+zpos 80.000000
+flags 13
+
+mesh prefabs\trees\oak.x
+name dab_08
+xpos -88.000000
+ypos 4.320000
+zpos -112.000000
+rotation_angles 0.000000 30.000000 0.000000
+scaling_axis 0.012000 0.012000 0.012000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_09
+xpos 88.000000
+ypos 4.320000
+zpos -108.000000
+rotation_angles 0.000000 150.000000 0.000000
+scaling_axis 0.012000 0.012000 0.012000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_10
+xpos -90.000000
+ypos 4.320000
+zpos 104.000000
+rotation_angles 0.000000 250.000000 0.000000
+scaling_axis 0.012000 0.012000 0.012000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_11
+xpos 12.000000
+ypos 4.320000
+zpos 114.000000
+rotation_angles 0.000000 300.000000 0.000000
+scaling_axis 0.012000 0.012000 0.012000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_12
+xpos 90.000000
+ypos 4.320000
+zpos 96.000000
+rotation_angles 0.000000 80.000000 0.000000
+scaling_axis 0.012000 0.012000 0.012000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_13
+xpos 150.000000
+ypos 5.400000
+zpos -60.000000
+rotation_angles 0.000000 20.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_14
+xpos -160.000000
+ypos 5.400000
+zpos 30.000000
+rotation_angles 0.000000 190.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_15
+xpos 70.000000
+ypos 5.400000
+zpos 180.000000
+rotation_angles 0.000000 110.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\oak.x
+name dab_16
+xpos -60.000000
+ypos 5.400000
+zpos -190.000000
+rotation_angles 0.000000 330.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\pine.x
+name sosna_07
+xpos 180.000000
+ypos 6.862500
+zpos 150.000000
+rotation_angles 0.000000 60.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\pine.x
+name sosna_08
+xpos -210.000000
+ypos 6.862500
+zpos -120.000000
+rotation_angles 0.000000 200.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\pine.x
+name sosna_09
+xpos -130.000000
+ypos 6.862500
+zpos 160.000000
+rotation_angles 0.000000 10.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
+
+mesh prefabs\trees\pine.x
+name sosna_10
+xpos 130.000000
+ypos 6.862500
+zpos -170.000000
+rotation_angles 0.000000 280.000000 0.000000
+scaling_axis 0.015000 0.015000 0.015000
+flags 13
+is_it_tree 1
 
 light
 name lampa

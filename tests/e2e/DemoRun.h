@@ -9,12 +9,13 @@
 
 namespace test {
 
-// Runs the game in its folder on the GL backend, silent, playing the folder's input.txt on the
-// fixed clock of 60 frames a second. The single-instance lock lives in runtimeDir, so that runs
-// of parallel tests are not taken for a second instance.
-inline ProgramRun RunScripted(const std::filesystem::path& game, const std::filesystem::path& runtimeDir) {
+// Runs the game in its folder on the GL backend (or on the video backend named), silent, playing
+// the folder's input.txt on the fixed clock of 60 frames a second. The single-instance lock lives
+// in runtimeDir, so that runs of parallel tests are not taken for a second instance.
+inline ProgramRun RunScripted(const std::filesystem::path& game, const std::filesystem::path& runtimeDir,
+                              const char* video = "gl") {
     return RunProgram(game,
-                      {{"FURROW_VIDEO", "gl"},
+                      {{"FURROW_VIDEO", video},
                        {"FURROW_AUDIO", "null"},
                        {"FURROW_INPUT", "script:input.txt"},
                        {"FURROW_CLOCK", "fixed:60"},

@@ -1,0 +1,122 @@
+// The demo race's machine held at full throttle for a minute, straight on past the finish and
+// steering hard one way and then the other, never leaves the meadow its hedge banks close and
+// never drops below the ground; back to the start (T) afterwards leaves it at rest on the ground.
+// Headless on the null device with the fixed clock: the trace lines judge the run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "DemoRun.h"
+
+namespace {
+
+// The feet of the meadow's hedge banks stand 100 m either side of its middle across the road and
+// 125 m along it; a machine pressing into a bank may reach a little way up its foot.
+constexpr double kAcross = 100.0, kAlong = 125.0, kIntoTheFoot = 1.0;
+// On the ground or on the road; a wheel up the foot of a bank; never on top of one (1.5 m).
+constexpr double kBelowGround = -0.1, kHighestClimb = 1.0;
+// The script counts the program's frames, two ahead of the main game's: the throttle goes down on
+// the game's frame 451 and stays down for 60 s; T comes a little after it is released.
+constexpr unsigned kThrottle = 453, kSeconds = 60, kRelease = kThrottle + kSeconds * 60, kBackToStart = kRelease + 47;
+
+struct DriveCase {
+    const char* name;
+    const char* what;
+    // Keys held over spans of seconds after the throttle goes down.
+    struct Hold {
+        double from, to;
+        const char* key;
+    };
+    std::vector<Hold> steering;
+};
+
+const DriveCase kDrives[] = {
+    {"Straight", "straight on past the finish into the far bank", {}},
+    {"RightThenLeft", "hard right across the meadow into its side, then hard left",
+     {{5.0, 5.6, "Right"}, {20.0, 60.0, "Left"}}},
+    {"LeftThenRight", "hard left across the meadow into its other side, then hard right",
+     {{6.0, 6.7, "Left"}, {25.0, 60.0, "Right"}}},
+};
+
+// Test names and failures name the drive.
+void PrintTo(const DriveCase& drive, std::ostream* out) { *out << drive.name; }
+
+std::string Script(const DriveCase& drive) {
+    std::vector<std::pair<unsigned, std::string>> events = {
+        {240, "keydown Space"}, {241, "keyup Space"},         {kThrottle, "keydown Up"},
+        {kRelease, "keyup Up"}, {kBackToStart, "keydown T"}, {kBackToStart + 1, "keyup T"},
+        {kBackToStart + 300, "close"}};
+    for (const DriveCase::Hold& hold : drive.steering) {
+        events.emplace_back(kThrottle + static_cast<unsigned>(hold.from * 60), std::string("keydown ") + hold.key);
+        events.emplace_back(kThrottle + static_cast<unsigned>(hold.to * 60), std::string("keyup ") + hold.key);
+    }
+    std::ranges::stable_sort(events, {}, &std::pair<unsigned, std::string>::first);
+    std::string script;
+    for (const auto& [frame, event] : events) script += std::to_string(frame) + " " + event + "\n";
+    return script;
+}
+
+bool InsideTheBanks(const test::Trace& t) {
+    return std::abs(t.pos[0]) < kAcross + kIntoTheFoot && std::abs(t.pos[2]) < kAlong + kIntoTheFoot;
+}
+
+class WorldEdges : public ::testing::TestWithParam<DriveCase> {
+protected:
+    std::vector<test::Trace> Drive(const DriveCase& drive) {
+        const std::filesystem::path game = m_root.path() / "game";
+        test::CopyGameTo(game);
+        test::WriteWholeFile(game / "input.txt", Script(drive));
+        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
+        const test::ProgramRun run = test::RunScripted(game, m_root.path(), "null");
+        EXPECT_FALSE(run.timedOut) << run.output;
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return test::Traces(test::ReadWholeFile(game / "!console.txt"));
+    }
+    test::TempDir m_root;
+};
+
+TEST_P(WorldEdges, AMinuteAtFullThrottleStaysInTheMeadowAndOnTheGround) {
+    SCOPED_TRACE(GetParam().what);
+    const std::vector<test::Trace> traces = Drive(GetParam());
+    std::vector<const test::Trace*> driving, afterwards;
+    for (const test::Trace& t : traces) {
+        if (t.frame >= kThrottle && t.frame < kBackToStart) driving.push_back(&t);
+        if (t.frame >= kBackToStart + 60) afterwards.push_back(&t);
+    }
+    ASSERT_GE(driving.size(), static_cast<size_t>(kSeconds)) << traces.size();
+    ASSERT_GE(afterwards.size(), 3u);
+
+    double nearestBank = 1e9;
+    for (const test::Trace* t : driving) {
+        EXPECT_TRUE(InsideTheBanks(*t)) << t->text;
+        EXPECT_GT(t->pos[1], kBelowGround) << t->text;
+        EXPECT_LT(t->pos[1], kHighestClimb) << t->text;
+        nearestBank = std::min({nearestBank, kAcross - std::abs(t->pos[0]), kAlong - std::abs(t->pos[2])});
+    }
+    // The machine met a bank: it was the bank that kept it in.
+    EXPECT_LT(nearestBank, 3.0);
+
+    // Back to the start on this race puts the machine down where it stood, facing the way it
+    // faced: at rest on the ground, still in the meadow, and it stays there.
+    const test::Trace* before = test::At(traces, kBackToStart - 2);
+    ASSERT_NE(before, nullptr);
+    const bool stoodStill = std::abs(before->speed) < 0.1;
+    for (const test::Trace* t : afterwards) {
+        EXPECT_TRUE(InsideTheBanks(*t)) << t->text;
+        EXPECT_NEAR(t->pos[1], 0.0, 0.05) << t->text;
+        EXPECT_NEAR(t->speed, 0.0, 0.1) << t->text;
+        EXPECT_LT(std::hypot(t->pos[0] - before->pos[0], t->pos[2] - before->pos[2]), 15.0) << t->text;
+        if (!stoodStill) continue;
+        const double facing = t->front[0] * before->front[0] + t->front[2] * before->front[2];
+        EXPECT_GT(facing, 0.9) << before->text << "\n" << t->text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Drives, WorldEdges, ::testing::ValuesIn(kDrives),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -124,8 +124,22 @@ void WriteWholeFile(const fs::path& path, const std::string& content) {
     out << content;
 }
 
+// What a run of the game leaves in its folder (reports and the log, screenshots, saves, caches):
+// a developer's ./run.sh in build/game must not change what the tests start from.
+namespace {
+bool IsLeftByARun(const fs::path& name) {
+    const std::string s = name.string();
+    return s.starts_with("!") || s == "save" || (s.starts_with("qv_screen") && s.ends_with(".bmp"));
+}
+}  // namespace
+
 void CopyGameTo(const fs::path& dir) {
-    fs::copy(FURROW_GAME_DIR, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::create_directories(dir);
+    for (const fs::directory_entry& entry : fs::directory_iterator(FURROW_GAME_DIR)) {
+        if (IsLeftByARun(entry.path().filename())) continue;
+        fs::copy(entry.path(), dir / entry.path().filename(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
 }
 
 ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::string>& env, int timeoutSeconds,

@@ -84,7 +84,7 @@ struct ProgramSignal {
     std::function<bool()> ready;
 };
 
-// Copies the assembled game (build/game) into dir.
+// Copies the assembled game (build/game) into dir, without what runs of the game left there.
 void CopyGameTo(const std::filesystem::path& dir);
 // Runs the program with dir as its start directory and these environment variables added.
 ProgramRun RunProgram(const std::filesystem::path& dir, const std::map<std::string, std::string>& env,

@@ -3,6 +3,7 @@
 // fields that only mean something while the game runs stored as 0. A cache is used only when it is
 // whole and every count in it stays within its limits and its grid; any other is discarded, and
 // the placement made and written again.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,10 +23,13 @@ constexpr size_t kTerrainBytes = 1128;
 constexpr size_t kTuftBytes = 32;
 constexpr float kSectorSize = 100.0f;
 
-// Appends little-endian fields to a byte string.
+constexpr size_t kChunk = 65536;
+
+// Appends little-endian fields to a byte string; with a file, the string goes to it a chunk at a
+// time, so that a cache of any size is written through a small buffer.
 class Writer {
 public:
-    explicit Writer(std::vector<uint8_t>& out) : m_out(out) {}
+    explicit Writer(std::vector<uint8_t>& out, FILE* file = nullptr) : m_out(out), m_file(file) {}
     void U8(uint8_t v) { m_out.push_back(v); }
     void U32(uint32_t v) {
         for (int shift = 0; shift < 32; shift += 8) m_out.push_back(static_cast<uint8_t>(v >> shift));
@@ -48,19 +52,38 @@ public:
         Zeros(size - n);
     }
     void Bytes(const uint8_t* bytes, size_t n) { m_out.insert(m_out.end(), bytes, bytes + n); }
+    // After a record: a full chunk goes to the file.
+    void EndRecord() {
+        if (m_file && m_out.size() >= kChunk) Flush();
+    }
+    void Flush() {
+        if (!m_file) return;
+        std::fwrite(m_out.data(), 1, m_out.size(), m_file);
+        m_out.clear();
+    }
 
 private:
     std::vector<uint8_t>& m_out;
+    FILE* m_file;
 };
 
-// Takes little-endian fields from a byte string; once a field would run past its end, every
-// field reads as 0 and the reader stays failed.
+// Takes little-endian fields from bytes in memory or from a file (through a chunk of it at a
+// time); once a field would run past the end, every field reads as 0 and the reader stays failed.
 class Reader {
 public:
     Reader(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+    explicit Reader(FILE* file) : m_file(file), m_buffer(kChunk) {
+        if (std::fseek(file, 0, SEEK_END) == 0) {
+            const long size = std::ftell(file);
+            m_fileLeft = size > 0 ? static_cast<size_t>(size) : 0;
+        }
+        std::rewind(file);
+        m_bytes = m_buffer.data();
+    }
     bool Ok() const { return m_ok; }
-    size_t Left() const { return m_ok ? m_size - m_at : 0; }
+    size_t Left() const { return m_ok ? m_size - m_at + m_fileLeft : 0; }
     bool Take(size_t n) {
+        if (m_ok && n > m_size - m_at) Refill(n);
         if (!m_ok || n > m_size - m_at) return m_ok = false;
         m_at += n;
         return true;
@@ -93,12 +116,29 @@ public:
     void Bytes(uint8_t* out, size_t n) {
         if (Take(n)) std::memcpy(out, m_bytes + m_at - n, n);
     }
+    // A whole record's bytes, to be read by a reader of their own; null past the end.
+    const uint8_t* Record(size_t n) { return Take(n) ? m_bytes + m_at - n : nullptr; }
 
 private:
-    const uint8_t* m_bytes;
-    size_t m_size;
+    // The bytes not yet taken moved to the front of the buffer, and the file read after them.
+    void Refill(size_t wanted) {
+        if (!m_file || wanted > m_buffer.size()) return;
+        const size_t kept = m_size - m_at;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_at, kept);
+        const size_t got = std::fread(m_buffer.data() + kept, 1, std::min(m_buffer.size() - kept, m_fileLeft), m_file);
+        m_fileLeft = got < m_fileLeft ? m_fileLeft - got : 0;
+        m_at = 0;
+        m_size = kept + got;
+        if (got == 0) m_fileLeft = 0;
+    }
+
+    const uint8_t* m_bytes = nullptr;
+    size_t m_size = 0;
     size_t m_at = 0;
     bool m_ok = true;
+    FILE* m_file = nullptr;
+    std::vector<uint8_t> m_buffer;
+    size_t m_fileLeft = 0;
 };
 
 void WriteKind(Writer& w, const GrassKind& k) {
@@ -125,6 +165,7 @@ void WriteKind(Writer& w, const GrassKind& k) {
     w.Zeros(3);
     w.U32(k.dwGrassesDefined);
     w.Zeros(kKindBytes - 1368);  // the buffer, the plants, the cut marks, the combines' lists and slots
+    w.EndRecord();
 }
 
 void ReadKind(Reader& r, GrassKind& k) {
@@ -161,9 +202,13 @@ void WritePlant(Writer& w, const Plant& p) {
     for (const DV& v : p.m_vVertices) w.Vec(v);
     w.Bytes(p.m_uTexCoords, Plant::kVertices);
     w.Bytes(p.m_uAlpha, Plant::kVertices);
+    w.EndRecord();
 }
 
-void ReadPlant(Reader& r, Plant& p) {
+void ReadPlant(Reader& file, Plant& p) {
+    const uint8_t* record = file.Record(kPlantBytes);
+    if (!record) return;
+    Reader r(record, kPlantBytes);
     p.m_vPosition = r.Vec();
     p.m_vNormal = r.Vec();
     p.m_bValid = r.U8();
@@ -209,9 +254,13 @@ void WriteTuft(Writer& w, const TPlant& t) {
     w.U32(t.m_uColour);
     w.U8(t.m_bValid);
     w.Zeros(3);
+    w.EndRecord();
 }
 
-void ReadTuft(Reader& r, TPlant& t) {
+void ReadTuft(Reader& file, TPlant& t) {
+    const uint8_t* record = file.Record(kTuftBytes);
+    if (!record) return;
+    Reader r(record, kTuftBytes);
     t.m_vPosition = r.Vec();
     t.m_vNormal = r.Vec();
     t.m_uColour = r.U32();
@@ -239,35 +288,48 @@ bool TerrainFits(const TerrainGrass& t, size_t bytesLeft) {
 
 }  // namespace
 
+namespace {
+
+void Write(Writer& w, const EPlantMgr& plants) {
+    w.U32(EPlantMgr::kCacheVersion);
+    w.U32(plants.m_dwGrass);
+    for (uint32_t i = 0; i < plants.m_dwGrass; ++i) {
+        const GrassKind& k = plants.m_Grass[i];
+        WriteKind(w, k);
+        for (uint32_t p = 0; p < k.dwGrassesDefined && k.pPlants; ++p) WritePlant(w, k.pPlants[p]);
+    }
+    const TerrainGrass& t = plants.m_TGrass;
+    WriteTerrain(w, t);
+    for (uint32_t i = 0; i < t.dwTPlants && t.pTPlants; ++i) WriteTuft(w, t.pTPlants[i]);
+    w.Flush();
+}
+
+}  // namespace
+
 std::string EPlantMgr::CacheName() { return std::string(g_Engine.m_szStartingWorld) + ".grs"; }
 
 std::vector<uint8_t> EPlantMgr::CacheBytes() const {
     std::vector<uint8_t> bytes;
     Writer w(bytes);
-    w.U32(kCacheVersion);
-    w.U32(m_dwGrass);
-    for (uint32_t i = 0; i < m_dwGrass; ++i) {
-        const GrassKind& k = m_Grass[i];
-        WriteKind(w, k);
-        for (uint32_t p = 0; p < k.dwGrassesDefined && k.pPlants; ++p) WritePlant(w, k.pPlants[p]);
-    }
-    WriteTerrain(w, m_TGrass);
-    for (uint32_t t = 0; t < m_TGrass.dwTPlants && m_TGrass.pTPlants; ++t) WriteTuft(w, m_TGrass.pTPlants[t]);
+    Write(w, *this);
     return bytes;
 }
 
 void EPlantMgr::WriteGrassCache() {
-    const std::vector<uint8_t> bytes = CacheBytes();
     FILE* f = plat::OpenFile(CacheName(), "wb");
     if (!f) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::vector<uint8_t> chunk;
+    chunk.reserve(kChunk + kKindBytes);
+    Writer w(chunk, f);
+    Write(w, *this);
     std::fclose(f);
 }
 
-bool EPlantMgr::ReadGrassCache(const uint8_t* bytes, size_t size, GrassCacheContents& out) {
-    Reader r(bytes, size);
+namespace {
+
+bool Read(Reader& r, GrassCacheContents& out) {
     const uint32_t version = r.U32(), count = r.U32();
-    if (!r.Ok() || version != kCacheVersion || count > MAX_GRASS) return false;
+    if (!r.Ok() || version != EPlantMgr::kCacheVersion || count > EPlantMgr::MAX_GRASS) return false;
     out.kinds.clear();
     out.kinds.resize(count);
     for (GrassKind& k : out.kinds) {
@@ -287,12 +349,22 @@ bool EPlantMgr::ReadGrassCache(const uint8_t* bytes, size_t size, GrassCacheCont
     return r.Ok() && r.Left() == 0;
 }
 
+}  // namespace
+
+bool EPlantMgr::ReadGrassCache(const uint8_t* bytes, size_t size, GrassCacheContents& out) {
+    Reader r(bytes, size);
+    return Read(r, out);
+}
+
 bool EPlantMgr::CzytajDaneZPliku() {
-    std::vector<char> file;
-    if (!plat::ReadFileBytes(CacheName(), file)) return false;
+    FILE* file = plat::OpenFile(CacheName(), "rb");
+    if (!file) return false;
     g_Console.Print("CzytajDaneZPliku");
     GrassCacheContents contents;
-    if (!ReadGrassCache(reinterpret_cast<const uint8_t*>(file.data()), file.size(), contents)) {
+    Reader reader(file);
+    const bool read = Read(reader, contents);
+    std::fclose(file);
+    if (!read) {
         g_Console.PrintStr3("The grass cache ", CacheName().c_str(), " is damaged or out of date: placing the grass anew");
         return false;
     }

@@ -36,7 +36,7 @@ name grass
 xpos 0.000000
 ypos -2.000000
 zpos 0.000000
-scaling_axis 206.000000 1.000000 256.000000
+scaling_axis 210.000000 1.000000 262.000000
 flags 268435464
 
 mesh prefabs\special\marker.x

@@ -123,7 +123,7 @@ uint32_t Wheat(int x, int y) {
 uint32_t MeadowGrass(int x, int y) {
     const int half = y / 64;
     if ((x * 7 + y * 3 + half) % 97 == 0 && y % 64 < 40) return Shade({0.95, 0.9, 0.55}, 1.0);
-    return Blades(x, y, half * 64, 64, 2, 0.55, {0.10, 0.30, 0.06}, {0.45, 0.66, 0.22}, 23 + half);
+    return Blades(x, y, half * 64, 64, 2, 0.55, {0.16, 0.40, 0.09}, {0.58, 0.80, 0.30}, 23 + half);
 }
 
 // Soft round cover with a ragged edge: 1 in the middle, 0 outside, over a square of `size`.
@@ -135,7 +135,7 @@ double Cover(int x, int y, int size, int seed) {
 
 // Straw and hay on the ground: a heap of strands, thicker in the middle.
 uint32_t Straw(int x, int y) {
-    const double strand = 0.6 + 0.4 * std::sin((x * 0.9 + y * 0.35) + 4.0 * Smooth(x, y, 8));
+    const double strand = 0.55 + 0.25 * Smooth(x, y, 4) + 0.2 * Noise(x / 2, y) * std::sin(x * 0.7 + 6.0 * Smooth(x, y, 16));
     return Argb(Cover(x, y, 64, 3), 0.80 * strand + 0.1, 0.68 * strand + 0.08, 0.34 * strand);
 }
 

@@ -173,6 +173,7 @@ void InstallRenderHooks() {
     h.setClearColour = [](uint32_t colour) { g_Engine.m_uBackgroundColour = colour; };
     h.rebuildCameraProjection = [] { g_Camera.SetupProjection(); };
     h.drawLightCounts = [] { g_DebugOverlays.DrawLightCounts(); };
+    h.renderGrass = [] { g_PlantMgr.RenderGrass(); };
     // The dome: a mesh object far outside every view, drawn only by the sky.
     h.createSkyDome = [](const char* meshFile) -> const DrawVisibility* {
         const DV position{1e11f, 1e11f, 1e11f}, scaling{100.0f, 100.0f, 100.0f};

@@ -18,6 +18,7 @@
 #include "render/EFXMgr.h"
 #include "render/EFont.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/EPlantMgr.h"
 #include "world/CRoutesMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
@@ -39,6 +40,7 @@ constexpr uint32_t kEndLoadingFrame = 200;
 constexpr uint32_t kNoWorldFrame = 201;
 constexpr uint32_t kCloseLoadingFrame = 209;
 constexpr uint32_t kPlayerStartFrame = 211;
+constexpr uint32_t kCreateGrassFrame = 219;
 constexpr uint32_t kSkipCommand = 11;
 constexpr float kEndMusicDelay = 0.5f;
 constexpr const char* kEndPicture = "misc\\bmp\\end_game.bmp";
@@ -220,6 +222,7 @@ void CMainGame::Stop() {
 void CMainGame::Render() {
     if (!m_bRunning || m_bEndGame) return;
     if (m_uFrameCounter < kEndLoadingFrame) g_Console.AddLoadingProgress(1);
+    if (m_uFrameCounter == kCreateGrassFrame) g_PlantMgr.CreateGrass();
     if (m_bKeyInputEnabled) DrawReadouts();
     else DrawStartPrompt();
 }

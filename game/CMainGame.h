@@ -19,6 +19,7 @@ public:
     void Start();
     void Update();
     void Stop();
+    // The game's 2-D layer; at frame 219 of a world its grass is placed and built.
     void Render();
     // The cutscene playback step of the frame, before the scene.
     void UpdateCutscene();

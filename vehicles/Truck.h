@@ -162,4 +162,8 @@ struct Truck {
     DV m_vGrainSpout;
     // The mower's swing phase, 0 to 2 pi.
     float m_fMowerPhase = 0;
+    // A planter's or seeder's working width: its two ends now and at the last strip segment laid
+    // behind it (kept by the field work, read by the ground marks).
+    DV m_vTrackEnds[2];
+    DV m_vPreviousTrackEnds[2];
 };

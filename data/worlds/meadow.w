@@ -874,6 +874,14 @@ scaling_axis 0.015000 0.015000 0.015000
 flags 13
 is_it_tree 1
 
+mesh prefabs\fields\grass_area.x
+name grass
+xpos 0.000000
+ypos -2.000000
+zpos 0.000000
+scaling_axis 210.000000 1.000000 262.000000
+flags 268435464
+
 light
 name lampa
 xpos 60.000000

@@ -20,6 +20,7 @@
 #include "support/TextureFiles.h"
 #include "tools/CharacterModels.h"
 #include "tools/SoundSynth.h"
+#include "vehicles/EPlantMgr.h"
 
 namespace fs = std::filesystem;
 
@@ -194,6 +195,34 @@ void SkinnedSeeds() {
     SeedWrittenFile("ESkinMeshAnimation", "idle.bin");
 }
 
+// A grass cache of a crop kind with three plants and a block of two tufts, whole and cut short.
+void GrassCacheSeeds() {
+    g_PlantMgr.Release();
+    g_PlantMgr.m_dwGrass = 1;
+    GrassKind& k = g_PlantMgr.m_Grass[0];
+    std::snprintf(k.m_szName, sizeof k.m_szName, "zboze.tga");
+    std::snprintf(k.m_szMeshes[0], sizeof k.m_szMeshes[0], "pole01");
+    k.m_dwMeshes = 1;
+    k.m_bCrop = k.m_bHasPlants = 1;
+    k.m_Szer = k.m_Wys = 2;
+    k.WTabeli = 4;
+    k.dwGrassesDefined = 3;
+    k.pPlants = std::make_unique<Plant[]>(3);
+    for (uint32_t i = 0; i < 3; ++i) k.pPlants[i] = Plant{DV{float(i), 0, 1}, DV{0, 1, 0}, 1, {}, {0x04, 0x84}, {0, 0, 200}};
+    TerrainGrass& t = g_PlantMgr.m_TGrass;
+    t.m_dwTextures = 1;
+    std::snprintf(t.m_szTextures[0], sizeof t.m_szTextures[0], "grass.tga");
+    t.m_fMaxX = t.m_fMaxZ = 150;
+    t.m_fCell = 1.4f;
+    t.dwSzer = t.dwWys = 108;
+    t.dwTPlants = 2;
+    t.pTPlants = std::make_unique<TPlant[]>(2);
+    const std::string bytes = Bytes(g_PlantMgr.CacheBytes());
+    Seed("GrassCache", "written", bytes);
+    Seed("GrassCache", "short", bytes.substr(0, bytes.size() / 2));
+    g_PlantMgr.Release();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,5 +240,6 @@ int main(int argc, char** argv) {
     GameFileSeeds();
     XFileSeeds();
     SkinnedSeeds();
+    GrassCacheSeeds();
     return 0;
 }

@@ -63,7 +63,8 @@ double SignedVolume(const Faces& f) {
 enum class Kind { Solid, Ground, Dome };
 
 Kind KindOf(const std::string& model) {
-    for (const char* ground : {"ground\\field.x", "ground\\road.x", "ground\\plot.x"})
+    for (const char* ground : {"ground\\field.x", "ground\\road.x", "ground\\plot.x", "fields\\ground.x",
+                               "fields\\wheat_field.x", "fields\\meadow_field.x", "fields\\grass_area.x"})
         if (model.ends_with(ground)) return Kind::Ground;
     return model.ends_with("sky\\dome.x") ? Kind::Dome : Kind::Solid;
 }

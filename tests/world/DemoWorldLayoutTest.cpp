@@ -20,51 +20,7 @@ namespace {
 
 constexpr const char* kRoad = "droga_start";
 
-class DemoWorldLayout : public test::DemoWorldTest {
-protected:
-    // The box round every hedge bank of the world: what a machine inside can reach at most.
-    static void BankBox(DV* low, DV* high) {
-        *low = DV{1e9f, 1e9f, 1e9f};
-        *high = DV{-1e9f, -1e9f, -1e9f};
-        for (const EObjectSlot& o : g_Engine.m_Objects) {
-            const EMesh* mesh = o.m_bUsed ? o.Mesh() : nullptr;
-            if (!mesh || !std::strstr(mesh->m_szFileName, "hedge_bank")) continue;
-            *low = DV{std::min(low->x, mesh->m_vWorldMin.x), 0, std::min(low->z, mesh->m_vWorldMin.z)};
-            *high = DV{std::max(high->x, mesh->m_vWorldMax.x), 0, std::max(high->z, mesh->m_vWorldMax.z)};
-        }
-    }
-    // True when level rays from the point, at a wheel's and at a cab's height, meet the static
-    // level inside the banks' box in every direction: a machine there cannot drive out.
-    static bool Enclosed(const DV& at, std::string* way) {
-        DV low, high;
-        BankBox(&low, &high);
-        for (float height : {0.5f, 2.0f})
-            for (int degrees = 0; degrees < 360; degrees += 5) {
-                const float a = static_cast<float>(degrees) * 3.14159265f / 180.0f;
-                const DV from{at.x, height, at.z};
-                const DV to = from + DV{std::sin(a), 0, std::cos(a)} * 600.0f;
-                SegmentQuery query;
-                query.m_pStart = &from;
-                query.m_pEnd = &to;
-                query.m_pFilter = IntersectFilterFlagged;
-                SegmentHit hit;
-                const bool met = g_IntersectSegment.Intersect(&query, &hit);
-                if (!met || hit.m_vPoint.x < low.x || hit.m_vPoint.x > high.x || hit.m_vPoint.z < low.z ||
-                    hit.m_vPoint.z > high.z) {
-                    *way = "open towards " + std::to_string(degrees) + " degrees at height " + std::to_string(height);
-                    return false;
-                }
-            }
-        return true;
-    }
-    // The lines of a text file below the start directory whose first word is the keyword, without it.
-    std::vector<std::string> Values(const std::string& file, const std::string& keyword) const {
-        std::vector<std::string> values;
-        for (const std::string& line : ReadLines(file))
-            if (line.rfind(keyword + " ", 0) == 0) values.push_back(line.substr(keyword.size() + 1));
-        return values;
-    }
-};
+class DemoWorldLayout : public test::DemoWorldTest {};
 
 TEST_F(DemoWorldLayout, EveryVisibleObjectStandsOnTheGround) {
     int checked = 0;

@@ -12,6 +12,7 @@
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "core/StringHelpers.h"
+#include "game/CHudPanel.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
@@ -39,6 +40,7 @@ constexpr uint32_t kEndLoadingFrame = 200;
 constexpr uint32_t kNoWorldFrame = 201;
 constexpr uint32_t kCloseLoadingFrame = 209;
 constexpr uint32_t kPlayerStartFrame = 211;
+constexpr uint32_t kStartFadeFrame = 224;
 constexpr uint32_t kSkipCommand = 11;
 constexpr float kEndMusicDelay = 0.5f;
 constexpr const char* kEndPicture = "misc\\bmp\\end_game.bmp";
@@ -124,6 +126,7 @@ void CMainGame::Update() {
         if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) g_Player.Update();
         g_FXMgr.Update(false);
     }
+    g_HudPanel.Update();
     g_SoundMgr.Update();
 }
 
@@ -136,6 +139,7 @@ void CMainGame::LoadResources() {
     g_RoutesMgr.SelectCurrentRoute();
     g_Player.LoadResources();
     m_uFrameCounter = 0;
+    g_HudPanel.Load();
     m_bEndGame = 0;
 }
 
@@ -144,6 +148,7 @@ void CMainGame::ReleaseResources() {
     g_Settings.m_bGameMode = 0;
     PlayMusic(nullptr);
     g_Player.ReleaseResources();
+    g_HudPanel.Release();
     g_FXMgr.Release();
     g_MusicPlaylist.Stop();
     m_bEndGame = 0;
@@ -220,8 +225,15 @@ void CMainGame::Stop() {
 void CMainGame::Render() {
     if (!m_bRunning || m_bEndGame) return;
     if (m_uFrameCounter < kEndLoadingFrame) g_Console.AddLoadingProgress(1);
-    if (m_bKeyInputEnabled) DrawReadouts();
-    else DrawStartPrompt();
+    // A run starts black: the fade holds until this frame, then clears.
+    if (m_uFrameCounter < kStartFadeFrame) g_HudPanel.m_fFade = CHudPanel::kStartFade;
+    if (m_bKeyInputEnabled) {
+        g_HudPanel.Draw();
+        DrawReadouts();
+        return;
+    }
+    DrawStartPrompt();
+    if (g_HudPanel.m_fFade > 0) g_HudPanel.DrawFade();
 }
 
 // The developer reports go over the finished scene.

@@ -6,6 +6,7 @@ EPlantMgr g_PlantMgr;
 void EPlantMgr::LoadGrass() {}
 void EPlantMgr::Release() {}
 void EPlantMgr::UpdateFieldWork() {}
+void EPlantMgr::RenderFieldOnAutoMap() {}
 // With no crop there is nothing a combine could cut, so no cutting machine is kept.
 void EPlantMgr::RegisterCombine(EObjectSlot*) {}
 void EPlantMgr::UnregisterCombine(EObjectSlot*) {}

@@ -7,6 +7,8 @@ public:
     void LoadGrass();
     void Release();
     void UpdateFieldWork();
+    // The task's field drawn into the overview map's pass.
+    void RenderFieldOnAutoMap();
     // A combine starts or stops cutting.
     void RegisterCombine(EObjectSlot* object);
     void UnregisterCombine(EObjectSlot* object);

@@ -9,3 +9,6 @@ void PGroundMgr::ClearEffects() {}
 void PGroundMgr::TnijGroundDefs() {}
 void PGroundMgr::UpdateVB() {}
 void PGroundMgr::Render() {}
+void PGroundMgr::RenderAutoMapPloughing() {}
+void PGroundMgr::RenderAutoMapSowing() {}
+void PGroundMgr::RenderAutoMapPlanting() {}

@@ -8,6 +8,10 @@ public:
     void TnijGroundDefs();
     void UpdateVB();
     void Render();
+    // The overview map's entries, each drawing the marks into the map's pass.
+    void RenderAutoMapPloughing();
+    void RenderAutoMapSowing();
+    void RenderAutoMapPlanting();
 };
 
 extern PGroundMgr g_GroundMgr;

@@ -3,17 +3,21 @@
 // (the speedometer with its temperature arc, its two overlays, the needles, the gears and the four
 // work lamps), the fill bar with its needle, the task's progress bar, the overview map's frame,
 // the target marker and edge arrows, the whistle, forbidden and turn icons, the instruction frame;
-// and the overview map's marker sphere (prefabs\special\marker_sferyczny.x).
+// the overview map's marker sphere (prefabs\special\marker_sferyczny.x) and the overheating
+// engine's warning beep (sounds\hot.wav).
 //
 // Sizes follow the HUD's layout units (a 1024 x 768 frame): each picture keeps the aspect of the
 // rectangle it is drawn in, and the dials sit where the HUD puts its needles.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "HudPainter.h"
 #include "ModelBuilder.h"
+#include "SoundSynth.h"
 #include "TgaWriter.h"
 
 namespace {
@@ -426,6 +430,21 @@ bool MarkerSphere() {
     return m.Save("prefabs\\special\\marker_sferyczny.x");
 }
 
+// The warning beep: a short, bright double tone that cuts through the engine's hum.
+bool HotBeep(const std::filesystem::path& game) {
+    constexpr int kRate = 22050;
+    std::vector<float> samples(static_cast<size_t>(0.12 * kRate));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double envelope = std::min(1.0, t / 0.005) * std::min(1.0, (0.12 - t) / 0.02);
+        samples[i] = static_cast<float>(envelope * 0.45 * (std::sin(2 * M_PI * 1760 * t) + 0.4 * std::sin(2 * M_PI * 2640 * t)));
+    }
+    std::filesystem::create_directories(game / "sounds");
+    std::ofstream out(game / "sounds" / "hot.wav", std::ios::binary);
+    out << synth::Wave(1, kRate, 16, synth::Pcm16(samples));
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -447,7 +466,7 @@ int main(int argc, char** argv) {
     StartLights();
     Markers();
     plat::SetStartDirectory(argv[1]);
-    g_ok = MarkerSphere() && g_ok;
+    g_ok = MarkerSphere() && HotBeep(argv[1]) && g_ok;
     if (!g_ok) std::fprintf(stderr, "make_hud_pictures: cannot write into %s\n", argv[1]);
     return g_ok ? 0 : 1;
 }

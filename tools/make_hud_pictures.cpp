@@ -177,7 +177,6 @@ void TopPanels() {
         Plate(c, 160);
         LcdWindow(c, {76, rowTop}, {232, rowBottom});
         LcdWindow(c, {262, rowTop}, {454, rowBottom});
-        c.Fill(Box({302, rowTop + 8}, {305, rowBottom - 8}, 1), kCream, 0.5);
         c.Fill(ClockSymbol({48, rowMid}, 15), kCream);
         // The progress bar's trough; the green bar fills it from x 88 to 449, y 110 to 130.
         c.Fill(Box({84, 106}, {453, 134}, 6), {0.02, 0.03, 0.02});

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "collision/EIntersectSegment.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/StringHelpers.h"
@@ -250,8 +251,10 @@ void PAutoMap::ReleaseTarget() {
 
 void PAutoMap::Load() {
     CreateTarget();
-    // Nothing draws the marker: it is made hidden, out of the render lists.
-    m_pMarker = g_Engine.CreateObject(OT_MESH, kMarkerFile, 0, 0, nullptr, nullptr);
+    // The map draws the marker's mesh where the player is; the object itself is hidden, out of
+    // the render lists, far outside the world and never hit by a segment.
+    const DV away{1e11f, 1e11f, 1e11f};
+    m_pMarker = g_Engine.CreateObject(OT_MESH, kMarkerFile, 0, EIntersectSegment::kFlag2NeverHit, &away, nullptr);
 }
 
 void PAutoMap::Release() {

@@ -184,6 +184,7 @@ void InstallRenderHooks() {
     };
     h.setShaderLights = [](ShaderLights& constants) { g_Engine.SetShaderLights(constants); };
     h.drawTextBox = [](ERect& quad) { g_Menu.DrawTextBox(quad); };
+    h.renderOverviewMap = [] { g_AutoMap.RenderToTarget(); };
 }
 
 EObjectSlot* Slot(const DrawVisibility* object) {
@@ -341,7 +342,10 @@ void InstallWorldHooks() {
     h.groundRender = [] { g_GroundMgr.Render(); };
 }
 
-void InstallVehiclesHooks() { g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); }; }
+void InstallVehiclesHooks() {
+    g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); };
+    g_VehiclesHooks.buildMapStrip = [] { g_HudPanel.BuildMapVB(); };
+}
 
 void InstallGameHooks() {
     g_GameHooks.reportRenderStats = [] { g_DebugOverlays.ReportRenderStats(); };

@@ -176,6 +176,7 @@ void CCommandMgr::BuildKeyNames() {
     }
     KeysFileOptions game = g_CoreHooks.keysFileOptions();
     *game.playerOption1 = 1;
+    *game.gameSwitch1 = 1;  // the overview map shows
     *game.cameraMode = 3;  // a first run watches from far behind the machine
 }
 

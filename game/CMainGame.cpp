@@ -12,6 +12,7 @@
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "core/StringHelpers.h"
+#include "game/CHudPanel.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
 #include "game/GameHooks.h"
@@ -41,6 +42,7 @@ constexpr uint32_t kNoWorldFrame = 201;
 constexpr uint32_t kCloseLoadingFrame = 209;
 constexpr uint32_t kPlayerStartFrame = 211;
 constexpr uint32_t kCreateGrassFrame = 219;
+constexpr uint32_t kStartFadeFrame = 224;
 constexpr uint32_t kSkipCommand = 11;
 constexpr float kEndMusicDelay = 0.5f;
 constexpr const char* kEndPicture = "misc\\bmp\\end_game.bmp";
@@ -126,6 +128,7 @@ void CMainGame::Update() {
         if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) g_Player.Update();
         g_FXMgr.Update(false);
     }
+    g_HudPanel.Update();
     g_SoundMgr.Update();
 }
 
@@ -138,6 +141,7 @@ void CMainGame::LoadResources() {
     g_RoutesMgr.SelectCurrentRoute();
     g_Player.LoadResources();
     m_uFrameCounter = 0;
+    g_HudPanel.Load();
     m_bEndGame = 0;
 }
 
@@ -146,6 +150,7 @@ void CMainGame::ReleaseResources() {
     g_Settings.m_bGameMode = 0;
     PlayMusic(nullptr);
     g_Player.ReleaseResources();
+    g_HudPanel.Release();
     g_FXMgr.Release();
     g_MusicPlaylist.Stop();
     m_bEndGame = 0;
@@ -223,8 +228,15 @@ void CMainGame::Render() {
     if (!m_bRunning || m_bEndGame) return;
     if (m_uFrameCounter < kEndLoadingFrame) g_Console.AddLoadingProgress(1);
     if (m_uFrameCounter == kCreateGrassFrame) g_PlantMgr.CreateGrass();
-    if (m_bKeyInputEnabled) DrawReadouts();
-    else DrawStartPrompt();
+    // A run starts black: the fade holds until this frame, then clears.
+    if (m_uFrameCounter < kStartFadeFrame) g_HudPanel.m_fFade = CHudPanel::kStartFade;
+    if (m_bKeyInputEnabled) {
+        g_HudPanel.Draw();
+        DrawReadouts();
+        return;
+    }
+    DrawStartPrompt();
+    if (g_HudPanel.m_fFade > 0) g_HudPanel.DrawFade();
 }
 
 // The developer reports go over the finished scene.

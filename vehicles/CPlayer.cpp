@@ -207,6 +207,7 @@ void CPlayer::Respawn() {
         std::snprintf(m_szOppositePath, sizeof m_szOppositePath, "%s", route->m_szOpponentPath);
         m_dPathLength = g_BezierMgr.GetPathLength(m_szStartPath);
     }
+    g_VehiclesHooks.buildMapStrip();
     m_vPosition = m_vPrevPosition = start;
     m_Orientation = orientation;
     m_vFront = orientation.m_Front;
@@ -298,6 +299,14 @@ void CPlayer::StartFadeOut() {
     m_fFade = 0;
     m_bRunFinished = 0;
     m_bFadeStarted = 1;
+}
+
+void CPlayer::ShowDefeat() {
+    if (m_bFadeStarted) return;
+    m_bRunFinished = 1;
+    m_bDrivingEnabled = 0;
+    g_Input.StopActiveEffect();
+    PlaySound3D(nullptr, &m_pEngineSound, false, false);
 }
 
 void TworzPostacGracza() {

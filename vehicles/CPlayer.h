@@ -70,6 +70,23 @@ public:
     void Render() {}
     void RenderOverlay() {}
 
+    // ---- What the HUD shows of the run -------------------------------------------------------
+    // The run is lost (once, before the fade of a finish starts): driving stops and the run is
+    // over.
+    void ShowDefeat();
+    // The machine the player may take over, or null.
+    EObjectSlot* GetSwitchableVehicle() const { return m_pSwitchableVehicle; }
+    EObjectSlot* m_pSwitchableVehicle = nullptr;
+    // The task is done: the HUD asks the player to end it.
+    uint8_t m_bFinishPrompt = 0;
+    // Outside the object named "zone".
+    uint8_t m_bOutsideZone = 0;
+    // Off the route: the warning runs, the side to turn back to (set: left), and the seconds since
+    // it began (the machine is put back on the route after 3).
+    uint8_t m_bOffRoute = 0;
+    uint8_t m_bOffRouteLeft = 0;
+    float m_fOffRouteTimer = 0;
+
     // Allows the surface force-feedback effects (sliding, gravel).
     uint8_t m_bSurfaceForceFeedback;
     // Options kept in "save\keys.cfg" (with the camera mode below): one the HUD reads, one only

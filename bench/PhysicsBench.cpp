@@ -243,10 +243,23 @@ public:
     std::map<std::string, double> m_median;
 };
 
+// The repetitions of all cases run shuffled among each other, so that a spell of load on the
+// shared machine falls on both sides of a comparison alike. A flag given on the command line
+// comes later and wins.
+std::vector<char*> InterleavedRepetitions(int argc, char** argv) {
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, interleave);
+    return args;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> args = InterleavedRepetitions(argc, argv);
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
     SetUp();
     Summary summary;
     benchmark::RunSpecifiedBenchmarks(&summary);

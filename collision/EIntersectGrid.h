@@ -32,7 +32,7 @@ public:
 private:
     struct CellRange {
         int32_t x0, z0, x1, z1;
-        int Cells() const { return (x1 - x0 + 1) * (z1 - z0 + 1); }
+        int64_t Cells() const { return int64_t{x1 - x0 + 1} * (z1 - z0 + 1); }
     };
     enum : int8_t { kAbsent = 0, kWide = -1 };
 

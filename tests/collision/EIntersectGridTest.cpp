@@ -25,15 +25,17 @@ TEST(EIntersectGridTest, ABoxGathersTheEntriesOfItsCellsAndTheWideOnesOnceInTabl
     grid->Place(5, {-500, 0, -500}, {500, 1, 500});  // wide
     grid->Place(9, {nan, 0, 0}, {1, 1, 1});          // out of range: wide
     grid->Place(1, {40, 0, 40}, {41, 1, 41});        // cell (2, 2)
+    grid->Place(6, {-9e5f, 0, -9e5f}, {9e5f, 1, 9e5f});  // wide, its cells past 32 bits
     struct Case {
         DV min, max;
         std::vector<int> expected;
     } cases[] = {
-        {{1.5f, -5, 1.5f}, {1.5f, 5, 1.5f}, {3, 5, 7, 9}},  // cell (0, 0): 3 reaches into it
-        {{16, -5, 16}, {16, 5, 16}, {3, 5, 9}},
-        {{-1, -5, -1}, {-0.5f, 5, -0.5f}, {5, 9}},
-        {{0, -5, 0}, {47, 5, 47}, {1, 3, 5, 7, 9}},  // nine cells
-        {{-100, 0, -100}, {100, 0, 100}, {-1}},      // too many cells: walk the table
+        {{1.5f, -5, 1.5f}, {1.5f, 5, 1.5f}, {3, 5, 6, 7, 9}},  // cell (0, 0): 3 reaches into it
+        {{16, -5, 16}, {16, 5, 16}, {3, 5, 6, 9}},
+        {{-1, -5, -1}, {-0.5f, 5, -0.5f}, {5, 6, 9}},
+        {{0, -5, 0}, {47, 5, 47}, {1, 3, 5, 6, 7, 9}},  // nine cells
+        {{-100, 0, -100}, {100, 0, 100}, {-1}},         // too many cells: walk the table
+        {{-9e5f, 0, -9e5f}, {9e5f, 0, 9e5f}, {-1}},
         {{nan, 0, 0}, {0, 0, 0}, {-1}},
     };
     for (const Case& c : cases) EXPECT_EQ(Gathered(*grid, c.min, c.max), c.expected);

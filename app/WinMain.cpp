@@ -91,6 +91,8 @@ void RunLauncher() {
     }
 }
 
+}  // namespace
+
 void RunFrame() {
     if (!g_FocusMgr.CheckFocus()) return;
     if (!g_Engine.UpdateTimer()) return;
@@ -113,8 +115,6 @@ void RunFrame() {
         g_Engine.ProcessStartWorld(g_Engine.m_szPendingWorld);
     }
 }
-
-}  // namespace
 
 void QuitOnError(const char* why) {
     const std::string reason = why && *why ? why : "an error the log names";

@@ -9,6 +9,9 @@
 // and a run that an error ended (QuitOnError), says why in the message box and returns 1.
 int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
 int64_t WndProc(plat::WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
+// One frame of the main loop, run whenever the message queue is empty: the engine's and the
+// main game's update, the render, the loading screen and a pending world start.
+void RunFrame();
 // Ends the game after the current frame because of an error: the console logs why, and once the
 // game has shut down the message box says it and the program exits with 1. The first error's
 // reason is the one shown.

@@ -30,24 +30,6 @@ int FreeSlot(const EIntersectObject* table, int count, int capacity, int from = 
     return count < capacity ? count : -1;
 }
 
-void Free(EIntersectObject* table, int& count, int index) {
-    table[index] = EIntersectObject{};
-    if (index + 1 == count)
-        while (count > 0 && !table[count - 1].m_bUsed) --count;
-}
-
-// Frees the entry at index when it is the object's.
-void Remove(EIntersectObject* table, int& count, uint32_t index, EObjectSlot* object) {
-    if (count > 0 && index < static_cast<uint32_t>(count) && table[index].m_bUsed && table[index].m_hObject == object)
-        Free(table, count, static_cast<int>(index));
-}
-
-void RemoveEverywhere(EIntersectObject* table, int& count, EObjectSlot* object) {
-    for (int i = 0; i < count; ++i)
-        if (table[i].m_bUsed && table[i].m_hObject == object) table[i] = EIntersectObject{};
-    while (count > 0 && !table[count - 1].m_bUsed) --count;
-}
-
 void Fill(EIntersectObject& entry, EObjectSlot* object, const CollisionObjectFacts& facts) {
     entry.m_bUsed = 1;
     entry.m_hObject = object;
@@ -126,6 +108,40 @@ bool Accepts(const SegmentQuery& query, EObjectSlot* object) {
 
 // Registration.
 
+EIntersectGrid* EIntersectSegment::GridOf(const EIntersectObject* table) {
+    if (table == m_IntersectObjects) return &m_IntersectGrid;
+    if (table == m_CanSeeThruObjects) return &m_CanSeeThruGrid;
+    return nullptr;
+}
+
+void EIntersectSegment::Store(EIntersectObject* table, int index, EObjectSlot* object,
+                              const CollisionObjectFacts& facts) {
+    Fill(table[index], object, facts);
+    if (EIntersectGrid* grid = GridOf(table)) grid->Place(index, table[index].m_vMin, table[index].m_vMax);
+}
+
+void EIntersectSegment::Free(EIntersectObject* table, int& count, int index) {
+    table[index] = EIntersectObject{};
+    if (EIntersectGrid* grid = GridOf(table)) grid->Remove(index);
+    if (index + 1 == count)
+        while (count > 0 && !table[count - 1].m_bUsed) --count;
+}
+
+void EIntersectSegment::Remove(EIntersectObject* table, int& count, uint32_t index, EObjectSlot* object) {
+    if (count > 0 && index < static_cast<uint32_t>(count) && table[index].m_bUsed && table[index].m_hObject == object)
+        Free(table, count, static_cast<int>(index));
+}
+
+void EIntersectSegment::RemoveEverywhere(EIntersectObject* table, int& count, EObjectSlot* object) {
+    EIntersectGrid* grid = GridOf(table);
+    for (int i = 0; i < count; ++i)
+        if (table[i].m_bUsed && table[i].m_hObject == object) {
+            table[i] = EIntersectObject{};
+            if (grid) grid->Remove(i);
+        }
+    while (count > 0 && !table[count - 1].m_bUsed) --count;
+}
+
 void EIntersectSegment::AddEngineObject(EObjectSlot* object) {
     if (!object) return;
     const CollisionObjectFacts facts = g_CollisionHooks.objectFacts(object);
@@ -148,12 +164,12 @@ void EIntersectSegment::AddObject(EObjectSlot* object) {
     if (!solid && canSeeThru < 0)
         return g_Console.Print("ERROR: EIntersectSegment::AddObject() ---> m_Max_CanSeeThru>=MAX_INTERSECT_SEGMENT_OBJECTS");
     if (!seeThrough) {
-        Fill(m_IntersectObjects[intersect], object, facts);
+        Store(m_IntersectObjects, intersect, object, facts);
         m_Max_Intersect = std::max(m_Max_Intersect, intersect + 1);
         facts.indices->m_uIntersectIndex = static_cast<uint32_t>(intersect);
     }
     if (!solid) {
-        Fill(m_CanSeeThruObjects[canSeeThru], object, facts);
+        Store(m_CanSeeThruObjects, canSeeThru, object, facts);
         m_Max_CanSeeThru = std::max(m_Max_CanSeeThru, canSeeThru + 1);
         facts.indices->m_uCanSeeThruIndex = static_cast<uint32_t>(canSeeThru);
     }
@@ -187,7 +203,7 @@ void EIntersectSegment::UpdateEngineObject(EObjectSlot* object) {
 bool EIntersectSegment::RefreshEntry(EIntersectObject* table, int count, uint32_t index, EObjectSlot* object,
                                      const CollisionObjectFacts& facts) {
     if (index >= static_cast<uint32_t>(count) || !table[index].m_bUsed || table[index].m_hObject != object) return false;
-    Fill(table[index], object, facts);
+    Store(table, static_cast<int>(index), object, facts);
     return true;
 }
 
@@ -248,8 +264,8 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
     // The marker table has nothing to fill it: a query of markers alone finds nothing.
     m_iCandidates = 0;
     if (!query->m_bMarkers) {
-        if (query->m_bCanSeeThru) SelectCandidates(m_CanSeeThruObjects, m_Max_CanSeeThru, *query);
-        else SelectCandidates(m_IntersectObjects, m_Max_Intersect, *query);
+        if (query->m_bCanSeeThru) SelectCandidates(m_CanSeeThruObjects, m_Max_CanSeeThru, m_CanSeeThruGrid, *query);
+        else SelectCandidates(m_IntersectObjects, m_Max_Intersect, m_IntersectGrid, *query);
     }
     TestCandidates(hit);
     if (hit->m_bHit) hit->m_bSkinMesh = 0;
@@ -284,25 +300,36 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
     return true;
 }
 
-void EIntersectSegment::SelectCandidates(const EIntersectObject* table, int count, const SegmentQuery& query) {
+// The entries the grid gathers are walked in the table's order, as a walk over the whole table
+// would meet them: at equal distance the later candidate is reported.
+void EIntersectSegment::SelectCandidates(const EIntersectObject* table, int count, EIntersectGrid& grid,
+                                         const SegmentQuery& query) {
     const float lengthSq = pmath::Dot(m_vDirection, m_vDirection);
-    for (int i = 0; i < count; ++i) {
-        const EIntersectObject& entry = table[i];
-        if (!entry.m_bUsed) continue;
-        const float t = lengthSq == 0 ? 0 : pmath::Dot(m_vDirection, entry.m_vCentre - m_vStart) / lengthSq;
-        const DV closest = t <= 0 ? m_vStart : t >= 1 ? m_vEnd : m_vStart + m_vDirection * t;
-        const DV apart = entry.m_vCentre - closest;
-        if (pmath::Dot(apart, apart) > entry.m_fRadiusSq) continue;
-        if (!BoxesMeet(m_vSegmentMin, m_vSegmentMax, entry.m_vMin, entry.m_vMax)) continue;
-        if (!SegmentAABBIntersect(&m_vStart, &m_vEnd, &entry.m_vMin, &entry.m_vMax)) continue;
-        if (!Accepts(query, entry.m_hObject)) continue;
-        // An object without a record has no faces to hit.
-        const ECollisionObject* record = g_CollisionMgr.GetRecord(entry.m_uRecord);
-        if (!record || record->m_hOwner != entry.m_hObject) continue;
-        float key = 0;
-        if (!OrientedBoxKey(m_vStart, m_vEnd, record->m_vWorldCorners, &key)) continue;
-        m_Candidates[m_iCandidates++] = {key, entry.m_hObject, entry.m_uRecord, 0};
+    const int32_t* nearby = nullptr;
+    int nearbyCount = 0;
+    if (grid.Gather(m_vSegmentMin, m_vSegmentMax, &nearby, &nearbyCount)) {
+        for (int n = 0; n < nearbyCount; ++n)
+            if (nearby[n] < count) ConsiderEntry(table[nearby[n]], lengthSq, query);
+        return;
     }
+    for (int i = 0; i < count; ++i) ConsiderEntry(table[i], lengthSq, query);
+}
+
+void EIntersectSegment::ConsiderEntry(const EIntersectObject& entry, float lengthSq, const SegmentQuery& query) {
+    if (!entry.m_bUsed) return;
+    const float t = lengthSq == 0 ? 0 : pmath::Dot(m_vDirection, entry.m_vCentre - m_vStart) / lengthSq;
+    const DV closest = t <= 0 ? m_vStart : t >= 1 ? m_vEnd : m_vStart + m_vDirection * t;
+    const DV apart = entry.m_vCentre - closest;
+    if (pmath::Dot(apart, apart) > entry.m_fRadiusSq) return;
+    if (!BoxesMeet(m_vSegmentMin, m_vSegmentMax, entry.m_vMin, entry.m_vMax)) return;
+    if (!SegmentAABBIntersect(&m_vStart, &m_vEnd, &entry.m_vMin, &entry.m_vMax)) return;
+    if (!Accepts(query, entry.m_hObject)) return;
+    // An object without a record has no faces to hit.
+    const ECollisionObject* record = g_CollisionMgr.GetRecord(entry.m_uRecord);
+    if (!record || record->m_hOwner != entry.m_hObject) return;
+    float key = 0;
+    if (!OrientedBoxKey(m_vStart, m_vEnd, record->m_vWorldCorners, &key)) return;
+    m_Candidates[m_iCandidates++] = {key, entry.m_hObject, entry.m_uRecord, 0};
 }
 
 void EIntersectSegment::TestCandidates(SegmentHit* hit) {

@@ -1,11 +1,13 @@
 #pragma once
 // Segment queries: which object the segment from A to B hits first. Compact tables of the world's
 // static meshes and skinned meshes (centre, squared radius, world box, flags) give the candidates
-// by cheap tests; the candidates are ordered by where the segment enters their oriented boxes and
+// by cheap tests (a grid over the ground plane narrows the walk to the entries near a short
+// segment); the candidates are ordered by where the segment enters their oriented boxes and
 // their collision records tested face by face in that order until no remaining candidate can be
 // nearer. Skinned meshes are tested afterwards.
 #include <cstdint>
 
+#include "collision/EIntersectGrid.h"
 #include "core/DV.h"
 
 class EObjectSlot;
@@ -42,6 +44,7 @@ class EIntersectSegment {
 public:
     static constexpr int MAX_INTERSECT_SEGMENT_OBJECTS = 4096;
     static constexpr int MAX_INTERSECT_SEGMENT_SKIN_MESHES = 1024;
+    static_assert(EIntersectGrid::kEntries >= MAX_INTERSECT_SEGMENT_OBJECTS);
     // flags: a dead object, hit only by queries that see through.
     static constexpr uint32_t kFlagSeeThrough = 0x80;
     // flags2: see-through queries pass it; never hit at all.
@@ -71,6 +74,9 @@ public:
     EIntersectObject m_CanSeeThruObjects[MAX_INTERSECT_SEGMENT_OBJECTS];
     int m_Max_SkinMeshes = 0;
     EIntersectObject m_SkinMeshes[MAX_INTERSECT_SEGMENT_SKIN_MESHES];
+    // Where the entries of the two mesh tables lie.
+    EIntersectGrid m_IntersectGrid;
+    EIntersectGrid m_CanSeeThruGrid;
     int m_iCandidates = 0;
     EIntersectCandidate m_Candidates[MAX_INTERSECT_SEGMENT_OBJECTS];
 
@@ -85,7 +91,15 @@ public:
     uint32_t m_uHitRecord = 0;
 
 private:
-    void SelectCandidates(const EIntersectObject* table, int count, const SegmentQuery& query);
+    void SelectCandidates(const EIntersectObject* table, int count, EIntersectGrid& grid, const SegmentQuery& query);
+    void ConsiderEntry(const EIntersectObject& entry, float lengthSq, const SegmentQuery& query);
+    // The grid of a mesh table; null for the skinned meshes' table.
+    EIntersectGrid* GridOf(const EIntersectObject* table);
+    void Store(EIntersectObject* table, int index, EObjectSlot* object, const CollisionObjectFacts& facts);
+    void Free(EIntersectObject* table, int& count, int index);
+    // Frees the entry at index when it is the object's.
+    void Remove(EIntersectObject* table, int& count, uint32_t index, EObjectSlot* object);
+    void RemoveEverywhere(EIntersectObject* table, int& count, EObjectSlot* object);
     void TestCandidates(SegmentHit* hit);
     void TestMesh(const EIntersectCandidate& candidate, SegmentHit* hit);
     void TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* hit) const;

@@ -44,6 +44,26 @@ std::vector<uint32_t> Adjacency(const xfile::Mesh& mesh) {
     return adjacency;
 }
 
+// An optimised copy's faces come grouped by attribute in ascending order, each group on vertices
+// of its own: its attribute table is read off the faces as they are. False (the table left alone)
+// when the faces are not grouped so.
+bool TableOfGroupedFaces(xfile::Mesh& mesh) {
+    const uint32_t faces = mesh.GetNumFaces();
+    const uint32_t* attributes = mesh.AttributeData();
+    std::vector<xfile::AttributeRange> table;
+    for (uint32_t f = 0; f < faces; ++f) {
+        if (!table.empty() && table.back().AttribId == attributes[f]) {
+            ++table.back().FaceCount;
+            continue;
+        }
+        if (!table.empty() && table.back().AttribId > attributes[f]) return false;
+        table.push_back({attributes[f], f, 1, 0, 0});
+    }
+    mesh.SetAttributeTable(std::move(table));
+    mesh.RefreshVertexRanges();
+    return true;
+}
+
 }  // namespace
 
 strmesh::strmesh() { g_Debug.AddAlloc("EMeshMgr::strmesh"); }
@@ -272,8 +292,7 @@ bool EMeshMgr::ReadMeshFromYFile(const char* fileName) {
     const std::string cache = OptPath(fileName);
     std::shared_ptr<xfile::Mesh> mesh;
     if (!LoadXFile(cache.c_str(), cache.c_str(), mesh)) return false;
-    const xfile::WeldEpsilons eps = MeshWeldEpsilons();
-    xfile::WeldVertices(*mesh, xfile::WELDEPSILONS_WELDPARTIALMATCHES, &eps, nullptr, nullptr);
+    // The copy was welded, cleaned and optimised before it was written: it is taken as it is.
     if (!StrIContains(fileName, "menu") && !StrIContains(fileName, "pojazdy") &&
         (mesh->GetNumFaces() > kMaxCachedSize || mesh->GetNumVertices() > kMaxCachedSize)) {
         g_Console.PrintStr3(cache.c_str(), ": ", "too many faces or vertices for an optimised copy");
@@ -296,9 +315,12 @@ void EMeshMgr::CreateMeshVideoObject(int32_t index) {
     xfile::Mesh& mesh = *record->m_pMesh;
     record->m_pIB.reset();
     record->m_pVB.reset();
-    // Our optimiser orders faces without their adjacency, so none is made for it.
-    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT, nullptr, nullptr);
-    mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT | xfile::MESHOPT_VERTEXCACHE, nullptr, nullptr);
+    // Our optimiser orders faces without their adjacency, so none is made for it. An optimised
+    // copy is drawn in the order it was written.
+    if (!record->m_bFromCache || !TableOfGroupedFaces(mesh)) {
+        mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT, nullptr, nullptr);
+        mesh.OptimizeInplace(xfile::MESHOPT_ATTRSORT | xfile::MESHOPT_VERTEXCACHE, nullptr, nullptr);
+    }
     record->m_pIB = mesh.GetIndexBuffer();
     record->m_pVB = mesh.GetVertexBuffer();
     // The record's table is read after the optimisation, so its ranges are the ones drawn and

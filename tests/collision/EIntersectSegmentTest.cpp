@@ -200,6 +200,61 @@ TEST_F(EIntersectSegmentTest, AtEqualDistanceTheObjectTestedLaterIsReported) {
     EXPECT_EQ(hit.m_uTextureId, 2u);
 }
 
+// Slots freed by a removal are taken again, so the table's order is not the order of adding: the
+// nearby entries a short query visits keep the table's order all the same.
+TEST_F(EIntersectSegmentTest, AtEqualDistanceTheLaterSlotWinsAlsoWhereTheSlotsWereReused) {
+    FakeObject& early = AddMesh(test::Cube(1.0f), test::Translation({100, 0, 100}), {{12, 1, 0}});
+    FakeObject& gone = AddMesh(test::Cube(1.0f), test::Translation({-300, 0, 40}), {{12, 2, 0}});
+    FakeObject& kept = AddMesh(test::Cube(1.0f), test::Translation({100, 0, 100}), {{12, 3, 0}});
+    Remove(gone);
+    Remove(early);
+    FakeObject& late = AddMesh(test::Cube(1.0f), test::Translation({100, 0, 100}), {{12, 4, 0}});
+    ASSERT_LT(late.indices.m_uIntersectIndex, kept.indices.m_uIntersectIndex);
+    SegmentHit hit;
+    ASSERT_TRUE(Query({100.2f, 10, 100.1f}, {100.2f, -10, 100.1f}, &hit));
+    EXPECT_EQ(hit.m_pObject, kept.Handle());
+}
+
+// A world spread far beyond one cell of the segment tables' grid, with a wide hill under it,
+// small boxes on cell borders and in range of none: probes and short segments agree with the
+// walk over every face while the boxes move and leave.
+TEST_F(EIntersectSegmentTest, AWideWorldAgreesWithTheWalkAsObjectsMoveAndLeave) {
+    AddMesh(test::Hill(16, 25.0f), Placement({1, 1, 1}, 0, 0, 0, {-200, -3, -200}), {{512, 21, 0}});
+    std::mt19937 random(32);
+    std::uniform_real_distribution<float> ground(-190, 190), size(0.3f, 6), turn(-3, 3), height(-1, 4);
+    for (int i = 0; i < 120; ++i)
+        AddMesh(test::Cube(size(random)), Placement({1, 1, 1}, turn(random), 0, 0, {ground(random), height(random), ground(random)}),
+                {{12, static_cast<uint32_t>(100 + i), 0}});
+    // On the borders of cells of 16 and across a corner of four cells.
+    for (float x : {16.0f, 32.0f, -16.0f})
+        AddMesh(test::Cube(0.5f), test::Translation({x, 5, 48}), {{12, 7, 0}});
+    AddMesh(test::Cube(3.0f), test::Translation({64, 6, 64}), {{12, 8, 0}});
+
+    std::uniform_real_distribution<float> near(-3, 3);
+    auto probeAround = [&] {
+        for (size_t i = 1; i < m_objects.size(); ++i) {
+            const CollisionObjectFacts& f = m_objects[i].facts;
+            if (f.kind != CollisionObjectFacts::MESH) continue;
+            const DV at = (f.worldMin + f.worldMax) * 0.5f + DV{near(random), 0, near(random)};
+            ExpectAgreement(at + DV{0, 20, 0}, at - DV{0, 20, 0});
+            ExpectAgreement(at + DV{near(random) * 3, 8, near(random) * 3}, at - DV{0, 8, 0});
+        }
+        for (float x : {16.0f, 32.0f, -16.0f, 64.0f}) ExpectAgreement({x, 20, 48}, {x, -20, 48});
+        ExpectAgreement({64, 20, 64}, {64, -20, 64});
+        // Long segments walk the whole table.
+        ExpectAgreement({-190, 2, -150}, {190, 1, 170});
+    };
+    probeAround();
+    for (int round = 0; round < 3; ++round) {
+        for (size_t i = 1; i < m_objects.size(); i += 3)
+            if (m_objects[i].facts.kind == CollisionObjectFacts::MESH)
+                m_objects[i].Place(Placement({1, 1, 1}, turn(random), 0, 0, {ground(random), height(random), ground(random)}));
+        for (size_t i = 2 + round; i < m_objects.size(); i += 11)
+            if (m_objects[i].facts.kind == CollisionObjectFacts::MESH) Remove(m_objects[i]);
+        probeAround();
+    }
+}
+
 TEST_F(EIntersectSegmentTest, FiltersChooseTheCandidatesAndSeeTheQuerysArgument) {
     FakeObject& nearer = AddMesh(test::Cube(1.0f), test::Translation({0, 5, 0}));
     FakeObject& farther = AddMesh(test::Cube(1.0f), pmath::Identity());

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -11,6 +13,9 @@
 #include "core/CoreHooks.h"
 #include "core/ESettings.h"
 #include "platform/os/Files.h"
+#include "platform/xfile/Mesh.h"
+#include "platform/xfile/XFileWriter.h"
+#include "render/D3DDevice.h"
 #include "support/XFiles.h"
 
 namespace {
@@ -130,6 +135,76 @@ TEST_F(EMeshMgrTest, TheRecordsAttributeTableIsTheOptimisedMeshesOnBothPaths) {
         EXPECT_EQ(faces, r->m_pMesh->GetNumFaces());
         EXPECT_EQ(r->m_pIB, r->m_pMesh->GetIndexBuffer());
     }
+}
+
+// What the optimised copy holds is what the model file's load made of it: read back, it is drawn
+// and collided with as it is, not welded and ordered again.
+TEST_F(EMeshMgrTest, ACopyIsReadAsItWasWrittenFaceForFaceAndVertexForVertex) {
+    // A grid of 6 x 5 quads in two materials like a chessboard: every inner vertex is shared by
+    // both materials and split between their groups.
+    std::string grid = Grid(6, 5);
+    const std::string materials = "MeshMaterialList { 2; 30; ";
+    std::string indices;
+    for (int q = 0; q < 30; ++q) indices += std::to_string((q + q / 6) % 2) + (q == 29 ? ";" : ",");
+    grid.replace(grid.find("MeshMaterialList { 1; 1; 0;;"), std::string("MeshMaterialList { 1; 1; 0;;").size(),
+                 materials + indices + ";");
+    grid.replace(grid.find("TextureFilename { \"grid.tga\"; } }"), std::string("TextureFilename { \"grid.tga\"; } }").size(),
+                 "TextureFilename { \"grid.tga\"; } } Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; "
+                 "TextureFilename { \"dirt.tga\"; } }");
+    WriteModel("pojazdy\\board.x", grid);
+    struct Content {
+        std::vector<uint8_t> vertices;
+        std::vector<uint16_t> indices;
+        std::vector<uint32_t> attributes;
+        std::vector<std::array<uint32_t, 5>> table;
+    } loaded[2];
+    for (int path = 0; path < 2; ++path) {
+        g_MeshMgr.ReleaseAll();
+        const strmesh* r = g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("pojazdy\\board.x"));
+        ASSERT_NE(r, nullptr);
+        ASSERT_EQ(r->m_bFromCache, path);
+        const xfile::Mesh& m = *r->m_pMesh;
+        Content& c = loaded[path];
+        c.vertices.assign(m.VertexData(), m.VertexData() + m.GetNumVertices() * m.GetNumBytesPerVertex());
+        c.indices.assign(m.IndexData(), m.IndexData() + m.GetNumFaces() * 3);
+        c.attributes.assign(m.AttributeData(), m.AttributeData() + m.GetNumFaces());
+        for (uint32_t i = 0; i < r->m_uAttribTableSize; ++i) {
+            const xfile::AttributeRange& a = r->m_AttribTable[i];
+            c.table.push_back({a.AttribId, a.FaceStart, a.FaceCount, a.VertexStart, a.VertexCount});
+        }
+    }
+    EXPECT_EQ(loaded[0].table.size(), 2u);
+    EXPECT_EQ(loaded[1].table, loaded[0].table);
+    EXPECT_EQ(loaded[1].attributes, loaded[0].attributes);
+    EXPECT_EQ(loaded[1].indices, loaded[0].indices);
+    EXPECT_EQ(loaded[1].vertices, loaded[0].vertices);
+}
+
+// A copy another tool wrote, its faces not grouped by material, is grouped on reading.
+TEST_F(EMeshMgrTest, ACopyWhoseFacesAreNotGroupedIsGroupedOnReading) {
+    WriteModel("pojazdy\\mixed.x", test::TriangleMesh(1.0f));
+    ASSERT_GE(g_MeshMgr.GetMesh("pojazdy\\mixed.x"), 0);
+    g_MeshMgr.ReleaseAll();
+    const std::vector<gfx::VertexElement> layout(kMeshVertexLayout, kMeshVertexLayout + 4);
+    std::vector<uint8_t> vertices(6 * 36, 0);
+    for (int v = 0; v < 6; ++v) {
+        const float p[3] = {static_cast<float>(v % 3), 0.0f, static_cast<float>(v / 3)};
+        std::memcpy(&vertices[v * 36], p, sizeof p);
+    }
+    std::shared_ptr<xfile::Mesh> mixed;
+    ASSERT_FALSE(gfx::Failed(xfile::Mesh::Create(xfile::MESH_SYSTEMMEM, layout, nullptr, vertices,
+                                                 {0, 3, 1, 1, 3, 4, 1, 4, 2, 2, 4, 5}, {1, 0, 1, 0}, mixed)));
+    xfile::ExtendedMaterial materials[2];
+    ASSERT_FALSE(gfx::Failed(xfile::SaveMeshToX(EMeshMgr::OptPath("pojazdy\\mixed.x"), *mixed, nullptr, materials, 2,
+                                                xfile::FILEFORMAT_BINARY)));
+    const strmesh* r = g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("pojazdy\\mixed.x"));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->m_bFromCache, 1);
+    ASSERT_EQ(r->m_uAttribTableSize, 2u);
+    EXPECT_EQ(std::vector<uint32_t>(r->m_pMesh->AttributeData(), r->m_pMesh->AttributeData() + 4),
+              (std::vector<uint32_t>{0, 0, 1, 1}));
+    EXPECT_EQ(r->m_uFaceCount[0], 2u);
+    EXPECT_EQ(r->m_uFaceCount[1], 2u);
 }
 
 TEST_F(EMeshMgrTest, ReleasingARecordFromTheMiddleLeavesTheListWhole) {

@@ -167,6 +167,13 @@ void Physics::UpdateTruckVisuals(EObjectSlot* object) {
     UpdateDriver(m_fFrameTime, object);
     UpdateTruckAttachments(m_fFrameTime, object);
     UpdateHitchObject(object);
+    if (t->m_iBaleState >= 0) EjectBale(object);
+    if (t->m_bKostkujaca) UpdateCubeBale(object);
+    UpdatePloughLift(m_fFrameTime, object);
+    UpdatePlanterLift(m_fFrameTime, object);
+    UpdateSeederLift(m_fFrameTime, object);
+    UpdateMowerLift(m_fFrameTime, object);
+    UpdateFrontLoader(object);
 }
 
 void Physics::UpdateTruckWheels(EObjectSlot* object) {

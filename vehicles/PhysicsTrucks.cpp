@@ -8,6 +8,7 @@
 #include "core/ESettings.h"
 #include "core/NumericHelpers.h"
 #include "mesh/EMesh.h"
+#include "mesh/ESkinMesh.h"
 #include "platform/os/Random.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
@@ -57,6 +58,11 @@ const char* const kHookMissing[3] = {"Can't read hak socket ", "Can't read hak p
 template <size_t N>
 void Copy(char (&field)[N], const char* text) {
     std::snprintf(field, N, "%s", text);
+}
+
+// The skinned part goes back to its model's pose before each clip is applied.
+void EnableDefaultPose(EObjectSlot* object) {
+    if (ESkinMesh* skin = object ? object->SkinMesh() : nullptr) skin->EnableDefaultPoseRestore();
 }
 
 void SetScaleOne(EObjectSlot* object) {
@@ -251,6 +257,7 @@ void Physics::CreateTruck(VehicleType* type, EObjectSlot* object) {
         Copy(t->m_szSkinAttachmentAnimations[k], type->m_szSkinAttachmentAnimation[k]);
         g_Engine.SetObjectAnimation(a, type->m_szSkinAttachmentAnimation[k], true, 0);
         g_Engine.SetObjectFlags3(a, kFlags3Part, ~0u);
+        if (type->m_bSkinAttachmentRestorePose[k]) EnableDefaultPose(a);
         t->m_pSkinAttachments[k] = a;
     }
     t->m_uSkinAttachmentCount = type->m_uSkinAttachmentCount;
@@ -270,6 +277,7 @@ void Physics::CreateTruck(VehicleType* type, EObjectSlot* object) {
     if (t->m_bPlayerCanDrive && t->m_bTraktor && RouteNeedsLinkage()) {
         t->m_pLinkage = g_Engine.CreateObject(OT_SKINMESH, kLinkageModel, kLinkageFlags, 0, nullptr, nullptr);
         g_Engine.SetObjectAnimation(t->m_pLinkage, "podniesiony", false, 0);
+        EnableDefaultPose(t->m_pLinkage);
     }
 }
 
@@ -319,6 +327,13 @@ void Physics::SetTruckDrive(EObjectSlot* object, float engineForce, float steeri
 
 void Physics::SetTruckBrake(EObjectSlot* object, float brake) {
     if (Truck* t = object ? object->m_hTruck : nullptr) t->m_fBrake = brake;
+}
+
+void Physics::TruckHookC(EObjectSlot* object, bool held) {
+    Truck* t = object ? object->m_hTruck : nullptr;
+    if (!t || !held) return;
+    t->m_fEngineForce = 0;
+    t->m_fBrake = std::max(t->m_fBrake, kParkingBrake);
 }
 
 void Physics::ReleaseTruckControls(EObjectSlot* object) {

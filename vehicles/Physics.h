@@ -209,6 +209,7 @@ private:
     void UpdateSpinningAttachment(Truck* t, uint32_t i, float frameTime, const DV& p, EOrientation& o);
     void UpdateSwingingAttachment(Truck* t, uint32_t i, float frameTime, EOrientation& o);
     void ReleaseWheelControls(Truck* t, float brake);
+    void CreateAttachmentBody(Truck* t, uint32_t k);
 };
 
 extern Physics g_Physics;

@@ -13,7 +13,7 @@ std::string Implement(const char* name, const char* kinds) {
 }
 
 const char* const kImplements[] = {"plough", "planter", "seeder", "bigseeder", "mower", "mower3", "bigtrailer",
-                                   "baler", "cubebaler", "loader"};
+                                   "baler", "cubebaler", "loader", "pusher"};
 
 class ImplementsTest : public PhysicsTest {
 protected:
@@ -41,7 +41,8 @@ protected:
                      {"bigtrailer.txt", Implement("bigtrailer", "przyczepa_duza\n")},
                      {"baler.txt", Implement("baler", "prasa\n")},
                      {"cubebaler.txt", Implement("cubebaler", "prasa\nkostkujaca\n")},
-                     {"loader.txt", "Vehicle loader\nprefab prefabs\\t\\loader.x\ntraktor\ntur\n"}});
+                     {"loader.txt", "Vehicle loader\nprefab prefabs\\t\\loader.x\ntraktor\ntur\n"},
+                     {"pusher.txt", Implement("pusher", "attachment_physics prefabs\\t\\wheel.x bela\n")}});
         AddGround();
         g_Engine.m_fFrameTime = kStep;
         g_Physics.m_fFrameTime = kStep;
@@ -334,6 +335,24 @@ TEST_F(ImplementsTest, APloughLandingExactlyOnTopStillRaisesUntilItPassesIt) {
     g_Physics.UpdatePloughLift(dt, plough);
     EXPECT_EQ(t->m_iPloughLiftState, 4);
     EXPECT_FLOAT_EQ(t->m_fPloughLift, 0.3f);
+}
+
+// A part with a body of its own rides locked on its socket and goes with its machine.
+TEST_F(ImplementsTest, APhysicalAttachmentHasABodyHeldOnItsSocket) {
+    const int bodies = g_Physics.m_dynamicsWorld->getNumCollisionObjects();
+    EObjectSlot* pusher = Machine("pusher", {0, 0.3f, 0});
+    Truck* t = pusher->m_hTruck;
+    ASSERT_NE(t->m_pAttachmentBodies[0], nullptr);
+    ASSERT_NE(t->m_pAttachmentConstraints[0], nullptr);
+    EXPECT_EQ(g_Physics.m_dynamicsWorld->getNumConstraints(), 1);
+    Step(60);
+    DV socket;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(pusher, "bela", &socket, nullptr));
+    const btVector3 at = t->m_pAttachmentBodies[0]->getWorldTransform().getOrigin();
+    EXPECT_LT(pmath::Length(DV{at.x(), at.y(), at.z()} - socket), 0.05f);
+    g_Engine.DeleteObject(pusher);
+    EXPECT_EQ(g_Physics.m_dynamicsWorld->getNumConstraints(), 0);
+    EXPECT_EQ(g_Physics.m_dynamicsWorld->getNumCollisionObjects(), bodies);
 }
 
 TEST_F(ImplementsTest, TheTruckPassRunsTheLiftsAndTheBaleInFlight) {

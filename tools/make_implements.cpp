@@ -1,7 +1,8 @@
 // Writes the demo game's implements and bales as text .x files below the given game directory,
 // with the few textures of their own (the implements' red paint, hay and grain): a grain trailer
 // with its drawbar and its load of grain, a plough, a seeder, a potato planter, a mower, a round
-// baler with its gate, a cube baler, and the round and cube bales they make.
+// baler with its gate, a cube baler, the round and cube bales they make, and the front loader (a
+// skinned model with its clips and sockets) that the loader tractor carries.
 //
 // Like the machines (MachineModels.h) they are built in metres, front towards +z, the bodies as
 // "_nocenter" prefabs whose origin lies on the ground where the physics keeps the machine's origin;
@@ -17,7 +18,9 @@
 #include "MachineModels.h"
 #include "ModelBuilder.h"
 #include "ModelTextures.h"
+#include "SkinnedModel.h"
 #include "TgaWriter.h"
+#include "mesh/ESkinMeshAnimation.h"
 #include "platform/os/Files.h"
 
 namespace {
@@ -228,6 +231,71 @@ bool Bales() {
     return round.Save("prefabs\\obiekty\\bala.x") && cube.Save("prefabs\\obiekty\\snopek.x");
 }
 
+bool WriteText(const std::string& gamePath, const std::string& text) {
+    std::filesystem::create_directories(plat::ResolvePath(gamePath).parent_path());
+    FILE* f = plat::OpenFile(gamePath, "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// The front loader, round its mounting socket on the tractor (metres, front +z): two masts, two
+// arms from the masts' tops over the bonnet down to a bale grab before the tractor's nose, tied by
+// a cross tube. The arms turn on the masts ("Ramie"), the grab on the arms' ends ("Chwytak") so
+// that it stays level. Clips: "podnosi" raises the arms in 1.5 s, "opuszcza" lowers them, and
+// "podniesiony" holds them up. The bale rides on the grab's socket "bela".
+bool FrontLoader() {
+    using skinned::Influence;
+    using pmath::Vec3;
+    skinned::Model m;
+    const int root = m.AddBone("Tur", -1, {0, 0, 0});
+    const int arm = m.AddBone("Ramie", root, {0, 0.35f, 0});
+    const int grab = m.AddBone("Chwytak", arm, {0, -0.95f, 2.75f});
+    const std::vector<Influence> onRoot{{root, 1}}, onArm{{arm, 1}}, onGrab{{grab, 1}};
+    skinned::Part body;
+    body.name = "tur";
+    body.textures = {"steel.tga", "implement.tga"};
+    for (float x : {-0.72f, 0.72f}) {
+        body.Limb({x, -0.45f, 0}, {x, 0.35f, 0}, 0.06f, 0.08f, 0, onRoot, onRoot);
+        body.Limb({x, 0.35f, 0}, {x, 0.3f, 1.3f}, 0.06f, 0.09f, 1, onArm, onArm);
+        body.Limb({x, 0.3f, 1.3f}, {x, -0.6f, 2.75f}, 0.06f, 0.09f, 1, onArm, onArm);
+        for (float z : {2.75f, 3.25f}) body.Limb({x, -0.65f, 2.7f}, {x * 0.9f, -0.65f, z + 0.3f}, 0.04f, 0.04f, 0, onGrab, onGrab);
+        body.Limb({x, -0.6f, 2.75f}, {x, 0.0f, 2.95f}, 0.05f, 0.05f, 0, onGrab, onGrab);
+    }
+    body.Limb({-0.72f, 0.3f, 1.3f}, {0.72f, 0.3f, 1.3f}, 0.05f, 0.05f, 1, onArm, onArm);
+    body.Limb({-0.72f, -0.6f, 2.75f}, {0.72f, -0.6f, 2.75f}, 0.06f, 0.06f, 0, onGrab, onGrab);
+    body.Limb({-0.72f, 0.0f, 2.95f}, {0.72f, 0.0f, 2.95f}, 0.04f, 0.04f, 0, onGrab, onGrab);
+    m.parts.push_back(body);
+
+    constexpr float kRaised = -0.85f;
+    auto lift = [](float angle) {
+        return [angle](float t, skinned::Pose& p, float from) {
+            const float a = from + (angle - from) * std::fmin(t / 1.5f, 1.0f);
+            p.angles["Ramie"] = {a, 0, 0};
+            p.angles["Chwytak"] = {-a, 0, 0};
+        };
+    };
+    const strSkinMeshAnimation raise = skinned::MakeClip(m, "podnosi", 1.5, 16, [&](float t, skinned::Pose& p) { lift(kRaised)(t, p, 0); });
+    const strSkinMeshAnimation lower = skinned::MakeClip(m, "opuszcza", 1.5, 16, [&](float t, skinned::Pose& p) { lift(0)(t, p, kRaised); });
+    const strSkinMeshAnimation held = skinned::MakeClip(m, "podniesiony", 1.0, 2, [&](float, skinned::Pose& p) { lift(kRaised)(1.5f, p, 0); });
+    const std::string folder = "models\\tur\\";
+    auto clip = [&](const strSkinMeshAnimation& c) {
+        const std::string path = folder + "animations\\" + c.szName + ".bin";
+        std::filesystem::create_directories(plat::ResolvePath(path).parent_path());
+        return Save_Animation_To_Bin_File(&c, path.c_str());
+    };
+    // The loader tractor is the field tractor with the loader's mounting: its own copy of the body,
+    // as a machine's type is found by its model's file.
+    const std::filesystem::path tractor = plat::ResolvePath("prefabs\\tractor\\body_nocenter.x");
+    const std::filesystem::path copy = plat::ResolvePath("prefabs\\ladowacz\\body_nocenter.x");
+    std::filesystem::create_directories(copy.parent_path());
+    std::error_code error;
+    std::filesystem::copy_file(tractor, copy, std::filesystem::copy_options::overwrite_existing, error);
+    return !error && WriteText(folder + "tur.x", m.XText()) &&
+           WriteText(folder + "sockets.txt", "bela Chwytak 0 0.1 0.75 0 0 0\npoziom Ramie 0 0 0 0 0 0\npion Tur 0 0 0 0 0 0\n") &&
+           clip(raise) && clip(lower) && clip(held);
+}
+
 // The implements' paint, straw-coloured hay with its stalks, and golden grain.
 bool Textures(const char* gameDir) {
     const std::filesystem::path dir = std::filesystem::path(gameDir) / "textures" / "models";
@@ -252,7 +320,7 @@ int main(int argc, char** argv) {
     }
     plat::SetStartDirectory(argv[1]);
     const bool ok = Textures(argv[1]) && GrainTrailer() && Plough() && Seeder() && Planter() && Mower() &&
-                    RoundBaler() && CubeBaler() && Bales();
+                    RoundBaler() && CubeBaler() && Bales() && FrontLoader();
     if (!ok) std::fprintf(stderr, "make_implements: cannot write the implements into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

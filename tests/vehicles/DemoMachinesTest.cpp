@@ -7,6 +7,7 @@
 
 #include "PhysicsFixture.h"
 #include "core/EConsole.h"
+#include "core/FrameFacts.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/VehiclesHooks.h"
@@ -38,7 +39,7 @@ protected:
 // implements follow.
 TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineTheTrailersAndTheImplements) {
     const char* const names[] = {"Race Tractor", "Field Tractor", "Farm Trailer", "Grain Trailer", "Plough",
-                                 "Seeder", "Potato Planter", "Mower", "Round Baler", "Cube Baler"};
+                                 "Seeder", "Potato Planter", "Mower", "Round Baler", "Cube Baler", "Loader Tractor"};
     ASSERT_EQ(g_Physics.m_uVehicleCount, std::size(names));
     for (uint32_t i = 0; i < std::size(names); ++i) EXPECT_STREQ(g_Physics.m_Vehicles[i].m_szName, names[i]);
     EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
@@ -184,6 +185,56 @@ TEST_F(DemoMachinesTest, TheImplementsCoupleToTheTractorAndTheGrainTrailerFollow
     EXPECT_GT(trailer->m_Orientation.m_Up.y, 0.98f);
 }
 
+// The loader tractor's arms come down, take the round bale lying before its nose as they rise,
+// carry it up and set it down again with a push.
+TEST_F(DemoMachinesTest, TheFrontLoaderLiftsARoundBaleAndSetsItDown) {
+    EObjectSlot* ground = AddObject("prefabs\\ground\\field.x", {});
+    g_Physics.CreateStaticTriMeshes();
+    ASSERT_NE(ground->m_pPhysicsBody, nullptr);
+    EObjectSlot* tractor = Machine("prefabs\\ladowacz\\body_nocenter.x", {0, 0.3f, 0});
+    Truck* t = tractor->m_hTruck;
+    ASSERT_TRUE(t->m_bTur);
+    EObjectSlot* loader = t->m_pSkinAttachments[0];
+    ASSERT_TRUE(loader && loader->SkinMesh());
+    // As the player's machine its loader's animation is stepped before each frame is drawn.
+    g_Player.m_pVehicle = tractor;
+    g_Physics.DisableTruckDeactivation(tractor);
+    g_FrameFacts.frameTime = kStep;
+    const auto frame = [] {
+        Step(1);
+        g_Physics.UpdatePlayerFrontLoader();
+    };
+    for (int i = 0; i < 60; ++i) frame();
+    float frameTime = kStep;
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 0);
+    EXPECT_EQ(t->m_iFrontLoaderState, 3);
+    int frames = 0;
+    for (; t->m_iFrontLoaderState == 3 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_iFrontLoaderState, 1);
+    EXPECT_NEAR(frames * kStep, 1.5f, 0.1f);
+    DV down;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(loader, "bela", &down, nullptr));
+    EXPECT_LT(down.y, 1.2f) << "the grab comes down to a lying bale";
+    EXPECT_GT(down.z, 2.5f) << "before the tractor's nose";
+
+    EObjectSlot* bale = AddObject("prefabs\\obiekty\\bala.x", down);
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 1);
+    EXPECT_EQ(t->m_pHeldBale, bale);
+    for (frames = 0; t->m_iFrontLoaderState == 2 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_iFrontLoaderState, 4);
+    EXPECT_GT(bale->m_vPosition.y, down.y + 1.5f) << "carried up on the grab";
+
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 0);
+    for (frames = 0; t->m_iFrontLoaderState == 3 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_pHeldBale, nullptr);
+    ASSERT_NE(bale->m_pPhysicsBody, nullptr);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_LT(bale->m_vPosition.y, 1.0f) << "set down on the ground";
+    for (const char* broken : {"Tur nie ma socketa", "FAILED", "ERROR"})
+        EXPECT_EQ(ConsoleLog().find(broken), std::string::npos) << broken;
+    g_FrameFacts = FrameFacts{};
+}
+
 }  // namespace
 }  // namespace test
 
@@ -199,7 +250,7 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         uint32_t type;
         const char* model;
         bool warned;
-    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {10, "prefabs\\racer\\body_nocenter.x", true},
+    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {11, "prefabs\\racer\\body_nocenter.x", true},
                  {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;

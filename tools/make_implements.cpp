@@ -2,7 +2,8 @@
 // with the few textures of their own (the implements' red paint, hay and grain): a grain trailer
 // with its drawbar and its load of grain, a plough, a seeder, a potato planter, a mower, a round
 // baler with its gate, a cube baler, the round and cube bales they make, and the front loader (a
-// skinned model with its clips and sockets) that the loader tractor carries.
+// skinned model with its clips and sockets) that the loader tractor carries, and the tractors'
+// three-point linkage that lifts the mounted implements.
 //
 // Like the machines (MachineModels.h) they are built in metres, front towards +z, the bodies as
 // "_nocenter" prefabs whose origin lies on the ground where the physics keeps the machine's origin;
@@ -296,6 +297,38 @@ bool FrontLoader() {
            clip(raise) && clip(lower) && clip(held);
 }
 
+// The tractor's three-point linkage, round its socket at the tractor's back (metres, front +z):
+// two lower arms and the top link reach back from the tractor and turn together ("Ramiona") to
+// lift a mounted implement. Clips: "podnosi" raises them in a second, "opuszcza" lowers them,
+// "podniesiony" holds them up.
+bool Linkage() {
+    using skinned::Influence;
+    skinned::Model m;
+    const int root = m.AddBone("Zaczep", -1, {0, 0, 0});
+    const int arms = m.AddBone("Ramiona", root, {0, 0, 0});
+    const std::vector<Influence> onArms{{arms, 1}};
+    skinned::Part part;
+    part.name = "zaczep";
+    part.textures = {"steel.tga"};
+    for (float x : {-0.35f, 0.35f}) part.Limb({x * 0.6f, 0, 0}, {x, -0.1f, -0.75f}, 0.03f, 0.04f, 0, onArms, onArms);
+    part.Limb({0, 0.45f, 0}, {0, 0.5f, -0.7f}, 0.035f, 0.035f, 0, onArms, onArms);
+    part.Limb({-0.35f, -0.1f, -0.75f}, {0.35f, -0.1f, -0.75f}, 0.025f, 0.025f, 0, onArms, onArms);
+    m.parts.push_back(part);
+    constexpr float kRaised = -0.35f;
+    auto lift = [](float from, float to) {
+        return [from, to](float t, skinned::Pose& p) { p.angles["Ramiona"] = {from + (to - from) * std::fmin(t, 1.0f), 0, 0}; };
+    };
+    const std::string folder = "models\\zaczep\\";
+    auto clip = [&](const strSkinMeshAnimation& c) {
+        const std::string path = folder + "animations\\" + c.szName + ".bin";
+        std::filesystem::create_directories(plat::ResolvePath(path).parent_path());
+        return Save_Animation_To_Bin_File(&c, path.c_str());
+    };
+    return WriteText(folder + "zaczep.x", m.XText()) && clip(skinned::MakeClip(m, "podnosi", 1.0, 8, lift(0, kRaised))) &&
+           clip(skinned::MakeClip(m, "opuszcza", 1.0, 8, lift(kRaised, 0))) &&
+           clip(skinned::MakeClip(m, "podniesiony", 1.0, 2, lift(kRaised, kRaised)));
+}
+
 // The implements' paint, straw-coloured hay with its stalks, and golden grain.
 bool Textures(const char* gameDir) {
     const std::filesystem::path dir = std::filesystem::path(gameDir) / "textures" / "models";
@@ -320,7 +353,7 @@ int main(int argc, char** argv) {
     }
     plat::SetStartDirectory(argv[1]);
     const bool ok = Textures(argv[1]) && GrainTrailer() && Plough() && Seeder() && Planter() && Mower() &&
-                    RoundBaler() && CubeBaler() && Bales() && FrontLoader();
+                    RoundBaler() && CubeBaler() && Bales() && FrontLoader() && Linkage();
     if (!ok) std::fprintf(stderr, "make_implements: cannot write the implements into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -143,6 +143,8 @@ struct Truck {
     DV m_vHitchTractorSocketWorld;
     btRigidBody* m_pHitchBody = nullptr;
     btHingeConstraint* m_pHitchHinge = nullptr;
+    // The hitch model carries sockets for some of the wheels: the front axle rides on it.
+    uint8_t m_bWheelsOnHitch = 0;
 
     // The hooks (main, plough, seeder): flag, socket, point in the chassis frame.
     struct Hook {

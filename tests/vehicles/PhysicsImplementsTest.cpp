@@ -253,6 +253,28 @@ TEST_F(LoaderTest, TheLoweringArmPushesBalesBelowItAwayFromTheMachine) {
     EXPECT_EQ(velocity(high).length(), 0.0f);
 }
 
+// The arm's step: a new loader is raised first; a lowering arm ends lowered and lets its bale go;
+// while raised it keeps trying to pick up a bale.
+TEST_F(LoaderTest, TheArmStepRaisesANewLoaderAndDropsTheBaleWhenDown) {
+    Truck* t = m_machine->m_hTruck;
+    t->m_iFrontLoaderState = 0;
+    g_Physics.UpdateFrontLoader(m_machine);
+    EXPECT_EQ(t->m_iFrontLoaderState, 2);
+    // The plain arm has no clip to play: each movement ends on the next step.
+    g_Physics.UpdateFrontLoader(m_machine);
+    EXPECT_EQ(t->m_iFrontLoaderState, 4);
+    EObjectSlot* bale = Bale(m_socket);
+    g_Physics.UpdateFrontLoader(m_machine);
+    EXPECT_EQ(t->m_pHeldBale, bale);
+    float dt = kStep;
+    g_Physics.ToggleFrontLoader(dt, m_machine, 0);
+    EXPECT_EQ(t->m_iFrontLoaderState, 3);
+    g_Physics.UpdateFrontLoader(m_machine);
+    EXPECT_EQ(t->m_iFrontLoaderState, 1);
+    EXPECT_EQ(t->m_pHeldBale, nullptr);
+    EXPECT_NE(bale->m_pPhysicsBody, nullptr);
+}
+
 TEST_F(LoaderTest, WithoutItsSocketTheLoaderSaysSoAndTakesNothing) {
     m_machine->m_hTruck->m_pSkinAttachments[0] = AddObject(kGroundModel, {50, 0, 50});
     Bale(m_socket);
@@ -368,6 +390,42 @@ TEST_F(ImplementsTest, TheTruckPassRunsTheLiftsAndTheBaleInFlight) {
     EXPECT_EQ(t->m_iMowerSoundState, 1);
     EXPECT_FLOAT_EQ(t->m_fMowerLift, 0.05f);
     EXPECT_GT(baler->m_hTruck->m_fGateAngle, 0.3f);
+}
+
+}  // namespace
+}  // namespace test
+
+namespace test {
+namespace {
+
+// A drawbar that carries the front axle's sockets: the trailer's front wheels ride on it.
+class HitchWheelsTest : public PhysicsTest {
+protected:
+    void SetUp() override {
+        PhysicsTest::SetUp();
+        WriteFile("scripts\\mesh_sockets\\hitch.txt",
+                  "mesh_filename prefabs\\t\\hitch.x\n"
+                  "socket zaczep_przyczepa 0 0.6 0\nsocket zaczep_traktor 0 0.6 1.5\n"
+                  "socket kolo_lp -1.1 0.5 0.4\nsocket kolo_pp 1.1 0.5 0.4\n");
+        InitPhysics();
+        AddGround();
+    }
+};
+
+TEST_F(HitchWheelsTest, TheFrontWheelsRideOnTheHitchAndTheRearOnTheTrailer) {
+    EObjectSlot* tractor = AddObject(kTractorModel, {0, 0.05f, 0});
+    EObjectSlot* trailer = AddObject(kTrailerModel, {0, 0.05f, -5.7f});
+    Truck* t = trailer->m_hTruck;
+    EXPECT_TRUE(t->m_bWheelsOnHitch);
+    g_Physics.CoupleImplement(tractor, trailer);
+    Step(5);
+    DV onHitch;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(t->m_pHitchModel, "kolo_lp", &onHitch, nullptr));
+    EXPECT_LT(pmath::Length(t->m_pWheelObjects[0]->m_vPosition - onHitch), 1e-4f);
+    EXPECT_LT(pmath::Length(t->m_vWheelPositions[1][0] - onHitch), 1e-4f);
+    DV rear;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(trailer, "kolo_lt", &rear, nullptr));
+    EXPECT_NEAR(t->m_pWheelObjects[2]->m_vPosition.z, rear.z, 1e-3f);
 }
 
 }  // namespace

@@ -234,6 +234,21 @@ TEST_F(CoupledImplementTest, ALoweredPloughLimitsTheSpeedAndHoldsTheMachine) {
     EXPECT_FLOAT_EQ(m_truck.m_fBrake, 140);
 }
 
+// On a grain route the coupled trailer brakes by how full it is, from a fifth on. As built, its
+// controls are applied although it was never released, so the wish stays stored and its wheels
+// keep the held brake (see Physics::SetTruckControls).
+TEST_F(CoupledImplementTest, TheGrainTrailerBrakesByItsLoad) {
+    m_route.m_bGrain = 1;
+    g_Engine.m_fFrameTime = kStep;
+    for (const auto& [fill, brake] : {std::pair{0.1, 0.0f}, std::pair{0.2, 0.0f}, std::pair{0.7, 8.0f}}) {
+        m_implement.m_dGrainFill = fill;
+        g_Player.Update();
+        EXPECT_NEAR(m_implement.m_fBrake, brake, 1e-4f) << fill;
+        EXPECT_EQ(m_implement.m_bReleased, 0);
+    }
+    g_Engine.m_fFrameTime = 0;
+}
+
 // The countdown shows 4, 3, 2, 1 and releases the machine at 0, a second a step from the first
 // frame on; -1 ends it.
 TEST_F(CPlayerTest, TheCountdownReleasesTheMachineAfterThreeSeconds) {

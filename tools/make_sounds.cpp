@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
     // A mower behind the tractor and a combine's cutter bar.
     effect("tractor_mowing.wav", Mowing(noise));
     effect("combine_mowing.wav", Mowing(noise));
+    // The clunks of a hand-shifted gear.
+    effect("zmiana_biegu_04c.wav", Hit(180.0f, 0.12f, noise));
+    effect("zmiana_biegu_05c.wav", Hit(150.0f, 0.14f, noise));
 
     auto track = [&](const char* name, const std::vector<float>& notes, float noteSeconds, float drone, int rate) {
         std::string ogg = synth::OggVorbis(2, rate, Tune(notes, noteSeconds, drone, rate));

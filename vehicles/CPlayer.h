@@ -11,6 +11,7 @@
 
 class EObjectSlot;
 struct MachineRecord;
+struct Truck;
 struct SoundRecord;
 
 class CPlayer {
@@ -199,6 +200,25 @@ private:
     DV CockpitEyeWithoutSocket();
     // The point dropped onto the level below it, or unchanged when nothing is hit.
     bool DropOntoGround(DV* position, float above, float below) const;
+
+    // The coupled implement's hold on the driving: the working one's speed limit and drag, the
+    // plough's pull to one side; the shaking of a working implement; a grain trailer's brake.
+    struct WorkingLimits {
+        bool working = false;
+        float speedLimit = 0;
+        float baseBrake = 0;
+        float steeringOffset = 0;
+        bool ploughDrag = false;
+    };
+    // The implement's truck while it hangs on the player's machine.
+    Truck* CoupledImplement() const;
+    float ImplementSteeringLimit(float limit) const;
+    WorkingLimits ImplementWorkingLimits(float load) const;
+    // The baler's new bale holds the machine still while its gate opens.
+    bool BalerBusy() const;
+    void ShakeImplement(float dt);
+    void BrakeGrainTrailer();
+    float m_fShakeTimer = 0;
 
     uint8_t m_bKeyWasDown[64] = {};
     // Edge of a command: true on the frame it goes down.

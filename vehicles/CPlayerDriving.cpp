@@ -34,6 +34,7 @@ enum Command : uint32_t {
     kLookBack = 34,
     kRespawn = 35,
     kHorn = 38,
+    kHandbrake = 39,
 };
 
 enum Section : int {
@@ -116,6 +117,8 @@ void CPlayer::Update() {
     g_Profiler.Begin(kSectionDriving2);
     UpdateSteering();
     ApplyControls();
+    BrakeGrainTrailer();
+    ShakeImplement(dt);
     g_Profiler.End(kSectionDriving2);
     g_Profiler.Begin(kSectionPhysics);
     if (m_pVehicle) g_Physics.SetTruckControls(m_pVehicle);
@@ -140,7 +143,7 @@ void CPlayer::Update() {
 void CPlayer::ReadInput() {
     if (!m_pVehicle || g_CoreHooks.gameFrame() < kFirstUpdateFrame) return;
     const float dt = m_fFrameTime;
-    float limit = kSteeringLimit;
+    const float limit = ImplementSteeringLimit(kSteeringLimit);
     if (g_Input.m_iSelectedDevice >= 0 && static_cast<uint32_t>(g_Input.m_iSelectedDevice) < g_Input.m_uDeviceCount)
         ReadController(limit);
     else
@@ -294,6 +297,10 @@ void CPlayer::ApplyControls() {
     if (!m_pVehicle) return;
     if (m_bRaceMode) ApplyRaceControls(m_fFrameTime);
     else ApplyFieldControls(m_fFrameTime);
+    if (BalerBusy()) {
+        g_Physics.SetTruckDrive(m_pVehicle, 0, m_fSteering);
+        g_Physics.SetTruckBrake(m_pVehicle, 80);
+    }
 }
 
 // Above the speed limit the drive is cut and the brake grows with the excess.
@@ -301,19 +308,32 @@ void CPlayer::ApplyFieldControls(float dt) {
     const MachineRecord& m = Machine();
     float drive = m_fWheelForce * 3.9f;
     float pedal = m_fBrakeInput * 500 * dt * (static_cast<float>(m.m_iUpgrade2) * 0.5f + 0.8f);
-    const float limit = kLoad * 2 + 18;
-    const float base = 0;
+    float limit = kLoad * 2 + 18;
+    float base = 0;
+    const WorkingLimits w = ImplementWorkingLimits(kLoad);
+    if (w.working) {
+        limit = w.speedLimit;
+        base = w.baseBrake;
+    }
+    if (w.ploughDrag && m_fThrottle < 0.2f) {
+        base = 90;
+        pedal = std::max(pedal, 1.0f);
+    }
     if (m_fSpeed > limit) {
         drive = 0;
         pedal += (m_fSpeed - limit) * 60 * dt;
     }
-    float force = 0, brake = base;
+    float force = 0, brake = base, steering = m_fSteering;
     if (m_iGear >= 1) {
         if (m_iGear > 1 || m_fSpeed >= 5.0f) drive *= 1.4f;
         force = (kLoad * 0.15f + 1.0f) * drive * 0.0018f;
+        steering += w.steeringOffset;
         if (force <= 1.0f && pedal > 0) brake = 2 * pedal + base;
     } else if (m_iGear == 0) {
         brake = 2 * pedal + base;
+    } else if (w.working) {
+        // A working implement cannot be pushed backwards.
+        brake = 140;
     } else if (m_fSpeed < -4.0f) {
         brake = 2 * ((m_fSpeed + 4) * 90 * dt + pedal) + base;
     } else {
@@ -321,7 +341,8 @@ void CPlayer::ApplyFieldControls(float dt) {
         if (force <= 1.0f && pedal > 0) brake = 2 * pedal + base;
     }
     g_Physics.SetTruckBrake(m_pVehicle, brake);
-    g_Physics.SetTruckDrive(m_pVehicle, force, m_fSteering);
+    g_Physics.SetTruckDrive(m_pVehicle, force, steering);
+    g_Physics.TruckHookC(m_pVehicle, g_CommandMgr.IsCommandActive(kHandbrake));
 }
 
 void CPlayer::ApplyRaceControls(float dt) {
@@ -345,11 +366,15 @@ void CPlayer::ApplyRaceControls(float dt) {
     }
     g_Physics.SetTruckBrake(m_pVehicle, brake);
     g_Physics.SetTruckDrive(m_pVehicle, force, m_fSteering);
+    g_Physics.TruckHookC(m_pVehicle, g_CommandMgr.IsCommandActive(kHandbrake));
 }
 
 void CPlayer::UpdatePosition() {
     if (!m_pVehicle) return;
     g_Physics.SyncTruckObjects(m_pVehicle);
+    // The physics' own pass leaves a coupled plough to its tractor's owner.
+    if (const Truck* implement = CoupledImplement(); implement && implement->m_bPlug)
+        g_Physics.SyncTruckObjects(m_pImplement);
     m_vPrevPosition = m_vPosition;
     m_vPosition = m_pVehicle->m_vPosition;
     m_Orientation = m_pVehicle->m_Orientation;

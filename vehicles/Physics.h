@@ -91,6 +91,8 @@ public:
     void SetTruckControls(EObjectSlot* object);
     void SetTruckDrive(EObjectSlot* object, float engineForce, float steering);
     void SetTruckBrake(EObjectSlot* object, float brake);
+    // The handbrake, held: no drive and at least the parking brake this frame.
+    void TruckHookC(EObjectSlot* object, bool held);
     void ReleaseTruckControls(EObjectSlot* object);
     void UnreleaseTruckControls(EObjectSlot* object);
     void SetTruckControlsReleased(EObjectSlot* object, uint8_t released);
@@ -101,7 +103,8 @@ public:
     // ---- The per-frame truck update and machine sounds -------------------------------------
     // The machine object follows its chassis; false when it was not updated.
     bool SyncTruckObjects(EObjectSlot* object);
-    // Wheels, steering wheel, driver, attachments and hitch on their sockets.
+    // Wheels, steering wheel, driver, attachments and hitch on their sockets; then a bale in
+    // flight, the cube baler's chamber, the implements' lifts and the front loader's arm.
     void UpdateTruckVisuals(EObjectSlot* object);
     void UpdateTruckWheels(EObjectSlot* object);
     void UpdateHitchObject(EObjectSlot* object);
@@ -121,6 +124,30 @@ public:
     // Pins the machine's front axle to the object it is tied to; TruckOdczepOdDummy lets go.
     void TruckPrzyczepDoDummy(EObjectSlot* object);
     void TruckOdczepOdDummy(EObjectSlot* object);
+    // A baler's finished bale: on the gate, out of the chamber, then a free body (-1 idle again).
+    void EjectBale(EObjectSlot* object);
+
+    // ---- Bales, front loader and implement lifts -------------------------------------------
+    // The next bale of a baler, when none is under way.
+    void StartBale(EObjectSlot* object);
+    // The bale growing in a cube baler's chamber.
+    void UpdateCubeBale(EObjectSlot* object);
+    // The front loader's arm goes up (picking up a bale first) or down.
+    void ToggleFrontLoader(float& frameTime, EObjectSlot* object, uint8_t raise);
+    void FrontLoaderGrabBale(EObjectSlot* object);
+    void HoldFrontLoaderBale(EObjectSlot* object);
+    void FrontLoaderDropBale(EObjectSlot* object);
+    void FrontLoaderPushBales(EObjectSlot* object);
+    // The arm's state step: push while lowering, raised or lowered once its animation ends.
+    void UpdateFrontLoader(EObjectSlot* object);
+    // The player's keys: a raised implement is lowered, a lowered one raised.
+    void TogglePloughLift(EObjectSlot* object);
+    void TogglePlanterLift(EObjectSlot* object);
+    void ToggleSeederLift(EObjectSlot* object);
+    void UpdatePloughLift(float& frameTime, EObjectSlot* object);
+    void UpdatePlanterLift(float& frameTime, EObjectSlot* object);
+    void UpdateSeederLift(float& frameTime, EObjectSlot* object);
+    void UpdateMowerLift(float& frameTime, EObjectSlot* object);
 
     // ---- Attachments, driver and steering wheel --------------------------------------------
     void UpdateTruckAttachments(float frameTime, EObjectSlot* object);
@@ -182,6 +209,7 @@ private:
     void UpdateSpinningAttachment(Truck* t, uint32_t i, float frameTime, const DV& p, EOrientation& o);
     void UpdateSwingingAttachment(Truck* t, uint32_t i, float frameTime, EOrientation& o);
     void ReleaseWheelControls(Truck* t, float brake);
+    void CreateAttachmentBody(Truck* t, uint32_t k);
 };
 
 extern Physics g_Physics;

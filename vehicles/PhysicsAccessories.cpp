@@ -179,7 +179,8 @@ void Physics::SyncAttachmentVisibility(EObjectSlot* owner, EObjectSlot* part) {
     if (visible != (part->m_uFlags & FLAG_VISIBLE)) g_Engine.SetObjectFlags(part, visible, FLAG_VISIBLE);
 }
 
-// The player's front loader is placed before rendering: its arms sit on the loader's sockets.
+// The player's front loader is placed before rendering: the bale it carries and its arms sit on
+// the loader's sockets.
 void Physics::UpdatePlayerFrontLoader() {
     EObjectSlot* vehicle = g_Player.m_pVehicle;
     Truck* t = vehicle ? vehicle->m_hTruck : nullptr;
@@ -189,6 +190,7 @@ void Physics::UpdatePlayerFrontLoader() {
         skin->UpdateAnimation();
         skin->UpdateFrameMatrices();
     }
+    HoldFrontLoaderBale(vehicle);
     DV p;
     EOrientation o;
     if (t->m_pLoaderArmHorizontal && ReadSocket(loader, "poziom", &p, &o)) PlacePart(t->m_pLoaderArmHorizontal, p, o);

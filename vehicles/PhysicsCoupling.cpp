@@ -65,6 +65,8 @@ void Physics::CreateZaczep(VehicleType* type, EObjectSlot* object) {
     if (!ReadSocket(hitch, type->m_szHitchTractorSocket, &coupling, nullptr))
         g_Console.PrintStr2("Can't read SocketTraktoraWZaczepie socket ", type->m_szHitchTractorSocket);
     t->m_vHitchCouplingPoint = ToMeshFrame(hitch, coupling);
+    for (uint32_t k = 0; k < t->m_uWheelCount; ++k)
+        if (ReadSocket(hitch, t->m_szWheelSockets[k], nullptr, nullptr)) t->m_bWheelsOnHitch = 1;
     const DV hitchPosition =
         trailerSocket - pmath::TransformDirection(t->m_vHingePivotHitch, socketOrientation.m_Matrix);
     g_Engine.SetObjectTransform(hitch, hitchPosition, socketOrientation, false, false);

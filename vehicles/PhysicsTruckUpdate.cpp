@@ -167,6 +167,13 @@ void Physics::UpdateTruckVisuals(EObjectSlot* object) {
     UpdateDriver(m_fFrameTime, object);
     UpdateTruckAttachments(m_fFrameTime, object);
     UpdateHitchObject(object);
+    if (t->m_iBaleState >= 0) EjectBale(object);
+    if (t->m_bKostkujaca) UpdateCubeBale(object);
+    UpdatePloughLift(m_fFrameTime, object);
+    UpdatePlanterLift(m_fFrameTime, object);
+    UpdateSeederLift(m_fFrameTime, object);
+    UpdateMowerLift(m_fFrameTime, object);
+    UpdateFrontLoader(object);
 }
 
 void Physics::UpdateTruckWheels(EObjectSlot* object) {
@@ -174,8 +181,9 @@ void Physics::UpdateTruckWheels(EObjectSlot* object) {
     if (!t || !t->m_pOwner) return;
     if (!t->m_pVehicle) return PlaceWheelsOnPartnerSockets(t);
     // Only a trailer whose front axle rides on its hitch has anything to place here: its wheels
-    // follow the hitch model's sockets and spin with the distance those travel.
-    if (!t->m_pHitchModel) return;
+    // follow the hitch model's sockets and spin with the distance those travel. Whether the hitch
+    // model has such sockets is known since the hitch was made, so other trailers skip the pass.
+    if (!t->m_pHitchModel || !t->m_bWheelsOnHitch) return;
     for (int k = 0; k < t->m_pVehicle->getNumWheels(); ++k) {
         t->m_pVehicle->updateWheelTransform(k, true);
         DV socket;

@@ -8,6 +8,7 @@
 #include "core/ESettings.h"
 #include "core/NumericHelpers.h"
 #include "mesh/EMesh.h"
+#include "mesh/ESkinMesh.h"
 #include "platform/os/Random.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
@@ -47,6 +48,7 @@ constexpr float kParkingBrake = 40.0f;
 constexpr float kUnreleasedBrake = 10.0f;
 constexpr float kSteeringRate = 4.0f;
 constexpr float kTeleportLift = 0.1f;
+constexpr float kAttachmentMass = 20.0f;
 constexpr uint32_t kDriverModels = 5;
 constexpr const char* kCubeBaleModel = "prefabs\\obiekty\\snopek.x";
 constexpr const char* kLinkageModel = "models\\zaczep\\zaczep.x";
@@ -57,6 +59,11 @@ const char* const kHookMissing[3] = {"Can't read hak socket ", "Can't read hak p
 template <size_t N>
 void Copy(char (&field)[N], const char* text) {
     std::snprintf(field, N, "%s", text);
+}
+
+// The skinned part goes back to its model's pose before each clip is applied.
+void EnableDefaultPose(EObjectSlot* object) {
+    if (ESkinMesh* skin = object ? object->SkinMesh() : nullptr) skin->EnableDefaultPoseRestore();
 }
 
 void SetScaleOne(EObjectSlot* object) {
@@ -241,6 +248,7 @@ void Physics::CreateTruck(VehicleType* type, EObjectSlot* object) {
         t->m_fSwingAngle[k] = 0;
         t->m_fTilt[k] = type->m_fRotateB[k];
         t->m_fSpinAngle[k] = t->m_fSpinSpeed[k] != 0 ? RandomFloat(2.0f * static_cast<float>(M_PI)) : 0.0f;
+        if (type->m_bAttachmentPhysics[k]) CreateAttachmentBody(t, k);
     }
     t->m_uAttachmentCount = type->m_uAttachmentCount;
     for (uint32_t k = 0; k < type->m_uSkinAttachmentCount; ++k) {
@@ -251,6 +259,7 @@ void Physics::CreateTruck(VehicleType* type, EObjectSlot* object) {
         Copy(t->m_szSkinAttachmentAnimations[k], type->m_szSkinAttachmentAnimation[k]);
         g_Engine.SetObjectAnimation(a, type->m_szSkinAttachmentAnimation[k], true, 0);
         g_Engine.SetObjectFlags3(a, kFlags3Part, ~0u);
+        if (type->m_bSkinAttachmentRestorePose[k]) EnableDefaultPose(a);
         t->m_pSkinAttachments[k] = a;
     }
     t->m_uSkinAttachmentCount = type->m_uSkinAttachmentCount;
@@ -270,7 +279,38 @@ void Physics::CreateTruck(VehicleType* type, EObjectSlot* object) {
     if (t->m_bPlayerCanDrive && t->m_bTraktor && RouteNeedsLinkage()) {
         t->m_pLinkage = g_Engine.CreateObject(OT_SKINMESH, kLinkageModel, kLinkageFlags, 0, nullptr, nullptr);
         g_Engine.SetObjectAnimation(t->m_pLinkage, "podniesiony", false, 0);
+        EnableDefaultPose(t->m_pLinkage);
     }
+}
+
+// A part that takes part in collisions: a box of its model's size held fast on its socket, so
+// that it pushes and is pushed with the machine.
+void Physics::CreateAttachmentBody(Truck* t, uint32_t k) {
+    EObjectSlot* part = t->m_pAttachments[k];
+    const EMesh* mesh = part ? part->Mesh() : nullptr;
+    if (!mesh || !t->m_pChassis) return;
+    DV socket = t->m_pOwner->m_vPosition;
+    if (!ReadSocket(t->m_pOwner, t->m_szAttachmentSockets[k], &socket, nullptr))
+        g_Console.PrintStr2("Can't read attachment socket ", t->m_szAttachmentSockets[k]);
+    auto* box = new btBoxShape(btVector3(0.5f * (mesh->m_vMax.x - mesh->m_vMin.x), 0.5f * (mesh->m_vMax.y - mesh->m_vMin.y),
+                                         0.5f * (mesh->m_vMax.z - mesh->m_vMin.z)));
+    m_collisionShapes.emplace_back(box);
+    btVector3 inertia(0, 0, 0);
+    box->calculateLocalInertia(kAttachmentMass, inertia);
+    btTransform start;
+    MakeTransform(&start, socket, t->m_pOwner->m_Orientation.m_Quaternion);
+    btRigidBody* body = AddBody(kAttachmentMass, new btDefaultMotionState(start), box, inertia);
+    if (t->m_pOwner->m_uFlags & kFlagPlayerObject) body->setActivationState(DISABLE_DEACTIVATION);
+    const DV local = ToMeshFrame(t->m_pOwner, socket);
+    btTransform onChassis, onPart;
+    onChassis.setIdentity();
+    onChassis.setOrigin(btVector3(local.x, local.y, local.z));
+    onPart.setIdentity();
+    // Limits left at 0: the part is locked to the chassis in every direction.
+    auto* c = new btGeneric6DofConstraint(*t->m_pChassis, *body, onChassis, onPart, false);
+    m_dynamicsWorld->addConstraint(c, true);
+    t->m_pAttachmentBodies[k] = body;
+    t->m_pAttachmentConstraints[k] = c;
 }
 
 void Physics::ReleaseWheelControls(Truck* t, float brake) {
@@ -319,6 +359,13 @@ void Physics::SetTruckDrive(EObjectSlot* object, float engineForce, float steeri
 
 void Physics::SetTruckBrake(EObjectSlot* object, float brake) {
     if (Truck* t = object ? object->m_hTruck : nullptr) t->m_fBrake = brake;
+}
+
+void Physics::TruckHookC(EObjectSlot* object, bool held) {
+    Truck* t = object ? object->m_hTruck : nullptr;
+    if (!t || !held) return;
+    t->m_fEngineForce = 0;
+    t->m_fBrake = std::max(t->m_fBrake, kParkingBrake);
 }
 
 void Physics::ReleaseTruckControls(EObjectSlot* object) {

@@ -105,6 +105,11 @@ struct Truck {
     EObjectSlot* m_pChamberBale = nullptr;
     float m_fBaleTravel = 0;
     float m_fGateAngle = 0;
+    // What the baling has gathered into the current bale.
+    double m_dBaleProgress = 0;
+    // The bale a front loader carries, and how long it has carried it.
+    EObjectSlot* m_pHeldBale = nullptr;
+    float m_fHeldBaleTimer = 0;
 
     float m_fDriverScale = 1.0f;
     uint8_t m_bDriverTurnPose = 0;
@@ -120,8 +125,10 @@ struct Truck {
     int32_t m_iSeederLiftState = 0;
     float m_fPlanterFactor = 0;
     float m_fSeederFactor = 0;
-    // Mower sound state: 1 stop requested, 2 stopped, 3 playing, 4 start requested.
+    // Mower sound state: 1 stop requested, 2 stopped, 3 playing, 4 start requested. The same
+    // field is the mower's lift state (1 lowered, 2 raising, 3 lowering, 4 raised).
     int32_t m_iMowerSoundState = 0;
+    float m_fMowerLift = 0;
 
     uint8_t m_bPrzyczepa = 0;
     uint8_t m_bNaSiano = 0;
@@ -136,6 +143,8 @@ struct Truck {
     DV m_vHitchTractorSocketWorld;
     btRigidBody* m_pHitchBody = nullptr;
     btHingeConstraint* m_pHitchHinge = nullptr;
+    // The hitch model carries sockets for some of the wheels: the front axle rides on it.
+    uint8_t m_bWheelsOnHitch = 0;
 
     // The hooks (main, plough, seeder): flag, socket, point in the chassis frame.
     struct Hook {

@@ -149,6 +149,106 @@ TEST_F(CPlayerTest, AboveTheSpeedLimitTheDriveIsCutAndTheBrakeGrows) {
     }
 }
 
+// The implement hanging on the machine, on a field route: a bare record like the machine's.
+class CoupledImplementTest : public CPlayerTest {
+protected:
+    void SetUp() override {
+        CPlayerTest::SetUp();
+        m_route = RouteRecord{};
+        g_RoutesMgr.m_pCurrentRoute = &m_route;
+        m_implementObject.m_hTruck = &m_implement;
+        m_implement.m_pPartner = &m_object;
+        g_Player.m_pImplement = &m_implementObject;
+    }
+    void TearDown() override {
+        m_implementObject.m_hTruck = nullptr;
+        g_RoutesMgr.m_pCurrentRoute = nullptr;
+        CPlayerTest::TearDown();
+    }
+    RouteRecord m_route;
+    EObjectSlot m_implementObject;
+    Truck m_implement;
+};
+
+// Full lock narrows while the implement works in the ground; a raised one or another route's
+// leaves it.
+TEST_F(CoupledImplementTest, AWorkingImplementNarrowsTheSteering) {
+    g_Input.m_uDeviceCount = 1;
+    g_Input.m_iSelectedDevice = 0;
+    g_Input.m_fSteering = 1.0f;
+    struct Case {
+        uint8_t RouteRecord::*route;
+        uint8_t Truck::*kind;
+        int32_t Truck::*state;
+        int32_t value;
+        float limit;
+    } cases[] = {
+        {&RouteRecord::m_bPloughing, &Truck::m_bPlug, &Truck::m_iPloughLiftState, 1, 0.15707964f},
+        {&RouteRecord::m_bPloughing, &Truck::m_bPlug, &Truck::m_iPloughLiftState, -1, 0.15707964f},
+        {&RouteRecord::m_bPloughing, &Truck::m_bPlug, &Truck::m_iPloughLiftState, 4, kLimit},
+        {&RouteRecord::m_bPlanting, &Truck::m_bSadzarka, &Truck::m_iPlanterLiftState, 1, 0.15707964f},
+        {&RouteRecord::m_bSowing, &Truck::m_bSiewnik, &Truck::m_iSeederLiftState, 1, 0.25132743f},
+        {&RouteRecord::m_bSowing, &Truck::m_bKosa, &Truck::m_iMowerSoundState, 1, 0.37699112f},
+        {&RouteRecord::m_bGrain, &Truck::m_bPlug, &Truck::m_iPloughLiftState, 1, kLimit},
+    };
+    for (const Case& c : cases) {
+        m_route = RouteRecord{};
+        m_implement = Truck{};
+        m_implement.m_pPartner = &m_object;
+        m_route.*c.route = 1;
+        m_implement.*c.kind = 1;
+        m_implement.*c.state = c.value;
+        g_Player.ReadInput();
+        EXPECT_FLOAT_EQ(g_Player.m_fSteeringInput, c.limit) << c.value;
+    }
+    // Uncoupled, the implement no longer counts.
+    m_implement.m_pPartner = nullptr;
+    g_Player.ReadInput();
+    EXPECT_FLOAT_EQ(g_Player.m_fSteeringInput, kLimit);
+}
+
+// A lowered plough limits the speed to 12 and drags; let off the throttle it holds the machine
+// with 90, and backwards it cannot be pushed.
+TEST_F(CoupledImplementTest, ALoweredPloughLimitsTheSpeedAndHoldsTheMachine) {
+    m_route.m_bPloughing = 1;
+    m_implement.m_bPlug = 1;
+    m_implement.m_iPloughLiftState = 1;
+    g_Player.m_iGear = 2;
+    g_Player.m_fThrottle = 1.0f;
+    g_Player.m_fSpeed = 13.0f;
+    g_Player.m_fSteering = 0.1f;
+    g_Player.UpdateDrivetrain();
+    g_Player.ApplyControls();
+    EXPECT_EQ(m_truck.m_fEngineForce, 0.0f);
+    EXPECT_NEAR(m_truck.m_fBrake, 2 * (13.0f - 12.0f) * 60 * kStep + 10, 1e-4);
+    EXPECT_FLOAT_EQ(m_truck.m_fTargetSteering, 0.11f) << "the plough pulls to one side";
+    g_Player.m_fThrottle = 0;
+    g_Player.m_fSpeed = 3.0f;
+    g_Player.UpdateDrivetrain();
+    g_Player.ApplyControls();
+    EXPECT_FLOAT_EQ(m_truck.m_fBrake, 2 * 1.0f + 90);
+    g_Player.m_iGear = -1;
+    g_Player.m_fThrottle = 1.0f;
+    g_Player.ApplyControls();
+    EXPECT_EQ(m_truck.m_fEngineForce, 0.0f);
+    EXPECT_FLOAT_EQ(m_truck.m_fBrake, 140);
+}
+
+// On a grain route the coupled trailer brakes by how full it is, from a fifth on. As built, its
+// controls are applied although it was never released, so the wish stays stored and its wheels
+// keep the held brake (see Physics::SetTruckControls).
+TEST_F(CoupledImplementTest, TheGrainTrailerBrakesByItsLoad) {
+    m_route.m_bGrain = 1;
+    g_Engine.m_fFrameTime = kStep;
+    for (const auto& [fill, brake] : {std::pair{0.1, 0.0f}, std::pair{0.2, 0.0f}, std::pair{0.7, 8.0f}}) {
+        m_implement.m_dGrainFill = fill;
+        g_Player.Update();
+        EXPECT_NEAR(m_implement.m_fBrake, brake, 1e-4f) << fill;
+        EXPECT_EQ(m_implement.m_bReleased, 0);
+    }
+    g_Engine.m_fFrameTime = 0;
+}
+
 // The countdown shows 4, 3, 2, 1 and releases the machine at 0, a second a step from the first
 // frame on; -1 ends it.
 TEST_F(CPlayerTest, TheCountdownReleasesTheMachineAfterThreeSeconds) {

@@ -7,6 +7,7 @@
 
 #include "PhysicsFixture.h"
 #include "core/EConsole.h"
+#include "core/FrameFacts.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/VehiclesHooks.h"
@@ -34,13 +35,15 @@ protected:
     }
 };
 
-TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineAndTheTrailer) {
-    ASSERT_EQ(g_Physics.m_uVehicleCount, 3u);
-    EXPECT_STREQ(g_Physics.m_Vehicles[0].m_szName, "Race Tractor");
-    EXPECT_STREQ(g_Physics.m_Vehicles[1].m_szName, "Field Tractor");
-    EXPECT_STREQ(g_Physics.m_Vehicles[2].m_szName, "Farm Trailer");
+// The drivable machines come first, so the profiles' machine numbers keep their types; the
+// implements follow.
+TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineTheTrailersAndTheImplements) {
+    const char* const names[] = {"Race Tractor", "Field Tractor", "Farm Trailer", "Grain Trailer", "Plough",
+                                 "Seeder", "Potato Planter", "Mower", "Round Baler", "Cube Baler", "Loader Tractor"};
+    ASSERT_EQ(g_Physics.m_uVehicleCount, std::size(names));
+    for (uint32_t i = 0; i < std::size(names); ++i) EXPECT_STREQ(g_Physics.m_Vehicles[i].m_szName, names[i]);
     EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
-    for (uint32_t i = 0; i < 3; ++i) {
+    for (uint32_t i = 0; i < 4; ++i) {
         const VehicleType& t = g_Physics.m_Vehicles[i];
         EXPECT_EQ(t.m_uWheelCount, 4u) << t.m_szName;
         const std::string sound = t.m_szEngineSound;
@@ -131,6 +134,107 @@ TEST_F(DemoMachinesTest, TheTractorSettlesOnItsWheelsAndTowsTheTrailer) {
     EXPECT_LT(pmath::Length(trailer->m_hTruck->m_vHitchTractorSocketWorld - tractor->m_hTruck->m_vHookWorld), 0.3f);
 }
 
+// The implements hang on the field tractor where the player's set-up puts them (4 behind the
+// tractor, the working tools raised 1.6) and settle there upright; the grain trailer follows the
+// tractor through a turn on its drawbar.
+TEST_F(DemoMachinesTest, TheImplementsCoupleToTheTractorAndTheGrainTrailerFollowsThroughATurn) {
+    EObjectSlot* ground = AddObject("prefabs\\ground\\field.x", {});
+    g_Physics.CreateStaticTriMeshes();
+    ASSERT_NE(ground->m_pPhysicsBody, nullptr);
+    struct Case {
+        const char* model;
+        float lift;
+    } cases[] = {{"prefabs\\pojazdy\\przyczepa_ov\\przyczepa_ov_nocenter.x", 0},
+                 {"prefabs\\pojazdy\\plug_ov\\plug_ov_nocenter.x", 1.6f},
+                 {"prefabs\\pojazdy\\siewnik_ov\\siewnik_ov_nocenter.x", 1.6f},
+                 {"prefabs\\pojazdy\\sadzarka_ov\\sadzarka_nocenter.x", 1.6f},
+                 {"prefabs\\pojazdy\\kosa_ov\\kosa_ov_nocenter.x", 1.6f},
+                 {"prefabs\\pojazdy\\prasa_ov\\prasa_ov_nocenter.x", 0},
+                 {"prefabs\\pojazdy\\prasa_kostka\\prasa_kostka_nocenter.x", 0}};
+    std::vector<std::pair<EObjectSlot*, EObjectSlot*>> pairs;
+    float x = -60;
+    for (const Case& c : cases) {
+        EObjectSlot* tractor = Machine("prefabs\\tractor\\body_nocenter.x", {x, 0.3f, 0});
+        EObjectSlot* implement = Machine(c.model, {x, 0.3f + c.lift, -4});
+        g_Physics.CoupleImplement(tractor, implement);
+        EXPECT_EQ(implement->m_hTruck->m_pPartner, tractor) << c.model;
+        pairs.emplace_back(tractor, implement);
+        x += 20;
+    }
+    Step(180);
+    for (const auto& [tractor, implement] : pairs) {
+        SCOPED_TRACE(implement->m_szFileName);
+        EXPECT_GT(implement->m_Orientation.m_Up.y, 0.9f);
+        EXPECT_LT(pmath::Length(implement->m_vPosition - tractor->m_vPosition), 6.0f);
+        EXPECT_GT(tractor->m_Orientation.m_Up.y, 0.98f);
+    }
+    for (const char* broken : {"Can't read", "Failed", "FAILED", "has not enough wheels"})
+        EXPECT_EQ(ConsoleLog().find(broken), std::string::npos) << broken;
+
+    auto [tractor, trailer] = pairs[0];
+    g_Physics.DisableTruckDeactivation(tractor);
+    g_Physics.ReleaseTruckControls(tractor);
+    Drive(tractor, 2000);
+    Step(180);
+    Drive(tractor, 2000, 0.4f);
+    Step(180);
+    const Truck* t = trailer->m_hTruck;
+    EXPECT_GT(Yaw(tractor), 1.0f) << "the tractor turned";
+    EXPECT_GT(Yaw(trailer), 0.5f) << "the trailer turned after it";
+    EXPECT_LT(pmath::Length(t->m_vHitchTractorSocketWorld - tractor->m_hTruck->m_vHookWorld), 0.3f);
+    EXPECT_GT(trailer->m_Orientation.m_Up.y, 0.98f);
+}
+
+// The loader tractor's arms come down, take the round bale lying before its nose as they rise,
+// carry it up and set it down again with a push.
+TEST_F(DemoMachinesTest, TheFrontLoaderLiftsARoundBaleAndSetsItDown) {
+    EObjectSlot* ground = AddObject("prefabs\\ground\\field.x", {});
+    g_Physics.CreateStaticTriMeshes();
+    ASSERT_NE(ground->m_pPhysicsBody, nullptr);
+    EObjectSlot* tractor = Machine("prefabs\\ladowacz\\body_nocenter.x", {0, 0.3f, 0});
+    Truck* t = tractor->m_hTruck;
+    ASSERT_TRUE(t->m_bTur);
+    EObjectSlot* loader = t->m_pSkinAttachments[0];
+    ASSERT_TRUE(loader && loader->SkinMesh());
+    // As the player's machine its loader's animation is stepped before each frame is drawn.
+    g_Player.m_pVehicle = tractor;
+    g_Physics.DisableTruckDeactivation(tractor);
+    g_FrameFacts.frameTime = kStep;
+    const auto frame = [] {
+        Step(1);
+        g_Physics.UpdatePlayerFrontLoader();
+    };
+    for (int i = 0; i < 60; ++i) frame();
+    float frameTime = kStep;
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 0);
+    EXPECT_EQ(t->m_iFrontLoaderState, 3);
+    int frames = 0;
+    for (; t->m_iFrontLoaderState == 3 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_iFrontLoaderState, 1);
+    EXPECT_NEAR(frames * kStep, 1.5f, 0.1f);
+    DV down;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(loader, "bela", &down, nullptr));
+    EXPECT_LT(down.y, 1.2f) << "the grab comes down to a lying bale";
+    EXPECT_GT(down.z, 2.5f) << "before the tractor's nose";
+
+    EObjectSlot* bale = AddObject("prefabs\\obiekty\\bala.x", down);
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 1);
+    EXPECT_EQ(t->m_pHeldBale, bale);
+    for (frames = 0; t->m_iFrontLoaderState == 2 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_iFrontLoaderState, 4);
+    EXPECT_GT(bale->m_vPosition.y, down.y + 1.5f) << "carried up on the grab";
+
+    g_Physics.ToggleFrontLoader(frameTime, tractor, 0);
+    for (frames = 0; t->m_iFrontLoaderState == 3 && frames < 300; ++frames) frame();
+    EXPECT_EQ(t->m_pHeldBale, nullptr);
+    ASSERT_NE(bale->m_pPhysicsBody, nullptr);
+    for (int i = 0; i < 120; ++i) frame();
+    EXPECT_LT(bale->m_vPosition.y, 1.0f) << "set down on the ground";
+    for (const char* broken : {"Tur nie ma socketa", "FAILED", "ERROR"})
+        EXPECT_EQ(ConsoleLog().find(broken), std::string::npos) << broken;
+    g_FrameFacts = FrameFacts{};
+}
+
 }  // namespace
 }  // namespace test
 
@@ -146,7 +250,7 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         uint32_t type;
         const char* model;
         bool warned;
-    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {3, "prefabs\\racer\\body_nocenter.x", true},
+    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {11, "prefabs\\racer\\body_nocenter.x", true},
                  {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;

@@ -23,7 +23,8 @@ protected:
     }
 
     // The frequency heard in `seconds` of the mix, rendered at the pace of real time so that the
-    // music thread keeps up; blocks that the thread left silent are not counted.
+    // music thread keeps up; blocks that the thread left silent, wholly or in part (a busy machine
+    // can starve it for a moment), are not counted.
     static double HeardFrequency(double seconds) {
         constexpr uint32_t kBlock = kOutputRate / 100;
         int16_t out[kBlock * 2];
@@ -32,17 +33,20 @@ protected:
         for (int b = 0; b < static_cast<int>(seconds * 100); ++b) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             EXPECT_TRUE(snd::RenderLoopback(out, kBlock));
-            int peak = 0, blockCrossings = 0;
+            int peak = 0, blockCrossings = 0, quietRun = 0, longestQuietRun = 0;
             for (uint32_t i = 0; i < kBlock; ++i) {
                 int v = out[2 * i];
                 peak = std::max(peak, std::abs(v));
+                quietRun = std::abs(v) < 1000 ? quietRun + 1 : 0;
+                longestQuietRun = std::max(longestQuietRun, quietRun);
                 // Counted with hysteresis, so noise round zero adds nothing.
                 if ((positive && v < -1000) || (!positive && v > 1000)) {
                     positive = !positive;
                     ++blockCrossings;
                 }
             }
-            if (b < 20 || peak < 2000) continue;  // the first 0.2 s fade in
+            // The first 0.2 s fade in; a sine this loud is near zero for a few samples at a time only.
+            if (b < 20 || peak < 2000 || longestQuietRun > 8) continue;
             crossings += blockCrossings;
             frames += kBlock;
         }

@@ -175,7 +175,10 @@ void CutsceneMgr::RecordFrame() {
         m_bFramesOverflow = 1;
         return;
     }
-    m_fLastCaptureTime = m_fRecordingTime;
+    // Captures keep to a 30 Hz grid, so that a frame caught a step late does not delay the next; a
+    // step longer than the grid's spacing starts it again from now.
+    m_fLastCaptureTime += kCaptureInterval;
+    if (m_fLastCaptureTime + kCaptureInterval <= m_fRecordingTime) m_fLastCaptureTime = m_fRecordingTime;
     strFrame& f = scene.m_Frames.emplace_back();
     f.time = m_fRecordingTime;
     f.cameraPosition = g_Camera.m_vPosition;

@@ -119,6 +119,7 @@ public:
     bool IsObjectFartherThan(float distance, const char* objectName);
 
     strai* CurrentLevel() const { return m_pCurrentLevel; }
+    const std::vector<std::unique_ptr<strai>>& Levels() const { return m_Levels; }
     strai* FindLevel(const char* name) const;
 
     char m_szHits[kHitSlots][64];

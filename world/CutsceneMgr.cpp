@@ -58,6 +58,8 @@ CutsceneMgr::CutsceneMgr()
 CutsceneMgr::~CutsceneMgr() = default;
 
 void CutsceneMgr::Init() {
+    // A second start without a release in between reads the scripts once, not twice.
+    Release();
     LoadAllScripts();
     m_pActiveScene = nullptr;
     m_pCurrentCut = nullptr;

@@ -799,9 +799,9 @@ flags 13
 
 mesh prefabs\special\marker.x
 name kamera_1
-xpos 64.000000
-ypos 3.500000
-zpos -24.000000
+xpos 47.000000
+ypos 2.800000
+zpos 0.000000
 scaling_axis 0.010000 0.010000 0.010000
 flags 268435465
 invisible_in_game 1

@@ -77,7 +77,7 @@ TEST_F(IntroScene, TheFirstRunRecordsTheIntroAndLaterRunsReplayItTheSameWay) {
 
     // Frame 300 lies in the first cut (the racer from its camera), 550 in the second (the tractor
     // on the road) whether recorded or replayed at the intro's speed.
-    const std::string first = Run({300, 550}, 1220);
+    const std::string first = Run({300, 550}, 1030);
     EXPECT_TRUE(Has(first, "Launching intro"));
     EXPECT_TRUE(Has(first, "Intro: the farm wakes up")) << "the level logic readies the intro world's start object";
     EXPECT_TRUE(Has(first, "StartScene intro"));

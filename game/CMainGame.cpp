@@ -21,10 +21,10 @@
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
 #include "world/CRoutesMgr.h"
+#include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 #include "world/EEngineObject.h"
-#include "world/CutsceneMgr.h"
 #include "world/GameAI.h"
 
 CMainGame g_MainGame;

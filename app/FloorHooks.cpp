@@ -33,7 +33,9 @@
 #include "vehicles/Physics.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
+#include "vehicles/Truck.h"
 #include "world/CutsceneMgr.h"
+#include "world/CutsceneMgrHooks.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 #include "world/ERigidBodyCharacter.h"
@@ -342,6 +344,33 @@ void InstallWorldHooks() {
     h.groundRender = [] { g_GroundMgr.Render(); };
 }
 
+// The cutscenes replay the first four wheels of a machine; its dust sits on the ground below them.
+void InstallCutsceneHooks() {
+    CutsceneMgrHooks& h = g_CutsceneMgrHooks;
+    h.machine = [](EObjectSlot* o, CutsceneMachine& out) {
+        const Truck* truck = o ? o->m_hTruck : nullptr;
+        if (!truck) return false;
+        for (int w = 0; w < CutsceneMachine::kWheels; ++w) out.wheels[w] = truck->m_pWheelObjects[w];
+        out.currentSteering = truck->m_fCurrentSteering;
+        out.targetSteering = truck->m_fTargetSteering;
+        out.wheelOffset = truck->m_fWheelRadius[0];
+        return true;
+    };
+    h.setSteering = [](EObjectSlot* o, float current, float target) {
+        if (!o || !o->m_hTruck) return;
+        o->m_hTruck->m_fCurrentSteering = current;
+        o->m_hTruck->m_fTargetSteering = target;
+    };
+    h.updateMachineParts = [](EObjectSlot* o) {
+        g_Physics.UpdateSteeringWheel(o);
+        g_Physics.UpdateDriver(g_Engine.m_fFrameTime, o);
+        g_Physics.UpdateTruckAttachments(g_Engine.m_fFrameTime, o);
+    };
+    h.physicsUpdate = [] { g_Physics.Update(); };
+    // The menu opens on its main page.
+    h.openMenu = [] { g_Menu.m_bActive = 1; };
+}
+
 void InstallVehiclesHooks() {
     g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); };
     g_VehiclesHooks.buildMapStrip = [] { g_HudPanel.BuildMapVB(); };
@@ -364,6 +393,7 @@ void InstallFloorHooks() {
     InstallMeshHooks();
     InstallCollisionHooks();
     InstallWorldHooks();
+    InstallCutsceneHooks();
     InstallVehiclesHooks();
     InstallGameHooks();
     g_Console.InstallCommands(ConsoleCommands());

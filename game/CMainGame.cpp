@@ -21,6 +21,7 @@
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
 #include "world/CRoutesMgr.h"
+#include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 #include "world/EEngineObject.h"
@@ -35,13 +36,14 @@ namespace {
 constexpr const char* kIntroWorld = "worlds\\Intro.w";
 constexpr int kIntroRoute = 48;
 constexpr uint32_t kCreateMachineFrame = 100;
-constexpr uint32_t kLevelMusicFrame = 151;
+constexpr uint32_t kLevelLogicFrame = 151;
 constexpr uint32_t kLevelStartFrame = 199;
 constexpr uint32_t kEndLoadingFrame = 200;
 constexpr uint32_t kNoWorldFrame = 201;
 constexpr uint32_t kCloseLoadingFrame = 209;
 constexpr uint32_t kPlayerStartFrame = 211;
 constexpr uint32_t kCreateGrassFrame = 219;
+constexpr uint32_t kIntroSceneFrame = 222;
 constexpr uint32_t kStartFadeFrame = 224;
 constexpr uint32_t kSkipCommand = 11;
 constexpr float kEndMusicDelay = 0.5f;
@@ -83,6 +85,7 @@ void CMainGame::Start() {
     g_CommandMgr.LoadKeys();
     m_uFrameCounter = 0;
     m_bRunning = 1;
+    g_GameAI.Initialize();
     // No positional sound is heard before a world places the listener.
     g_SoundMgr.SetListenerPosition(DV{0, -100000000.0f, 0});
     g_Engine.m_bWorldRender = 0;
@@ -123,9 +126,17 @@ void CMainGame::Update() {
         UpdateEndGame();
         return;
     }
+    if (g_CutsceneMgr.m_pActiveScene) {
+        g_CutsceneMgr.Update();
+        g_SoundMgr.Update();
+        return;
+    }
     if (g_Engine.m_bWorldRunning) {
         g_Camera.Update(false);
-        if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) g_Player.Update();
+        if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) {
+            g_Player.Update();
+            g_GameAI.Update();
+        }
         g_FXMgr.Update(false);
     }
     g_HudPanel.Update();
@@ -136,7 +147,9 @@ void CMainGame::Init() {}
 
 void CMainGame::LoadResources() {
     m_bKeyInputEnabled = g_Settings.m_bGameMode;
+    g_CutsceneMgr.Init();
     g_FXMgr.LoadResources();
+    g_GameAI.PreloadActionSounds();
     g_MusicPlaylist.Reset();
     g_RoutesMgr.SelectCurrentRoute();
     g_Player.LoadResources();
@@ -148,6 +161,8 @@ void CMainGame::LoadResources() {
 // The intro switch goes down with the world it was raised for.
 void CMainGame::ReleaseResources() {
     g_Settings.m_bGameMode = 0;
+    g_CutsceneMgr.Release();
+    g_GameAI.ResetVariables();
     PlayMusic(nullptr);
     g_Player.ReleaseResources();
     g_HudPanel.Release();
@@ -175,6 +190,7 @@ void CMainGame::EnableKeyInput() { m_bKeyInputEnabled = 1; }
 
 void CMainGame::OnStartWorld() {
     m_uFrameCounter = 0;
+    g_GameAI.SelectWorldScript();
 }
 
 void CMainGame::DeleteSelfDeleteObjects() {
@@ -198,6 +214,11 @@ void CMainGame::StartLevel() {
             DeleteSelfDeleteObjects();
             g_Console.Print("Koniec SprawdzLicznik 100");
             break;
+        case kLevelLogicFrame:
+            // The level logic runs from here on, with the level's music.
+            g_GameAI.m_bEnabled = 1;
+            if (const strai* level = g_GameAI.CurrentLevel(); level && level->m_szMusic[0]) PlayMusic(level->m_szMusic);
+            break;
         case kLevelStartFrame:
             if (g_Engine.m_szStartingWorld[0])
                 if (EObjectSlot* start = g_Engine.FindObject("level_start", false))
@@ -213,6 +234,9 @@ void CMainGame::StartLevel() {
         case kCloseLoadingFrame:
             g_Engine.m_bWorldRender = 1;
             g_LoadingScreen.Close();
+            break;
+        case kIntroSceneFrame:
+            if (g_Settings.m_bGameMode) StartScene("intro");
             break;
         default: break;
     }
@@ -232,6 +256,7 @@ void CMainGame::Render() {
     if (m_uFrameCounter < kStartFadeFrame) g_HudPanel.m_fFade = CHudPanel::kStartFade;
     if (m_bKeyInputEnabled) {
         g_HudPanel.Draw();
+        if (g_CutsceneMgr.m_pActiveScene) g_CutsceneMgr.RenderFade();
         DrawReadouts();
         return;
     }
@@ -262,8 +287,9 @@ void CMainGame::DrawStartPrompt() {
     g_Font.Flush();
 }
 
-// No cutscene plays yet.
-void CMainGame::UpdateCutscene() {}
+void CMainGame::UpdateCutscene() {
+    if (g_CutsceneMgr.m_pActiveScene) g_CutsceneMgr.UpdateCamera();
+}
 
 void CMainGame::OnKeyDown(uint32_t virtualKey) {
     if (m_bKeyInputEnabled) {

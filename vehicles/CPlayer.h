@@ -70,6 +70,11 @@ public:
     void Render() {}
     void RenderOverlay() {}
 
+    // ---- Guidance ----------------------------------------------------------------------------
+    // Moves the point onto the level's static ground below it (from 4 above to 100 below); left
+    // as it is when nothing is there.
+    void DropToGround(DV* point) const;
+
     // ---- What the HUD shows of the run -------------------------------------------------------
     // The run is lost (once, before the fade of a finish starts): driving stops and the run is
     // over.

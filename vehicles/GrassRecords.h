@@ -104,6 +104,17 @@ struct TerrainGrass {
     uint32_t dwTPlants = 0;
 };
 
+// One cell of the grid a ploughing, sowing or planting task lays over its field.
+struct GroundCell {
+    // On the field.
+    uint8_t m_bValid = 0;
+    // The field's surface at the cell.
+    DV m_vPoint;
+    uint8_t m_bWorked = 0;
+    // Valid cells before this one.
+    uint32_t m_dwIndex = 0;
+};
+
 // A 100 x 100 square of the tufts, drawn as one buffer.
 struct strTSector {
     float m_fMinX = 0;

@@ -15,6 +15,7 @@
 #include "platform/os/Random.h"
 #include "render/EFXMgr.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/EPlantMgr.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
 #include "vehicles/VehiclesHooks.h"
@@ -43,6 +44,7 @@ enum Section : int {
     kSectionPhysics = 230,
     kSectionPosition = 240,
     kSectionLevel = 260,
+    kSectionMarkers = 270,
     kSectionCamera = 272,
 };
 
@@ -95,6 +97,8 @@ void CPlayer::Update() {
     const float dt = g_Engine.m_fFrameTime;
     m_fFrameTime = dt;
     m_fRespawnCooldown -= dt;
+    m_fHitSoundTimer += dt;
+    g_VehiclesHooks.clearInstructions();
     if (g_CoreHooks.menuActive()) return;
     if (g_CoreHooks.gameFrame() >= kFirstUpdateFrame) {
         if (m_iCountdown >= 0) UpdateCountdown(dt);
@@ -110,6 +114,7 @@ void CPlayer::Update() {
     if (g_CoreHooks.gameKeyInputEnabled()) ReadInput();
     g_Profiler.End(kSectionInput);
     g_Profiler.Begin(kSectionDriving1);
+    UpdateZone();
     UpdateGearChange();
     UpdateDrivetrain();
     g_Profiler.End(kSectionDriving1);
@@ -124,12 +129,23 @@ void CPlayer::Update() {
     g_Profiler.Begin(kSectionPosition);
     UpdatePosition();
     UpdateVelocity();
+    UpdateSlalom();
     g_Profiler.End(kSectionPosition);
     g_Profiler.Begin(kSectionLevel);
+    UpdateRouteProgress();
     CheckTipOver();
+    UpdateCombinePipe();
+    UpdateGrainUnloading();
+    g_VehiclesHooks.checkTaskCompletion();
     UpdateExhaustSmoke();
+    UpdateOffRoute();
     g_Profiler.End(kSectionLevel);
+    g_Profiler.Begin(kSectionMarkers);
+    UpdateRoofTest();
+    CheckBarrierContact();
     UpdateFieldOfView();
+    ShowInstructions();
+    g_Profiler.End(kSectionMarkers);
     g_Profiler.Begin(kSectionCamera);
     UpdateCamera();
     g_Profiler.End(kSectionCamera);
@@ -400,10 +416,13 @@ void CPlayer::ReportPosition(float dt) {
     if (!g_Console.GetVariable("PlayerTrace", on) || on == 0) return;
     const DV& p = m_vPosition;
     const DV& e = m_vCameraEye;
-    char line[256];
+    // The field tasks' percentages: harvest, baling, ploughing, planting, sowing, bale collecting.
+    const float* task = g_PlantMgr.m_fProgress;
+    char line[320];
     std::snprintf(line, sizeof line,
-                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d",
+                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d "
+                  "tasks %.1f %.1f %.1f %.1f %.1f %.1f",
                   g_CoreHooks.gameFrame(), p.x, p.y, p.z, m_vFront.x, m_vFront.y, m_vFront.z, e.x, e.y, e.z, m_fSpeed,
-                  m_iGear);
+                  m_iGear, task[0], task[1], task[2], task[3], task[4], task[5]);
     g_Console.Print(line);
 }

@@ -155,6 +155,8 @@ struct Truck {
     // Combine: grain fill, the unloading timer, the pipe-out and unloading bytes, the cutter-bar
     // ends and the grain spout.
     double m_dGrainFill = 0;
+    // Grain poured from the pipe since the player's trailer last took it in.
+    double m_dGrainPoured = 0;
     float m_fUnloadingTimer = 0;
     uint8_t m_bPipeOut = 0;
     uint8_t m_bUnloading = 0;

@@ -37,6 +37,8 @@ void EPlantMgr::CreateGrass() {
         if (k.pScieta) g_Debug.RemoveAlloc(kCutTag);
         k.pScieta = std::make_unique<uint8_t[]>(k.dwGrassesDefined);
         g_Debug.AddAlloc(kCutTag);
+        k.pFeet = std::make_unique<DV[]>(k.dwGrassesDefined);
+        for (uint32_t p = 0; p < k.dwGrassesDefined; ++p) k.pFeet[p] = k.pPlants[p].m_vPosition;
     }
     g_Console.Print("po Croppable");
 }
@@ -53,6 +55,7 @@ void EPlantMgr::ReleaseGrassBuffers() {
         if (k.pScieta) g_Debug.RemoveAlloc(kCutTag);
         k.pPlants.reset();
         k.pScieta.reset();
+        k.pFeet.reset();
         for (int s = 0; s < GrassKind::kCombineSlots; ++s) {
             if (k.pScinalne[s]) g_Debug.RemoveAlloc(kReachTag);
             k.pScinalne[s].reset();

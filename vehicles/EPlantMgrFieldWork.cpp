@@ -56,6 +56,11 @@ bool InsideBox(const DV& p, const DV& min, const DV& max) {
 
 float Distance(const DV& a, const DV& b) { return pmath::Length(a - b); }
 
+float DistanceSq(const DV& a, const DV& b) {
+    const DV d = a - b;
+    return d.x * d.x + d.y * d.y + d.z * d.z;
+}
+
 FieldVertex* LockKind(gfx::VertexBuffer* buffer, uint32_t kind) {
     void* data = nullptr;
     if (gfx::Failed(buffer->Lock(0, 0, &data, 0)) || !data) {
@@ -163,7 +168,7 @@ void EPlantMgr::WypelnijScinalne(uint32_t kind, uint32_t slot) {
     if (kind >= MAX_GRASS || slot >= GrassKind::kCombineSlots) return;
     GrassKind& k = m_Grass[kind];
     EObjectSlot* combine = k.m_pCombines[slot];
-    if (!IsCombine(combine) || !k.pScieta || !k.pScinalne[slot]) return;
+    if (!IsCombine(combine) || !k.pScieta || !k.pFeet || !k.pScinalne[slot]) return;
     EObjectSlot* field = g_Engine.FindObject(k.m_szMeshes[0], false);
     if (!field) {
         g_Console.PrintStr2("Error - WypelnijScinalne nie znalazla mesha pola ", k.m_szMeshes[0]);
@@ -188,12 +193,15 @@ void EPlantMgr::WypelnijScinalne(uint32_t kind, uint32_t slot) {
     const DV front = (a + b) * 0.5f + combine->m_Orientation.m_Front * kFrontReach;
     if (!InsideBox(a, min, max) && !InsideBox(b, min, max) && !InsideBox(front, min, max)) return;
     const float reach = kReachFactor * Distance(a, b);
+    // Every uncut plant of the field is tested each frame: on the packed foot points, by squared
+    // distances.
+    const float reachSq = reach * reach;
     int32_t* list = k.pScinalne[slot].get();
     uint32_t filled = 0;
     for (uint32_t p = 0; p < k.dwGrassesDefined && filled < kReachEntries; ++p) {
         if (k.pScieta[p]) continue;
-        const DV& foot = k.pPlants[p].m_vPosition;
-        if (Distance(foot, a) < reach || Distance(foot, b) < reach) list[filled++] = static_cast<int32_t>(p);
+        const DV& foot = k.pFeet[p];
+        if (DistanceSq(foot, a) < reachSq || DistanceSq(foot, b) < reachSq) list[filled++] = static_cast<int32_t>(p);
     }
 }
 

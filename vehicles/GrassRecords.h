@@ -77,6 +77,8 @@ struct GrassKind {
     uint32_t m_dwTriangles = 0;
     std::unique_ptr<Plant[]> pPlants;
     std::unique_ptr<uint8_t[]> pScieta;
+    // The plants' foot points packed together (crop kinds), for the combines' search each frame.
+    std::unique_ptr<DV[]> pFeet;
     std::unique_ptr<int32_t[]> pScinalne[kCombineSlots];
     EObjectSlot* m_pCombines[kCombineSlots] = {};
     uint32_t m_dwCut[MAX_SCIETYCH_ROSLIN] = {};

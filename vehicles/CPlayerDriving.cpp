@@ -35,6 +35,9 @@ enum Command : uint32_t {
     kLookBack = 34,
     kRespawn = 35,
     kHorn = 38,
+    kMachineAction1 = 49,
+    kMachineAction2 = 50,
+    kMachineAction3 = 51,
 };
 
 enum Section : int {
@@ -164,6 +167,12 @@ void CPlayer::ReadInput() {
     if (Pressed(kGearUp)) RequestGearChange(true);
     if (Pressed(kGearDown)) RequestGearChange(false);
     if (Pressed(kHorn)) g_SoundMgr.PlaySound2D(Machine().m_szHornSound, 1.0f, 0.0f);
+    // A combine's cutting, its pipe (swung out or in) and its unloading.
+    if (Truck* t = m_pVehicle->m_hTruck; t && t->m_bKombajn) {
+        if (Pressed(kMachineAction1)) g_Physics.ToggleCombineHarvesting(m_pVehicle);
+        if (Pressed(kMachineAction2) && !t->m_bStaly) t->m_bPipeOut = !t->m_bPipeOut;
+        if (Pressed(kMachineAction3)) g_Physics.SetCombineUnloading(m_pVehicle, !t->m_bUnloading);
+    }
     if (Pressed(kCameraMode)) {
         m_uCameraMode = m_uCameraMode >= 3 ? 1 : m_uCameraMode + 1;
         m_fCameraYaw = m_fCameraPitch = 0;

@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr uint32_t kActionR = 49;
 constexpr const char* kKeyR = "[R]:";
 constexpr const char* kKeyF = "[F]:";
 constexpr const char* kKeyV = "[V]:";

@@ -34,13 +34,15 @@ protected:
     }
 };
 
-TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineAndTheTrailer) {
-    ASSERT_EQ(g_Physics.m_uVehicleCount, 3u);
+TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineTheTrailerAndTheCombine) {
+    ASSERT_EQ(g_Physics.m_uVehicleCount, 4u);
     EXPECT_STREQ(g_Physics.m_Vehicles[0].m_szName, "Race Tractor");
     EXPECT_STREQ(g_Physics.m_Vehicles[1].m_szName, "Field Tractor");
     EXPECT_STREQ(g_Physics.m_Vehicles[2].m_szName, "Farm Trailer");
+    EXPECT_STREQ(g_Physics.m_Vehicles[3].m_szName, "Combine Harvester");
     EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
-    for (uint32_t i = 0; i < 3; ++i) {
+    EXPECT_STREQ(g_Physics.PickRandomVehicle(true, false, 0), "prefabs\\combine\\body_nocenter.x");
+    for (uint32_t i = 0; i < 4; ++i) {
         const VehicleType& t = g_Physics.m_Vehicles[i];
         EXPECT_EQ(t.m_uWheelCount, 4u) << t.m_szName;
         const std::string sound = t.m_szEngineSound;
@@ -146,7 +148,8 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         uint32_t type;
         const char* model;
         bool warned;
-    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {3, "prefabs\\racer\\body_nocenter.x", true},
+    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {3, "prefabs\\combine\\body_nocenter.x", false},
+                 {4, "prefabs\\racer\\body_nocenter.x", true},
                  {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;

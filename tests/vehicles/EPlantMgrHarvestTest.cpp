@@ -232,6 +232,23 @@ TEST_F(EPlantMgrHarvest, ProgressOfAFieldWithoutPlantsOrKindIsZero) {
     EXPECT_TRUE(Logged("ERROR: Nie zdefiniowano nazwy pola do koszenia w skrypcie tras!"));
 }
 
+// Above 1.0 of straw the combine lays a pair of swath marks every 0.35 s, each taking 0.4 of it.
+TEST_F(EPlantMgrHarvest, TheStrawIsLaidInASwathBehind) {
+    EObjectSlot* c = Combine("kombajn", DV{30, 0, 30}, DV{36, 0, 30});
+    Truck& t = *c->m_hTruck;
+    MoveTo(c, DV{5, 1, 5});
+    t.m_fStraw = 0.9f;
+    for (int f = 0; f < 30; ++f) g_PlantMgr.UpdateStrawSwath(0, 0);
+    EXPECT_EQ(g_GroundMgr.m_Records[0].m_dwMarks, 0u);
+    EXPECT_EQ(t.m_fSwathTimer, 0.0f);
+    t.m_fStraw = 5.0f;
+    g_PlantMgr.m_fFrameTime = 0.1f;
+    for (int f = 0; f < 4; ++f) g_PlantMgr.UpdateStrawSwath(0, 0);
+    EXPECT_EQ(g_GroundMgr.m_Records[0].m_dwMarks, 2u);
+    EXPECT_FLOAT_EQ(t.m_fStraw, 3.0f - 0.4f);
+    EXPECT_NEAR(g_GroundMgr.m_Records[0].m_pMarks[0].m_vCentre.y, 0.4f, 1e-3f);
+}
+
 class EPlantMgrMowing : public EPlantMgrHarvest {
 protected:
     void SetUp() override {

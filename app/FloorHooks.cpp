@@ -374,6 +374,10 @@ void InstallCutsceneHooks() {
 void InstallVehiclesHooks() {
     g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); };
     g_VehiclesHooks.buildMapStrip = [] { g_HudPanel.BuildMapVB(); };
+    g_VehiclesHooks.clearInstructions = [] { g_HudPanel.ClearInstructions(); };
+    g_VehiclesHooks.addInstruction = [](const char* key, const char* line) { g_HudPanel.AddInstruction(key, line); };
+    g_VehiclesHooks.addWorldIcon = [](const char* texture, const DV& at) { g_HudPanel.AddWorldIcon(texture, at); };
+    g_VehiclesHooks.addMoney = [](int amount) { g_ProfileMgr.AddMoney(amount); };
 }
 
 void InstallGameHooks() {

@@ -135,12 +135,23 @@ void CMainGame::Update() {
         g_Camera.Update(false);
         if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) {
             g_Player.Update();
+            UpdateFieldWork();
             g_GameAI.Update();
         }
         g_FXMgr.Update(false);
     }
     g_HudPanel.Update();
     g_SoundMgr.Update();
+}
+
+// The player's machine works the route's field, in the order the tasks are listed.
+void CMainGame::UpdateFieldWork() {
+    g_PlantMgr.UpdateHarvest();
+    g_PlantMgr.UpdateGrassMowing();
+    g_PlantMgr.UpdateBaling();
+    g_PlantMgr.UpdatePloughing();
+    g_PlantMgr.UpdatePlanting();
+    g_PlantMgr.UpdateSowing();
 }
 
 void CMainGame::Init() {}

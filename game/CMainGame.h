@@ -18,6 +18,8 @@ public:
     // Opens the menu, the intro world or the current route's world.
     void Start();
     void Update();
+    // The player's implement and the combines work the route's field.
+    void UpdateFieldWork();
     void Stop();
     // The game's 2-D layer; at frame 219 of a world its grass is placed and built.
     void Render();

@@ -1,6 +1,7 @@
 #pragma once
-// The demo game's machines: a field tractor with a glazed cab, a race tractor with a roll bar and
-// a trailer with its drawbar, each with its own wheels and the tractors' steering wheel.
+// The demo game's machines: a field tractor with a glazed cab, a race tractor with a roll bar, a
+// trailer with its drawbar and a combine harvester with its reel and grain pipe, each with its own
+// wheels and the tractors' steering wheel.
 //
 // They are built in metres, front towards +z. The bodies are "_nocenter" prefabs: the mesh keeps
 // the file's origin, on the ground under the machine's middle, where the physics keeps the
@@ -238,6 +239,75 @@ inline bool Trailer() {
     Wheel(wheel, 0.4f, 0.25f, 14, 0, 1, 2);
     return m.Save("prefabs\\trailer\\trailer_nocenter.x") && drawbar.Save("prefabs\\trailer\\drawbar.x") &&
            wheel.Save("prefabs\\trailer\\wheel.x");
+}
+
+// The combine harvester: a tall body with the grain tank on top, a glazed cab high at the front
+// over the cutter table (5.2 wide, its reel turning above it on the socket "heder"), big front
+// drive wheels (0.85 at z 1.2) and small rear steering wheels (0.55 at z -2.4), the straw hood at
+// the back and the grain pipe folded along the left side, swinging out from its pivot.
+inline bool Combine() {
+    enum { PAINT, STEEL, TRIM, GLASS, GRILLE, LAMP };
+    Model m({"tractor.tga", "steel.tga", "trim.tga", "glass.tga", "grille.tga", "lamp.tga"});
+    // Body, engine bay and grain tank.
+    m.Box({-1.1f, 0.7f, -3.0f}, {1.1f, 2.9f, 1.6f}, PAINT);
+    m.Box({-1.12f, 1.9f, -2.2f}, {1.12f, 2.05f, 1.0f}, TRIM);
+    m.Box({-1.2f, 2.9f, -2.6f}, {1.2f, 3.7f, 0.6f}, PAINT);
+    m.Box({-1.22f, 3.6f, -2.62f}, {1.22f, 3.72f, 0.62f}, TRIM);
+    m.Box({-1.0f, 2.2f, -3.02f}, {1.0f, 2.8f, -2.98f}, GRILLE);
+    // The cab over the feeder, glazed all round, with its roof.
+    m.Box({-0.9f, 2.9f, 0.6f}, {0.9f, 3.0f, 2.2f}, STEEL);
+    for (float z : {0.62f, 2.12f}) Pair(m, {0.82f, 3.0f, z}, {0.9f, 4.3f, z + 0.06f}, STEEL);
+    m.Panel({0, 3.65f, 2.19f}, {0, 0, 1}, {0, 1, 0}, 0.82f, 0.65f, GLASS);
+    for (float x : {-1.0f, 1.0f}) m.Panel({0.89f * x, 3.65f, 1.4f}, {x, 0, 0}, {0, 1, 0}, 0.72f, 0.65f, GLASS);
+    m.Box({-1.0f, 4.3f, 0.5f}, {1.0f, 4.45f, 2.3f}, TRIM);
+    Pair(m, {0.5f, 4.3f, 2.25f}, {0.7f, 4.4f, 2.32f}, LAMP);
+    m.Box({-0.25f, 3.0f, 1.0f}, {0.25f, 3.45f, 1.4f}, STEEL);  // seat
+    // The feeder from the body down to the table, and the table with its side dividers.
+    m.Block(Tapered({-0.6f, 0.7f, 1.6f}, {0.6f, 1.6f, 3.0f}, 1.6f, 1.1f, 0.6f), PAINT);
+    m.Box({-2.6f, 0.35f, 2.6f}, {2.6f, 0.55f, 4.0f}, STEEL);
+    m.Box({-2.6f, 0.55f, 2.6f}, {2.6f, 1.2f, 2.75f}, PAINT);
+    for (float x : {-1.0f, 1.0f}) {
+        Corners k;
+        for (int c = 0; c < 8; ++c)
+            k[c] = {2.6f * x + (c & 1 ? 0.05f : -0.05f), c & 2 ? 1.2f : 0.35f, c & 4 ? 4.3f : 2.6f};
+        m.Block(k, TRIM);
+    }
+    m.Box({-2.5f, 0.36f, 3.9f}, {2.5f, 0.42f, 4.1f}, TRIM);  // the knife along the front
+    // Front axle under the body, rear axle housing, ladder to the cab, straw hood at the back.
+    m.Box({-1.5f, 0.75f, 1.05f}, {1.5f, 1.0f, 1.35f}, STEEL);
+    m.Box({-0.9f, 0.45f, -2.55f}, {0.9f, 0.7f, -2.25f}, STEEL);
+    m.Box({-1.25f, 1.0f, 0.9f}, {-1.15f, 2.9f, 1.0f}, STEEL);
+    m.Block(Tapered({-0.8f, 0.8f, -3.5f}, {0.8f, 1.8f, -3.0f}, 1.8f, 1.5f, 0.7f), PAINT);
+    Pair(m, {0.85f, 1.7f, -3.05f}, {1.0f, 1.8f, -3.0f}, LAMP);
+    // The exhaust beside the tank.
+    m.Round({0.9f, 3.7f, -2.0f}, 0.7f, 0.07f, 0.06f, 8, STEEL);
+
+    // The reel: a shaft with six bats round it, turning about its length.
+    Model reel({"steel.tga", "trim.tga"});
+    reel.Round({-2.5f, 0, 0}, 5.0f, 0.06f, 0.06f, 8, 0, true);
+    for (int i = 0; i < 6; ++i) {
+        const float phi = 2 * kPi * static_cast<float>(i) / 6;
+        Corners k;
+        for (int c = 0; c < 8; ++c) k[c] = AroundX(c & 1 ? 2.5f : -2.5f, c & 2 ? 0.55f : 0.45f, c & 4 ? 0.03f : -0.03f, phi);
+        reel.Block(k, 1);
+        for (float x : {-2.4f, 0.0f, 2.4f}) {
+            Corners arm;
+            for (int c = 0; c < 8; ++c) arm[c] = AroundX(x + (c & 1 ? 0.03f : -0.03f), c & 2 ? 0.5f : 0.0f, c & 4 ? 0.02f : -0.02f, phi);
+            reel.Block(arm, 0);
+        }
+    }
+    // The grain pipe, from its pivot at the origin back along -z, its spout turned down at the end.
+    Model pipe({"tractor.tga", "steel.tga"});
+    pipe.Round({0, 0, 0}, 0.5f, 0.16f, 0.16f, 10, 1);
+    pipe.Box({-0.13f, 0.4f, -4.2f}, {0.13f, 0.66f, 0.1f}, 0);
+    pipe.Box({-0.14f, 0.1f, -4.3f}, {0.14f, 0.66f, -4.02f}, 0);
+
+    Model front({"tyre.tga", "trim.tga", "steel.tga"}), rear({"tyre.tga", "trim.tga", "steel.tga"});
+    Wheel(front, 0.85f, 0.55f, 20, 0, 1, 2);
+    Wheel(rear, 0.55f, 0.35f, 14, 0, 1, 2);
+    return m.Save("prefabs\\combine\\body_nocenter.x") && reel.Save("prefabs\\combine\\reel.x") &&
+           pipe.Save("prefabs\\combine\\pipe_nocenter.x") && front.Save("prefabs\\combine\\wheel_front.x") &&
+           rear.Save("prefabs\\combine\\wheel.x");
 }
 
 }  // namespace machines

@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     plat::SetStartDirectory(argv[1]);
-    const bool ok = machines::Tractor() && machines::Racer() && machines::Trailer() && Pine() && Oak() && House() &&
+    const bool ok = machines::Tractor() && machines::Racer() && machines::Trailer() && machines::Combine() && Pine() && Oak() && House() &&
                     Barn() && Fence() && Marker() && PowerPole() && FencePrefabs() && GateBarrelAndTrigger();
     if (!ok) std::fprintf(stderr, "make_models: cannot write the models into %s\n", argv[1]);
     return ok ? 0 : 1;

@@ -12,6 +12,7 @@
 #include "core/ESettings.h"
 #include "core/SegmentHit.h"
 #include "core/SegmentQuery.h"
+#include "vehicles/EPlantMgr.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
 #include "vehicles/VehiclesHooks.h"
@@ -37,19 +38,21 @@ constexpr const char* kIntroTractor = "prefabs\\pojazdy\\tractor015\\tractor015_
 constexpr const char* kStartPoint = "game_start_point";
 
 // The implement each task flag of a route couples behind the machine, in the order they are tried.
+// Then the field is prepared for the task.
 struct ImplementRow {
     uint8_t RouteRecord::*flag;
     const char* model;
     float lift;
+    void (EPlantMgr::*prepareField)();
 };
 constexpr ImplementRow kImplements[] = {
-    {&RouteRecord::m_bSlalom, "prefabs\\pojazdy\\przyczepa_ov\\przyczepa_ov_nocenter.x", 0.0f},
-    {&RouteRecord::m_bBaling, "prefabs\\pojazdy\\prasa_ov\\prasa_ov_nocenter.x", 0.0f},
-    {&RouteRecord::m_bPloughing, "prefabs\\pojazdy\\plug_ov\\plug_ov_nocenter.x", 1.6f},
-    {&RouteRecord::m_bPlanting, "prefabs\\pojazdy\\sadzarka_ov\\sadzarka_nocenter.x", 1.6f},
-    {&RouteRecord::m_bGrassMowing, "prefabs\\pojazdy\\kosa_ov\\kosa_ov_nocenter.x", 1.6f},
-    {&RouteRecord::m_bSowing, "prefabs\\pojazdy\\siewnik_ov\\siewnik_ov_nocenter.x", 1.6f},
-    {&RouteRecord::m_bGrain, "prefabs\\pojazdy\\przyczepa_ov\\przyczepa_ov_nocenter.x", 0.0f},
+    {&RouteRecord::m_bSlalom, "prefabs\\pojazdy\\przyczepa_ov\\przyczepa_ov_nocenter.x", 0.0f, nullptr},
+    {&RouteRecord::m_bBaling, "prefabs\\pojazdy\\prasa_ov\\prasa_ov_nocenter.x", 0.0f, &EPlantMgr::TworzDaneBelowania},
+    {&RouteRecord::m_bPloughing, "prefabs\\pojazdy\\plug_ov\\plug_ov_nocenter.x", 1.6f, &EPlantMgr::CreatePloughingGround},
+    {&RouteRecord::m_bPlanting, "prefabs\\pojazdy\\sadzarka_ov\\sadzarka_nocenter.x", 1.6f, &EPlantMgr::CreatePlantingGround},
+    {&RouteRecord::m_bGrassMowing, "prefabs\\pojazdy\\kosa_ov\\kosa_ov_nocenter.x", 1.6f, nullptr},
+    {&RouteRecord::m_bSowing, "prefabs\\pojazdy\\siewnik_ov\\siewnik_ov_nocenter.x", 1.6f, &EPlantMgr::CreateSowingGround},
+    {&RouteRecord::m_bGrain, "prefabs\\pojazdy\\przyczepa_ov\\przyczepa_ov_nocenter.x", 0.0f, nullptr},
 };
 
 const RouteRecord* CurrentRoute() { return g_RoutesMgr.m_pCurrentRoute; }
@@ -335,7 +338,11 @@ void TworzPostacGracza() {
     p.m_fSteering = p.m_fSteeringInput = 0;
     if (const RouteRecord* route = CurrentRoute(); route && vehicle->m_hTruck)
         for (const ImplementRow& row : kImplements)
-            if (route->*row.flag) CoupleImplementBehind(vehicle, row);
+            if (route->*row.flag) {
+                CoupleImplementBehind(vehicle, row);
+                if (row.prepareField) (g_PlantMgr.*row.prepareField)();
+            }
+    g_PlantMgr.TworzDaneZbieraniaBeli();
     g_Console.Print("exiting TworzPostacGracza()");
 }
 
@@ -356,3 +363,5 @@ void TworzPostacGraczaIntro() {
     p.m_iPendingGear = 0;
     g_Console.Print("exiting TworzPostacGraczaIntro()");
 }
+
+void CPlayer::DropToGround(DV* point) const { DropOntoGround(point, 4.0f, 100.0f); }

@@ -71,6 +71,54 @@ public:
     void Render() {}
     void RenderOverlay() {}
 
+    // ---- Guidance ----------------------------------------------------------------------------
+    static constexpr int kGates = 64;
+    // A slalom gate "s1" .. "s63": the point 2 above the ground at its object.
+    struct SlalomGate {
+        uint8_t m_bUsed = 0;
+        DV m_vPosition;
+    };
+
+    // The HUD's instruction lines for the machine and the task, and the actions of their keys.
+    void ShowInstructions();
+    // Outside the object "zone" for more than 5 seconds: put back, or on a field task the run lost.
+    void UpdateZone();
+    // Racing 20 from the route for more than 3 seconds: put back on it.
+    void UpdateOffRoute();
+    void UpdateRouteProgress();
+    // The slalom's gates and cones, read from the level's objects at the start.
+    void SetupSlalom();
+    // Cones touched, then the next gate passed or the course finished.
+    void UpdateSlalom();
+    void UpdateSlalomGates();
+    void UpdatePointObjects();
+    // A point object touched at the point: money, or on a slalom 15 seconds.
+    void AddHit(EObjectSlot* object, const DV& point);
+    // A machine of the opponents collided at the point.
+    void PlayHitSound(EObjectSlot* object, const DV& point);
+    // The combine "kombajn" pours into the player's trailer while it is under the pipe.
+    void UpdateCombinePipe();
+    // The trailer empties over the object "waypoint".
+    void UpdateGrainUnloading();
+    void UpdateRoofTest();
+    void CheckBarrierContact();
+    // Moves the point onto the level's static ground below it (from 4 above to 100 below); left
+    // as it is when nothing is there.
+    void DropToGround(DV* point) const;
+
+    float m_fZoneTimer = 0;
+    SlalomGate m_Gates[kGates];
+    int32_t m_iHighestGate = 0;
+    int32_t m_iNextGate = 0;
+    int32_t m_iGateEffect = -1;
+    float m_fUnloadEffectTimer = 0;
+    // Something stands over the player (a roof, a bridge).
+    uint8_t m_bCovered = 0;
+    // A point object was touched (the HUD shows the points for a while).
+    uint8_t m_bHit = 0;
+    float m_fHitDisplayTimer = 0;
+    float m_fHitSoundTimer = 0;
+
     // ---- What the HUD shows of the run -------------------------------------------------------
     // The run is lost (once, before the fade of a finish starts): driving stops and the run is
     // over.

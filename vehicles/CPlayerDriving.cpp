@@ -15,6 +15,7 @@
 #include "platform/os/Random.h"
 #include "render/EFXMgr.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/EPlantMgr.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
 #include "vehicles/VehiclesHooks.h"
@@ -35,6 +36,9 @@ enum Command : uint32_t {
     kRespawn = 35,
     kHorn = 38,
     kHandbrake = 39,
+    kMachineAction1 = 49,
+    kMachineAction2 = 50,
+    kMachineAction3 = 51,
 };
 
 enum Section : int {
@@ -44,6 +48,7 @@ enum Section : int {
     kSectionPhysics = 230,
     kSectionPosition = 240,
     kSectionLevel = 260,
+    kSectionMarkers = 270,
     kSectionCamera = 272,
 };
 
@@ -96,6 +101,8 @@ void CPlayer::Update() {
     const float dt = g_Engine.m_fFrameTime;
     m_fFrameTime = dt;
     m_fRespawnCooldown -= dt;
+    m_fHitSoundTimer += dt;
+    g_VehiclesHooks.clearInstructions();
     if (g_CoreHooks.menuActive()) return;
     if (g_CoreHooks.gameFrame() >= kFirstUpdateFrame) {
         if (m_iCountdown >= 0) UpdateCountdown(dt);
@@ -111,6 +118,7 @@ void CPlayer::Update() {
     if (g_CoreHooks.gameKeyInputEnabled()) ReadInput();
     g_Profiler.End(kSectionInput);
     g_Profiler.Begin(kSectionDriving1);
+    UpdateZone();
     UpdateGearChange();
     UpdateDrivetrain();
     g_Profiler.End(kSectionDriving1);
@@ -127,12 +135,23 @@ void CPlayer::Update() {
     g_Profiler.Begin(kSectionPosition);
     UpdatePosition();
     UpdateVelocity();
+    UpdateSlalom();
     g_Profiler.End(kSectionPosition);
     g_Profiler.Begin(kSectionLevel);
+    UpdateRouteProgress();
     CheckTipOver();
+    UpdateCombinePipe();
+    UpdateGrainUnloading();
+    g_VehiclesHooks.checkTaskCompletion();
     UpdateExhaustSmoke();
+    UpdateOffRoute();
     g_Profiler.End(kSectionLevel);
+    g_Profiler.Begin(kSectionMarkers);
+    UpdateRoofTest();
+    CheckBarrierContact();
     UpdateFieldOfView();
+    ShowInstructions();
+    g_Profiler.End(kSectionMarkers);
     g_Profiler.Begin(kSectionCamera);
     UpdateCamera();
     g_Profiler.End(kSectionCamera);
@@ -151,6 +170,12 @@ void CPlayer::ReadInput() {
     if (Pressed(kGearUp)) RequestGearChange(true);
     if (Pressed(kGearDown)) RequestGearChange(false);
     if (Pressed(kHorn)) g_SoundMgr.PlaySound2D(Machine().m_szHornSound, 1.0f, 0.0f);
+    // A combine's cutting, its pipe (swung out or in) and its unloading.
+    if (Truck* t = m_pVehicle->m_hTruck; t && t->m_bKombajn) {
+        if (Pressed(kMachineAction1)) g_Physics.ToggleCombineHarvesting(m_pVehicle);
+        if (Pressed(kMachineAction2) && !t->m_bStaly) t->m_bPipeOut = !t->m_bPipeOut;
+        if (Pressed(kMachineAction3)) g_Physics.SetCombineUnloading(m_pVehicle, !t->m_bUnloading);
+    }
     if (Pressed(kCameraMode)) {
         m_uCameraMode = m_uCameraMode >= 3 ? 1 : m_uCameraMode + 1;
         m_fCameraYaw = m_fCameraPitch = 0;
@@ -425,10 +450,13 @@ void CPlayer::ReportPosition(float dt) {
     if (!g_Console.GetVariable("PlayerTrace", on) || on == 0) return;
     const DV& p = m_vPosition;
     const DV& e = m_vCameraEye;
-    char line[256];
+    // The field tasks' percentages: harvest, baling, ploughing, planting, sowing, bale collecting.
+    const float* task = g_PlantMgr.m_fProgress;
+    char line[320];
     std::snprintf(line, sizeof line,
-                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d",
+                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d "
+                  "tasks %.1f %.1f %.1f %.1f %.1f %.1f",
                   g_CoreHooks.gameFrame(), p.x, p.y, p.z, m_vFront.x, m_vFront.y, m_vFront.z, e.x, e.y, e.z, m_fSpeed,
-                  m_iGear);
+                  m_iGear, task[0], task[1], task[2], task[3], task[4], task[5]);
     g_Console.Print(line);
 }

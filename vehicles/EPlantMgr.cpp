@@ -1,5 +1,6 @@
 #include "vehicles/EPlantMgr.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/EConsole.h"
@@ -14,6 +15,7 @@ EPlantMgr::~EPlantMgr() = default;
 
 void EPlantMgr::LoadGrass() {
     m_dwGrass = 0;
+    ReleaseFieldWork();
     for (GrassKind& kind : m_Grass) {
         kind = GrassKind{};
         kind.m_fRandom = 1.0f;
@@ -35,6 +37,8 @@ void EPlantMgr::CreateGrass() {
         if (k.pScieta) g_Debug.RemoveAlloc(kCutTag);
         k.pScieta = std::make_unique<uint8_t[]>(k.dwGrassesDefined);
         g_Debug.AddAlloc(kCutTag);
+        k.pFeet = std::make_unique<DV[]>(k.dwGrassesDefined);
+        for (uint32_t p = 0; p < k.dwGrassesDefined; ++p) k.pFeet[p] = k.pPlants[p].m_vPosition;
     }
     g_Console.Print("po Croppable");
 }
@@ -51,6 +55,7 @@ void EPlantMgr::ReleaseGrassBuffers() {
         if (k.pScieta) g_Debug.RemoveAlloc(kCutTag);
         k.pPlants.reset();
         k.pScieta.reset();
+        k.pFeet.reset();
         for (int s = 0; s < GrassKind::kCombineSlots; ++s) {
             if (k.pScinalne[s]) g_Debug.RemoveAlloc(kReachTag);
             k.pScinalne[s].reset();
@@ -86,9 +91,16 @@ void EPlantMgr::Release() {
     ReleaseGrassBuffers();
     ReleaseTGrass();
     m_dwGrass = 0;
+    ReleaseFieldWork();
 }
 
-// The field work is yet to come: a world's plants stand as they were placed.
-void EPlantMgr::UpdateFieldWork() {}
-void EPlantMgr::RegisterCombine(EObjectSlot*) {}
-void EPlantMgr::UnregisterCombine(EObjectSlot*) {}
+// A world starts its tasks at 0, with no grid.
+void EPlantMgr::ReleaseFieldWork() {
+    if (m_pGround) g_Debug.RemoveAlloc(kGroundTag);
+    m_pGround.reset();
+    m_dwGroundColumns = m_dwGroundRows = m_dwGroundCells = 0;
+    m_dwValidCells = m_dwWorkedCells = 0;
+    std::fill_n(m_fProgress, kProgressCount, 0.0f);
+    m_dwBales = m_dwBalesInside = 0;
+    m_fFrameTime = m_fRunTime = 0;
+}

@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "core/DV.h"
 #include "vehicles/GrassRecords.h"
 
 class EObjectSlot;
 struct FieldVertex;
+class SegmentHit;
+
 
 // What a placement cache holds, read apart from the plants in use so that a cache that fails any
 // check leaves them as the script made them.
@@ -82,12 +85,51 @@ public:
     void ReleaseGrassBuffers();
     void ReleaseTGrass();
     void Release();
+    void ReleaseFieldWork();
 
-    // ---- Field work -----------------------------------------------------------------------------
+    // ---- Field work: the hub, harvesting and mowing ---------------------------------------------
+    // The task percentages, in the order the hub computes them.
+    enum Progress : uint32_t { kHarvest, kBaling, kPloughing, kPlanting, kSowing, kBaleCollecting, kProgressCount };
+    static constexpr uint32_t kReachEntries = 280;
+
+    // Per frame: the clock, the six percentages, the tracks of the seeder and planter, fallen bales.
     void UpdateFieldWork();
-    // A combine starts or stops cutting.
+    // The combines on the crop fields: reach lists, cutting, the cut plants laid flat, swaths.
+    void UpdateHarvest();
+    // The player's mower on the crop fields.
+    void UpdateGrassMowing();
+    // A combine starts or stops cutting: a slot and a reach list on every crop field.
     void RegisterCombine(EObjectSlot* object);
     void UnregisterCombine(EObjectSlot* object);
+    // The plants within reach of the cutter bar of the combine in a kind's slot.
+    void WypelnijScinalne(uint32_t kind, uint32_t slot);
+    void CutWithCombine(uint32_t kind, uint32_t slot);
+    void UpdateStrawSwath(uint32_t kind, uint32_t slot);
+    void UpdateHarvestProgress();
+
+    // ---- Field work: baling and bale collecting -------------------------------------------------
+    void TworzDaneBelowania();
+    void UpdateBaling();
+    void UpdateBalingProgress();
+    void TworzDaneZbieraniaBeli();
+    void RecoverFallenBales();
+    void UpdateBaleCollectingProgress();
+
+    // ---- Field work: ploughing, sowing and planting ---------------------------------------------
+    static constexpr float kCellSize = 1.4f;
+    void CreatePloughingGround();
+    void CreateSowingGround();
+    void CreatePlantingGround();
+    void UpdatePloughing();
+    void UpdateSowing();
+    void UpdatePlanting();
+    void UpdateSowingTracks();
+    void UpdatePlantingTracks();
+    void UpdatePloughingProgress();
+    void UpdateSowingProgress();
+    void UpdatePlantingProgress();
+    // Drops the point onto the route's field; false when the field is missing or not below.
+    bool ProjectOntoField(DV* point);
 
     GrassKind m_Grass[MAX_GRASS];
     // Vertices in each kind's buffer (12 per plant).
@@ -102,6 +144,22 @@ public:
     // Draw calls of the last RenderGrass.
     uint32_t m_dwDrawCalls = 0;
 
+    // Field work: the frame time, the seconds since the world started, the percentages (0..100),
+    // and the bales and bales inside the target box of a bale-collecting task.
+    float m_fFrameTime = 0;
+    float m_fRunTime = 0;
+    float m_fProgress[kProgressCount] = {};
+    uint32_t m_dwBales = 0;
+    uint32_t m_dwBalesInside = 0;
+    // The cells of a ploughing, sowing or planting field, row-major, and what the last working
+    // pass counted of them.
+    std::unique_ptr<GroundCell[]> m_pGround;
+    uint32_t m_dwGroundColumns = 0;
+    uint32_t m_dwGroundRows = 0;
+    uint32_t m_dwGroundCells = 0;
+    uint32_t m_dwValidCells = 0;
+    uint32_t m_dwWorkedCells = 0;
+
 private:
     // The tags the heap blocks and buffers are counted under.
     static constexpr const char* kPlantsTag = "m_GrasspPlants";
@@ -113,6 +171,22 @@ private:
     static constexpr const char* kSectorTuftsTag = "m_pTSectors[dw].pTPlants";
     static constexpr const char* kSectorBufferTag = "m_pTSectorsVB";
     static constexpr const char* kLockTag = "LockVB";
+    static constexpr const char* kGroundTag = "m_pGround";
+
+    // Cuts plant i of a kind whose buffer is locked (or missing): marked cut, its effect played at
+    // the foot raised so, and its top vertices laid down to the foot plus the lift.
+    void CutPlant(uint32_t kind, uint32_t plant, FieldVertex* locked, float effectLift, const DV& effectOffset,
+                  float flatLift);
+    // The grid over the route's field for the task; the message names the task when the field is
+    // missing.
+    void CreateGround(const char* missingField);
+    // The share of worked cells, when the route carries the task.
+    void UpdateGroundProgress(uint8_t taskFlag, Progress progress);
+    // The coupled implement of the player's machine, with its console line when there is none.
+    static EObjectSlot* CoupledImplement();
+    void UpdateTracks(bool planter);
+    // The field object's surface straight below the point, within the length.
+    static bool HitFieldBelow(EObjectSlot* field, const DV& from, float length, SegmentHit* hit);
 
     // Opens kind m_dwGrass with this name; false (and a console line) when all 64 are in use.
     bool OpenKind(const char* name);

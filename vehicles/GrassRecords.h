@@ -77,6 +77,8 @@ struct GrassKind {
     uint32_t m_dwTriangles = 0;
     std::unique_ptr<Plant[]> pPlants;
     std::unique_ptr<uint8_t[]> pScieta;
+    // The plants' foot points packed together (crop kinds), for the combines' search each frame.
+    std::unique_ptr<DV[]> pFeet;
     std::unique_ptr<int32_t[]> pScinalne[kCombineSlots];
     EObjectSlot* m_pCombines[kCombineSlots] = {};
     uint32_t m_dwCut[MAX_SCIETYCH_ROSLIN] = {};
@@ -102,6 +104,17 @@ struct TerrainGrass {
     uint32_t dwWys = 0;
     std::unique_ptr<TPlant[]> pTPlants;
     uint32_t dwTPlants = 0;
+};
+
+// One cell of the grid a ploughing, sowing or planting task lays over its field.
+struct GroundCell {
+    // On the field.
+    uint8_t m_bValid = 0;
+    // The field's surface at the cell.
+    DV m_vPoint;
+    uint8_t m_bWorked = 0;
+    // Valid cells before this one.
+    uint32_t m_dwIndex = 0;
 };
 
 // A 100 x 100 square of the tufts, drawn as one buffer.

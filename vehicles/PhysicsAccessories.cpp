@@ -112,7 +112,9 @@ void Physics::UpdateSwingingAttachment(Truck* t, uint32_t i, float frameTime, EO
     if (ReadSocket(spout, "zboze", &point, nullptr))
         for (int e = 0; e < kUnloadingEffects; ++e)
             if (EFXInstance* fx = g_FXMgr.AddFXByName("wysyp", &point, nullptr)) fx->m_bStopOnGround = 1;
-    t->m_dGrainFill = std::max(0.0, t->m_dGrainFill - kUnloadingPerStep);
+    const double poured = std::min(t->m_dGrainFill, kUnloadingPerStep);
+    t->m_dGrainFill -= poured;
+    t->m_dGrainPoured += poured;
 }
 
 void Physics::UpdateTruckAttachments(float frameTime, EObjectSlot* object) {

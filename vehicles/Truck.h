@@ -164,6 +164,8 @@ struct Truck {
     // Combine: grain fill, the unloading timer, the pipe-out and unloading bytes, the cutter-bar
     // ends and the grain spout.
     double m_dGrainFill = 0;
+    // Grain poured from the pipe since the player's trailer last took it in.
+    double m_dGrainPoured = 0;
     float m_fUnloadingTimer = 0;
     uint8_t m_bPipeOut = 0;
     uint8_t m_bUnloading = 0;
@@ -175,4 +177,13 @@ struct Truck {
     // behind it (kept by the field work, read by the ground marks).
     DV m_vTrackEnds[2];
     DV m_vPreviousTrackEnds[2];
+    // The track behind a seeder or planter is being drawn.
+    uint8_t m_bTrackOpen = 0;
+    // A working combine's straw: the amount gathered, the timer of its swath marks and of its
+    // chaff effect.
+    float m_fStraw = 0;
+    float m_fSwathTimer = 0;
+    float m_fChaffTimer = 0;
+    // A baler's fill towards its next bale.
+    double m_dBaleFill = 0;
 };

@@ -128,6 +128,11 @@ public:
     strLightControlParams* m_pLightControlParams = nullptr;
     // Skipped by the visibility pass and the shader matrices.
     uint8_t m_bExcluded = 0;
+    // Field work: a bale the player is to collect; a point object (money or a time penalty when
+    // touched) and whether it was touched.
+    uint8_t m_bCollectableBale = 0;
+    uint8_t m_bPointObject = 0;
+    uint8_t m_bTouched = 0;
     strTexturePaint* m_pTexturePaint = nullptr;
     EObjectSlot* m_pTieTargetObject = nullptr;
     int32_t m_iSector = 0;

@@ -24,7 +24,8 @@ inline ProgramRun RunScripted(const std::filesystem::path& game, const std::file
 }
 
 // The player's trace lines (console variable "PlayerTrace", once a second):
-// "Player frame F pos X Y Z front X Y Z eye X Y Z speed S gear G".
+// "Player frame F pos X Y Z front X Y Z eye X Y Z speed S gear G tasks H B P PL S C" (the field
+// tasks' percentages: harvest, baling, ploughing, planting, sowing, bale collecting).
 
 struct Trace {
     unsigned frame = 0;

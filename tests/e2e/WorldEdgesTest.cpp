@@ -70,7 +70,9 @@ protected:
         const std::filesystem::path game = m_root.path() / "game";
         test::CopyGameTo(game);
         test::WriteWholeFile(game / "input.txt", Script(drive));
-        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\n");
+        // The race's own policing (back on the route after 3 s away from it) is switched off: the
+        // banks are to keep the machine in.
+        test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "PlayerTrace 1\nUpdateZawody 0\n");
         const test::ProgramRun run = test::RunScripted(game, m_root.path(), "null");
         EXPECT_FALSE(run.timedOut) << run.output;
         EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -36,13 +36,15 @@ protected:
 };
 
 // The drivable machines come first, so the profiles' machine numbers keep their types; the
-// implements follow.
-TEST_F(DemoMachinesTest, TheTypesAreTheTractorTheRaceMachineTheTrailersAndTheImplements) {
-    const char* const names[] = {"Race Tractor", "Field Tractor", "Farm Trailer", "Grain Trailer", "Plough",
-                                 "Seeder", "Potato Planter", "Mower", "Round Baler", "Cube Baler", "Loader Tractor"};
+// combine and the implements follow.
+TEST_F(DemoMachinesTest, TheTypesAreTheTractorsTheTrailersTheCombineAndTheImplements) {
+    const char* const names[] = {"Race Tractor", "Field Tractor", "Farm Trailer", "Grain Trailer",
+                                 "Combine Harvester", "Plough", "Seeder", "Potato Planter", "Mower",
+                                 "Round Baler", "Cube Baler", "Loader Tractor"};
     ASSERT_EQ(g_Physics.m_uVehicleCount, std::size(names));
     for (uint32_t i = 0; i < std::size(names); ++i) EXPECT_STREQ(g_Physics.m_Vehicles[i].m_szName, names[i]);
     EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
+    EXPECT_STREQ(g_Physics.PickRandomVehicle(true, false, 0), "prefabs\\combine\\body_nocenter.x");
     for (uint32_t i = 0; i < 4; ++i) {
         const VehicleType& t = g_Physics.m_Vehicles[i];
         EXPECT_EQ(t.m_uWheelCount, 4u) << t.m_szName;
@@ -250,7 +252,8 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         uint32_t type;
         const char* model;
         bool warned;
-    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {11, "prefabs\\racer\\body_nocenter.x", true},
+    } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {4, "prefabs\\combine\\body_nocenter.x", false},
+                 {12, "prefabs\\racer\\body_nocenter.x", true},
                  {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;

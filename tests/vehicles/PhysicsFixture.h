@@ -22,6 +22,7 @@
 #include "platform/os/Random.h"
 #include "support/DeviceTest.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/FieldModels.h"
 #include "vehicles/Physics.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
@@ -31,20 +32,6 @@
 #include "world/WorldHooks.h"
 
 namespace test {
-
-// A text .x box from lo to hi (12 triangles).
-inline std::string BoxModel(DV lo, DV hi) {
-    char text[1024];
-    std::snprintf(text, sizeof text,
-                  "xof 0303txt 0032\nMesh {\n 8;\n"
-                  " %g;%g;%g;, %g;%g;%g;, %g;%g;%g;, %g;%g;%g;,\n"
-                  " %g;%g;%g;, %g;%g;%g;, %g;%g;%g;, %g;%g;%g;;\n"
-                  " 12;\n 3;0,2,1;, 3;0,3,2;, 3;4,5,6;, 3;4,6,7;, 3;0,1,5;, 3;0,5,4;,\n"
-                  " 3;2,3,7;, 3;2,7,6;, 3;1,2,6;, 3;1,6,5;, 3;0,4,7;, 3;0,7,3;;\n}\n",
-                  lo.x, lo.y, lo.z, hi.x, lo.y, lo.z, hi.x, hi.y, lo.z, lo.x, hi.y, lo.z,  //
-                  lo.x, lo.y, hi.z, hi.x, lo.y, hi.z, hi.x, hi.y, hi.z, lo.x, hi.y, hi.z);
-    return text;
-}
 
 // A flat square of the given half size at height 0 (two triangles).
 inline std::string GroundModel(float half) {

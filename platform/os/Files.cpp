@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <system_error>
 
@@ -136,9 +137,34 @@ ssize_t ReadDroppingCr(void* cookie, char* buffer, size_t size) {
     return static_cast<ssize_t>(produced);
 }
 
-bool IsFolder(FILE* file) {
+// Only a regular file is read as a game file. A folder opens for reading but never reads and
+// never ends, so a reader looping until the end of the file would hang on it; a pipe blocks the
+// open until a writer comes; a device may never end; and none of them has a size to trust. They
+// are refused before the open, as Windows refuses a folder: errno EISDIR for a folder, EINVAL for
+// anything else. A missing file is left to the open to report.
+bool RefusedForReading(const fs::path& path) {
     struct stat info {};
-    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return false;
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return true;
+}
+
+// Appends everything left in a file; false on a read error or when the bytes do not fit in memory.
+bool AppendRest(FILE* file, std::vector<char>& out) {
+    try {
+        // The size the file system gives is only a first guess (the file may change while it is
+        // read), and never a position found by seeking: a reserve of a wrong size would end the game.
+        struct stat info {};
+        if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+            out.reserve(static_cast<size_t>(info.st_size));
+        char buffer[65536];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return false;
+    }
+    return !std::ferror(file);
 }
 
 int CloseReader(void* cookie) {
@@ -204,14 +230,9 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
         for (const char* m = mode; *m; ++m)
             if (*m != 't') realMode += *m;
         if (!binary) realMode += 'b';
-        file = std::fopen(ResolvePath(gamePath).c_str(), realMode.c_str());
-        // A folder opens for reading here but never reads and never ends, and a reader looping
-        // until the end of the file would hang on it: it does not open, as on Windows.
-        if (file && IsFolder(file)) {
-            std::fclose(file);
-            errno = EISDIR;
-            return nullptr;
-        }
+        const fs::path path = ResolvePath(gamePath);
+        if (reading && RefusedForReading(path)) return nullptr;
+        file = std::fopen(path.c_str(), realMode.c_str());
     }
     if (!file || binary || !reading) return file;
     auto* reader = new CrDroppingReader{file};
@@ -278,19 +299,15 @@ std::vector<std::string> ListDirectory(std::string_view gameDir, std::string_vie
 }
 
 bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out) {
+    out.clear();
+    if (const MemoryFile* memory = FindMemoryFile(gamePath)) {
+        const char* bytes = static_cast<const char*>(memory->data);
+        out.assign(bytes, bytes + memory->size);
+        return true;
+    }
     FILE* file = OpenFile(gamePath, "rb");
     if (!file) return false;
-    out.clear();
-    // One allocation of the file's size: big files are read without growing the buffer.
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0) out.reserve(static_cast<size_t>(size));
-        std::rewind(file);
-    }
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);
-    bool ok = !std::ferror(file);
+    const bool ok = AppendRest(file, out);
     std::fclose(file);
     return ok;
 }

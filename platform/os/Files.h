@@ -21,8 +21,9 @@ void SetStartDirectory(const std::filesystem::path& dir);
 // keep the given spelling.
 std::filesystem::path ResolvePath(std::string_view gamePath);
 
-// fopen with game paths. Reading in text mode (no 'b' in the mode) drops every CR. A folder does
-// not open (errno EISDIR), as on Windows.
+// fopen with game paths. Reading in text mode (no 'b' in the mode) drops every CR. Only a regular
+// file opens for reading: a folder is refused with errno EISDIR (as on Windows), a pipe or a
+// device with EINVAL.
 FILE* OpenFile(std::string_view gamePath, const char* mode);
 bool FileExists(std::string_view gamePath);
 bool DirectoryExists(std::string_view gamePath);
@@ -34,7 +35,8 @@ bool RenameFile(std::string_view fromGamePath, std::string_view toGamePath);
 // The names (not paths) of the entries of a directory whose names match a pattern with the
 // wildcards * and ? (ignoring case), files only or directories only, sorted ignoring case.
 std::vector<std::string> ListDirectory(std::string_view gameDir, std::string_view pattern, bool directories = false);
-// A whole file's bytes; false when it cannot be read.
+// A whole file's bytes; false (with errno saying why) when it cannot be read or is not a regular
+// file, as OpenFile.
 bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out);
 
 // Files held in memory, for fuzzing readers at full speed: while a game path is set here, reading

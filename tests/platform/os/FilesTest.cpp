@@ -1,6 +1,7 @@
 #include "platform/os/Files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -71,6 +72,20 @@ TEST_F(FilesTest, AFolderDoesNotOpenAsAFileForReading) {
     std::vector<char> bytes;
     EXPECT_FALSE(plat::ReadFileBytes("worlds\\meadow.w", bytes));
     EXPECT_FALSE(plat::FileExists("worlds\\meadow.w"));
+}
+
+TEST_F(FilesTest, OnlyARegularFileIsReadWhole) {
+    // A device or a pipe never ends or blocks the reader, and its size is no size to reserve.
+    std::filesystem::create_directories(Path("save"));
+    ASSERT_EQ(::mkfifo(Path("save\\pipe").c_str(), 0600), 0);
+    for (const char* path : {"/dev/null", "/dev/zero", "save\\pipe"}) {
+        std::vector<char> bytes;
+        errno = 0;
+        EXPECT_FALSE(plat::ReadFileBytes(path, bytes)) << path;
+        EXPECT_EQ(errno, EINVAL) << path;
+        EXPECT_EQ(plat::OpenFile(path, "rb"), nullptr) << path;
+        EXPECT_FALSE(plat::FileExists(path)) << path;
+    }
 }
 
 TEST_F(FilesTest, ListsMatchingFilesSortedIgnoringCase) {

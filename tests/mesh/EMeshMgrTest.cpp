@@ -11,6 +11,7 @@
 #include "core/CoreHooks.h"
 #include "core/ESettings.h"
 #include "platform/os/Files.h"
+#include "platform/xfile/XFileWriter.h"
 #include "support/XFiles.h"
 
 namespace {
@@ -90,6 +91,30 @@ TEST_F(EMeshMgrTest, PrefabsAreCentredUnlessTheirNameSaysNotAndTheCacheKeepsTheS
             EXPECT_NEAR(record->m_fRadius, c.radius, 1e-4f) << c.name;
         }
     }
+}
+
+TEST_F(EMeshMgrTest, ACopyOfAnotherVersionIsMadeAgainFromItsModelFile) {
+    WriteModel("prefabs\\box.x", test::CubeMesh());
+    ASSERT_GE(g_MeshMgr.GetMesh("prefabs\\box.x"), 0);
+    EXPECT_EQ(xfile::ReadHeaderVersion(EMeshMgr::OptPath("prefabs\\box.x")), EMeshMgr::kOptVersion);
+    // Stale copies of another shape: one without a version (as older builds wrote them), one newer.
+    std::vector<xfile::ExtendedMaterial> materials;
+    std::shared_ptr<xfile::Mesh> stale;
+    ASSERT_EQ(test::LoadText(Grid(3, 3), materials, stale), gfx::OK);
+    for (uint32_t version : {0u, EMeshMgr::kOptVersion + 1}) {
+        ASSERT_EQ(xfile::SaveMeshToX(EMeshMgr::OptPath("prefabs\\box.x"), *stale, nullptr, materials.data(), 1,
+                                     xfile::FILEFORMAT_BINARY, version),
+                  gfx::OK);
+        g_MeshMgr.ReleaseAll();
+        const strmesh* record = g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("prefabs\\box.x"));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->m_bFromCache, 0) << version;
+        EXPECT_EQ(record->m_pMesh->GetNumFaces(), 12u) << version;
+        EXPECT_EQ(xfile::ReadHeaderVersion(EMeshMgr::OptPath("prefabs\\box.x")), EMeshMgr::kOptVersion);
+        g_MeshMgr.ReleaseAll();
+        EXPECT_EQ(g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("prefabs\\box.x"))->m_bFromCache, 1) << version;
+    }
+    EXPECT_EQ(LoggedContaining("failed"), 0);
 }
 
 TEST_F(EMeshMgrTest, AnOversizedCopyFallsBackToTheModelFileInsteadOfLosingTheObject) {

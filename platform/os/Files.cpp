@@ -268,6 +268,12 @@ bool CreateDirectory(std::string_view gamePath) {
 }
 
 bool CopyFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    if (const MemoryFile* memory = FindMemoryFile(fromGamePath)) {
+        FILE* to = OpenFile(toGamePath, "wb");
+        if (!to) return false;
+        const bool written = std::fwrite(memory->data, 1, memory->size, to) == memory->size;
+        return std::fclose(to) == 0 && written;
+    }
     std::error_code ec;
     return fs::copy_file(ResolvePath(fromGamePath), ResolvePath(toGamePath), fs::copy_options::overwrite_existing,
                          ec);

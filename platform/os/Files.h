@@ -40,8 +40,8 @@ std::vector<std::string> ListDirectory(std::string_view gameDir, std::string_vie
 bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out);
 
 // Files held in memory, for fuzzing readers at full speed: while a game path is set here, reading
-// it (OpenFile in a read mode, ReadFileBytes, FileExists) gives these bytes and never touches the
-// disk. Writing it still goes to the disk, and directory listings do not show it. The bytes are
+// it (OpenFile in a read mode, ReadFileBytes, FileExists, CopyFile from it) gives these bytes and
+// never touches the disk. Writing it still goes to the disk, and directory listings do not show it. The bytes are
 // not copied and must outlive the setting. Paths match ignoring case and separators, as on disk.
 void SetMemoryFile(std::string_view gamePath, const void* data, size_t size);
 void ClearMemoryFiles();

@@ -15,7 +15,9 @@
 // start directory (StartDirectory()); whatever a reader writes goes there too.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <initializer_list>
 
 #include "platform/os/Files.h"
 #include "support/TestSupport.h"
@@ -47,6 +49,27 @@ public:
     ~InputFile() { plat::ClearMemoryFiles(); }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
+};
+
+// An input of several files: cut at its NUL bytes, part i becomes the file at gamePaths[i] (the
+// last part keeps any further NULs); a path past the input's last part has no file at all.
+class InputFiles {
+public:
+    InputFiles(std::initializer_list<const char*> gamePaths, const uint8_t* data, size_t size) {
+        StartDirectory();
+        const uint8_t* end = data + size;
+        const uint8_t* part = data;
+        size_t left = gamePaths.size();
+        for (const char* path : gamePaths) {
+            if (!part) break;
+            const uint8_t* cut = --left ? static_cast<const uint8_t*>(std::memchr(part, 0, end - part)) : nullptr;
+            plat::SetMemoryFile(path, part, (cut ? cut : end) - part);
+            part = cut ? cut + 1 : nullptr;
+        }
+    }
+    ~InputFiles() { plat::ClearMemoryFiles(); }
+    InputFiles(const InputFiles&) = delete;
+    InputFiles& operator=(const InputFiles&) = delete;
 };
 
 }  // namespace fuzz

@@ -132,6 +132,9 @@ TEST_F(FilesTest, AMemoryFileIsReadInsteadOfTheDiskUnderAnySpellingButNeverWritt
     EXPECT_EQ(ReadFile("Save/Keys.cfg"), "written");
     ASSERT_TRUE(plat::ReadFileBytes("save\\keys.cfg", read));
     EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
+    // A copy of it is a copy of the bytes in memory, on the disk.
+    ASSERT_TRUE(plat::CopyFile("save\\keys.cfg", "save\\keys.bak"));
+    EXPECT_EQ(ReadFile("Save/keys.bak"), bytes);
 
     plat::ClearMemoryFiles();
     EXPECT_FALSE(plat::FileExists("new\\empty.txt"));

@@ -1,0 +1,21 @@
+// The common clips' parameter files: the input read as the parameters of a common clip (the
+// demo driver's idle clip, saved once as "models\common\walk.bin") as it enters the common cache.
+#include "FuzzSupport.h"
+#include "mesh/ESkinMeshAnimation.h"
+#include "mesh/ESkinMeshMgr.h"
+#include "tools/CharacterModels.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool ready = [] {
+        fuzz::StartDirectory();
+        plat::CreateDirectory("models");
+        plat::CreateDirectory("models\\common");
+        const strSkinMeshAnimation clip = characters::DriverIdle(characters::Driver());
+        return Save_Animation_To_Bin_File(&clip, "models\\common\\walk.bin");
+    }();
+    (void)ready;
+    fuzz::InputFile input("models\\common\\walk.txt", data, size);
+    g_SkinMeshMgr.LoadAnimationToCommonCache("walk");
+    g_SkinMeshMgr.RemoveCommonAnimation("walk");
+    return 0;
+}

@@ -113,6 +113,52 @@ const MemoryFile* FindMemoryFile(std::string_view gamePath) {
     return found == files.end() ? nullptr : &found->second;
 }
 
+// Files written while writes are kept in memory: their bytes, owned here, by memory key. Each is
+// also a memory file, so reading it finds these bytes.
+std::map<std::string, std::string>& WrittenFiles() {
+    static std::map<std::string, std::string> files;
+    return files;
+}
+
+bool& KeepingWrites() {
+    static bool keep = false;
+    return keep;
+}
+
+void KeepWritten(const std::string& key, std::string bytes) {
+    std::string& kept = WrittenFiles()[key];
+    kept = std::move(bytes);
+    MemoryFiles()[key] = MemoryFile{kept.data(), kept.size()};
+}
+
+struct MemoryWriter {
+    std::string key;
+    std::string bytes;
+};
+
+ssize_t WriteToMemory(void* cookie, const char* buffer, size_t size) {
+    static_cast<MemoryWriter*>(cookie)->bytes.append(buffer, size);
+    return static_cast<ssize_t>(size);
+}
+
+int CloseMemoryWriter(void* cookie) {
+    auto* writer = static_cast<MemoryWriter*>(cookie);
+    KeepWritten(writer->key, std::move(writer->bytes));
+    delete writer;
+    return 0;
+}
+
+// A file written into memory: from nothing ("w") or after what the memory holds of it ("a").
+FILE* OpenMemoryWriter(std::string_view gamePath, bool append) {
+    auto* writer = new MemoryWriter{MemoryKey(gamePath), {}};
+    if (const MemoryFile* old = append ? FindMemoryFile(gamePath) : nullptr)
+        writer->bytes.assign(static_cast<const char*>(old->data), old->size);
+    cookie_io_functions_t functions{nullptr, WriteToMemory, nullptr, CloseMemoryWriter};
+    FILE* file = fopencookie(writer, append ? "a" : "w", functions);
+    if (!file) delete writer;
+    return file;
+}
+
 FILE* OpenMemoryFile(const MemoryFile& file) {
     // fmemopen wants a buffer even for no bytes; in read mode it never writes to it.
     static char empty[1];
@@ -222,6 +268,7 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
     if (gamePath.empty() || !mode) return nullptr;
     bool binary = std::strchr(mode, 'b') != nullptr;
     bool reading = mode[0] == 'r' && !std::strchr(mode, '+');
+    if (!reading && KeepingWrites()) return OpenMemoryWriter(gamePath, mode[0] != 'w');
     FILE* file = nullptr;
     if (const MemoryFile* memory = reading ? FindMemoryFile(gamePath) : nullptr) {
         file = OpenMemoryFile(*memory);
@@ -257,6 +304,11 @@ bool DirectoryExists(std::string_view gamePath) {
 }
 
 bool DeleteFile(std::string_view gamePath) {
+    if (KeepingWrites()) {
+        const std::string key = MemoryKey(gamePath);
+        WrittenFiles().erase(key);
+        return MemoryFiles().erase(key) > 0;
+    }
     std::error_code ec;
     fs::path path = ResolvePath(gamePath);
     return fs::is_regular_file(path, ec) && fs::remove(path, ec);
@@ -268,6 +320,12 @@ bool CreateDirectory(std::string_view gamePath) {
 }
 
 bool CopyFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    if (KeepingWrites()) {
+        std::vector<char> bytes;
+        if (!ReadFileBytes(fromGamePath, bytes)) return false;
+        KeepWritten(MemoryKey(toGamePath), std::string(bytes.begin(), bytes.end()));
+        return true;
+    }
     if (const MemoryFile* memory = FindMemoryFile(fromGamePath)) {
         FILE* to = OpenFile(toGamePath, "wb");
         if (!to) return false;
@@ -280,6 +338,7 @@ bool CopyFile(std::string_view fromGamePath, std::string_view toGamePath) {
 }
 
 bool RenameFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    if (KeepingWrites()) return CopyFile(fromGamePath, toGamePath) && DeleteFile(fromGamePath);
     std::error_code ec;
     fs::rename(ResolvePath(fromGamePath), ResolvePath(toGamePath), ec);
     return !ec;
@@ -322,7 +381,12 @@ void SetMemoryFile(std::string_view gamePath, const void* data, size_t size) {
     MemoryFiles()[MemoryKey(gamePath)] = MemoryFile{data, size};
 }
 
-void ClearMemoryFiles() { MemoryFiles().clear(); }
+void ClearMemoryFiles() {
+    MemoryFiles().clear();
+    WrittenFiles().clear();
+}
+
+void KeepWritesInMemory(bool keep) { KeepingWrites() = keep; }
 
 bool MatchWildcard(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;

@@ -41,10 +41,17 @@ bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out);
 
 // Files held in memory, for fuzzing readers at full speed: while a game path is set here, reading
 // it (OpenFile in a read mode, ReadFileBytes, FileExists, CopyFile from it) gives these bytes and
-// never touches the disk. Writing it still goes to the disk, and directory listings do not show it. The bytes are
-// not copied and must outlive the setting. Paths match ignoring case and separators, as on disk.
+// never touches the disk. Writing it still goes to the disk (unless writes are kept in memory,
+// below), and directory listings do not show it. The bytes are not copied and must outlive the
+// setting. Paths match ignoring case and separators, as on disk.
 void SetMemoryFile(std::string_view gamePath, const void* data, size_t size);
+// Forgets the memory files, those written into memory too.
 void ClearMemoryFiles();
+// While set, what the game writes stays in memory too, for readers that write reports or copies:
+// a file opened for writing (or appending, after what memory holds of it), a copy or a renamed
+// file becomes a memory file, and deleting removes memory files only: no file on the disk is
+// written or removed.
+void KeepWritesInMemory(bool keep);
 
 // Wildcard match of * and ? ignoring ASCII case.
 bool MatchWildcard(std::string_view pattern, std::string_view name);

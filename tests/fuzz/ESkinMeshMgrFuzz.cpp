@@ -10,8 +10,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::StartDirectory();
         plat::CreateDirectory("models");
         plat::CreateDirectory("models\\common");
+        // On the disk: the common clips are found by listing their folder.
+        plat::KeepWritesInMemory(false);
         const strSkinMeshAnimation clip = characters::DriverIdle(characters::Driver());
-        return Save_Animation_To_Bin_File(&clip, "models\\common\\walk.bin");
+        const bool saved = Save_Animation_To_Bin_File(&clip, "models\\common\\walk.bin");
+        plat::KeepWritesInMemory(true);
+        return saved;
     }();
     (void)ready;
     fuzz::InputFile input("models\\common\\walk.txt", data, size);

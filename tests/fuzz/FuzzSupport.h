@@ -12,7 +12,8 @@
 //         }
 //
 // Files a target needs beside its input, the same for every input, are written once below the
-// start directory (StartDirectory()); whatever a reader writes goes there too.
+// start directory (StartDirectory()). Whatever a reader writes (reports, copies, saved files)
+// stays in memory, readable until the input's files go: the disk is never touched.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,12 +26,13 @@
 namespace fuzz {
 
 // A temporary start directory on the null backends, made on first use and removed when the
-// process ends.
+// process ends; from then on writes are kept in memory.
 inline const std::filesystem::path& StartDirectory() {
     static test::TempDir dir;
     static const bool ready = [] {
         test::ResetPlatform();
         plat::SetStartDirectory(dir.path());
+        plat::KeepWritesInMemory(true);
         return true;
     }();
     (void)ready;

@@ -142,6 +142,32 @@ TEST_F(FilesTest, AMemoryFileIsReadInsteadOfTheDiskUnderAnySpellingButNeverWritt
     EXPECT_EQ(std::string(read.begin(), read.end()), "written");
 }
 
+TEST_F(FilesTest, KeptInMemoryWritesNeverTouchTheDisk) {
+    WriteFile("Reports/log.txt", "on disk\n");
+    plat::KeepWritesInMemory(true);
+    for (const char* mode : {"w", "a+t"}) {
+        FILE* f = plat::OpenFile("reports\\log.txt", mode);
+        ASSERT_NE(f, nullptr) << mode;
+        std::fputs("line\n", f);
+        std::fclose(f);
+    }
+    std::vector<char> read;
+    ASSERT_TRUE(plat::ReadFileBytes("REPORTS\\log.txt", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), "line\nline\n");  // "w" starts afresh, "a" appends
+    ASSERT_TRUE(plat::CopyFile("reports\\log.txt", "new\\copy.txt"));
+    ASSERT_TRUE(plat::RenameFile("new\\copy.txt", "new\\moved.txt"));
+    EXPECT_FALSE(plat::FileExists("new\\copy.txt"));
+    ASSERT_TRUE(plat::ReadFileBytes("new\\moved.txt", read));
+    EXPECT_EQ(read.size(), 10u);
+    EXPECT_TRUE(plat::DeleteFile("reports\\log.txt"));
+    EXPECT_FALSE(plat::DeleteFile("reports\\log.txt"));  // the disk's file stays where it was
+    plat::KeepWritesInMemory(false);
+    plat::ClearMemoryFiles();
+    EXPECT_EQ(ReadFile("Reports/log.txt"), "on disk\n");
+    EXPECT_FALSE(plat::FileExists("new\\moved.txt"));
+    EXPECT_FALSE(std::filesystem::exists(Path("new")));
+}
+
 TEST(MatchWildcard, MatchesStarAndQuestionMarkIgnoringCase) {
     struct Case {
         const char* pattern;

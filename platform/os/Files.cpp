@@ -125,34 +125,42 @@ bool& KeepingWrites() {
     return keep;
 }
 
-void KeepWritten(const std::string& key, std::string bytes) {
-    std::string& kept = WrittenFiles()[key];
-    kept = std::move(bytes);
+// Makes the kept bytes of a written file the memory file of its key.
+void ShowWritten(const std::string& key) {
+    const std::string& kept = WrittenFiles()[key];
     MemoryFiles()[key] = MemoryFile{kept.data(), kept.size()};
 }
 
+void KeepWritten(const std::string& key, std::string bytes) {
+    WrittenFiles()[key] = std::move(bytes);
+    ShowWritten(key);
+}
+
+// A file being written into memory, found by its key at every write: appending costs the new
+// bytes only, and a file deleted while open comes back with what is written after.
 struct MemoryWriter {
     std::string key;
-    std::string bytes;
 };
 
 ssize_t WriteToMemory(void* cookie, const char* buffer, size_t size) {
-    static_cast<MemoryWriter*>(cookie)->bytes.append(buffer, size);
+    const std::string& key = static_cast<MemoryWriter*>(cookie)->key;
+    WrittenFiles()[key].append(buffer, size);
+    ShowWritten(key);  // the bytes may have moved
     return static_cast<ssize_t>(size);
 }
 
 int CloseMemoryWriter(void* cookie) {
-    auto* writer = static_cast<MemoryWriter*>(cookie);
-    KeepWritten(writer->key, std::move(writer->bytes));
-    delete writer;
+    delete static_cast<MemoryWriter*>(cookie);
     return 0;
 }
 
 // A file written into memory: from nothing ("w") or after what the memory holds of it ("a").
 FILE* OpenMemoryWriter(std::string_view gamePath, bool append) {
-    auto* writer = new MemoryWriter{MemoryKey(gamePath), {}};
-    if (const MemoryFile* old = append ? FindMemoryFile(gamePath) : nullptr)
-        writer->bytes.assign(static_cast<const char*>(old->data), old->size);
+    auto* writer = new MemoryWriter{MemoryKey(gamePath)};
+    const MemoryFile* old = append ? FindMemoryFile(gamePath) : nullptr;
+    // An input's bytes are not ours to grow: a copy of them is.
+    if (!old || !WrittenFiles().count(writer->key))
+        KeepWritten(writer->key, old ? std::string(static_cast<const char*>(old->data), old->size) : std::string());
     cookie_io_functions_t functions{nullptr, WriteToMemory, nullptr, CloseMemoryWriter};
     FILE* file = fopencookie(writer, append ? "a" : "w", functions);
     if (!file) delete writer;

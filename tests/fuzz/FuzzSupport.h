@@ -26,7 +26,8 @@
 namespace fuzz {
 
 // A temporary start directory on the null backends, made on first use and removed when the
-// process ends; from then on writes are kept in memory.
+// process ends; from then on writes are kept in memory. Called as an input begins: the files of
+// the input before, and what it wrote, are forgotten, so nothing grows from input to input.
 inline const std::filesystem::path& StartDirectory() {
     static test::TempDir dir;
     static const bool ready = [] {
@@ -36,6 +37,7 @@ inline const std::filesystem::path& StartDirectory() {
         return true;
     }();
     (void)ready;
+    plat::ClearMemoryFiles();
     return dir.path();
 }
 

@@ -161,6 +161,16 @@ TEST_F(FilesTest, KeptInMemoryWritesNeverTouchTheDisk) {
     EXPECT_EQ(read.size(), 10u);
     EXPECT_TRUE(plat::DeleteFile("reports\\log.txt"));
     EXPECT_FALSE(plat::DeleteFile("reports\\log.txt"));  // the disk's file stays where it was
+    // Appending to an input's file grows a copy: the input's own bytes stay as they were.
+    const std::string input = "input\n";
+    plat::SetMemoryFile("qv.cfg", input.data(), input.size());
+    FILE* f = plat::OpenFile("qv.cfg", "a");
+    ASSERT_NE(f, nullptr);
+    std::fputs("more\n", f);
+    std::fclose(f);
+    ASSERT_TRUE(plat::ReadFileBytes("qv.cfg", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), "input\nmore\n");
+    EXPECT_EQ(input, "input\n");
     plat::KeepWritesInMemory(false);
     plat::ClearMemoryFiles();
     EXPECT_EQ(ReadFile("Reports/log.txt"), "on disk\n");

@@ -107,7 +107,8 @@ void ReadParameterLine(const char* line, RigidBodyParametersEntry& e, FileProgre
     if (StrICmp(keyword, "mesh_filename") == 0) {
         p.name = GetKeywordValue(line);
         p.hasName = true;
-        ok = p.name.size() <= kNameMax;
+        // An entry of no name would fill a slot that no look-up can find.
+        ok = !p.name.empty() && p.name.size() <= kNameMax;
     } else if (StrICmp(keyword, "ibody_row") == 0) {
         ok = SetTensorRow(line, e.ibody, &p.ibodyRows);
     } else if (StrICmp(keyword, "ibodyinv_row") == 0) {

@@ -37,9 +37,9 @@ public:
 
     // Makes sure the directory exists and loads every file in it; the number of files loaded.
     uint32_t Init();
-    // Reads one parameter file into the next free entry. A file that is cut short, names no mesh,
-    // has a line too long or a value that does not read is refused: it is recomputed when asked
-    // for, never trusted.
+    // Reads one parameter file into the next free entry. A file that is cut short, names no mesh
+    // (or an empty name), has a line too long or a value that does not read is refused: it is
+    // recomputed when asked for, never trusted.
     bool LoadFile(const char* path);
     // Computes the values of a mesh object and writes its parameter file.
     void SaveFile(EObjectSlot* object);

@@ -118,7 +118,7 @@ int32_t EMeshMgr::GetMesh(const char* fileName) {
 
     const bool centre = !StrIContains(fileName, "_nocenter");
     bool loaded;
-    if (g_Settings.m_bUseOPT && plat::FileExists(OptPath(fileName))) {
+    if (g_Settings.m_bUseOPT && xfile::ReadHeaderVersion(OptPath(fileName)) == kOptVersion) {
         loaded = ReadMeshFromYFile(fileName);
         // A copy the short path refuses (or cannot read) would leave the object empty in every
         // world; the model file is loaded instead, which writes the copy again.
@@ -349,7 +349,7 @@ bool EMeshMgr::SaveRecord(const strmesh* record, const char* path) {
     // attribute names a material when the copy is read back.
     return !gfx::Failed(xfile::SaveMeshToX(path, *record->m_pMesh, nullptr, record->m_MaterialsBuffer.data(),
                                            static_cast<uint32_t>(record->m_MaterialsBuffer.size()),
-                                           xfile::FILEFORMAT_BINARY));
+                                           xfile::FILEFORMAT_BINARY, kOptVersion));
 }
 
 bool EMeshMgr::SaveOpt(const char* fileName) {

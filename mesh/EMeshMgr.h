@@ -98,6 +98,9 @@ public:
     static const char* OptPath(const char* name);
     // The level-of-detail file of level 0-2: the cache name ending "vx0.x" and so on.
     static const char* LodPath(const char* name, int level);
+    // The version every optimised copy carries. A copy of any other version (older copies carry
+    // none) is not read but made again from its model file; raise it whenever the copies change.
+    static constexpr uint32_t kOptVersion = 1;
 
     strmesh* m_pHead = nullptr;
     strmesh* m_pTable[kMaxMeshes] = {};

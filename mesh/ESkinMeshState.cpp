@@ -103,7 +103,10 @@ void Transfer(StateFile& f, Instance& s) {
     f.Vector(s.m_vPosition);
     f.Orientation(s.m_Orientation);
     f.Vector(s.m_vScale);
-    f.Value(s.m_bCreated);
+    // The record keeps the created flag, but never decides whether this instance holds its
+    // model: a record saying "not created" would make the instance keep its model forever.
+    uint8_t created = s.m_bCreated;
+    f.Value(created);
     float radius = static_cast<float>(s.m_dRadius);
     uint32_t unused = 0;
     DV unusedVector;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <system_error>
 
@@ -112,6 +113,60 @@ const MemoryFile* FindMemoryFile(std::string_view gamePath) {
     return found == files.end() ? nullptr : &found->second;
 }
 
+// Files written while writes are kept in memory: their bytes, owned here, by memory key. Each is
+// also a memory file, so reading it finds these bytes.
+std::map<std::string, std::string>& WrittenFiles() {
+    static std::map<std::string, std::string> files;
+    return files;
+}
+
+bool& KeepingWrites() {
+    static bool keep = false;
+    return keep;
+}
+
+// Makes the kept bytes of a written file the memory file of its key.
+void ShowWritten(const std::string& key) {
+    const std::string& kept = WrittenFiles()[key];
+    MemoryFiles()[key] = MemoryFile{kept.data(), kept.size()};
+}
+
+void KeepWritten(const std::string& key, std::string bytes) {
+    WrittenFiles()[key] = std::move(bytes);
+    ShowWritten(key);
+}
+
+// A file being written into memory, found by its key at every write: appending costs the new
+// bytes only, and a file deleted while open comes back with what is written after.
+struct MemoryWriter {
+    std::string key;
+};
+
+ssize_t WriteToMemory(void* cookie, const char* buffer, size_t size) {
+    const std::string& key = static_cast<MemoryWriter*>(cookie)->key;
+    WrittenFiles()[key].append(buffer, size);
+    ShowWritten(key);  // the bytes may have moved
+    return static_cast<ssize_t>(size);
+}
+
+int CloseMemoryWriter(void* cookie) {
+    delete static_cast<MemoryWriter*>(cookie);
+    return 0;
+}
+
+// A file written into memory: from nothing ("w") or after what the memory holds of it ("a").
+FILE* OpenMemoryWriter(std::string_view gamePath, bool append) {
+    auto* writer = new MemoryWriter{MemoryKey(gamePath)};
+    const MemoryFile* old = append ? FindMemoryFile(gamePath) : nullptr;
+    // An input's bytes are not ours to grow: a copy of them is.
+    if (!old || !WrittenFiles().count(writer->key))
+        KeepWritten(writer->key, old ? std::string(static_cast<const char*>(old->data), old->size) : std::string());
+    cookie_io_functions_t functions{nullptr, WriteToMemory, nullptr, CloseMemoryWriter};
+    FILE* file = fopencookie(writer, append ? "a" : "w", functions);
+    if (!file) delete writer;
+    return file;
+}
+
 FILE* OpenMemoryFile(const MemoryFile& file) {
     // fmemopen wants a buffer even for no bytes; in read mode it never writes to it.
     static char empty[1];
@@ -136,9 +191,34 @@ ssize_t ReadDroppingCr(void* cookie, char* buffer, size_t size) {
     return static_cast<ssize_t>(produced);
 }
 
-bool IsFolder(FILE* file) {
+// Only a regular file is read as a game file. A folder opens for reading but never reads and
+// never ends, so a reader looping until the end of the file would hang on it; a pipe blocks the
+// open until a writer comes; a device may never end; and none of them has a size to trust. They
+// are refused before the open, as Windows refuses a folder: errno EISDIR for a folder, EINVAL for
+// anything else. A missing file is left to the open to report.
+bool RefusedForReading(const fs::path& path) {
     struct stat info {};
-    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return false;
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return true;
+}
+
+// Appends everything left in a file; false on a read error or when the bytes do not fit in memory.
+bool AppendRest(FILE* file, std::vector<char>& out) {
+    try {
+        // The size the file system gives is only a first guess (the file may change while it is
+        // read), and never a position found by seeking: a reserve of a wrong size would end the game.
+        struct stat info {};
+        if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+            out.reserve(static_cast<size_t>(info.st_size));
+        char buffer[65536];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return false;
+    }
+    return !std::ferror(file);
 }
 
 int CloseReader(void* cookie) {
@@ -196,6 +276,7 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
     if (gamePath.empty() || !mode) return nullptr;
     bool binary = std::strchr(mode, 'b') != nullptr;
     bool reading = mode[0] == 'r' && !std::strchr(mode, '+');
+    if (!reading && KeepingWrites()) return OpenMemoryWriter(gamePath, mode[0] != 'w');
     FILE* file = nullptr;
     if (const MemoryFile* memory = reading ? FindMemoryFile(gamePath) : nullptr) {
         file = OpenMemoryFile(*memory);
@@ -204,14 +285,9 @@ FILE* OpenFile(std::string_view gamePath, const char* mode) {
         for (const char* m = mode; *m; ++m)
             if (*m != 't') realMode += *m;
         if (!binary) realMode += 'b';
-        file = std::fopen(ResolvePath(gamePath).c_str(), realMode.c_str());
-        // A folder opens for reading here but never reads and never ends, and a reader looping
-        // until the end of the file would hang on it: it does not open, as on Windows.
-        if (file && IsFolder(file)) {
-            std::fclose(file);
-            errno = EISDIR;
-            return nullptr;
-        }
+        const fs::path path = ResolvePath(gamePath);
+        if (reading && RefusedForReading(path)) return nullptr;
+        file = std::fopen(path.c_str(), realMode.c_str());
     }
     if (!file || binary || !reading) return file;
     auto* reader = new CrDroppingReader{file};
@@ -236,6 +312,11 @@ bool DirectoryExists(std::string_view gamePath) {
 }
 
 bool DeleteFile(std::string_view gamePath) {
+    if (KeepingWrites()) {
+        const std::string key = MemoryKey(gamePath);
+        WrittenFiles().erase(key);
+        return MemoryFiles().erase(key) > 0;
+    }
     std::error_code ec;
     fs::path path = ResolvePath(gamePath);
     return fs::is_regular_file(path, ec) && fs::remove(path, ec);
@@ -247,12 +328,25 @@ bool CreateDirectory(std::string_view gamePath) {
 }
 
 bool CopyFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    if (KeepingWrites()) {
+        std::vector<char> bytes;
+        if (!ReadFileBytes(fromGamePath, bytes)) return false;
+        KeepWritten(MemoryKey(toGamePath), std::string(bytes.begin(), bytes.end()));
+        return true;
+    }
+    if (const MemoryFile* memory = FindMemoryFile(fromGamePath)) {
+        FILE* to = OpenFile(toGamePath, "wb");
+        if (!to) return false;
+        const bool written = std::fwrite(memory->data, 1, memory->size, to) == memory->size;
+        return std::fclose(to) == 0 && written;
+    }
     std::error_code ec;
     return fs::copy_file(ResolvePath(fromGamePath), ResolvePath(toGamePath), fs::copy_options::overwrite_existing,
                          ec);
 }
 
 bool RenameFile(std::string_view fromGamePath, std::string_view toGamePath) {
+    if (KeepingWrites()) return CopyFile(fromGamePath, toGamePath) && DeleteFile(fromGamePath);
     std::error_code ec;
     fs::rename(ResolvePath(fromGamePath), ResolvePath(toGamePath), ec);
     return !ec;
@@ -278,19 +372,15 @@ std::vector<std::string> ListDirectory(std::string_view gameDir, std::string_vie
 }
 
 bool ReadFileBytes(std::string_view gamePath, std::vector<char>& out) {
+    out.clear();
+    if (const MemoryFile* memory = FindMemoryFile(gamePath)) {
+        const char* bytes = static_cast<const char*>(memory->data);
+        out.assign(bytes, bytes + memory->size);
+        return true;
+    }
     FILE* file = OpenFile(gamePath, "rb");
     if (!file) return false;
-    out.clear();
-    // One allocation of the file's size: big files are read without growing the buffer.
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0) out.reserve(static_cast<size_t>(size));
-        std::rewind(file);
-    }
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.insert(out.end(), buffer, buffer + got);
-    bool ok = !std::ferror(file);
+    const bool ok = AppendRest(file, out);
     std::fclose(file);
     return ok;
 }
@@ -299,7 +389,12 @@ void SetMemoryFile(std::string_view gamePath, const void* data, size_t size) {
     MemoryFiles()[MemoryKey(gamePath)] = MemoryFile{data, size};
 }
 
-void ClearMemoryFiles() { MemoryFiles().clear(); }
+void ClearMemoryFiles() {
+    MemoryFiles().clear();
+    WrittenFiles().clear();
+}
+
+void KeepWritesInMemory(bool keep) { KeepingWrites() = keep; }
 
 bool MatchWildcard(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;

@@ -1,5 +1,9 @@
 #include "platform/xfile/MeshHierarchy.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "platform/os/Files.h"
 #include "platform/xfile/MeshLoader.h"
 #include "platform/xfile/MeshAssembly.h"
@@ -163,7 +167,7 @@ gfx::Result LoadMeshHierarchyFromX(std::string_view gamePath, uint32_t options, 
                                    std::unique_ptr<AnimationController>* controller, std::string* error) {
     std::vector<char> bytes;
     if (!plat::ReadFileBytes(gamePath, bytes)) {
-        if (error) *error = "the file cannot be read";
+        if (error) *error = std::string("the file cannot be read: ") + std::strerror(errno);
         return ERR_FILENOTFOUND;
     }
     return LoadMeshHierarchyFromXInMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options,

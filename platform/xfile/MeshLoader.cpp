@@ -1,5 +1,9 @@
 #include "platform/xfile/MeshLoader.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "platform/os/Files.h"
 #include "platform/xfile/MeshAssembly.h"
 #include "platform/xfile/XFileDocument.h"
@@ -24,7 +28,7 @@ gfx::Result LoadMeshFromX(std::string_view gamePath, uint32_t options, gfx::Devi
                           std::vector<ExtendedMaterial>& materials, std::shared_ptr<Mesh>& mesh, std::string* error) {
     std::vector<char> bytes;
     if (!plat::ReadFileBytes(gamePath, bytes)) {
-        if (error) *error = "the file cannot be read";
+        if (error) *error = std::string("the file cannot be read: ") + std::strerror(errno);
         return ERR_FILENOTFOUND;
     }
     return LoadMeshFromXInMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options, device,

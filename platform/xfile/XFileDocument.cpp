@@ -137,14 +137,14 @@ public:
         if (!Read(&token, 2, "a token", error)) return false;
         switch (token) {
             case 1:  // name
-            case 2: {  // string, then its terminating separator
+            case 2: {  // string, then its separator token (';' or ',': 2 bytes, as every writer makes it)
                 uint32_t count = 0;
                 if (!Read(&count, 4, "a length", error) || !Take(count, 1, "a name or string", error)) return false;
                 t.text = std::string_view(reinterpret_cast<const char*>(m_p - count), count);
                 t.kind = token == 1 ? Tok::Name : Tok::String;
                 if (token == 2) {
-                    uint32_t terminator = 0;
-                    if (!Read(&terminator, 4, "a string's terminator", error)) return false;
+                    uint16_t separator = 0;
+                    if (!Read(&separator, 2, "a string's separator", error)) return false;
                 }
                 return true;
             }

@@ -55,8 +55,7 @@ public:
             Flush();
             Token(2);
             Counted(s.data(), s.size());
-            const uint32_t semicolon = 20;
-            m_out.append(reinterpret_cast<const char*>(&semicolon), 4);
+            Token(20);  // the ';' that ends the string
             return;
         }
         m_out += '"';
@@ -163,11 +162,19 @@ void WriteMaterial(Output& out, const ExtendedMaterial& m) {
 }  // namespace
 
 gfx::Result SaveMeshToX(std::string_view gamePath, const Mesh& mesh, const uint32_t* adjacency,
-                        const ExtendedMaterial* materials, uint32_t materialCount, uint32_t format) {
+                        const ExtendedMaterial* materials, uint32_t materialCount, uint32_t format,
+                        uint32_t version) {
     if (format != FILEFORMAT_BINARY && format != FILEFORMAT_TEXT) return gfx::ERR_INVALIDCALL;
     const gfx::VertexElement* position = mesh.FindElement(gfx::DECLUSAGE_POSITION);
     if (!position || position->type != gfx::DECLTYPE_FLOAT3) return gfx::ERR_INVALIDCALL;
     Output out(format == FILEFORMAT_BINARY);
+    if (version) {
+        out.Begin("Header");
+        out.Int(version, ';');
+        out.Int(0, ';');
+        out.Int(0, ';');
+        out.End();
+    }
     out.Begin("Mesh");
     WriteFloats(out, mesh, *position, 3);
     WriteFaces(out, mesh);
@@ -212,6 +219,22 @@ gfx::Result SaveMeshToX(std::string_view gamePath, const Mesh& mesh, const uint3
     if (!f) return gfx::ERR_INVALIDCALL;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && written ? gfx::OK : gfx::ERR_INVALIDCALL;
+}
+
+uint32_t ReadHeaderVersion(std::string_view gamePath) {
+    // The binary form of "Header { version; 0; 0; }" right after the file header: the name token
+    // with its length and text, '{', then one list of three integers.
+    constexpr char kStart[] = "xof 0303bin 0032\x01\0\x06\0\0\0Header\x0a\0\x06\0\x03\0\0\0";
+    constexpr size_t kStartSize = sizeof kStart - 1;
+    FILE* f = plat::OpenFile(gamePath, "rb");
+    if (!f) return 0;
+    char start[kStartSize + 4];
+    const bool read = std::fread(start, 1, sizeof start, f) == sizeof start;
+    std::fclose(f);
+    if (!read || std::memcmp(start, kStart, kStartSize) != 0) return 0;
+    uint32_t version;
+    std::memcpy(&version, start + kStartSize, 4);
+    return version;
 }
 
 }  // namespace xfile

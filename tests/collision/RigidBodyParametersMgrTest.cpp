@@ -123,6 +123,9 @@ TEST_F(RigidBodyParametersMgrTest, RefusesFilesCutShortOrDamaged) {
     } cases[] = {
         {"cut before the last map line", cut},
         {"no name", replace("mesh_filename m.x", "")},
+        // No look-up could ever find an entry of no name: it would only fill a slot.
+        {"an empty name", replace("mesh_filename m.x", "mesh_filename")},
+        {"a name of blanks", replace("mesh_filename m.x", "mesh_filename   ")},
         {"a missing row", replace("ibody_row 1 0.0 3.0 0.0", "")},
         {"a value that does not read", replace("0.333", "zero")},
         {"a count past the vertex limit", replace("num_old_vertices 2", "num_old_vertices 70000")},

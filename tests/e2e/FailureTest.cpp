@@ -109,6 +109,10 @@ TEST_F(Failure, AFaultStopsTheGameWithItsReasonOrIsSaidOnceAndTheRunGoesOn) {
         // Each placement of the model tries it again; the world loads without it.
         {"a model the world names is missing", [](const fs::path& g) { fs::remove(g / "prefabs" / "trees" / "oak.x"); },
          0, {R"(prefabs\trees\oak.x: the file cannot be read)"}, "exiting EEngine::ProcessStartWorld"},
+        // A folder named as a model is refused like any unreadable file, and the world loads on.
+        {"a model the world names is a folder",
+         [](const fs::path& g) { ReplaceLine(g / "worlds" / "meadow.w", R"(mesh prefabs\trees\oak.x)", "mesh prefabs"); },
+         0, {"prefabs: the file cannot be read: Is a directory"}, "exiting EEngine::ProcessStartWorld"},
         {"no vehicle type", [](const fs::path& g) { fs::remove_all(g / "scripts" / "vehicles"); }, 0, {},
          "No machine to drive"},
         {"the machine's model is missing",

@@ -4,11 +4,17 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
+#include "render/EFXMgr.h"
 #include "world/BezierMgr.h"
 #include "world/EEngine.h"
+#include "world/GameAI.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::StartDirectory();
+    // What a node sets and spawns belongs to this input alone: a level's variables and effects
+    // left over would slow every later input.
+    test::ResetGlobal(g_GameAI);
+    g_FXMgr.Release();
     g_BezierMgr.Release();
     g_BezierMgr.ReadPaths(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!g_BezierMgr.m_pHead) return 0;

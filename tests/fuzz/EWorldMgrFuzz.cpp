@@ -31,6 +31,7 @@ void Prepare() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Prepare();
+    fuzz::StartDirectory();
     g_WorldMgr.ParseWorld(std::string_view(reinterpret_cast<const char*>(data), size));
     for (EObjectSlot& o : g_Engine.m_Objects) g_Engine.DeleteObject(&o);
     return 0;

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "SavedStateModel.h"
 #include "app/D3DMain.h"
 #include "core/BinaryStream.h"
 #include "core/CCommandMgr.h"
@@ -19,8 +21,10 @@
 #include "platform/xfile/XFileWriter.h"
 #include "support/TextureFiles.h"
 #include "tools/CharacterModels.h"
+#include "tools/RagDollModel.h"
 #include "tools/SoundSynth.h"
 #include "vehicles/EPlantMgr.h"
+#include "world/EEngine.h"
 
 namespace fs = std::filesystem;
 
@@ -195,6 +199,41 @@ void SkinnedSeeds() {
     SeedWrittenFile("ESkinMeshAnimation", "idle.bin");
 }
 
+// An input of several files: its parts joined by NUL, as fuzz::InputFiles cuts them.
+std::string Joined(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const std::string& part : parts) out += (out.empty() ? "" : std::string(1, '\0')) + part;
+    return out;
+}
+
+// The demo's font lists; the demo ragdoll's death folder; a hen's clip descriptions, sockets,
+// collision and physics elements; two blood-drop lists.
+void SeveralFileSeeds() {
+    const fs::path fonts = fs::path(FURROW_SOURCE_DIR) / "data" / "misc" / "fonts";
+    Seed("CTTFonts", "demo", Joined({test::ReadWholeFile(fonts / "names.txt"), test::ReadWholeFile(fonts / "faces.txt")}));
+    Seed("ECharacterRagDoll", "demo",
+         Joined({ragdoll::Particles(), ragdoll::DistanceConstraints(), ragdoll::SelfCollisionConstraints()}));
+    Seed("ESkinMeshBase", "hen",
+         Joined({"walk 0 180 0 1.0\nidle 10 20 30 0.5\n", "beak_tip Bone_beak 1 2 3 0 90 0\n",
+                 "sphere head\nhit_zone_name glowa\nnode_name Bone_head\nradius 0.2\n"
+                 "cylinder neck\nhit_zone_name szyja\nstart_node_name Bone_neck\nfinish_node_name Bone_head\n"
+                 "thickness 0.1\nmesh body\ntie_node_name Bone_body\nprefab_filename prefabs\\box.x\n"
+                 "translation 0 1 2\nrotation 0 90 0\n",
+                 "Bone_head 2 0.3 glowa\nBone_body 1 0.5 tulow\n"}));
+    Seed("EFXMgrBloodDrops", "lists",
+         Joined({"// drops\nblood1.tga\n\n  blood2.tga  \n", "// on the ground\nstain.tga\n"}));
+}
+
+// The name prefixes and a skinned instance's state with its ragdoll, as the game writes them.
+void SavedStateSeeds() {
+    g_Engine.SaveNamePrefixes();
+    SeedWrittenFile("EEngineNamePrefixes", "save\\NamePrefixes.cfg");
+    FILE* f = plat::OpenFile("state.bin", "wb");
+    fuzz::SavedStateModel().SaveState(f);
+    std::fclose(f);
+    SeedWrittenFile("ESkinMeshState", "state.bin");
+}
+
 // A grass cache of a crop kind with three plants and a block of two tufts, whole and cut short.
 void GrassCacheSeeds() {
     g_PlantMgr.Release();
@@ -241,5 +280,7 @@ int main(int argc, char** argv) {
     XFileSeeds();
     SkinnedSeeds();
     GrassCacheSeeds();
+    SeveralFileSeeds();
+    SavedStateSeeds();
     return 0;
 }

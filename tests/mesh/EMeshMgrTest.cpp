@@ -97,6 +97,30 @@ TEST_F(EMeshMgrTest, PrefabsAreCentredUnlessTheirNameSaysNotAndTheCacheKeepsTheS
     }
 }
 
+TEST_F(EMeshMgrTest, ACopyOfAnotherVersionIsMadeAgainFromItsModelFile) {
+    WriteModel("prefabs\\box.x", test::CubeMesh());
+    ASSERT_GE(g_MeshMgr.GetMesh("prefabs\\box.x"), 0);
+    EXPECT_EQ(xfile::ReadHeaderVersion(EMeshMgr::OptPath("prefabs\\box.x")), EMeshMgr::kOptVersion);
+    // Stale copies of another shape: one without a version (as older builds wrote them), one newer.
+    std::vector<xfile::ExtendedMaterial> materials;
+    std::shared_ptr<xfile::Mesh> stale;
+    ASSERT_EQ(test::LoadText(Grid(3, 3), materials, stale), gfx::OK);
+    for (uint32_t version : {0u, EMeshMgr::kOptVersion + 1}) {
+        ASSERT_EQ(xfile::SaveMeshToX(EMeshMgr::OptPath("prefabs\\box.x"), *stale, nullptr, materials.data(), 1,
+                                     xfile::FILEFORMAT_BINARY, version),
+                  gfx::OK);
+        g_MeshMgr.ReleaseAll();
+        const strmesh* record = g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("prefabs\\box.x"));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->m_bFromCache, 0) << version;
+        EXPECT_EQ(record->m_pMesh->GetNumFaces(), 12u) << version;
+        EXPECT_EQ(xfile::ReadHeaderVersion(EMeshMgr::OptPath("prefabs\\box.x")), EMeshMgr::kOptVersion);
+        g_MeshMgr.ReleaseAll();
+        EXPECT_EQ(g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("prefabs\\box.x"))->m_bFromCache, 1) << version;
+    }
+    EXPECT_EQ(LoggedContaining("failed"), 0);
+}
+
 TEST_F(EMeshMgrTest, AnOversizedCopyFallsBackToTheModelFileInsteadOfLosingTheObject) {
     // 15,000 quads: 30,000 faces after fans and 15,251 vertices; the cache path refuses 30,001 faces.
     WriteModel("fields\\big.x", Grid(150, 101));

@@ -521,4 +521,22 @@ TEST_F(ESkinMeshTest, TheStateRecordReadsBackWhatWasWrittenWithTheFrameDeltaWhol
                   3 * (4 * 12 + 4 + 1 + 3 * 64 + 2 * 40 + 2 * 64 + 40) + 4);
 }
 
+TEST_F(ESkinMeshTest, AStateRecordNeverDecidesWhetherTheInstanceHoldsItsModel) {
+    // A record of zeros, or one cut short, says "not created": the instance still holds its
+    // model and would otherwise never give it back.
+    WriteArm();
+    for (const std::string& record : {std::string(4000, '\0'), std::string()}) {
+        test::SkinOwner owner;
+        ESkinMesh skin;
+        ASSERT_TRUE(Create(skin, owner, "models\\arm\\arm.x"));
+        WriteFile("state.bin", record);
+        FILE* f = std::fopen(Path("state.bin").string().c_str(), "rb");
+        ASSERT_TRUE(skin.ReadState(f));
+        std::fclose(f);
+        EXPECT_EQ(skin.m_bCreated, 1) << record.size();
+        skin.Destroy();
+        EXPECT_EQ(skin.m_pSkinMeshBase, nullptr) << record.size();
+    }
+}
+
 }  // namespace

@@ -55,6 +55,7 @@ void ResetPlatform() {
     gfx::ResetNullBackend();
     snd::UseLoopbackDevice(false);
     plat::ClearMemoryFiles();
+    plat::KeepWritesInMemory(false);
 }
 
 void UseLoopbackAudio(uint32_t rate) {

@@ -32,7 +32,7 @@ void ResetGlobal(T& global) {
 }
 
 // Null video, null audio, no scripted input, fixed clock at 60 frames per second, a fresh
-// message queue, no windows, clock at frame 0, no in-memory files.
+// message queue, no windows, clock at frame 0, no in-memory files, writes to the disk.
 void ResetPlatform();
 
 // The OpenAL backend on its loopback device of this output rate (tests labelled audio).

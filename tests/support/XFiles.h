@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/xfile/MeshLoader.h"
+#include "support/TestSupport.h"
 
 namespace test {
 
@@ -28,6 +29,16 @@ inline std::string CubeMesh() {
 inline std::string TriangleMesh(float y, const std::string& materialList = "") {
     const std::string h = std::to_string(y);
     return "Mesh {\n 3;\n 0;" + h + ";0;, 1;" + h + ";0;, 0;" + h + ";1;;\n 1;\n 3;0,1,2;;\n" + materialList + "}\n";
+}
+
+// A binary .x file of tests/fixtures/xfile, written token by token as other programs write the
+// format (a string ends with a 2-byte separator), never by our own writer:
+//   textured_quad_bin.x  a template, then a quad of two materials: "textures\\grass.bmp" (its name
+//                        ends with ';') and "road.tga" (ends with ','), with texture coordinates;
+//   skinned_arm_bin.x    frame Root holding frame Bone_Arm and a triangle textured "skin.tga",
+//                        weighted to Bone_Arm (vertices 1, 2) and to Root (vertices 0, 2).
+inline std::string StandardBinaryFile(const char* name) {
+    return ReadWholeFile(std::filesystem::path(FURROW_FIXTURES_DIR) / "xfile" / name);
 }
 
 inline gfx::Result LoadText(const std::string& body, std::vector<xfile::ExtendedMaterial>& materials,

@@ -1,6 +1,7 @@
 #include "platform/os/Files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -73,6 +74,20 @@ TEST_F(FilesTest, AFolderDoesNotOpenAsAFileForReading) {
     EXPECT_FALSE(plat::FileExists("worlds\\meadow.w"));
 }
 
+TEST_F(FilesTest, OnlyARegularFileIsReadWhole) {
+    // A device or a pipe never ends or blocks the reader, and its size is no size to reserve.
+    std::filesystem::create_directories(Path("save"));
+    ASSERT_EQ(::mkfifo(Path("save\\pipe").c_str(), 0600), 0);
+    for (const char* path : {"/dev/null", "/dev/zero", "save\\pipe"}) {
+        std::vector<char> bytes;
+        errno = 0;
+        EXPECT_FALSE(plat::ReadFileBytes(path, bytes)) << path;
+        EXPECT_EQ(errno, EINVAL) << path;
+        EXPECT_EQ(plat::OpenFile(path, "rb"), nullptr) << path;
+        EXPECT_FALSE(plat::FileExists(path)) << path;
+    }
+}
+
 TEST_F(FilesTest, ListsMatchingFilesSortedIgnoringCase) {
     for (const char* name : {"b.ogg", "A.ogg", "c.OGG", "notes.txt", "Z.ogg"}) WriteFile(std::string("Music/") + name, "");
     WriteFile("Music/sub.ogg/inner.txt", "");  // a folder is not a file
@@ -117,11 +132,50 @@ TEST_F(FilesTest, AMemoryFileIsReadInsteadOfTheDiskUnderAnySpellingButNeverWritt
     EXPECT_EQ(ReadFile("Save/Keys.cfg"), "written");
     ASSERT_TRUE(plat::ReadFileBytes("save\\keys.cfg", read));
     EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
+    // A copy of it is a copy of the bytes in memory, on the disk.
+    ASSERT_TRUE(plat::CopyFile("save\\keys.cfg", "save\\keys.bak"));
+    EXPECT_EQ(ReadFile("Save/keys.bak"), bytes);
 
     plat::ClearMemoryFiles();
     EXPECT_FALSE(plat::FileExists("new\\empty.txt"));
     ASSERT_TRUE(plat::ReadFileBytes("save\\keys.cfg", read));
     EXPECT_EQ(std::string(read.begin(), read.end()), "written");
+}
+
+TEST_F(FilesTest, KeptInMemoryWritesNeverTouchTheDisk) {
+    WriteFile("Reports/log.txt", "on disk\n");
+    plat::KeepWritesInMemory(true);
+    for (const char* mode : {"w", "a+t"}) {
+        FILE* f = plat::OpenFile("reports\\log.txt", mode);
+        ASSERT_NE(f, nullptr) << mode;
+        std::fputs("line\n", f);
+        std::fclose(f);
+    }
+    std::vector<char> read;
+    ASSERT_TRUE(plat::ReadFileBytes("REPORTS\\log.txt", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), "line\nline\n");  // "w" starts afresh, "a" appends
+    ASSERT_TRUE(plat::CopyFile("reports\\log.txt", "new\\copy.txt"));
+    ASSERT_TRUE(plat::RenameFile("new\\copy.txt", "new\\moved.txt"));
+    EXPECT_FALSE(plat::FileExists("new\\copy.txt"));
+    ASSERT_TRUE(plat::ReadFileBytes("new\\moved.txt", read));
+    EXPECT_EQ(read.size(), 10u);
+    EXPECT_TRUE(plat::DeleteFile("reports\\log.txt"));
+    EXPECT_FALSE(plat::DeleteFile("reports\\log.txt"));  // the disk's file stays where it was
+    // Appending to an input's file grows a copy: the input's own bytes stay as they were.
+    const std::string input = "input\n";
+    plat::SetMemoryFile("qv.cfg", input.data(), input.size());
+    FILE* f = plat::OpenFile("qv.cfg", "a");
+    ASSERT_NE(f, nullptr);
+    std::fputs("more\n", f);
+    std::fclose(f);
+    ASSERT_TRUE(plat::ReadFileBytes("qv.cfg", read));
+    EXPECT_EQ(std::string(read.begin(), read.end()), "input\nmore\n");
+    EXPECT_EQ(input, "input\n");
+    plat::KeepWritesInMemory(false);
+    plat::ClearMemoryFiles();
+    EXPECT_EQ(ReadFile("Reports/log.txt"), "on disk\n");
+    EXPECT_FALSE(plat::FileExists("new\\moved.txt"));
+    EXPECT_FALSE(std::filesystem::exists(Path("new")));
 }
 
 TEST(MatchWildcard, MatchesStarAndQuestionMarkIgnoringCase) {

@@ -146,6 +146,30 @@ TEST_F(MeshHierarchyTest, SkinWeightsFollowTheirVertexIntoEveryCopy) {
     EXPECT_EQ(skin.GetBone(0)->vertices.size(), 6u);
 }
 
+TEST_F(MeshHierarchyTest, AStandardBinaryFileKeepsItsBoneNamesAndTexture) {
+    const std::string file = test::StandardBinaryFile("skinned_arm_bin.x");
+    std::string error;
+    ASSERT_EQ(xfile::LoadMeshHierarchyFromXInMemory(reinterpret_cast<const uint8_t*>(file.data()), file.size(),
+                                                    xfile::MESH_SYSTEMMEM, nullptr, &m_allocator, &m_root,
+                                                    &m_controller, &error),
+              gfx::OK)
+        << error;
+    ASSERT_NE(xfile::FrameFind(m_root, "Bone_Arm"), nullptr);
+    const xfile::MeshContainer* arm = m_root->pMeshContainer;
+    ASSERT_NE(arm, nullptr);
+    EXPECT_EQ(arm->Name, "arm");
+    ASSERT_EQ(arm->Materials.size(), 1u);
+    EXPECT_EQ(arm->Materials[0].TextureFilename, "skin.tga");
+    ASSERT_NE(arm->pSkinInfo, nullptr);
+    const xfile::SkinInfo& skin = *arm->pSkinInfo;
+    ASSERT_EQ(skin.GetNumBones(), 2u);
+    EXPECT_STREQ(skin.GetBoneName(0), "Bone_Arm");
+    EXPECT_STREQ(skin.GetBoneName(1), "Root");
+    EXPECT_EQ(skin.GetBone(0)->vertices, (std::vector<uint32_t>{1, 2}));
+    EXPECT_FLOAT_EQ(skin.GetBone(0)->weights[1], 0.5f);
+    EXPECT_FLOAT_EQ(skin.GetBoneOffsetMatrix(0)->m[3][1], -1.0f);
+}
+
 TEST_F(MeshHierarchyTest, AnimationSetsAreReadWithTheirKeys) {
     const std::string animation =
         "AnimTicksPerSecond { 30; }\n"

@@ -109,6 +109,24 @@ TEST(MeshLoaderTest, VertexColoursAndCoordinatesLandInTheirElements) {
     EXPECT_FLOAT_EQ(t[1], 0.75f);
 }
 
+TEST(MeshLoaderTest, AStandardBinaryFileKeepsItsTexturesAndCoordinates) {
+    const std::string file = test::StandardBinaryFile("textured_quad_bin.x");
+    std::vector<xfile::ExtendedMaterial> materials;
+    std::shared_ptr<xfile::Mesh> mesh;
+    std::string error;
+    ASSERT_EQ(xfile::LoadMeshFromXInMemory(reinterpret_cast<const uint8_t*>(file.data()), file.size(),
+                                           xfile::MESH_SYSTEMMEM, nullptr, materials, mesh, &error),
+              gfx::OK)
+        << error;
+    EXPECT_EQ(mesh->GetNumVertices(), 4u);
+    EXPECT_EQ(mesh->GetNumFaces(), 2u);
+    ASSERT_EQ(materials.size(), 2u);
+    EXPECT_EQ(materials[0].TextureFilename, "textures\\grass.bmp");
+    EXPECT_EQ(materials[1].TextureFilename, "road.tga");
+    EXPECT_FLOAT_EQ(materials[1].MatD3D.Diffuse.r, 0.5f);
+    EXPECT_NE(mesh->FindElement(gfx::DECLUSAGE_TEXCOORD), nullptr);
+}
+
 TEST(MeshLoaderTest, MoreVerticesThanSixteenBitIndicesFailAsAnInvalidCall) {
     // 21,846 separate triangles: 65,538 vertices.
     std::string body = "Mesh {\n 65538;\n";

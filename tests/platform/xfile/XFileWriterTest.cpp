@@ -101,6 +101,29 @@ TEST_F(XFileWriterTest, TheTextFormHoldsTheSameObjectsAsTheBinaryForm) {
     same(*a.Objects()[0], *b.Objects()[0]);
 }
 
+TEST_F(XFileWriterTest, TheBinaryFormEndsAStringWithATwoByteSeparatorAsOtherWritersDo) {
+    // The texture names of a file another program wrote, written again by ours: each name is
+    // followed by the 2-byte ';' and then the 2-byte '}' of its TextureFilename.
+    const std::string standard = test::StandardBinaryFile("textured_quad_bin.x");
+    std::vector<xfile::ExtendedMaterial> materials;
+    std::shared_ptr<xfile::Mesh> mesh;
+    ASSERT_EQ(xfile::LoadMeshFromXInMemory(reinterpret_cast<const uint8_t*>(standard.data()), standard.size(),
+                                           xfile::MESH_SYSTEMMEM, nullptr, materials, mesh),
+              gfx::OK);
+    ASSERT_EQ(xfile::SaveMeshToX("quad.x", *mesh, nullptr, materials.data(), 2, xfile::FILEFORMAT_BINARY), gfx::OK);
+    const std::string written = ReadFile("quad.x");
+    for (const std::string name : {"textures\\grass.bmp", "road.tga"}) {
+        const size_t at = written.find(name);
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_EQ(written.substr(at + name.size(), 4), std::string("\x14\0\x0b\0", 4)) << name;
+    }
+    std::vector<xfile::ExtendedMaterial> readMaterials;
+    std::shared_ptr<xfile::Mesh> read;
+    ASSERT_EQ(xfile::LoadMeshFromX("quad.x", xfile::MESH_SYSTEMMEM, nullptr, readMaterials, read), gfx::OK);
+    ASSERT_EQ(readMaterials.size(), 2u);
+    EXPECT_EQ(readMaterials[1].TextureFilename, "road.tga");
+}
+
 // A binary document by hand: a header, then 16-bit tokens with their data.
 struct BinaryFile {
     std::string bytes;

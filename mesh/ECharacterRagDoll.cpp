@@ -341,9 +341,12 @@ void ECharacterRagDoll::LoadState(FILE* file) {
     Get(file, m_fSimulatedTime), Get(file, m_bNoLegSpread), Get(file, m_vFollowPoint), Get(file, m_bStartLyingFlat);
     Get(file, m_bEarlyPoseFault), Get(file, m_bSkipEarlyChecks), Get(file, m_bActive), Get(file, m_dRestTimer);
     for (DV& v : m_vRootHistory) Get(file, v);
+    // The counts come from the file: a damaged one may say billions, so every loop also ends
+    // where the file does.
+    auto more = [file] { return !std::feof(file) && !std::ferror(file); };
     uint32_t count = 0;
     Get(file, count);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count && more(); ++i) {
         ZParticle dropped;
         ZParticle* p = FindParticle(ReadName(file).c_str());
         ZParticle& to = p ? *p : dropped;
@@ -351,7 +354,7 @@ void ECharacterRagDoll::LoadState(FILE* file) {
         Get(file, to.m_vInterpStart), Get(file, to.m_vInterpEnd), Get(file, to.m_uRestart);
     }
     Get(file, count);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count && more(); ++i) {
         const std::string a = ReadName(file), b = ReadName(file);
         strDistanceConstraint dropped;
         strDistanceConstraint* c = FindDistanceConstraint(a.c_str(), b.c_str());
@@ -359,7 +362,7 @@ void ECharacterRagDoll::LoadState(FILE* file) {
         Get(file, to.m_fRestLength), Get(file, to.m_fRestLength2);
     }
     Get(file, count);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count && more(); ++i) {
         const std::string a = ReadName(file), b = ReadName(file);
         strSelfCollisionConstraint dropped;
         strSelfCollisionConstraint* c = FindSelfCollisionConstraint(a.c_str(), b.c_str());

@@ -38,7 +38,9 @@ TEST(HarvestRun, TheCombineCutsTheWheatAndTheHarvestRises) {
     test::CopyGameTo(game);
     // The profile drives the first machine type; until the menu chooses the machine of a route,
     // the run keeps only the combine's type.
-    for (const char* type : {"racer.txt", "tractor.txt", "trailer.txt"}) fs::remove(game / "scripts" / "vehicles" / type);
+    for (const fs::directory_entry& type : fs::directory_iterator(game / "scripts" / "vehicles")) {
+        if (type.path().filename() != "wheat_combine.txt") fs::remove(type.path());
+    }
     std::string config = test::ReadWholeFile(game / "qv.cfg");
     config.replace(config.find("OstatniaTrasa 0"), 15, "OstatniaTrasa 3");
     test::WriteWholeFile(game / "qv.cfg", config + "PlayerTrace 1\n");

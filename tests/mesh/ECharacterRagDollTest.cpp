@@ -486,6 +486,23 @@ TEST_F(ECharacterRagDollTest, TheStateRecordRestoresByNames) {
     EXPECT_EQ(r.m_SDCTable[0].fLimit2, rest);
 }
 
+// A damaged record whose counts say billions is read to its end and no further.
+TEST_F(ECharacterRagDollTest, AStateRecordOfHugeCountsStopsAtTheFilesEnd) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    const DV before = r.m_Particles[0].m_vPosition;
+    FILE* f = std::fopen(Path("huge.bin").c_str(), "w+b");
+    ASSERT_NE(f, nullptr);
+    const std::vector<unsigned char> bytes(2048, 0xFF);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::rewind(f);
+    r.LoadState(f);
+    EXPECT_TRUE(std::feof(f));
+    std::fclose(f);
+    EXPECT_EQ(r.m_Particles[0].m_vPosition, before);
+}
+
 // ---- World triangles ------------------------------------------------------------------------------
 
 // Small triangles and slivers are left out; the player's machine is taken out of the gathering

@@ -220,7 +220,7 @@ TEST_F(EMeshMgrTest, ACopyWhoseFacesAreNotGroupedIsGroupedOnReading) {
                                                  {0, 3, 1, 1, 3, 4, 1, 4, 2, 2, 4, 5}, {1, 0, 1, 0}, mixed)));
     xfile::ExtendedMaterial materials[2];
     ASSERT_FALSE(gfx::Failed(xfile::SaveMeshToX(EMeshMgr::OptPath("pojazdy\\mixed.x"), *mixed, nullptr, materials, 2,
-                                                xfile::FILEFORMAT_BINARY)));
+                                                xfile::FILEFORMAT_BINARY, EMeshMgr::kOptVersion)));
     const strmesh* r = g_MeshMgr.GetRecord(g_MeshMgr.GetMesh("pojazdy\\mixed.x"));
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->m_bFromCache, 1);

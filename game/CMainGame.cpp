@@ -62,8 +62,8 @@ constexpr CreditsRole kCreditsRoles[] = {
     {">cr06", {"Everyone who tested"}},
 };
 
-// The menu opens on its main page.
-void OpenMainMenu() { g_Menu.m_bActive = 1; }
+// The menu opens on its main page, in its own scene.
+void OpenMainMenu() { Menu::LoadResources(10, true); }
 
 }  // namespace
 
@@ -88,7 +88,8 @@ void CMainGame::Start() {
     g_Engine.m_bWorldRender = 0;
     g_MusicPlaylist.Init();
     if (g_Settings.m_bStartMenu) {
-        if (g_Settings.m_bSkipIntro) {
+        // A game without an intro world goes to the menu as if the intro were skipped.
+        if (g_Settings.m_bSkipIntro || !FileExists(kIntroWorld)) {
             g_Console.Print("Skipping intro - launching menu");
             OpenMainMenu();
             return;
@@ -115,6 +116,7 @@ void CMainGame::Update() {
     }
     m_dFrameTime = g_Engine.m_fFrameTime;
     if (g_Menu.m_bActive) {
+        g_Menu.Update();
         g_Camera.Update(false);
         return;
     }

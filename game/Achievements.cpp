@@ -57,5 +57,5 @@ void FormatAchievement(const Achievement& a, bool granted, char* out, size_t siz
     int n = std::snprintf(out, size, "%s", KeyText(a.key, granted));
     if (figure[0] && n >= 0 && static_cast<size_t>(n) < size) n += std::snprintf(out + n, size - n, " %s", figure);
     if (a.secondKey && n >= 0 && static_cast<size_t>(n) < size)
-        std::snprintf(out + n, size - n, " %s", KeyText(a.secondKey, granted));
+        std::snprintf(out + n, size - n, " %s", g_TextMgr.GetText(a.secondKey));
 }

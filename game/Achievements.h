@@ -36,5 +36,5 @@ enum AchievementId : uint32_t {
 extern const Achievement kAchievements[kAchievementCount];
 
 // The caption: the key's text, the figure, the second key's text. A line of the page for an
-// achievement not yet granted reads the keys with "n" appended.
+// achievement not yet granted reads its first key with "n" appended.
 void FormatAchievement(const Achievement& a, bool granted, char* out, size_t size);

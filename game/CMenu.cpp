@@ -27,7 +27,7 @@ constexpr const char* kBackIcon = "menu_ico_wroc.tga";
 constexpr const char* kQuitIcon = "menu_ico_wyjdz.tga";
 constexpr float kPi = 3.14159265f;
 constexpr float kTextSize = 20.0f;
-constexpr uint32_t kKeyEnter = 13, kKeyEscape = 27, kKeyF8 = 119, kKeyRight = 39, kKeyLeft = 37;
+constexpr uint32_t kKeyEnter = 13, kKeyEscape = 27, kKeyF8 = 119;
 constexpr uint32_t kBarWhite = 0xFFFFFFFF, kBarIdle = 0xFFA0A0A0, kBarDisabled = 0xFF606060;
 
 float Sx() { return g_Settings.m_fScaleX; }
@@ -339,6 +339,11 @@ void CMenu::HandlePageSelection(uint32_t id) {
 // ---- Input -------------------------------------------------------------------------------------
 
 void CMenu::OnKeyDown(uint32_t key) {
+    // A screenshot can be taken on every page, during name entry too.
+    if (key == kKeyF8) {
+        g_Engine.m_bScreenshot = 1;
+        return;
+    }
     const bool naming = m_uPage == 9 && m_iEntrySlot >= 0;
     if (key == kKeyEnter) {
         if (naming) EditProfileName(key);
@@ -362,11 +367,7 @@ void CMenu::OnKeyDown(uint32_t key) {
         }
         return;
     }
-    if (naming) {
-        EditProfileName(key);
-        return;
-    }
-    if (key == kKeyF8) g_Engine.m_bScreenshot = 1;
+    if (naming) EditProfileName(key);
 }
 
 void CMenu::OnKeyUp(uint32_t) {}

@@ -157,8 +157,8 @@ void CMenu::BuildRouteInfo(int32_t index) {
     const ProfileRecord& profile = Profile();
     std::snprintf(m_szRouteInfo[0], sizeof m_szRouteInfo[0], "%s", Text(TaskKey(route)));
     const bool short_ = profile.m_iMoney < route.m_iEntryFee;
-    std::snprintf(m_szRouteInfo[1], sizeof m_szRouteInfo[1], "%s $%i%s. %s $%i.", Text(">G30"), route.m_iEntryFee,
-                  short_ ? Text(">G31") : "", Text(">G32"), route.m_iPrizes[0]);
+    std::snprintf(m_szRouteInfo[1], sizeof m_szRouteInfo[1], "%s $%i%s%s. %s $%i.", Text(">G30"), route.m_iEntryFee,
+                  short_ ? " " : "", short_ ? Text(">G31") : "", Text(">G32"), route.m_iPrizes[0]);
     char best[32];
     FormatMinutes(profile.BestTime(index), best, sizeof best);
     if (route.m_bWithOpponents) {

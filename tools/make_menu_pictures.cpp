@@ -30,12 +30,13 @@ void Cursor() {
     Save("hud_kursor.tga", c);
 }
 
-// The bar behind a selectable line: white, soft at its ends and edges, tinted when drawn.
+// The bar behind a selectable line: a dark core that keeps the text readable on any picture, in a
+// light rim soft at its ends; the rim takes the bar's tint when drawn.
 void SelectionBars() {
     for (const char* name : {"hud_button_5.tga", "hud_button_6.tga"}) {
         Canvas c(256, 64);
         for (int i = 0; i < 8; ++i) c.Fill(Box({4.0 + 3 * i, 10.0 + i}, {252.0 - 3 * i, 54.0 - i}, 20 - i), {1, 1, 1}, 0.09);
-        c.Fill(Box({30, 16}, {226, 48}, 14), {1, 1, 1}, 0.18);
+        c.Fill(Box({22, 17}, {234, 47}, 13), {0.08, 0.07, 0.05}, 0.72);
         Save(name, c);
     }
 }
@@ -71,6 +72,8 @@ void FarmPicture() {
     // The panels behind the texts (the page's list sits at x 180 of a 4:3 screen).
     c.Fill(Box({150, 70}, {386, 500}, 18), {0.03, 0.03, 0.02}, 0.62);
     c.Fill(Cut(Box({150, 70}, {386, 500}, 18), Box({154, 74}, {382, 496}, 15)), {0.95, 0.85, 0.6}, 0.5);
+    // The line a new name is typed in.
+    c.Fill(Box({392, 414}, {640, 452}, 12), {0.03, 0.03, 0.02}, 0.62);
     Save("hud_menu_profil.tga", c);
 }
 

@@ -15,6 +15,7 @@
 #include "game/CHudPanel.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
+#include "game/CProfileMgr.h"
 #include "game/GameHooks.h"
 #include "render/EFXMgr.h"
 #include "render/EFont.h"
@@ -129,6 +130,7 @@ void CMainGame::Update() {
         g_Camera.Update(false);
         if (m_uFrameCounter > CPlayer::kFirstUpdateFrame) g_Player.Update();
         g_FXMgr.Update(false);
+        g_ProfileMgr.CheckAchievements();
     }
     g_HudPanel.Update();
     g_SoundMgr.Update();
@@ -144,6 +146,7 @@ void CMainGame::LoadResources() {
     g_Player.LoadResources();
     m_uFrameCounter = 0;
     g_HudPanel.Load();
+    g_ProfileMgr.ClearPopup();
     m_bEndGame = 0;
 }
 
@@ -233,6 +236,7 @@ void CMainGame::Render() {
     // A run starts black: the fade holds until this frame, then clears.
     if (m_uFrameCounter < kStartFadeFrame) g_HudPanel.m_fFade = CHudPanel::kStartFade;
     if (m_bKeyInputEnabled) {
+        g_ProfileMgr.DrawAchievementPopup();
         g_HudPanel.Draw();
         DrawReadouts();
         return;

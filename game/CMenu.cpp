@@ -438,10 +438,13 @@ void CMenu::Update() {
 
 // ---- Drawing -----------------------------------------------------------------------------------
 
-// The menu's own scene comes with the scene mode: until then the frame counter is left alone, so a
-// pause over an early level frame does not skip the level's start.
+// While the menu shows its own scene the level's frame counter is held past the level's start, so
+// what counts frames (the playlist, the effects) runs as in a level. Over a paused event it is left
+// alone: a pause on an early frame must not skip the level's start.
 void CMenu::PrepareSceneRender() {
-    if (m_bSceneMode) g_Engine.m_bWorldRender = 1;
+    if (!m_bSceneMode) return;
+    g_Engine.m_bWorldRender = 1;
+    g_MainGame.m_uFrameCounter = kSceneFrame;
 }
 
 void CMenu::Render() {

@@ -67,6 +67,8 @@ public:
     static constexpr uint32_t kHighlightColour = 0xFFCFBC98;
     static constexpr float kTitleScale = 1.4f;
     static constexpr float kItemScale = 0.9f;
+    // The level frame the menu's scene holds the main game at.
+    static constexpr uint32_t kSceneFrame = 300;
 
     CMenu();
     virtual ~CMenu();

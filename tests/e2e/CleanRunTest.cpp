@@ -105,7 +105,7 @@ protected:
     void Play(const Machine& machine) {
         m_game = m_root.path() / "game";
         fs::remove_all(m_game);
-        test::CopyGameTo(m_game);
+        test::CopyShippedGameTo(m_game);
         for (const fs::directory_entry& entry : fs::directory_iterator(m_game))
             if (entry.path().filename().string()[0] == '!') fs::remove_all(entry.path());
         std::map<std::string, std::string> env = machine.env;

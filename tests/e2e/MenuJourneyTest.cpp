@@ -69,8 +69,7 @@ constexpr uint32_t kPlain = 0xCFBC98, kIdle = 0xA36719;
 TEST(MenuJourney, ANewFarmerNamesAProfileBuysATractorAndStartsTheFirstRace) {
     test::TempDir root;
     const fs::path game = root.path() / "game";
-    test::CopyGameTo(game);
-    test::WriteWholeFile(game / "qv.cfg", test::ReadWholeFile(game / "qv.cfg") + "StartMenu 1\n");
+    test::CopyShippedGameTo(game);
     Journey j;
     j.Shot(30);                                             // 0: the profiles page
     j.Click(40, 180, 574);                                  // the new-profile line

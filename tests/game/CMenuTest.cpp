@@ -11,6 +11,7 @@
 
 #include "core/EMouse.h"
 #include "core/ESettings.h"
+#include "game/CMainGame.h"
 #include "game/CProfileMgr.h"
 #include "support/TestSupport.h"
 #include "vehicles/Physics.h"
@@ -43,6 +44,7 @@ protected:
         test::ResetGlobal(g_ProfileMgr);
         test::ResetGlobal(g_Engine);
         test::ResetGlobal(g_RoutesMgr);
+        g_MainGame.m_uFrameCounter = 0;
         StartDirTest::TearDown();
     }
     // The cursor at a point of the frame, the button held or not.
@@ -238,6 +240,16 @@ TEST_F(CMenuTest, TheRoutePageOffersTheStartOnlyWhenTheFeeIsCovered) {
         EXPECT_EQ(start->m_uKind, money >= 500 ? MenuItem::kButton : MenuItem::kText) << money;
     }
     EXPECT_NE(std::string(g_Menu.m_szRouteInfo[2]).find(" 30:00.00."), std::string::npos) << g_Menu.m_szRouteInfo[2];
+}
+
+TEST_F(CMenuTest, OnlyTheMenusOwnSceneHoldsTheLevelFrame) {
+    g_MainGame.m_uFrameCounter = 160;
+    g_Menu.m_bSceneMode = 0;
+    g_Menu.PrepareSceneRender();
+    EXPECT_EQ(g_MainGame.m_uFrameCounter, 160u);  // a pause early in a level keeps its start
+    g_Menu.m_bSceneMode = 1;
+    g_Menu.PrepareSceneRender();
+    EXPECT_EQ(g_MainGame.m_uFrameCounter, CMenu::kSceneFrame);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(MenuJourney, ANewFarmerNamesAProfileBuysATractorAndStartsTheFirstRace) {
     j.Shot(230);                                            // 5: the garage
     j.Key(240, "Escape");
     j.Shot(260);                                            // 6: the main menu
-    j.Click(280, 170, 190);                                 // events
+    j.Click(280, 150, 190);                                 // events
     j.Shot(300);                                            // 7: the route grid
     j.Click(320, 250, 139);                                 // route 0's tile
     j.Shot(340);                                            // 8: the route page

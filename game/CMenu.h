@@ -127,7 +127,6 @@ public:
     void HandleProfileSelection(uint32_t id);
     void EditProfileName(uint32_t key);
     void DrawNameEntry();
-    void ResetRunState();
     void ChooseDifficulty(int32_t difficulty);
     void ShowAchievementsPage();
     void ShowOptionsPage();

@@ -218,8 +218,9 @@ void CMenu::HandleProfileSelection(uint32_t id) {
     if (m_iOfferedSlot < 0) return;
     const uint32_t slot = static_cast<uint32_t>(m_iOfferedSlot);
     if (id == 10 && m_iDeleteSlot < 0) {
+        // The profiles page shows only in the menu's own scene: the world, its player and its
+        // opponents are gone already, so no run state is left to reset.
         g_ProfileMgr.SelectProfile(slot);
-        ResetRunState();
         m_iOfferedSlot = -1;
         ShowPage(Profile().m_iDifficulty < 0 ? 11 : 10);
     } else if (id == 11 && m_iDeleteSlot < 0) {
@@ -279,9 +280,6 @@ void CMenu::DrawNameEntry() {
     g_Font.Print(shown, 376 * Sx(), 564 * Sy(), kPlainColour, kTextSize, 0, false, false);
     g_Font.Flush();
 }
-
-// A profile chosen in the menu starts clean: no HUD of a previous event shows.
-void CMenu::ResetRunState() { g_Engine.m_bWorldRender = 0; }
 
 void CMenu::ChooseDifficulty(int32_t difficulty) {
     Profile().m_iDifficulty = difficulty;

@@ -331,6 +331,19 @@ const MachineRecord* CProfileMgr::CurrentMachine() const {
     return &DirectStartMachine();
 }
 
+void CProfileMgr::BookResult(int route, uint32_t place, float runTime, int32_t prize) {
+    if (!m_bProfileSelected) return;
+    ProfileRecord& r = *m_pCurrentProfile;
+    AddMoney(prize);
+    if (route >= 0 && route < ProfileRecord::kRoutes) {
+        uint32_t& best = r.m_uBestPlace[route];
+        if (place >= 1 && place <= 3 && (best == 0 || place < best)) best = place;
+        if (place >= 1 && place <= 3) r.m_fBestTime[route] = std::min(r.m_fBestTime[route], runTime);
+    }
+    SaveProfile(static_cast<uint32_t>(m_iCurrentSlot));
+    CheckRaceAchievements(place, runTime);
+}
+
 void CProfileMgr::AddMoney(int32_t amount) {
     int32_t& current = m_pCurrentProfile->m_iMoney;
     int64_t money = static_cast<int64_t>(current) + amount;

@@ -113,6 +113,11 @@ public:
     void DrawAchievementPopup();
     void ClearPopup();
 
+    // A finished run of a route booked into the current profile: the prize paid, a better place
+    // (1..3) and a better time kept for a route of 0..59 (a route beyond keeps no result), the
+    // profile saved, then the race achievements checked.
+    void BookResult(int route, uint32_t place, float runTime, int32_t prize);
+
     // Adds to the current profile's money, held within the 32-bit range.
     void AddMoney(int32_t amount);
 

@@ -285,6 +285,35 @@ TEST_F(CProfileMgrTest, PlayTimeStopsOnceGrantedAndALongFrameLeavesThePopupTimer
     EXPECT_EQ(g_ProfileMgr.m_fPopupTimer, CProfileMgr::kPopupSeconds - 0.25f);
 }
 
+TEST_F(CProfileMgrTest, AResultKeepsTheBetterPlaceAndTimeAndARouteBeyondTheKeptOnesKeepsNone) {
+    CreateProfile(0, "A");
+    g_ProfileMgr.SelectProfile(0);
+    const struct {
+        int route;
+        uint32_t place;
+        float time;
+        int32_t prize;
+        uint32_t bestPlace;
+        float bestTime;
+    } cases[] = {
+        {5, 2, 200, 1000, 2, 200},  // the first result
+        {5, 3, 150, 500, 2, 150},   // a worse place, a better time
+        {5, 1, 300, 2000, 1, 150},  // a better place, a worse time
+        {5, 0, 100, 0, 1, 150},     // a run without a place keeps nothing
+    };
+    int32_t money = CProfileMgr::kStartMoney;
+    for (const auto& c : cases) {
+        g_ProfileMgr.BookResult(c.route, c.place, c.time, c.prize);
+        money += c.prize;
+        EXPECT_EQ(g_ProfileMgr.m_Profiles[0].m_uBestPlace[5], c.bestPlace) << c.place;
+        EXPECT_EQ(g_ProfileMgr.m_Profiles[0].m_fBestTime[5], c.bestTime) << c.place;
+        EXPECT_EQ(IntAt(File(0), 1068), money) << c.place;  // saved
+    }
+    const std::string before = File(0);
+    for (int route : {60, 127, -1}) g_ProfileMgr.BookResult(route, 1, 100, 0);
+    EXPECT_EQ(File(0), before);
+}
+
 TEST_F(CProfileMgrTest, WithoutASelectedProfileNoAchievementIsGranted) {
     g_ProfileMgr.m_Profiles[0].m_iMoney = 200000;
     g_ProfileMgr.CheckAchievements();

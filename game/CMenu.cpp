@@ -44,12 +44,6 @@ uint32_t BarColour(uint32_t colour) {
     return out;
 }
 
-// A quad whose texture is tinted by its colour, alpha included.
-void DrawTinted(ERect& quad) {
-    quad.BeginStates(false);
-    quad.Render(true);
-    quad.EndStates();
-}
 
 }  // namespace
 
@@ -453,18 +447,11 @@ void CMenu::Render() {
         g_Camera.SetGamma(m_fGamma * 3);
         m_fAppliedGamma = m_fGamma;
     }
-    const float width = static_cast<float>(g_Settings.m_iScreenWidth);
-    const float height = static_cast<float>(g_Settings.m_iScreenHeight);
     if (m_uPage == 9 || m_bSceneMode) {
-        m_Overlay.SetRect(0, 0, width, height);
-        m_Overlay.SetColor(0xFF000000);
-        DrawTinted(m_Overlay);
+        DrawTinted(m_Overlay, 0, 0, 1024, 768, 0xFF000000);
         DrawTextBox(m_ProfilePicture);
         // Until the menu has a scene of its own, its other pages dim the picture behind their texts.
-        if (m_uPage != 9) {
-            m_Overlay.SetColor(0xC0000000);
-            DrawTinted(m_Overlay);
-        }
+        if (m_uPage != 9) DrawTinted(m_Overlay, 0, 0, 1024, 768, 0xC0000000);
     } else if (m_uPage == 14) {
         DrawResultBackground();
     } else {
@@ -499,11 +486,9 @@ void CMenu::DrawSelectionBar(MenuItem& item) {
                            : std::max(0.0f, item.m_fGlow - 4 * m_fFrameTime);
     const float half = (item.m_iFadeMode == 1 ? 140.0f : 80.0f) + item.m_fGlow * 4;
     const float centre = item.m_fX + item.m_fWidth / 2;
-    ERect& bar = m_Bars[item.m_iFadeMode == 1 ? 1 : 0];
-    bar.SetRect((centre - half) * Sx(), (item.m_fY - 20 - item.m_fGlow * 4) * Sy(), (centre + half) * Sx(),
-                (item.m_fY + 36 + item.m_fGlow * 4) * Sy());
-    bar.SetColor(BarColour(hovered ? kBarWhite : item.m_bDisabled ? kBarDisabled : kBarIdle));
-    DrawTinted(bar);
+    DrawTinted(m_Bars[item.m_iFadeMode == 1 ? 1 : 0], centre - half, item.m_fY - 20 - item.m_fGlow * 4, centre + half,
+               item.m_fY + 36 + item.m_fGlow * 4,
+               BarColour(hovered ? kBarWhite : item.m_bDisabled ? kBarDisabled : kBarIdle));
 }
 
 void CMenu::DrawItems() {
@@ -530,6 +515,14 @@ void CMenu::DrawItems() {
 }
 
 // ---- Helpers -----------------------------------------------------------------------------------
+
+void CMenu::DrawTinted(ERect& quad, float left, float top, float right, float bottom, uint32_t colour) {
+    quad.SetRect(left * Sx(), top * Sy(), right * Sx(), bottom * Sy());
+    quad.SetColor(colour);
+    quad.BeginStates(false);
+    quad.Render(true);
+    quad.EndStates();
+}
 
 float CMenu::MapRange(float value, float fromA, float toA, float fromB, float toB) {
     return toA + (value - fromA) / (fromB - fromA) * (toB - toA);

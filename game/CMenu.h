@@ -137,6 +137,8 @@ public:
     void UpdateSliders();
     void DrawCredits();
 
+    // Draws the quad over a rectangle of the 1024 x 768 frame, its texture tinted by the colour.
+    static void DrawTinted(ERect& quad, float left, float top, float right, float bottom, uint32_t colour);
     // Draws the quad over the whole screen with its 16:9 picture cropped to the screen's aspect,
     // in its own render states.
     void DrawTextBox(ERect& quad);

@@ -151,11 +151,7 @@ void CMenu::CaptureScreenTexture() {
 
 void CMenu::DrawBackground() {
     if (m_Background.m_pSurface) m_Background.Draw(nullptr);
-    m_Overlay.SetRect(312 * Sx(), 200 * Sy(), 712 * Sx(), 480 * Sy());
-    m_Overlay.SetColor(0xA0FFFFFF);
-    m_Overlay.BeginStates(false);
-    m_Overlay.Render(true);
-    m_Overlay.EndStates();
+    DrawTinted(m_Overlay, 312, 200, 712, 480, 0xA0FFFFFF);
 }
 
 void CMenu::SetResult(const char* const lines[3], uint32_t place, const char* picture) {

@@ -69,14 +69,6 @@ bool Inside(float x, float y, const float (&r)[4]) {
     return x >= r[0] * Sx() && x <= r[2] * Sx() && y >= r[1] * Sy() && y <= r[3] * Sy();
 }
 
-void DrawTinted(ERect& quad, float left, float top, float right, float bottom, uint32_t colour) {
-    quad.SetRect(left * Sx(), top * Sy(), right * Sx(), bottom * Sy());
-    quad.SetColor(colour);
-    quad.BeginStates(false);
-    quad.Render(true);
-    quad.EndStates();
-}
-
 }  // namespace
 
 // ---- Route grid --------------------------------------------------------------------------------

@@ -47,9 +47,15 @@ void FarmPicture() {
     constexpr int w = 1024, h = 576;
     Canvas c(w, h);
     c.Fill(Box({0, 0}, {w, h}, 0), VerticalGradient({0.36, 0.58, 0.86}, {0.93, 0.86, 0.66}, 0, 330));
-    c.Fill(Circle({760, 150}, 120), {1.0, 0.95, 0.75}, 0.18);
+    c.Fill(Circle({760, 150}, 90), {1.0, 0.95, 0.75}, 0.15);
     c.Fill(Circle({760, 150}, 46), {1.0, 0.97, 0.82});
-    for (int i = 0; i < 5; ++i) c.Fill(Circle({140.0 + 210 * i, 90.0 + 25 * (i % 2)}, 30 + 8 * (i % 3)), {1, 1, 1}, 0.35);
+    // Clouds: a row of puffs on a flat base each.
+    for (int i = 0; i < 4; ++i) {
+        const double x = 90.0 + 250 * i, y = 70.0 + 30 * (i % 2), r = 16.0 + 4 * (i % 3);
+        Shape cloud = Box({x - 2.2 * r, y}, {x + 2.2 * r, y + r}, r / 2);
+        for (int k = -2; k <= 2; ++k) cloud = Union(cloud, Circle({x + k * r * 0.9, y - (k % 2 ? 0.2 : 0.5) * r}, r * (k ? 0.9 : 1.25)));
+        c.Fill(cloud, VerticalGradient({1, 1, 1}, {0.88, 0.9, 0.95}, y - r, y + r), 0.85);
+    }
     c.Fill(Circle({260, 980}, 720), {0.38, 0.55, 0.3});
     c.Fill(Circle({820, 1060}, 790), {0.33, 0.5, 0.26});
     const Shape field = Polygon({{0, 420}, {w, 380}, {w, h}, {0, h}});

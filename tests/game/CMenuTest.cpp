@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,17 @@ TEST_F(CMenuTest, TheRoutePageOffersTheStartOnlyWhenTheFeeIsCovered) {
         EXPECT_EQ(start->m_uKind, money >= 500 ? MenuItem::kButton : MenuItem::kText) << money;
     }
     EXPECT_NE(std::string(g_Menu.m_szRouteInfo[2]).find(" 30:00.00."), std::string::npos) << g_Menu.m_szRouteInfo[2];
+}
+
+TEST_F(CMenuTest, APageWritesTheProfileOnlyWhenItChangesTheSelectedMachine) {
+    PlayingProfile(5000);
+    std::filesystem::remove(Path("save\\0.prf"));
+    for (int i = 0; i < 3; ++i) Open(10);
+    EXPECT_FALSE(Exists("save\\0.prf"));  // the owned machine stays selected: nothing written
+    g_ProfileMgr.m_pCurrentProfile->m_iSelectedMachine = ProfileRecord::kNoMachine;
+    Open(10);
+    EXPECT_EQ(g_ProfileMgr.m_pCurrentProfile->m_iSelectedMachine, 0);
+    EXPECT_TRUE(Exists("save\\0.prf"));
 }
 
 TEST_F(CMenuTest, OnlyTheMenusOwnSceneHoldsTheLevelFrame) {

@@ -61,8 +61,6 @@ protected:
     // the drive) asked for and did not find.
     std::vector<std::string> MissingKeysOfARun() {
         fs::remove(m_game / "!error.txt");
-        // The bundled input plays a fresh game: it makes the first profile.
-        fs::remove_all(m_game / "save");
         test::ProgramRun run = test::RunProgram(m_game,
                                                 {{"FURROW_VIDEO", "null"},
                                                  {"FURROW_AUDIO", "null"},

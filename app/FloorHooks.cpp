@@ -303,6 +303,10 @@ void InstallWorldHooks() {
     h.menuInit = [] { g_Menu.Init(); };
     h.menuRelease = [] { g_Menu.Release(); };
     h.menuActive = [] { return g_Menu.m_bActive != 0; };
+    h.menuLoadResources = [](uint32_t page, bool sceneMode) { Menu::LoadResources(page, sceneMode); };
+    h.menuSetResult = [](const char* const lines[3], uint32_t place, const char* picture) {
+        g_Menu.SetResult(lines, place, picture);
+    };
     h.beginLoadingScreen = [](const char* world) { g_LoadingScreen.Begin(world); };
     h.createLoadingBar = [] { g_LoadingScreen.CreateBar(); };
     h.loadingScreenActive = [] { return g_LoadingScreen.m_bActive != 0; };

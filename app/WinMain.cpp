@@ -18,6 +18,7 @@
 #include "core/QueryAppTimer.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMainGame.h"
+#include "game/CProfileMgr.h"
 #include "game/CMenu.h"
 #include "platform/gfx/Device.h"
 #include "platform/os/Files.h"
@@ -177,6 +178,8 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     g_errorQuitReason.clear();
 
     g_Console.ExecFile("qv.cfg");
+    // The profiles are loaded and written back once the log can tell a file that cannot be written.
+    g_ProfileMgr.Init();
     g_Console.Print("Welcome to the farm.");
     g_Console.Print("Machines warming up...");
     plat::SeedRandom(static_cast<uint32_t>(QueryAppTimer(TIMER_GETABSOLUTETIME) * 100.0));

@@ -15,6 +15,7 @@
 #include "game/CHudPanel.h"
 #include "game/CLoadingScreen.h"
 #include "game/CMenu.h"
+#include "game/CProfileMgr.h"
 #include "game/GameHooks.h"
 #include "render/EFXMgr.h"
 #include "render/EFont.h"
@@ -64,8 +65,8 @@ constexpr CreditsRole kCreditsRoles[] = {
     {">cr06", {"Everyone who tested"}},
 };
 
-// The menu opens on its main page.
-void OpenMainMenu() { g_Menu.m_bActive = 1; }
+// The menu opens on its main page, in its own scene.
+void OpenMainMenu() { Menu::LoadResources(10, true); }
 
 }  // namespace
 
@@ -91,7 +92,8 @@ void CMainGame::Start() {
     g_Engine.m_bWorldRender = 0;
     g_MusicPlaylist.Init();
     if (g_Settings.m_bStartMenu) {
-        if (g_Settings.m_bSkipIntro) {
+        // A game without an intro world goes to the menu as if the intro were skipped.
+        if (g_Settings.m_bSkipIntro || !FileExists(kIntroWorld)) {
             g_Console.Print("Skipping intro - launching menu");
             OpenMainMenu();
             return;
@@ -118,6 +120,7 @@ void CMainGame::Update() {
     }
     m_dFrameTime = g_Engine.m_fFrameTime;
     if (g_Menu.m_bActive) {
+        g_Menu.Update();
         g_Camera.Update(false);
         return;
     }
@@ -139,6 +142,7 @@ void CMainGame::Update() {
             g_GameAI.Update();
         }
         g_FXMgr.Update(false);
+        g_ProfileMgr.CheckAchievements();
     }
     g_HudPanel.Update();
     g_SoundMgr.Update();
@@ -166,6 +170,7 @@ void CMainGame::LoadResources() {
     g_Player.LoadResources();
     m_uFrameCounter = 0;
     g_HudPanel.Load();
+    g_ProfileMgr.ClearPopup();
     m_bEndGame = 0;
 }
 
@@ -266,6 +271,7 @@ void CMainGame::Render() {
     // A run starts black: the fade holds until this frame, then clears.
     if (m_uFrameCounter < kStartFadeFrame) g_HudPanel.m_fFade = CHudPanel::kStartFade;
     if (m_bKeyInputEnabled) {
+        g_ProfileMgr.DrawAchievementPopup();
         g_HudPanel.Draw();
         if (g_CutsceneMgr.m_pActiveScene) g_CutsceneMgr.RenderFade();
         DrawReadouts();

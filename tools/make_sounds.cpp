@@ -65,6 +65,22 @@ std::vector<float> Horn() {
     return s;
 }
 
+// A starter cranking the engine until it catches and settles into its hum.
+std::vector<float> EngineStart() {
+    std::vector<float> s = Samples(1.2f);
+    float phase = 0.0f;
+    for (size_t i = 0; i < s.size(); ++i) {
+        float t = static_cast<float>(i) / kEffectRate;
+        float caught = std::min(1.0f, std::max(0.0f, (t - 0.5f) / 0.3f));
+        float base = 22.0f + 33.0f * caught;
+        phase += kTau * base / kEffectRate;
+        float crank = 0.5f + 0.5f * std::sin(kTau * 7.0f * t);
+        float fade = std::min(1.0f, (1.2f - t) / 0.15f);
+        s[i] = fade * (0.45f * std::sin(phase) + 0.2f * std::sin(2 * phase)) * (caught + (1 - caught) * crank);
+    }
+    return s;
+}
+
 std::vector<float> Hit(float thumpHz, float seconds, Noise& noise) {
     std::vector<float> s = Samples(seconds);
     for (size_t i = 0; i < s.size(); ++i) {
@@ -119,6 +135,10 @@ int main(int argc, char** argv) {
     effect("engine.wav", EngineHum(55));
     effect("engine_racer.wav", EngineHum(83));
     effect("horn.wav", Horn());
+    // A new machine's own horn, starter and idle in every profile.
+    effect("horn1.wav", Horn());
+    effect("engine_start01.wav", EngineStart());
+    effect("engine_idle02.wav", EngineHum(48));
     effect("hit1.wav", Hit(70.0f, 0.35f, noise));
     effect("hit2.wav", Hit(110.0f, 0.25f, noise));
     effect("mowing.wav", Mowing(noise));

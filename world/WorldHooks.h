@@ -33,6 +33,11 @@ struct WorldHooks {
     void (*menuInit)() = [] {};
     void (*menuRelease)() = [] {};
     bool (*menuActive)() = [] { return false; };
+    // Opens the menu at a page, over the running event (the pause and result pages) or in its own
+    // scene; the result page shows the run's three lines, the place and the picture given first.
+    void (*menuLoadResources)(uint32_t page, bool sceneMode) = [](uint32_t, bool) {};
+    void (*menuSetResult)(const char* const lines[3], uint32_t place, const char* picture) =
+        [](const char* const*, uint32_t, const char*) {};
     // The loading screen of a world start.
     void (*beginLoadingScreen)(const char* worldName) = [](const char*) {};
     void (*createLoadingBar)() = [] {};

@@ -130,8 +130,8 @@ TEST_F(ConsoleCommandsTest, ComponentCommandsReachTheSkyCameraProfileAndHud) {
         {"Gamma", "5", [] { return g_Camera.m_fGamma == 3.0f && g_Camera.m_fGammaG == 3.0f; }},
         {"GammaR", "0.1", [] { return g_Camera.m_fGammaR == 0.1f && g_Camera.m_fGammaG == 3.0f; }},
         {"GammaB", "1.25", [] { return g_Camera.m_fGammaB == 1.25f && g_Camera.m_fGamma == 3.0f; }},
-        {"gimme", "250", [] { return g_ProfileMgr.m_iMoney == 250; }},
-        {"gimme", "2147483647", [] { return g_ProfileMgr.m_iMoney == 2147483647; }},  // held, not wrapped
+        {"gimme", "250", [] { return g_ProfileMgr.m_pCurrentProfile->m_iMoney == 21250; }},  // on top of the start money
+        {"gimme", "2147483647", [] { return g_ProfileMgr.m_pCurrentProfile->m_iMoney == 2147483647; }},  // held, not wrapped
         {"WideScreen", "1", [] { return g_HudPanel.m_bWideScreen == 1; }},
         {"Profiler", "1", [] { return g_Profiler.m_bEnabled == 1; }},
         {"koniec", "1", [] { return g_Player.m_bFadeStarted == 1 && g_Player.m_bDrivingEnabled == 0; }},

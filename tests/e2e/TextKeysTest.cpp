@@ -54,7 +54,7 @@ class TextKeys : public ::testing::Test {
 protected:
     void SetUp() override {
         m_game = m_root.path() / "game";
-        test::CopyGameTo(m_game);
+        test::CopyShippedGameTo(m_game);
     }
 
     // The keys a run through the shipped demo (the headless input: the start prompt, the countdown,

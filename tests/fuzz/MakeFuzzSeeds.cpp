@@ -15,6 +15,7 @@
 #include "core/BinaryStream.h"
 #include "core/CCommandMgr.h"
 #include "core/DV.h"
+#include "game/CProfileMgr.h"
 #include "platform/gfx/GfxTypes.h"
 #include "platform/input/EffectFile.h"
 #include "platform/xfile/MeshLoader.h"
@@ -126,6 +127,10 @@ void GameFileSeeds() {
     g_CommandMgr.BuildKeyNames();
     g_CommandMgr.SaveKeys();
     SeedWrittenFile("CCommandMgr", "save\\keys.cfg");
+    g_ProfileMgr.ResetProfile(0);
+    g_ProfileMgr.m_Profiles[0].m_bUsed = 1;
+    g_ProfileMgr.SaveProfile(0);
+    SeedWrittenFile("CProfileMgr", "save\\0.prf");
     g_D3DMain.SaveVideoConfig();
     SeedWrittenFile("D3DMain", "save\\video.cfg");
 

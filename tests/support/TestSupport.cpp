@@ -134,13 +134,19 @@ bool IsLeftByARun(const fs::path& name) {
 }
 }  // namespace
 
-void CopyGameTo(const fs::path& dir) {
+void CopyShippedGameTo(const fs::path& dir) {
     fs::create_directories(dir);
     for (const fs::directory_entry& entry : fs::directory_iterator(FURROW_GAME_DIR)) {
         if (IsLeftByARun(entry.path().filename())) continue;
         fs::copy(entry.path(), dir / entry.path().filename(),
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
+}
+
+void CopyGameTo(const fs::path& dir) {
+    CopyShippedGameTo(dir);
+    // The configuration's last word on a setting wins.
+    WriteWholeFile(dir / "qv.cfg", ReadWholeFile(dir / "qv.cfg") + "StartMenu 0\n");
 }
 
 ProgramRun RunProgram(const fs::path& dir, const std::map<std::string, std::string>& env, int timeoutSeconds,

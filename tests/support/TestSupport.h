@@ -85,7 +85,10 @@ struct ProgramSignal {
 };
 
 // Copies the assembled game (build/game) into dir, without what runs of the game left there.
+// The game starts straight in the world its qv.cfg names ("StartMenu 0"), not at the menu.
 void CopyGameTo(const std::filesystem::path& dir);
+// The assembled game as it ships: it starts at the menu.
+void CopyShippedGameTo(const std::filesystem::path& dir);
 // Runs the program with dir as its start directory and these environment variables added.
 ProgramRun RunProgram(const std::filesystem::path& dir, const std::map<std::string, std::string>& env,
                       int timeoutSeconds = 60, const ProgramSignal& signal = {});

@@ -345,6 +345,7 @@ void InstallWorldHooks() {
 void InstallVehiclesHooks() {
     g_VehiclesHooks.currentMachine = [] { return g_ProfileMgr.CurrentMachine(); };
     g_VehiclesHooks.buildMapStrip = [] { g_HudPanel.BuildMapVB(); };
+    g_VehiclesHooks.blowWhistle = [](float seconds) { g_HudPanel.m_fWhistleTimer = seconds; };
 }
 
 void InstallGameHooks() {

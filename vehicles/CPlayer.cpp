@@ -14,6 +14,7 @@
 #include "core/SegmentQuery.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/BezierMgr.h"
 #include "world/CRoutesMgr.h"
@@ -130,6 +131,8 @@ void CPlayer::LoadResources() {
     m_fShakeAmplitude = 0;
     m_bCameraSocketReported = 0;
     if (m_uCameraMode <= 2) m_fCameraPitch = 0.2f;
+    m_iResultPlace = -1;
+    g_RuchMgr.ResetRunState();
 }
 
 void CPlayer::ReleaseResources() {
@@ -137,6 +140,9 @@ void CPlayer::ReleaseResources() {
         if (*marker) g_Engine.DeleteObject(*marker);
         *marker = nullptr;
     }
+    g_RuchMgr.RemoveAllCars();
+    m_ResultPicture.Release();
+    m_FadeRect.Release();
     m_bDrivingEnabled = 0;
     m_bRunFinished = 0;
     g_GameAI.UnsetVariable("koniec", nullptr);
@@ -256,6 +262,7 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
 
 void CPlayer::ReleaseForDriving() {
     m_bDrivingEnabled = 1;
+    g_RuchMgr.m_bRaceStarted = 1;
     if (m_pVehicle) g_Physics.ReleaseTruckControls(m_pVehicle);
     m_fHudTimer = kHudTimerStart;
 }
@@ -299,14 +306,6 @@ void CPlayer::StartFadeOut() {
     m_fFade = 0;
     m_bRunFinished = 0;
     m_bFadeStarted = 1;
-}
-
-void CPlayer::ShowDefeat() {
-    if (m_bFadeStarted) return;
-    m_bRunFinished = 1;
-    m_bDrivingEnabled = 0;
-    g_Input.StopActiveEffect();
-    PlaySound3D(nullptr, &m_pEngineSound, false, false);
 }
 
 void TworzPostacGracza() {

@@ -17,6 +17,7 @@
 #include "vehicles/CPlayer.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
 #include "world/EEngine.h"
@@ -42,8 +43,11 @@ enum Section : int {
     kSectionDriving2 = 220,
     kSectionPhysics = 230,
     kSectionPosition = 240,
+    kSectionOpponentsSync = 250,
     kSectionLevel = 260,
+    kSectionMarkers = 270,
     kSectionCamera = 272,
+    kSectionOpponents = 274,
 };
 
 constexpr float kSteeringLimit = 0.62831855f;        // 0.2 pi
@@ -95,6 +99,7 @@ void CPlayer::Update() {
     const float dt = g_Engine.m_fFrameTime;
     m_fFrameTime = dt;
     m_fRespawnCooldown -= dt;
+    m_fHitSoundTimer += dt;
     if (g_CoreHooks.menuActive()) return;
     if (g_CoreHooks.gameFrame() >= kFirstUpdateFrame) {
         if (m_iCountdown >= 0) UpdateCountdown(dt);
@@ -125,16 +130,28 @@ void CPlayer::Update() {
     UpdatePosition();
     UpdateVelocity();
     g_Profiler.End(kSectionPosition);
+    g_Profiler.Begin(kSectionOpponentsSync);
+    g_RuchMgr.SyncCarObjects();
+    g_Profiler.End(kSectionOpponentsSync);
     g_Profiler.Begin(kSectionLevel);
+    UpdateRouteProgress();
     CheckTipOver();
+    CheckTaskCompletion();
     UpdateExhaustSmoke();
     g_Profiler.End(kSectionLevel);
+    g_Profiler.Begin(kSectionMarkers);
+    CheckFinishMarker();
     UpdateFieldOfView();
+    g_Profiler.End(kSectionMarkers);
     g_Profiler.Begin(kSectionCamera);
     UpdateCamera();
     g_Profiler.End(kSectionCamera);
+    g_Profiler.Begin(kSectionOpponents);
+    g_RuchMgr.Update();
+    g_Profiler.End(kSectionOpponents);
     UpdateEngineSound();
     if (m_pVehicle) ReportPosition(dt);
+    CheckLevelVariables();
 }
 
 void CPlayer::ReadInput() {
@@ -402,8 +419,9 @@ void CPlayer::ReportPosition(float dt) {
     const DV& e = m_vCameraEye;
     char line[256];
     std::snprintf(line, sizeof line,
-                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d",
+                  "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d "
+                  "lap %d place %d of %d distance %.1f",
                   g_CoreHooks.gameFrame(), p.x, p.y, p.z, m_vFront.x, m_vFront.y, m_vFront.z, e.x, e.y, e.z, m_fSpeed,
-                  m_iGear);
+                  m_iGear, g_RuchMgr.m_iPlayerLap, g_RuchMgr.m_iRacePosition, g_RuchMgr.m_iCarCount, m_dDistance);
     g_Console.Print(line);
 }

@@ -101,6 +101,13 @@ public:
     uint32_t m_dwTSectorVertices[kMaxSectors] = {};
     // Draw calls of the last RenderGrass.
     uint32_t m_dwDrawCalls = 0;
+    // How much of each field task is done, 0..100, as the field work counts it.
+    float m_fHarvestPercent = 0;
+    float m_fBalingPercent = 0;
+    float m_fPloughingPercent = 0;
+    float m_fPlantingPercent = 0;
+    float m_fSowingPercent = 0;
+    float m_fBaleCollectingPercent = 0;
 
 private:
     // The tags the heap blocks and buffers are counted under.

@@ -40,7 +40,8 @@ constexpr float kExhaustPeriod = 0.02f;
 constexpr float kHitDecay = 5.0f;
 constexpr int kSpawnCandidates = 21;
 constexpr float kSpawnClearance = 6.0f;
-constexpr double kMaxLapTime = 999.0 * 60.0 + 59.99;
+// A hair above 999:59.99, so that the longest time still reads .99 after rounding.
+constexpr double kMaxLapTime = 999.0 * 60.0 + 59.995;
 
 const RouteRecord* Route() { return g_RoutesMgr.m_pCurrentRoute; }
 

@@ -154,6 +154,8 @@ void CPlayer::UpdateOutro() {
     around.RotateAxis(&up, m_fFade * kOutroTurnRate);
     const DV eye = target + around.m_Front * kOutroDistance;
     const DV look = target - eye;
+    m_vCameraTarget = target;
+    m_vCameraEye = eye;
     g_Camera.SetPosition(eye);
     g_Camera.SetOrientation(EOrientation::EOrientationFromDirection(&look));
     if (m_fFade < kOutroTime) return;

@@ -83,7 +83,8 @@ void RuchMgr::CheckFlickerRules(RuchCar& car) {
     // The start's countdown holds everyone still: no standing time is collected then.
     if (g_Player.m_iCountdown >= 0 || car.m_dSpeed >= kStandingSpeed) car.m_fLowSpeedTimer = 0;
     else car.m_fLowSpeedTimer += m_fStep;
-    if (car.m_fPlayerDistance > kPlayerNear && car.m_fLowSpeedTimer > kStandingTime) {
+    // A car that has finished stands at the end of its road on purpose: it is not stuck.
+    if (car.m_fPlayerDistance > kPlayerNear && car.m_fLowSpeedTimer > kStandingTime && !car.m_bFinished) {
         car.m_fLowSpeedTimer = 0;
         return FireFlicker(car, " za dlugo stoi - wlaczam migotanie!");
     }

@@ -513,7 +513,7 @@ invisible_in_game 1
 
 mesh prefabs\special\marker.x
 name meta_wyscig
-xpos 20.000000
+xpos 0.000000
 ypos 0.000000
 zpos 45.000000
 scaling_axis 0.010000 0.010000 0.010000

@@ -100,7 +100,8 @@ TEST_F(OpponentsWorldTest, EachStuckPoseStartsFlickerAfterItsTime) {
         const char* pose;
         int frames;  // the frame of the check that starts flicker; -1 for none within 6 s
     } cases[] = {{"backwards", 30}, {"backwards near the player", -1}, {"upside down", 30}, {"standing", 121},
-                 {"standing in the countdown", -1}, {"off the road", 1}, {"driving well", -1}};
+                 {"standing in the countdown", -1}, {"standing at the finish", -1}, {"off the road", 1},
+                 {"driving well", -1}};
     for (const Case& c : cases) {
         const std::string pose = c.pose;
         FarPlayer();
@@ -113,6 +114,7 @@ TEST_F(OpponentsWorldTest, EachStuckPoseStartsFlickerAfterItsTime) {
         if (pose == "upside down") car.m_Orientation.m_Up = DV{0, -1, 0};
         if (pose.starts_with("standing")) car.m_dSpeed = 0.05;
         if (pose == "standing in the countdown") g_Player.m_iCountdown = 2;
+        if (pose == "standing at the finish") car.m_bFinished = 1;
         if (pose == "off the road") car.m_vPosition = DV{1000, 0, 1000};
         EXPECT_EQ(FramesUntilFlicker(car, 360), c.frames) << c.pose;
         g_RuchMgr.RemoveCar(car);

@@ -239,15 +239,18 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
             g_BezierMgr.EvaluatePoint(route->m_szStartPath, m_dStartDistance, &position, &direction);
         }
     }
-    // Until the opponents' spot finder comes, the machine is put back upright where it stands,
-    // facing the way it faced, on the ground found from above it (it may rest a little below the
-    // surface); only the start's direction is turned into the machine's.
-    DropOntoGround(&position, atStart ? 0.0f : kLiftAbove, 64.0f);
-    direction.y = 0;
-    direction = pmath::Normalize(direction);
-    EOrientation orientation = EOrientation::EOrientationFromDirection(&direction);
-    const DV up{0, 1, 0};
-    if (atStart) orientation.RotateAxis(&up, kQuarterTurn);
+    EOrientation orientation;
+    // On the course the opponents leave a free spot on the road, facing along it. Without a road
+    // the machine is put back upright where it stands, facing the way it faced, on the ground
+    // found from above it; only the start's direction is turned into the machine's.
+    if (atStart || !g_RuchMgr.FindSpawnPoint(&position, &orientation)) {
+        DropOntoGround(&position, atStart ? 0.0f : kLiftAbove, 64.0f);
+        direction.y = 0;
+        direction = pmath::Normalize(direction);
+        orientation = EOrientation::EOrientationFromDirection(&direction);
+        const DV up{0, 1, 0};
+        if (atStart) orientation.RotateAxis(&up, kQuarterTurn);
+    }
     g_Physics.UnreleaseTruckControls(m_pVehicle);
     g_Engine.SetObjectPosition(m_pVehicle, position, false);
     g_Engine.SetObjectOrientation(m_pVehicle, orientation);

@@ -123,6 +123,30 @@ TEST_F(RuchMgrTest, ALongPathNameIsKeptWhole) {
     EXPECT_EQ(ActiveOfType(RuchCar::kOpponent), 1);
 }
 
+// The player comes back on the course 2 further for every spot a machine takes, facing along it.
+TEST_F(RuchMgrTest, ThePlayersRespawnSkipsSpotsTakenByMachines) {
+    g_Player.m_dDistance = 50;
+    // Each machine takes the candidates closer than 6 to it: 50 to 56 here.
+    const float taken[] = {50.5f, 52.0f};
+    for (int i = 0; i < 2; ++i) {
+        g_RuchMgr.m_Cars[i].m_bActive = 1;
+        g_RuchMgr.m_Cars[i].m_vPosition = DV{1, 0, taken[i]};
+    }
+    DV position;
+    EOrientation orientation;
+    ASSERT_TRUE(g_RuchMgr.FindSpawnPoint(&position, &orientation));
+    EXPECT_NEAR(position.z, 58.0f, 1e-3f);
+    EXPECT_NEAR(orientation.m_Front.z, 1.0f, 1e-4f);
+    // A course full of machines: the last candidate and 2 more.
+    for (int i = 0; i < RuchMgr::kCars; ++i) {
+        g_RuchMgr.m_Cars[i].m_bActive = 1;
+        g_RuchMgr.m_Cars[i].m_vPosition = DV{0, 0, 50.0f + 2.0f * i};
+    }
+    g_RuchMgr.FindSpawnPoint(&position, &orientation);
+    EXPECT_NEAR(position.z, 50.0f + 2.0f * 21, 1e-3f);
+    for (RuchCar& c : g_RuchMgr.m_Cars) c.m_bActive = 0;
+}
+
 TEST_F(RuchMgrTest, LapTimesReadAsMinutesSecondsAndHundredthsWithinTheirFields) {
     struct Case {
         float seconds;

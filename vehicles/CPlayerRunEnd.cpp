@@ -164,7 +164,8 @@ void CPlayer::UpdateOutro() {
     const int place = ChoosePlace();
     if (g_RoutesMgr.m_iCurrentRoute == kPodiumRoute && place >= 1 && place <= 3) {
         StartScene("outro");
-        return;
+        // The podium's scene ends with the result; without the scene the result comes at once.
+        if (g_CutsceneMgr.m_pActiveScene) return;
     }
     ShowResult();
 }

@@ -223,6 +223,18 @@ TEST_F(RunEndTest, TheOutroOrbitsTheMachineForEightSecondsThenShowsTheResult) {
     EXPECT_EQ(g_booked.place, 2);
 }
 
+// The podium race hands a podium place to its cutscene; with no scene to play the result shows.
+TEST_F(RunEndTest, APodiumPlaceWithoutItsSceneShowsTheResultAfterTheOutro) {
+    g_RoutesMgr.m_iCurrentRoute = 32;
+    g_Player.m_fRunTime = 50;
+    g_Player.StartFadeOut();
+    g_Player.m_fFade = 7.99f;
+    g_Player.UpdateOutro();
+    EXPECT_TRUE(g_Player.m_bRunFinished);
+    EXPECT_EQ(g_booked.place, 1);
+    EXPECT_EQ(g_booked.prize, 1000);
+}
+
 TEST_F(RunEndTest, AFieldTaskFailsOnceItsTimeIsUpAndPromptsWhenTheWorkIsDone) {
     m_route.m_bPloughing = 1;
     g_Console.SetVariable("UpdateZawody", 1, 0);

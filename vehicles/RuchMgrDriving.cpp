@@ -46,7 +46,7 @@ void RuchMgr::BeginDriving(RuchCar& car) {
     car.m_fSinceRelocation += m_fStep;
     g_Engine.GetObjectPosition(car.m_pObject, &car.m_vPosition);
     g_Engine.GetObjectOrientation(car.m_pObject, &car.m_Orientation);
-    car.m_fPlayerDistance = pmath::Length(car.m_vPosition - g_Player.m_vPosition);
+    UpdatePlayerRelation(car);
     car.m_vMotion = pmath::Normalize(car.m_vPosition - car.m_vMotionReference) * static_cast<float>(car.m_dSpeed);
     car.m_vMotionReference = car.m_vPosition;
     TrackPath(car);

@@ -29,13 +29,13 @@ constexpr const char* kDrive =
     "775 keydown Left\n790 keyup Left\n805 keydown Right\n820 keyup Right\n820 keydown Left\n"
     "910 keyup Left\n910 keydown Right\n1000 keyup Right\n1000 keydown Left\n1090 keyup Left\n"
     "1090 keydown Right\n1165 keyup Right\n1180 keydown Left\n1240 keyup Left\n1255 keydown Right\n"
-    "1330 keyup Right\n1330 keydown Left\n1420 keyup Left\n1435 keydown Right\n1480 keyup Right\n"
-    "1495 keydown Left\n1555 keyup Left\n1570 keydown Right\n1660 keyup Right\n1675 keydown Left\n"
-    "1735 keyup Left\n1735 keydown Right\n1855 keyup Right\n1855 keydown Left\n1960 keyup Left\n"
-    "1975 keydown Right\n2065 keyup Right\n2065 keydown Left\n2170 keyup Left\n2170 keydown Right\n"
-    "2320 keyup Right\n2335 keydown Left\n2425 keyup Left\n2425 keydown Right\n2530 keyup Right\n"
-    "2530 keydown Left\n2620 keyup Left\n2620 keydown Right\n"
-    "3300 close\n";
+    "1330 keyup Right\n1330 keydown Left\n1390 keyup Left\n1390 keydown Right\n1480 keyup Right\n"
+    "1480 keydown Left\n1585 keyup Left\n1585 keydown Right\n1705 keyup Right\n1720 keydown Left\n"
+    "1795 keyup Left\n1795 keydown Right\n1930 keyup Right\n1930 keydown Left\n2050 keyup Left\n"
+    "2050 keydown Right\n2170 keyup Right\n2170 keydown Left\n2290 keyup Left\n2290 keydown Right\n"
+    "2440 keyup Right\n2440 keydown Left\n2530 keyup Left\n2545 keydown Right\n2620 keyup Right\n"
+    "2635 keydown Left\n2695 keyup Left\n2710 keydown Right\n2770 keyup Right\n2785 keydown Left\n"
+    "3400 close\n";
 
 // The start on the GL backend: pictures as the countdown ends and two seconds into the race.
 constexpr const char* kStartPictures =

@@ -150,6 +150,22 @@ TEST_F(OpponentsWorldTest, AFlickeringCarGoesBackToItsGoodDistanceAndGainsEightW
     EXPECT_GT(car.m_fFlickerTime, -0.5f);
 }
 
+// Far behind a player who is far ahead, an opponent is brought forward once it has driven ten
+// seconds since it was last moved, however well it drives.
+TEST_F(OpponentsWorldTest, AnOpponentFarBehindIsMovedUpAfterTenSecondsOfDriving) {
+    RuchCar& car = PlacedCar(0, 20);
+    g_Player.m_dDistance = 200;
+    g_Player.m_vPosition = DV{0, 0.9f, 50};
+    int frames = 0;
+    while (!car.m_bFlicker && frames < 20 * 60) {
+        car.m_fLimitTimer = 1;  // no new target needed: only the time counts
+        g_RuchMgr.DriveOpponent(car);
+        ++frames;
+    }
+    EXPECT_NEAR(frames, 10 * 60, 2);
+    EXPECT_FLOAT_EQ(car.m_fSinceRelocation, 0.0f);
+}
+
 // Near the player every candidate is taken: the search walks back, but never before the start.
 TEST_F(OpponentsWorldTest, TheFreeSpotSearchStopsAtThePathsStart) {
     RuchCar& car = PlacedCar(0, 100);

@@ -382,6 +382,22 @@ void InstallVehiclesHooks() {
     g_VehiclesHooks.addInstruction = [](const char* key, const char* line) { g_HudPanel.AddInstruction(key, line); };
     g_VehiclesHooks.addWorldIcon = [](const char* texture, const DV& at) { g_HudPanel.AddWorldIcon(texture, at); };
     g_VehiclesHooks.addMoney = [](int amount) { g_ProfileMgr.AddMoney(amount); };
+    g_VehiclesHooks.blowWhistle = [](float seconds) { g_HudPanel.m_fWhistleTimer = seconds; };
+    g_VehiclesHooks.profileDifficulty = [] {
+        return g_ProfileMgr.m_bProfileSelected ? g_ProfileMgr.m_pCurrentProfile->m_iDifficulty : -1;
+    };
+    g_VehiclesHooks.bookRaceResult = [](int route, int place, float runTime, int prize) {
+        g_ProfileMgr.BookResult(route, static_cast<uint32_t>(std::max(place, 0)), runTime, prize);
+    };
+    g_VehiclesHooks.bookDefeat = [] {
+        if (g_ProfileMgr.m_bProfileSelected) g_ProfileMgr.SaveProfile(static_cast<uint32_t>(g_ProfileMgr.m_iCurrentSlot));
+    };
+    g_VehiclesHooks.showResultPage = [](const char* picture) {
+        const char* const lines[3] = {g_Player.m_szResultLines[0], g_Player.m_szResultLines[1],
+                                      g_Player.m_szResultLines[2]};
+        g_Menu.SetResult(lines, static_cast<uint32_t>(std::max(g_Player.m_iResultPlace, 0)), picture);
+        Menu::LoadResources(14, false);  // the result page, over the level
+    };
 }
 
 void InstallGameHooks() {

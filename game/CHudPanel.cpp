@@ -14,6 +14,7 @@
 #include "game/HudCanvas.h"
 #include "render/ERenderer.h"
 #include "vehicles/CPlayer.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/Truck.h"
 #include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
@@ -94,17 +95,6 @@ void CreateIfPresent(ERect& quad, const char* texture, float left, float top, fl
 }
 
 void MakeQuad(ERect& quad, const char* texture) { CreateIfPresent(quad, texture, 0, 0, 64, 64); }
-
-// The run time as minutes, seconds and hundredths ("01:23.45"), held within 0 to 999:59.99 so
-// that it always fits.
-void RunTimeText(float seconds, char (&text)[16]) {
-    const double t = std::clamp(static_cast<double>(seconds), 0.0, 999.0 * 60.0 + 59.99);
-    const int minutes = static_cast<int>(t / 60.0);
-    const double rest = t - 60.0 * minutes;
-    const int whole = static_cast<int>(rest);
-    const int hundredths = static_cast<int>(rest * 100.0) % 100;
-    std::snprintf(text, sizeof text, "%02d:%02d.%02d", minutes, whole, hundredths);
-}
 
 const RouteRecord* CurrentRoute() { return g_RoutesMgr.m_pCurrentRoute; }
 
@@ -333,7 +323,7 @@ void CHudPanel::DrawInstructionFrame() {
 void CHudPanel::DrawOffRouteWarning() {
     m_pCanvas->Quad(g_Player.m_bOffRouteLeft ? m_TurnLeft : m_TurnRight);
     char text[16];
-    RunTimeText(kOffRouteSeconds - g_Player.m_fOffRouteTimer, text);
+    FormatLapTimeString(kOffRouteSeconds - g_Player.m_fOffRouteTimer, text);
     m_pCanvas->Print(text, 512 * Sx(), 300 * Sy(), kOffRouteColour, 24, true);
 }
 
@@ -349,12 +339,10 @@ void CHudPanel::DrawRacePanel(float left, float top, float right, float bottom) 
     m_pCanvas->Quad(m_TopSmall);
     const float row = Lerp(top, bottom, 0.21875f), size = kPanelFigureSize * Sy();
     char time[16];
-    RunTimeText(g_Player.m_fRunTime, time);
+    FormatLapTimeString(g_Player.m_fRunTime, time);
     DrawDigits(time, Lerp(left, right, 0.1640625f), row, size, kWhite, kPanelFigureSpacing);
-    // The race's place and the number of machines come with the opponents; until then 0 of 0.
-    const int place = 0, machines = 0;
     char standing[32];
-    std::snprintf(standing, sizeof standing, "%i / %i", place, machines);
+    std::snprintf(standing, sizeof standing, "%i / %i", g_RuchMgr.m_iRacePosition, g_RuchMgr.m_iCarCount);
     DrawDigits(standing, Lerp(left, right, 0.53515625f), row, size, kWhite, kPanelFigureSpacing);
 }
 
@@ -364,15 +352,13 @@ void CHudPanel::DrawTaskPanel(const RouteRecord& route, float left, float top, f
     const float row = Lerp(top, bottom, 0.21875f), size = kPanelFigureSize * Sy();
     char text[16];
     const float time = g_Player.m_fRunTime;
-    RunTimeText(time, text);
+    FormatLapTimeString(time, text);
     DrawDigits(text, Lerp(left, right, 0.16015625f), row, size, kWhite, kPanelFigureSpacing);
-    // The limits of the profile's difficulty; profiles keep no difficulty yet: the normal level.
-    const int level = 1;
-    const float* limits = &route.m_fPlaceTimes[level * 3];
+    const float* limits = CPlayer::PlaceTimes(route);
     const int place = time < limits[0] ? 0 : time < limits[1] ? 1 : 2;
     const char placeText[2] = {static_cast<char>('1' + place), 0};
     DrawDigits(placeText, Lerp(left, right, 0.52734375f), row, size, kWhite, kPanelFigureSpacing);
-    RunTimeText(limits[place], text);
+    FormatLapTimeString(limits[place], text);
     DrawDigits(text, Lerp(left, right, 0.61328125f), row, size, kWhite, kPanelFigureSpacing);
     // The task's progress in percent: the field work's percentages and the slalom's gates are not
     // counted yet, so every task shows an empty bar.

@@ -21,6 +21,7 @@
 #include "render/EFont.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
+#include "vehicles/RuchMgr.h"
 #include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
@@ -44,6 +45,7 @@ constexpr uint32_t kNoWorldFrame = 201;
 constexpr uint32_t kCloseLoadingFrame = 209;
 constexpr uint32_t kPlayerStartFrame = 211;
 constexpr uint32_t kCreateGrassFrame = 219;
+constexpr uint32_t kOpponentsFrame = 220;
 constexpr uint32_t kIntroSceneFrame = 222;
 constexpr uint32_t kStartFadeFrame = 224;
 constexpr uint32_t kSkipCommand = 11;
@@ -257,6 +259,7 @@ void CMainGame::StartLevel() {
         default: break;
     }
     if (m_uFrameCounter >= kPlayerStartFrame && m_bKeyInputEnabled && !g_Player.m_bStarted) StartPlayer();
+    if (m_uFrameCounter > kOpponentsFrame && !g_RuchMgr.m_bHasRun) g_RuchMgr.Start();
 }
 
 void CMainGame::Stop() {
@@ -266,6 +269,10 @@ void CMainGame::Stop() {
 
 void CMainGame::Render() {
     if (!m_bRunning || m_bEndGame) return;
+    if (g_Player.m_bFadeStarted) {
+        g_Player.RenderFade();
+        return;
+    }
     if (m_uFrameCounter < kEndLoadingFrame) g_Console.AddLoadingProgress(1);
     if (m_uFrameCounter == kCreateGrassFrame) g_PlantMgr.CreateGrass();
     // A run starts black: the fade holds until this frame, then clears.

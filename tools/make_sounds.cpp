@@ -141,6 +141,10 @@ int main(int argc, char** argv) {
     effect("engine_idle02.wav", EngineHum(48));
     effect("hit1.wav", Hit(70.0f, 0.35f, noise));
     effect("hit2.wav", Hit(110.0f, 0.25f, noise));
+    // Machines knocking into each other: duller and brighter knocks, picked at random.
+    effect("hit3.wav", Hit(55.0f, 0.4f, noise));
+    effect("hit4.wav", Hit(90.0f, 0.3f, noise));
+    effect("hit5.wav", Hit(140.0f, 0.2f, noise));
     effect("mowing.wav", Mowing(noise));
     // A mower behind the tractor and a combine's cutter bar.
     effect("tractor_mowing.wav", Mowing(noise));

@@ -15,6 +15,7 @@
 #include "vehicles/EPlantMgr.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/BezierMgr.h"
 #include "world/CRoutesMgr.h"
@@ -133,6 +134,8 @@ void CPlayer::LoadResources() {
     m_fShakeAmplitude = 0;
     m_bCameraSocketReported = 0;
     if (m_uCameraMode <= 2) m_fCameraPitch = 0.2f;
+    m_iResultPlace = -1;
+    g_RuchMgr.ResetRunState();
 }
 
 void CPlayer::ReleaseResources() {
@@ -140,6 +143,8 @@ void CPlayer::ReleaseResources() {
         if (*marker) g_Engine.DeleteObject(*marker);
         *marker = nullptr;
     }
+    g_RuchMgr.RemoveAllCars();
+    m_FadeRect.Release();
     m_bDrivingEnabled = 0;
     m_bRunFinished = 0;
     g_GameAI.UnsetVariable("koniec", nullptr);
@@ -236,15 +241,18 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
             g_BezierMgr.EvaluatePoint(route->m_szStartPath, m_dStartDistance, &position, &direction);
         }
     }
-    // Until the opponents' spot finder comes, the machine is put back upright where it stands,
-    // facing the way it faced, on the ground found from above it (it may rest a little below the
-    // surface); only the start's direction is turned into the machine's.
-    DropOntoGround(&position, atStart ? 0.0f : kLiftAbove, 64.0f);
-    direction.y = 0;
-    direction = pmath::Normalize(direction);
-    EOrientation orientation = EOrientation::EOrientationFromDirection(&direction);
-    const DV up{0, 1, 0};
-    if (atStart) orientation.RotateAxis(&up, kQuarterTurn);
+    EOrientation orientation;
+    // On the course the opponents leave a free spot on the road, facing along it. Without a road
+    // the machine is put back upright where it stands, facing the way it faced, on the ground
+    // found from above it; only the start's direction is turned into the machine's.
+    if (atStart || !g_RuchMgr.FindSpawnPoint(&position, &orientation)) {
+        DropOntoGround(&position, atStart ? 0.0f : kLiftAbove, 64.0f);
+        direction.y = 0;
+        direction = pmath::Normalize(direction);
+        orientation = EOrientation::EOrientationFromDirection(&direction);
+        const DV up{0, 1, 0};
+        if (atStart) orientation.RotateAxis(&up, kQuarterTurn);
+    }
     g_Physics.UnreleaseTruckControls(m_pVehicle);
     g_Engine.SetObjectPosition(m_pVehicle, position, false);
     g_Engine.SetObjectOrientation(m_pVehicle, orientation);
@@ -259,6 +267,7 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
 
 void CPlayer::ReleaseForDriving() {
     m_bDrivingEnabled = 1;
+    g_RuchMgr.m_bRaceStarted = 1;
     if (m_pVehicle) g_Physics.ReleaseTruckControls(m_pVehicle);
     m_fHudTimer = kHudTimerStart;
 }
@@ -302,14 +311,6 @@ void CPlayer::StartFadeOut() {
     m_fFade = 0;
     m_bRunFinished = 0;
     m_bFadeStarted = 1;
-}
-
-void CPlayer::ShowDefeat() {
-    if (m_bFadeStarted) return;
-    m_bRunFinished = 1;
-    m_bDrivingEnabled = 0;
-    g_Input.StopActiveEffect();
-    PlaySound3D(nullptr, &m_pEngineSound, false, false);
 }
 
 void TworzPostacGracza() {

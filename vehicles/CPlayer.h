@@ -7,6 +7,8 @@
 
 #include "core/DV.h"
 #include "core/EOrientation.h"
+#include "render/ERect.h"
+#include "render/ESurface.h"
 #include "world/CRoutesMgr.h"
 
 class EObjectSlot;
@@ -85,6 +87,7 @@ public:
     void UpdateZone();
     // Racing 20 from the route for more than 3 seconds: put back on it.
     void UpdateOffRoute();
+    // The player's distance along the start path follows the machine.
     void UpdateRouteProgress();
     // The slalom's gates and cones, read from the level's objects at the start.
     void SetupSlalom();
@@ -120,9 +123,38 @@ public:
     float m_fHitSoundTimer = 0;
 
     // ---- What the HUD shows of the run -------------------------------------------------------
-    // The run is lost (once, before the fade of a finish starts): driving stops and the run is
-    // over.
+    // The run is lost (once, before the fade of a finish starts): driving stops, the opponents go,
+    // the profile is saved and the result page shows the defeat.
     void ShowDefeat();
+
+    // ---- The run's progress and end ----------------------------------------------------------
+    // The camera's orbit round the machine while the finish fades, then the result.
+    void UpdateOutro();
+    // The finish's fade over the scene while it is at most 1 s old.
+    void RenderFade();
+    // The finished run's place, lines, prize and picture, booked on the profile; the result page.
+    void ShowResult();
+    // The task of a field route done (or its time run out), checked each frame.
+    void CheckTaskCompletion();
+    // The finish marker within reach ends the run.
+    void CheckFinishMarker();
+    // The level script's "koniec" ends the run; "stacja" tells the player is at the station.
+    void CheckLevelVariables();
+    // The place of the run: the race position on routes with opponents, else by the run time
+    // against the place times of the difficulty; on field task routes the times decide whenever
+    // they give a place.
+    int ChoosePlace() const;
+    // 1, 2 or 3 when the time is below the first, second or third of the triple, else 0.
+    static int PlaceByTime(float runTime, const float* triple);
+    // The three place times of the current route at the profile's difficulty.
+    static const float* PlaceTimes(const RouteRecord& route);
+
+    // The result page's title, text and prize lines, its picture and the place (1..3, or -1).
+    char m_szResultLines[3][256] = {};
+    int32_t m_iResultPlace = -1;
+    // The level script says the machine stands at the station.
+    uint8_t m_bAtStation = 0;
+    ERect m_FadeRect;
     // The machine the player may take over, or null.
     EObjectSlot* GetSwitchableVehicle() const { return m_pSwitchableVehicle; }
     EObjectSlot* m_pSwitchableVehicle = nullptr;

@@ -73,8 +73,9 @@ void LookFromTo(const DV& eye, const DV& target) {
 }  // namespace
 
 void CPlayer::UpdateCamera() {
-    if (!m_pVehicle || m_bFadeStarted) return;
-    if (m_iCountdown >= 0 || !m_bRaceStarted) UpdateStartCamera();
+    if (!m_pVehicle) return;
+    if (m_bFadeStarted) UpdateOutro();
+    else if (m_iCountdown >= 0 || !m_bRaceStarted) UpdateStartCamera();
     else if (m_bLookBack) UpdateRearCamera();
     else if (m_uCameraMode <= 1) UpdateCockpitCamera();
     else UpdateChaseCamera();

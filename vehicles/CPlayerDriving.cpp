@@ -18,6 +18,7 @@
 #include "vehicles/EPlantMgr.h"
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
 #include "world/EEngine.h"
@@ -47,9 +48,11 @@ enum Section : int {
     kSectionDriving2 = 220,
     kSectionPhysics = 230,
     kSectionPosition = 240,
+    kSectionOpponentsSync = 250,
     kSectionLevel = 260,
     kSectionMarkers = 270,
     kSectionCamera = 272,
+    kSectionOpponents = 274,
 };
 
 constexpr float kSteeringLimit = 0.62831855f;        // 0.2 pi
@@ -137,26 +140,34 @@ void CPlayer::Update() {
     UpdateVelocity();
     UpdateSlalom();
     g_Profiler.End(kSectionPosition);
+    g_Profiler.Begin(kSectionOpponentsSync);
+    g_RuchMgr.SyncCarObjects();
+    g_Profiler.End(kSectionOpponentsSync);
     g_Profiler.Begin(kSectionLevel);
     UpdateRouteProgress();
     CheckTipOver();
     UpdateCombinePipe();
     UpdateGrainUnloading();
-    g_VehiclesHooks.checkTaskCompletion();
+    CheckTaskCompletion();
     UpdateExhaustSmoke();
     UpdateOffRoute();
     g_Profiler.End(kSectionLevel);
     g_Profiler.Begin(kSectionMarkers);
     UpdateRoofTest();
     CheckBarrierContact();
+    CheckFinishMarker();
     UpdateFieldOfView();
     ShowInstructions();
     g_Profiler.End(kSectionMarkers);
     g_Profiler.Begin(kSectionCamera);
     UpdateCamera();
     g_Profiler.End(kSectionCamera);
+    g_Profiler.Begin(kSectionOpponents);
+    g_RuchMgr.Update();
+    g_Profiler.End(kSectionOpponents);
     UpdateEngineSound();
     if (m_pVehicle) ReportPosition(dt);
+    CheckLevelVariables();
 }
 
 void CPlayer::ReadInput() {
@@ -452,11 +463,12 @@ void CPlayer::ReportPosition(float dt) {
     const DV& e = m_vCameraEye;
     // The field tasks' percentages: harvest, baling, ploughing, planting, sowing, bale collecting.
     const float* task = g_PlantMgr.m_fProgress;
-    char line[320];
+    char line[400];
     std::snprintf(line, sizeof line,
                   "Player frame %u pos %.9g %.9g %.9g front %.9g %.9g %.9g eye %.9g %.9g %.9g speed %.9g gear %d "
-                  "tasks %.1f %.1f %.1f %.1f %.1f %.1f",
+                  "lap %d place %d of %d distance %.1f tasks %.1f %.1f %.1f %.1f %.1f %.1f",
                   g_CoreHooks.gameFrame(), p.x, p.y, p.z, m_vFront.x, m_vFront.y, m_vFront.z, e.x, e.y, e.z, m_fSpeed,
-                  m_iGear, task[0], task[1], task[2], task[3], task[4], task[5]);
+                  m_iGear, g_RuchMgr.m_iPlayerLap, g_RuchMgr.m_iRacePosition, g_RuchMgr.m_iCarCount, m_dDistance,
+                  task[0], task[1], task[2], task[3], task[4], task[5]);
     g_Console.Print(line);
 }

@@ -19,8 +19,19 @@ struct VehiclesHooks {
     // A points icon shown over a place in the world, and the money it brings to the profile.
     void (*addWorldIcon)(const char* texture, const DV& position) = [](const char*, const DV&) {};
     void (*addMoney)(int amount) = [](int) {};
-    // The run's task is tested for its end each frame (the results come with it).
-    void (*checkTaskCompletion)() = [] {};
+    // The current profile's difficulty as stored: 0 easy, 1 normal, 2 hard; anything else is "not
+    // chosen" (see DifficultyLevel).
+    int (*profileDifficulty)() = [] { return -1; };
+    // A finished run booked on the current profile: the prize added to the money, the route's best
+    // place (0 none) and best time kept, the profile saved and its race achievements tested.
+    void (*bookRaceResult)(int route, int place, float runTime, int prize) = [](int, int, float, int) {};
+    // A lost run: the profile saved as it is.
+    void (*bookDefeat)() = [] {};
+    // The menu's result page (14) over the level, showing the player's result lines and place over
+    // the picture.
+    void (*showResultPage)(const char* picture) = [](const char*) {};
+    // The HUD's whistle of a referee's penalty, for the given seconds.
+    void (*blowWhistle)(float seconds) = [](float) {};
 };
 
 inline VehiclesHooks g_VehiclesHooks;

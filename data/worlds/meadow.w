@@ -512,6 +512,15 @@ flags 268435465
 invisible_in_game 1
 
 mesh prefabs\special\marker.x
+name meta_wyscig
+xpos 0.000000
+ypos 0.000000
+zpos 45.000000
+scaling_axis 0.010000 0.010000 0.010000
+flags 268435465
+invisible_in_game 1
+
+mesh prefabs\special\marker.x
 name Blokada0
 xpos 45.000000
 ypos 0.300000

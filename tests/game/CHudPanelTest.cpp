@@ -7,7 +7,9 @@
 #include <string>
 
 #include "game/PAutoMap.h"
+#include "vehicles/RuchMgr.h"
 #include "vehicles/Truck.h"
+#include "vehicles/VehiclesHooks.h"
 #include "world/EObjectSlot.h"
 
 namespace {
@@ -154,14 +156,16 @@ TEST_F(HudPanelTest, TheStartLightGrowsAndFadesWithTheCountdownTimer) {
     for (const char* light : {"light 1", "light 2", "light 3", "flag"}) EXPECT_TRUE(m_recorder.Of(light).empty());
 }
 
-TEST_F(HudPanelTest, TheRacePanelShowsTheRunTimeAndThePlaceOfNone) {
+TEST_F(HudPanelTest, TheRacePanelShowsTheRunTimeAndTheRacePosition) {
     Route().m_bWithOpponents = 1;
     g_Player.m_fRunTime = 83.456f;
+    g_RuchMgr.m_iRacePosition = 2;
+    g_RuchMgr.m_iCarCount = 5;
     Draw();
+    g_RuchMgr.m_iRacePosition = g_RuchMgr.m_iCarCount = -1;
     ASSERT_EQ(m_recorder.Of("race panel").size(), 1u);
     EXPECT_TRUE(m_recorder.Of("task panel").empty());
-    // The opponents' place and count are 0 until the opponents come.
-    EXPECT_EQ(m_recorder.Figures(), "01:23.450/0");
+    EXPECT_EQ(m_recorder.Figures(), "01:23.452/5");
     const float left = 1030 - 320, right = 1030, row = 20 + 160 * 0.21875f;
     const HudDraw first = m_recorder.Of("0")[0];
     EXPECT_FLOAT_EQ(first.left, left + (right - left) * 0.1640625f);
@@ -177,6 +181,8 @@ TEST_F(HudPanelTest, TheTaskPanelShowsThePlaceTheRunTimeStillReachesAndItsLimit)
     route.m_fPlaceTimes[3] = 60;
     route.m_fPlaceTimes[4] = 80;
     route.m_fPlaceTimes[5] = 100;
+    // The normal level's limits.
+    g_VehiclesHooks.profileDifficulty = [] { return 1; };
     struct Case {
         float time;
         const char* figures;
@@ -188,6 +194,7 @@ TEST_F(HudPanelTest, TheTaskPanelShowsThePlaceTheRunTimeStillReachesAndItsLimit)
         Draw();
         EXPECT_EQ(m_recorder.Figures(), c.figures) << c.time;
     }
+    g_VehiclesHooks = VehiclesHooks{};
     ASSERT_EQ(m_recorder.Of("task panel").size(), 1u);
     // No task counts its progress yet: the bar is empty.
     const HudDraw bar = m_recorder.Of("progress")[0];

@@ -36,17 +36,20 @@ TEST_F(DemoWorldLayout, EveryVisibleObjectStandsOnTheGround) {
 
 TEST_F(DemoWorldLayout, HedgeBanksCloseTheMeadowRoundTheRouteAndItsFinish) {
     std::vector<DV> places;
-    for (const char* marker : {"game_start_point", "meta"}) {
+    for (const char* marker : {"game_start_point", "meta", "meta_wyscig"}) {
         const EObjectSlot* o = Object(marker);
         ASSERT_NE(o, nullptr) << marker;
         places.push_back(o->m_vPosition);
     }
-    const double length = g_BezierMgr.GetPathLength(kRoad);
-    ASSERT_GT(length, 150.0);
-    for (double d = 0; d <= length; d += 15.0) {
-        DV point;
-        g_BezierMgr.EvaluatePoint(kRoad, d, &point, nullptr);
-        places.push_back(point);
+    // The road and the race's road round the meadow.
+    for (const char* road : {kRoad, "wyscig_start"}) {
+        const double length = g_BezierMgr.GetPathLength(road);
+        ASSERT_GT(length, 150.0) << road;
+        for (double d = 0; d <= length; d += 15.0) {
+            DV point;
+            g_BezierMgr.EvaluatePoint(road, d, &point, nullptr);
+            places.push_back(point);
+        }
     }
     // The field plot, the farmhouse's yard and the far corners of the meadow.
     for (const DV& p : {DV{0, 0, 0}, DV{-75, 0, 75}, DV{85, 0, -110}, DV{-90, 0, -115}, DV{90, 0, 115}}) places.push_back(p);
@@ -64,8 +67,9 @@ TEST_F(DemoWorldLayout, InvisibleObjectsNeitherStopAMachineNorCastAShadow) {
         EXPECT_TRUE(o.m_uFlags & FLAG_NO_SHADOW) << o.m_szName;
         EXPECT_FALSE(o.m_uFlags & FLAG_STATIC_LEVEL_MESH) << o.m_szName;
     }
-    // The two triggers and the start, finish, barrier and level-start markers.
-    EXPECT_EQ(invisible, 6);
+    // The two triggers and the start, the slalom's and the race's finish, barrier and level-start
+    // markers.
+    EXPECT_EQ(invisible, 7);
 }
 
 TEST_F(DemoWorldLayout, ThePowerLineStandsBesideTheRoadWithItsCablesAtThePoleTops) {

@@ -87,6 +87,7 @@ public:
 private:
     void SelectCandidates(const EIntersectObject* table, int count, const SegmentQuery& query);
     void TestCandidates(SegmentHit* hit);
+    void FollowSkinMeshPoses();
     void TestMesh(const EIntersectCandidate& candidate, SegmentHit* hit);
     void TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* hit) const;
     bool RefreshEntry(EIntersectObject* table, int count, uint32_t index, EObjectSlot* object,

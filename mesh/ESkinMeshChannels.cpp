@@ -124,6 +124,7 @@ void ESkinMesh::UpdateAnimation() {
         return;
     AdvanceBlend();
     EvaluateChannel0();
+    m_bPoseChanged = 1;
 }
 
 void ESkinMesh::AdvanceBlend() {

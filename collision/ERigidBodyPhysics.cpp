@@ -13,6 +13,7 @@
 #include "collision/RigidBodyHooks.h"
 #include "collision/RigidBodyParametersMgr.h"
 #include "core/EConsole.h"
+#include "core/ESettings.h"
 #include "core/GeometryHelpers.h"
 #include "core/IntersectionTests.h"
 #include "core/QueryAppTimer.h"
@@ -162,6 +163,8 @@ bool ERigidBodyPhysics::SetUpHull(EObjectSlot* construction) {
 }
 
 bool ERigidBodyPhysics::Create(EObjectSlot* object) {
+    // A tool run makes no bodies.
+    if (g_Settings.m_bEditor) return false;
     if (m_bValid) Release();
     RigidBodyObjectFacts facts;
     if (!object || !g_RigidBodyHooks.objectFacts(object, &facts) || !facts.isMesh || !facts.params) return false;

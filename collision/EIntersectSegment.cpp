@@ -341,6 +341,8 @@ void EIntersectSegment::TestMesh(const EIntersectCandidate& candidate, SegmentHi
 // Characters animate whether drawn or not: their elements catch up with the pose before they are
 // tested (each at most once per evaluated pose), and their table entries with them.
 void EIntersectSegment::FollowSkinMeshPoses() {
+    if (m_uPosesFollowed == ESkinMesh::s_uPosesEvaluated) return;
+    m_uPosesFollowed = ESkinMesh::s_uPosesEvaluated;
     for (int i = 0; i < m_Max_SkinMeshes; ++i)
         if (m_SkinMeshes[i].m_bUsed)
             if (ESkinMesh* skin = g_MeshHooks.objectSkinMesh(m_SkinMeshes[i].m_hObject)) skin->FollowPose();

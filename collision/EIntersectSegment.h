@@ -92,6 +92,9 @@ private:
     void TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* hit) const;
     bool RefreshEntry(EIntersectObject* table, int count, uint32_t index, EObjectSlot* object,
                       const CollisionObjectFacts& facts);
+
+    // The count of evaluated poses the skinned meshes' elements last caught up with.
+    uint32_t m_uPosesFollowed = 0;
 };
 
 extern EIntersectSegment g_IntersectSegment;

@@ -218,6 +218,8 @@ public:
     DV m_vCollisionMax;
     // Set when the animation evaluated a pose the node matrices and elements have not followed.
     uint8_t m_bPoseChanged = 0;
+    // Counts the poses evaluated by any instance, so that a reader can tell that none changed.
+    static inline uint32_t s_uPosesEvaluated = 0;
     uint8_t m_bCreated = 0;
     EObjectSlot* m_hObject = nullptr;
     pmath::Matrix m_WorldMatrix = pmath::Identity();

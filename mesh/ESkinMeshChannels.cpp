@@ -125,6 +125,7 @@ void ESkinMesh::UpdateAnimation() {
     AdvanceBlend();
     EvaluateChannel0();
     m_bPoseChanged = 1;
+    ++s_uPosesEvaluated;
 }
 
 void ESkinMesh::AdvanceBlend() {

@@ -97,9 +97,10 @@ void InstallMeshHooks() {
         MeshOwnerPlacement placement;
         if (!o) return placement;
         placement.position = o->m_vPosition;
-        placement.extraAngles[0] = o->m_vExtraAngles.x;
-        placement.extraAngles[1] = o->m_vExtraAngles.y;
-        placement.extraAngles[2] = o->m_vExtraAngles.z;
+        const DV angles = o->MeshExtraAngles();
+        placement.extraAngles[0] = angles.x;
+        placement.extraAngles[1] = angles.y;
+        placement.extraAngles[2] = angles.z;
         return placement;
     };
     h.ownerTransformed = [](EObjectSlot* o, const DV& scale, const pmath::Quaternion& rotation) {

@@ -13,6 +13,7 @@ namespace {
 // The contact is placed within this distance along the motion.
 constexpr float kContactPrecision = 0.01f;
 constexpr int kMaxHalvings = 32;
+constexpr float kHalving = 0.5f;
 // The gathering box reaches this far beyond the swept box.
 constexpr float kGatherMargin = 1.0f;
 // Slide move: surfaces whose normal rises less than this are walls; the velocity leaves a plane
@@ -23,6 +24,24 @@ constexpr float kDeadZone = 0.1f;
 // How far beyond a triangle's plane the push-out leaves the box.
 constexpr float kClearance = 0.01f;
 
+// A world point in the box's own frame (side, up, front about its position).
+DV ToBoxFrame(const DV& point, const EOrientation& orientation, const DV& position) {
+    const DV d = point - position;
+    return {pmath::Dot(d, orientation.m_Side), pmath::Dot(d, orientation.m_Up), pmath::Dot(d, orientation.m_Front)};
+}
+
+// The world box around the turned box at the position.
+void WorldBounds(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, const DV& position, DV* min,
+                 DV* max) {
+    DV corners[8];
+    GetBoxCorners(&boxMin, &boxMax, corners);
+    for (int i = 0; i < 8; ++i) {
+        const DV& c = corners[i];
+        const DV world = position + orientation.m_Side * c.x + orientation.m_Up * c.y + orientation.m_Front * c.z;
+        *min = i == 0 ? world : LowerCorner(*min, world);
+        *max = i == 0 ? world : UpperCorner(*max, world);
+    }
+}
 
 DV ClipVelocity(const DV& velocity, const DV& normal) {
     DV out = velocity - normal * (pmath::Dot(velocity, normal) * kOverbounce);
@@ -52,43 +71,52 @@ void ECollisionSweep::Gather(const DV& min, const DV& max) {
     if (m_pFinder) g_CollisionMgr.GetBoxFinderObjects(m_pFinder, m_pCandidates, &m_uCandidates, kCandidates);
 }
 
-const CollisionTriangle* ECollisionSweep::Touching(const DV& min, const DV& max) const {
+const CollisionTriangle* ECollisionSweep::Touching(const DV& boxMin, const DV& boxMax, const EOrientation& orientation,
+                                                   const DV& position) const {
+    DV worldMin, worldMax;
+    WorldBounds(boxMin, boxMax, orientation, position, &worldMin, &worldMax);
     DV corners[8];
-    GetBoxCorners(&min, &max, corners);
+    GetBoxCorners(&boxMin, &boxMax, corners);
     for (uint32_t i = 0; i < m_uCandidates; ++i) {
         const CollisionTriangle& t = m_pCandidates[i];
-        if (t.m_vNormal == DV{} || !BoxesMeet(t.m_vMin, t.m_vMax, min, max)) continue;
-        if (TriangleBoxOverlapCorners(&t.m_vCorners[0], &t.m_vCorners[1], &t.m_vCorners[2], &min, &max, corners))
-            return &t;
+        if (t.m_vNormal == DV{} || !BoxesMeet(t.m_vMin, t.m_vMax, worldMin, worldMax)) continue;
+        // The triangle in the box's own frame meets the box there as an axis-aligned one.
+        const DV a = ToBoxFrame(t.m_vCorners[0], orientation, position);
+        const DV b = ToBoxFrame(t.m_vCorners[1], orientation, position);
+        const DV c = ToBoxFrame(t.m_vCorners[2], orientation, position);
+        if (TriangleBoxOverlapCorners(&a, &b, &c, &boxMin, &boxMax, corners)) return &t;
     }
     return nullptr;
 }
 
-SweepResult ECollisionSweep::Sweep(const DV& boxMin, const DV& boxMax, const DV& start, const DV& end) {
+SweepResult ECollisionSweep::Sweep(const DV& boxMin, const DV& boxMax, const EOrientation& orientation,
+                                   const DV& start, const DV& end) {
     SweepResult result;
     result.m_vPosition = start;
     const DV move = end - start;
-    Gather(LowerCorner(start, end) + boxMin, UpperCorner(start, end) + boxMax);
-    if (const CollisionTriangle* t = Touching(start + boxMin, start + boxMax)) {
+    DV startMin, startMax, endMin, endMax;
+    WorldBounds(boxMin, boxMax, orientation, start, &startMin, &startMax);
+    WorldBounds(boxMin, boxMax, orientation, end, &endMin, &endMax);
+    Gather(LowerCorner(startMin, endMin), UpperCorner(startMax, endMax));
+    auto touching = [&](float fraction) { return Touching(boxMin, boxMax, orientation, start + move * fraction); };
+    if (const CollisionTriangle* t = touching(0)) {
         result.m_bHit = result.m_bStartSolid = 1;
         result.m_fFraction = 0;
         result.m_vNormal = t->m_vNormal;
         m_fFraction = 0;
         return result;
     }
-    // The first contact along the way, in steps of a quarter of the box's smallest size, so that
-    // a thin surface is not stepped over; then halving between the last free step and it.
+    // The box is tried at the end first. A surface thinner than the move would be stepped over
+    // there, so a free end is checked on the way in steps of half the box's smallest size.
     const float length = pmath::Length(move);
     const DV size = boxMax - boxMin;
-    const float step = std::max(kContactPrecision, 0.25f * std::min({size.x, size.y, size.z}));
-    const int steps = std::max(1, static_cast<int>(std::ceil(length / step)));
-    const CollisionTriangle* contact = nullptr;
+    const int steps = std::max(1, static_cast<int>(std::ceil(length / std::max(kContactPrecision,
+                                                                               0.5f * std::min({size.x, size.y, size.z})))));
+    const CollisionTriangle* contact = touching(1.0f);
     float free = 0, blocked = 1;
-    for (int i = 1; i <= steps && !contact; ++i) {
+    for (int i = 1; i < steps && !contact; ++i) {
         const float fraction = static_cast<float>(i) / static_cast<float>(steps);
-        const DV at = start + move * fraction;
-        contact = Touching(at + boxMin, at + boxMax);
-        if (contact) blocked = fraction;
+        if ((contact = touching(fraction))) blocked = fraction;
         else free = fraction;
     }
     if (!contact) {
@@ -96,10 +124,10 @@ SweepResult ECollisionSweep::Sweep(const DV& boxMin, const DV& boxMax, const DV&
         m_fFraction = 1.0f;
         return result;
     }
+    // On contact the step halves until the contact is placed.
     for (int i = 0; i < kMaxHalvings && (blocked - free) * length > kContactPrecision; ++i) {
-        const float middle = (free + blocked) * 0.5f;
-        const DV at = start + move * middle;
-        if (const CollisionTriangle* t = Touching(at + boxMin, at + boxMax)) {
+        const float middle = (free + blocked) * kHalving;
+        if (const CollisionTriangle* t = touching(middle)) {
             blocked = middle;
             contact = t;
         } else {
@@ -114,14 +142,15 @@ SweepResult ECollisionSweep::Sweep(const DV& boxMin, const DV& boxMax, const DV&
     return result;
 }
 
-void ECollisionSweep::SlideMove(const DV& boxMin, const DV& boxMax, DV* position, DV* velocity) {
+void ECollisionSweep::SlideMove(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, DV* position,
+                                DV* velocity) {
     if (!position || !velocity) return;
     const DV original = *velocity;
     DV planes[kSlidePasses];
     int planeCount = 0;
     float timeLeft = 1.0f;
     for (int pass = 0; pass < kSlidePasses; ++pass) {
-        const SweepResult sweep = Sweep(boxMin, boxMax, *position, *position + *velocity * timeLeft);
+        const SweepResult sweep = Sweep(boxMin, boxMax, orientation, *position, *position + *velocity * timeLeft);
         if (sweep.m_bStartSolid) {
             *velocity = {};
             return;
@@ -160,25 +189,30 @@ void ECollisionSweep::SlideMove(const DV& boxMin, const DV& boxMax, DV* position
     }
 }
 
-bool ECollisionSweep::PushOut(const DV& boxMin, const DV& boxMax, DV* position) {
+bool ECollisionSweep::PushOut(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, DV* position) {
     if (!position) return false;
     const DV half = (boxMax - boxMin) * 0.5f;
+    const DV centreInBox = (boxMin + boxMax) * 0.5f;
     for (int pass = 0;; ++pass) {
-        const DV min = *position + boxMin, max = *position + boxMax;
+        DV min, max;
+        WorldBounds(boxMin, boxMax, orientation, *position, &min, &max);
         Gather(min, max);
-        const CollisionTriangle* t = Touching(min, max);
+        const CollisionTriangle* t = Touching(boxMin, boxMax, orientation, *position);
         if (!t) return true;
         if (pass == kPushOutPasses) return false;
         // Out along the triangle's normal, on the side of the box's centre, until the whole box
         // lies beyond its plane.
-        const DV centre = (min + max) * 0.5f;
+        const DV centre = *position + orientation.m_Side * centreInBox.x + orientation.m_Up * centreInBox.y +
+                          orientation.m_Front * centreInBox.z;
         DV n = t->m_vNormal;
         float distance = pmath::Dot(n, centre - t->m_vCorners[0]);
         if (distance < 0) {
             n = -n;
             distance = -distance;
         }
-        const float extent = std::fabs(n.x) * half.x + std::fabs(n.y) * half.y + std::fabs(n.z) * half.z;
+        const float extent = std::fabs(pmath::Dot(n, orientation.m_Side)) * half.x +
+                             std::fabs(pmath::Dot(n, orientation.m_Up)) * half.y +
+                             std::fabs(pmath::Dot(n, orientation.m_Front)) * half.z;
         *position += n * (extent - distance + kClearance);
     }
 }

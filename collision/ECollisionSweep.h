@@ -1,11 +1,12 @@
 #pragma once
-// Box sweeps: an axis-aligned box moved through the world's static triangles (those the box
-// finders gather). A sweep finds the first contact along a segment with its fraction and plane;
+// Box sweeps: an oriented box moved through the world's static triangles (those the box finders
+// gather). The box is boxMin..boxMax in its own frame, turned by its orientation about its position. A sweep finds the first contact along a segment with its fraction and plane;
 // the slide move slides a moving box along the surfaces it meets; the push-out moves a box out
 // of the triangles it overlaps.
 #include <cstdint>
 
 #include "core/DV.h"
+#include "core/EOrientation.h"
 
 class ECollisionFinder;
 struct CollisionTriangle;
@@ -32,14 +33,15 @@ public:
     ECollisionSweep(const ECollisionSweep&) = delete;
     ECollisionSweep& operator=(const ECollisionSweep&) = delete;
 
-    // The box boxMin..boxMax (relative to its position) swept from start to end.
-    SweepResult Sweep(const DV& boxMin, const DV& boxMax, const DV& start, const DV& end);
+    // The box swept from start to end, keeping its orientation.
+    SweepResult Sweep(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, const DV& start,
+                      const DV& end);
     // Moves the box from the position along the velocity, sliding along the surfaces it meets;
     // steep surfaces act as walls. Both are updated in place.
-    void SlideMove(const DV& boxMin, const DV& boxMax, DV* position, DV* velocity);
+    void SlideMove(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, DV* position, DV* velocity);
     // Moves the box at the position out of the triangles it overlaps; false when it is still in
     // one after the passes.
-    bool PushOut(const DV& boxMin, const DV& boxMax, DV* position);
+    bool PushOut(const DV& boxMin, const DV& boxMax, const EOrientation& orientation, DV* position);
 
     uint32_t m_uCandidates = 0;
     CollisionTriangle* m_pCandidates = nullptr;
@@ -51,8 +53,9 @@ public:
 private:
     // The triangles around the box min..max.
     void Gather(const DV& min, const DV& max);
-    // The first gathered triangle the box min..max overlaps, or null.
-    const CollisionTriangle* Touching(const DV& min, const DV& max) const;
+    // The first gathered triangle the box overlaps at the position, or null.
+    const CollisionTriangle* Touching(const DV& boxMin, const DV& boxMax, const EOrientation& orientation,
+                                      const DV& position) const;
 };
 
 extern ECollisionSweep g_CollisionSweep;

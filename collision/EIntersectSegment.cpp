@@ -271,6 +271,7 @@ bool EIntersectSegment::Intersect(const SegmentQuery* query, SegmentHit* hit) {
     if (hit->m_bHit) hit->m_bSkinMesh = 0;
 
     if (!query->m_bMarkers) {
+        FollowSkinMeshPoses();
         SkinMeshHit& skin = hit->m_SkinMeshHit;
         TestSkinMeshes(*query, &skin);
         if (skin.m_bHit && hit->m_bHit && hit->m_fDistance <= skin.m_fDistance) {
@@ -362,6 +363,16 @@ void EIntersectSegment::TestMesh(const EIntersectCandidate& candidate, SegmentHi
     hit->m_uFace = face.face;
     hit->m_uTextureId = face.box->m_uTextureId;
     m_uHitRecord = candidate.m_uRecord;
+}
+
+// Characters animate whether drawn or not: their elements catch up with the pose before they are
+// tested (each at most once per evaluated pose), and their table entries with them.
+void EIntersectSegment::FollowSkinMeshPoses() {
+    if (m_uPosesFollowed == ESkinMesh::s_uPosesEvaluated) return;
+    m_uPosesFollowed = ESkinMesh::s_uPosesEvaluated;
+    for (int i = 0; i < m_Max_SkinMeshes; ++i)
+        if (m_SkinMeshes[i].m_bUsed)
+            if (ESkinMesh* skin = g_MeshHooks.objectSkinMesh(m_SkinMeshes[i].m_hObject)) skin->FollowPose();
 }
 
 void EIntersectSegment::TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* hit) const {

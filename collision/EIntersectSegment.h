@@ -101,10 +101,14 @@ private:
     void Remove(EIntersectObject* table, int& count, uint32_t index, EObjectSlot* object);
     void RemoveEverywhere(EIntersectObject* table, int& count, EObjectSlot* object);
     void TestCandidates(SegmentHit* hit);
+    void FollowSkinMeshPoses();
     void TestMesh(const EIntersectCandidate& candidate, SegmentHit* hit);
     void TestSkinMeshes(const SegmentQuery& query, SkinMeshHit* hit) const;
     bool RefreshEntry(EIntersectObject* table, int count, uint32_t index, EObjectSlot* object,
                       const CollisionObjectFacts& facts);
+
+    // The count of evaluated poses the skinned meshes' elements last caught up with.
+    uint32_t m_uPosesFollowed = 0;
 };
 
 extern EIntersectSegment g_IntersectSegment;

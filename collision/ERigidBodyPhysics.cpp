@@ -13,6 +13,7 @@
 #include "collision/RigidBodyHooks.h"
 #include "collision/RigidBodyParametersMgr.h"
 #include "core/EConsole.h"
+#include "core/ESettings.h"
 #include "core/GeometryHelpers.h"
 #include "core/IntersectionTests.h"
 #include "core/QueryAppTimer.h"
@@ -162,6 +163,8 @@ bool ERigidBodyPhysics::SetUpHull(EObjectSlot* construction) {
 }
 
 bool ERigidBodyPhysics::Create(EObjectSlot* object) {
+    // A tool run makes no bodies.
+    if (g_Settings.m_bEditor) return false;
     if (m_bValid) Release();
     RigidBodyObjectFacts facts;
     if (!object || !g_RigidBodyHooks.objectFacts(object, &facts) || !facts.isMesh || !facts.params) return false;
@@ -417,13 +420,22 @@ void ERigidBodyPhysics::GatherFaces(const RigidBodyState& state) {
     const DV sweptMax = UpperCorner(a, b) + DV{r, r, r};
     const bool inside = sweptMin.x >= m_vGatherMin.x && sweptMin.y >= m_vGatherMin.y && sweptMin.z >= m_vGatherMin.z &&
                         sweptMax.x <= m_vGatherMax.x && sweptMax.y <= m_vGatherMax.y && sweptMax.z <= m_vGatherMax.z;
-    if (inside) return;
+    // A character part takes the latest faces its owner gathered; until the owner has gathered
+    // any, the part asks for its own.
+    const bool fromOwner = m_bCharacterPart && m_pOwnerFaces && m_pOwnerFaces->triangles;
+    if (inside && !fromOwner) return;
     m_vGatherMin = sweptMin - DV{kGatherMargin, kGatherMargin, kGatherMargin};
     m_vGatherMax = sweptMax + DV{kGatherMargin, kGatherMargin, kGatherMargin};
     m_Faces.clear();
     if (m_Params.m_bDisableAllCollisions) return;
     uint32_t count = 0;
-    g_CollisionMgr.QueryBoxObjects(&m_vGatherMin, &m_vGatherMax, m_Gathered.data(), &count, kMaxFaces);
+    const CollisionTriangle* gathered = m_Gathered.data();
+    if (fromOwner) {
+        gathered = m_pOwnerFaces->triangles;
+        count = std::min(m_pOwnerFaces->count, kMaxFaces);
+    } else {
+        g_CollisionMgr.QueryBoxObjects(&m_vGatherMin, &m_vGatherMax, m_Gathered.data(), &count, kMaxFaces);
+    }
     EObjectSlot* excluded[std::size(RigidBodyPhysicsParams{}.m_szDisableCollisionWith)] = {};
     int excludedCount = 0;
     for (const auto& name : m_Params.m_szDisableCollisionWith)
@@ -436,7 +448,7 @@ void ERigidBodyPhysics::GatherFaces(const RigidBodyState& state) {
     ERigidBodyPhysics* lastBody = nullptr;
     bool lastSkipped = false;
     for (uint32_t i = 0; i < count; ++i) {
-        const CollisionTriangle& t = m_Gathered[i];
+        const CollisionTriangle& t = gathered[i];
         if (t.m_hObject != lastObject || i == 0) {
             lastObject = t.m_hObject;
             lastBody = g_RigidBodySimulation.BodyOfConstruction(lastObject);

@@ -34,6 +34,12 @@ struct RigidBodyState {
     Vec3d torque;
 };
 
+// The faces an owner of several bodies gathered for them.
+struct RigidBodyOwnerFaces {
+    const CollisionTriangle* triangles = nullptr;
+    uint32_t count = 0;
+};
+
 class ERigidBodyPhysics;
 
 // A point where a body touches the world or another body.
@@ -129,6 +135,9 @@ public:
     uint8_t m_bValid = 0;
     RigidBodyPhysicsParams m_Params;
     uint8_t m_bCharacterPart = 0;
+    // The world's faces a character gathered around itself once for all its parts; a part takes
+    // its faces from there instead of asking the collision manager.
+    const RigidBodyOwnerFaces* m_pOwnerFaces = nullptr;
     uint8_t m_bActive = 0;
     double m_dAwakeTime = 0;
     uint32_t m_uSteps = 0;

@@ -177,6 +177,19 @@ void ERigidBodySimulation::JointPass() {
     g_RigidBodyJointsMgr.m_bInFrame = 0;
 }
 
+// Whether one of the body's joints holds it to an object flagged as a general rigid body: such a
+// chain moves as a whole, and one part asleep would hold the others still.
+bool ERigidBodySimulation::JoinedToGeneralBody(const ERigidBodyPhysics* body) const {
+    for (const RigidBodyJoint& joint : g_RigidBodyJointsMgr.m_Joints) {
+        if (!joint.m_bUsed || (joint.m_pBodyA != body && joint.m_pBodyB != body)) continue;
+        EObjectSlot* other = joint.m_pBodyA == body ? joint.m_hObjectB : joint.m_hObjectA;
+        RigidBodyObjectFacts facts;
+        if (other && g_RigidBodyHooks.objectFacts(other, &facts) && facts.params && facts.params->m_bGeneral)
+            return true;
+    }
+    return false;
+}
+
 bool ERigidBodySimulation::KeepAwake(BodySlot& slot) {
     ERigidBodyPhysics* body = slot.body;
     const double awake = body->m_dAwakeTime;
@@ -185,7 +198,7 @@ bool ERigidBodySimulation::KeepAwake(BodySlot& slot) {
         // Touching nothing, it is falling or flying: asleep it would hang in the air.
         keep = true;
     } else if (body->m_Params.m_bJoint) {
-        keep = awake <= kJointBoundAwake;
+        keep = JoinedToGeneralBody(body) || awake <= kJointBoundAwake;
     } else if (awake <= kAlwaysAwake) {
         keep = true;
     } else if (awake <= kAwakeAtMost) {

@@ -81,6 +81,7 @@ private:
     void DeleteTemporaryObjects();
     void ReleaseBodies();
     bool KeepAwake(BodySlot& slot);
+    bool JoinedToGeneralBody(const ERigidBodyPhysics* body) const;
     void JointPass();
     bool FreeFromPenetration(ERigidBodyPhysics* body, RigidBodyState* state);
     // Moves of a fixed length along the six axis directions in a random order; the first free one

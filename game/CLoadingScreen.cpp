@@ -95,6 +95,7 @@ void CLoadingScreen::DrawTips() {
 
 void CLoadingScreen::Render() {
     if (!m_bActive || !g_pd3dDevice) return;
+    g_pd3dDevice->SetRenderState(gfx::RS_MULTISAMPLEANTIALIAS, 0);
     g_pd3dDevice->Clear(gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFF000000, 1.0f, 0);
     g_pd3dDevice->BeginScene();
     g_Console.DrawTextBox();
@@ -128,7 +129,8 @@ void CLoadingScreen::Update() {
     if (m_bInputLock) return;
     uint8_t keyHeld = AnyKeyHeld() ? 1 : 0;
     uint8_t mouseHeld = g_Mouse.m_State.m_Buttons[0] ? 1 : 0;
-    if ((m_bKeyLatch && !keyHeld) || (m_bMouseLatch && !mouseHeld)) {
+    // A tool run has no use for the screen: it closes at once.
+    if (g_Settings.m_bEditor || (m_bKeyLatch && !keyHeld) || (m_bMouseLatch && !mouseHeld)) {
         Close();
         return;
     }

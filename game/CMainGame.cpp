@@ -17,8 +17,10 @@
 #include "game/CMenu.h"
 #include "game/CProfileMgr.h"
 #include "game/GameHooks.h"
+#include "mesh/EMeshMgr.h"
 #include "render/EFXMgr.h"
 #include "render/EFont.h"
+#include "render/ESky.h"
 #include "vehicles/CPlayer.h"
 #include "vehicles/EPlantMgr.h"
 #include "vehicles/RuchMgr.h"
@@ -54,6 +56,8 @@ constexpr const char* kEndPicture = "misc\\bmp\\end_game.bmp";
 constexpr const char* kEndMusic = "music\\misc\\mexico.ogg";
 constexpr uint32_t kFpsColour = 0xFFFFFF00;
 constexpr uint32_t kPromptColour = 0xFFFFFFA0;
+// The first fog set of every run: a dusty field haze (194, 173, 122).
+constexpr uint32_t kGameFogColour = 0xFFC2AD7A;
 
 // The roles of the credits in their order, each with its names.
 struct CreditsRole {
@@ -165,6 +169,7 @@ void CMainGame::Init() {}
 void CMainGame::LoadResources() {
     m_bKeyInputEnabled = g_Settings.m_bGameMode;
     g_CutsceneMgr.Init();
+    g_Sky.SetFogColour(kGameFogColour, 0);
     g_FXMgr.LoadResources();
     g_GameAI.PreloadActionSounds();
     g_MusicPlaylist.Reset();
@@ -230,6 +235,8 @@ void CMainGame::StartLevel() {
             else TworzPostacGracza();
             g_Console.Print("Po TworzPostacGracza");
             DeleteSelfDeleteObjects();
+            // The world's meshes are all loaded by now: a repair run rewrites their cached copies.
+            if (g_Settings.m_bRepairMultiData) g_MeshMgr.SaveAllOpts();
             g_Console.Print("Koniec SprawdzLicznik 100");
             break;
         case kLevelLogicFrame:
@@ -309,6 +316,11 @@ void CMainGame::DrawStartPrompt() {
     g_Font.Print(g_TextMgr.GetText(">MCount"), 512 * g_Settings.m_fScaleX, 400 * g_Settings.m_fScaleY, kPromptColour,
                  26, 0, true, false);
     g_Font.Flush();
+    // A window may hold the keyboard without seeing the press that starts the run: take it anew.
+    if (g_Settings.m_bWindowed && !g_Console.m_bOpen && !g_Menu.m_bActive) {
+        g_Engine.ReleaseKeyboard();
+        g_Engine.AcquireKeyboard();
+    }
 }
 
 void CMainGame::UpdateCutscene() {

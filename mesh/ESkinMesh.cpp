@@ -368,7 +368,9 @@ bool ESkinMesh::UpdateCollisionElements() {
 
 void ESkinMesh::UpdateFrameMatrices() {
     if (g_Settings.m_bGamePause || m_pNodes.empty() || !m_pSkinMeshBase || !m_hObject) return;
-    if (m_uChannelState[0] != CHANNEL_RAGDOLL) UpdateCombinedMatrices();
+    // Drawing always takes this frame's pose.
+    m_bPoseChanged = 1;
+    FollowPose();
     for (strMeshRecord& r : m_pMeshes) {
         const D3DXMESHCONTAINER_DERIVED* c = r.pContainer;
         if (!c->pSkinInfo) continue;
@@ -382,7 +384,13 @@ void ESkinMesh::UpdateFrameMatrices() {
             }
         }
     }
-    // The elements follow this frame's pose.
+}
+
+void ESkinMesh::FollowPose() {
+    if (!m_bPoseChanged || !m_bCreated) return;
+    m_bPoseChanged = 0;
+    // A ragdoll writes the combined matrices itself.
+    if (m_uChannelState[0] != CHANNEL_RAGDOLL) UpdateCombinedMatrices();
     if (UpdateCollisionElements()) g_MeshHooks.ownerTransformed(m_hObject, m_vScale, m_Orientation.m_Quaternion);
 }
 

@@ -123,6 +123,9 @@ public:
     void UpdateAnimation();
     // The nodes' combined matrices and the palettes, from the pose and the world transform.
     void UpdateFrameMatrices();
+    // The nodes' combined matrices and the collision elements catch up with a pose evaluated since
+    // they last followed it; segment queries call it, so an undrawn character is hit where it is.
+    void FollowPose();
     // Draws the groups of the material whose texture id is the texture, with the pass's effect.
     void Render(uint32_t textureId, uint32_t attribute, EffectRecord* effect) override;
     void Render(const SkinEffectContext& effect, uint32_t textureId, uint32_t attribute);
@@ -213,6 +216,10 @@ public:
     double m_dRadius = kDefaultRadius;
     DV m_vCollisionMin;
     DV m_vCollisionMax;
+    // Set when the animation evaluated a pose the node matrices and elements have not followed.
+    uint8_t m_bPoseChanged = 0;
+    // Counts the poses evaluated by any instance, so that a reader can tell that none changed.
+    static inline uint32_t s_uPosesEvaluated = 0;
     uint8_t m_bCreated = 0;
     EObjectSlot* m_hObject = nullptr;
     pmath::Matrix m_WorldMatrix = pmath::Identity();

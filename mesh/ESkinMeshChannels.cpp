@@ -124,6 +124,8 @@ void ESkinMesh::UpdateAnimation() {
         return;
     AdvanceBlend();
     EvaluateChannel0();
+    m_bPoseChanged = 1;
+    ++s_uPosesEvaluated;
 }
 
 void ESkinMesh::AdvanceBlend() {

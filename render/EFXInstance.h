@@ -117,6 +117,8 @@ struct EFXInstance {
     EFXDefinition* m_pAfterTarget[EFXDefinition::kChildren] = {};
     uint32_t m_uAfterCount = 0;
 
+    // Set while the light the effect belongs to is switched off: the effect lives on but is not drawn.
+    uint8_t m_bSwitchedOff = 0;
     // Light sprites: whether the camera sees it, and when to look again.
     uint8_t m_bLightVisible = 0;
     float m_fLightTimer = 0;

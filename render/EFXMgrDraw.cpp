@@ -124,7 +124,7 @@ void EFXMgr::GatherSprites() {
         if (fx.m_uType == FX_SPRITE) fx.m_uColor = InterpolateKeys(fx, 1.0f - fx.m_fLifeFraction);
         if (fx.m_uType != FX_SPRITE && fx.m_uType != FX_BLOODDROP) continue;
         float visible = fx.m_bReplaceable ? kReplaceableDistance : fx.m_fVisibilityDistance;
-        bool drawn = fx.m_bStarted && (!fx.m_bLightSprite || fx.m_bLightVisible) && fx.m_fCameraDistance <= visible &&
+        bool drawn = fx.m_bStarted && !fx.m_bSwitchedOff && (!fx.m_bLightSprite || fx.m_bLightVisible) && fx.m_fCameraDistance <= visible &&
                      fx.m_uTexture && fx.m_uTexture < kTextures;
         // Batches are keyed by texture and blend mode, so each sprite keeps its own blending.
         uint32_t blend = BlendMode(fx.m_uBlendFlags);
@@ -162,6 +162,7 @@ void EFXMgr::FillBatch(SpriteBatch& b) {
     } else {
         auto* out = static_cast<SpriteVertex*>(data);
         const DV right = CameraRight(), up = CameraUp();
+        const float cameraHeight = g_DrawCamera.position.y;
         for (uint32_t i = 0; i < b.m_uCount; ++i) {
             EFXInstance& fx = m_Instances[b.m_uInstances[i]];
             float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
@@ -175,6 +176,9 @@ void EFXMgr::FillBatch(SpriteBatch& b) {
             }
             float factor = 0.5f;
             if (fx.m_bLightSprite && fx.m_fCameraDistance > 3.0f) factor += std::sqrt(fx.m_fCameraDistance) * 0.1f;
+            // Seen from above, flat-lying effects shrink to slivers; those below the eye grow a little.
+            if (fx.m_vDrawPosition.y < cameraHeight && fx.m_fCameraDistance > 4.0f)
+                factor += std::sqrt(fx.m_fCameraDistance) * 0.05f;
             const float a = fx.m_vDrawScale.y * factor, c = fx.m_vDrawScale.x * factor;
             DV A, B;
             if (fx.m_uSpriteFlags & FX_SPRITE_ROTATED) {

@@ -245,6 +245,17 @@ bool WriteText(const std::string& gamePath, const std::string& text) {
 // a cross tube. The arms turn on the masts ("Ramie"), the grab on the arms' ends ("Chwytak") so
 // that it stays level. Clips: "podnosi" raises the arms in 1.5 s, "opuszcza" lowers them, and
 // "podniesiony" holds them up. The bale rides on the grab's socket "bela".
+// A machine's type is found by its model's file, so a type that shares the field tractor's body
+// gets its own copy of it.
+bool CopyTractorBody(const char* gamePath) {
+    const std::filesystem::path tractor = plat::ResolvePath("prefabs\\tractor\\body_nocenter.x");
+    const std::filesystem::path copy = plat::ResolvePath(gamePath);
+    std::filesystem::create_directories(copy.parent_path());
+    std::error_code error;
+    std::filesystem::copy_file(tractor, copy, std::filesystem::copy_options::overwrite_existing, error);
+    return !error;
+}
+
 bool FrontLoader() {
     using skinned::Influence;
     using pmath::Vec3;
@@ -285,14 +296,8 @@ bool FrontLoader() {
         std::filesystem::create_directories(plat::ResolvePath(path).parent_path());
         return Save_Animation_To_Bin_File(&c, path.c_str());
     };
-    // The loader tractor is the field tractor with the loader's mounting: its own copy of the body,
-    // as a machine's type is found by its model's file.
-    const std::filesystem::path tractor = plat::ResolvePath("prefabs\\tractor\\body_nocenter.x");
-    const std::filesystem::path copy = plat::ResolvePath("prefabs\\ladowacz\\body_nocenter.x");
-    std::filesystem::create_directories(copy.parent_path());
-    std::error_code error;
-    std::filesystem::copy_file(tractor, copy, std::filesystem::copy_options::overwrite_existing, error);
-    return !error && WriteText(folder + "tur.x", m.XText()) &&
+    // The loader tractor is the field tractor with the loader's mounting.
+    return CopyTractorBody("prefabs\\ladowacz\\body_nocenter.x") && WriteText(folder + "tur.x", m.XText()) &&
            WriteText(folder + "sockets.txt", "bela Chwytak 0 0.1 0.75 0 0 0\npoziom Ramie 0 0 0 0 0 0\npion Tur 0 0 0 0 0 0\n") &&
            clip(raise) && clip(lower) && clip(held);
 }
@@ -353,7 +358,9 @@ int main(int argc, char** argv) {
     }
     plat::SetStartDirectory(argv[1]);
     const bool ok = Textures(argv[1]) && GrainTrailer() && Plough() && Seeder() && Planter() && Mower() &&
-                    RoundBaler() && CubeBaler() && Bales() && FrontLoader() && Linkage();
+                    RoundBaler() && CubeBaler() && Bales() && FrontLoader() && Linkage() &&
+                    // The tractor the intro's player drives is the field tractor too.
+                    CopyTractorBody("prefabs\\pojazdy\\tractor015\\tractor015_nocenter.x");
     if (!ok) std::fprintf(stderr, "make_implements: cannot write the implements into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -264,6 +264,7 @@ private:
     void ReleaseForDriving();
     void ReadKeys(float dt, float limit);
     void ReadController(float limit);
+    void ReadCombineKeys();
     // With the console variable "PlayerTrace" set, the machine's position once a second.
     void ReportPosition(float dt);
     // The torque of the engine at the rpm, from the torque table.

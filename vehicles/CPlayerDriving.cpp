@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "audio/CMusicPlaylist.h"
 #include "audio/CSoundMgr.h"
 #include "core/CCommandMgr.h"
 #include "core/CoreHooks.h"
@@ -19,6 +20,7 @@
 #include "vehicles/MachineRecord.h"
 #include "vehicles/Physics.h"
 #include "vehicles/RuchMgr.h"
+#include "vehicles/Truck.h"
 #include "vehicles/VehiclesHooks.h"
 #include "world/CRoutesMgr.h"
 #include "world/EEngine.h"
@@ -37,9 +39,11 @@ enum Command : uint32_t {
     kRespawn = 35,
     kHorn = 38,
     kHandbrake = 39,
-    kMachineAction1 = 49,
-    kMachineAction2 = 50,
-    kMachineAction3 = 51,
+    kNextTrack = 40,
+    kPreviousTrack = 41,
+    kCombineCutting = 49,
+    kCombinePipe = 50,
+    kCombineUnloading = 51,
 };
 
 enum Section : int {
@@ -180,13 +184,10 @@ void CPlayer::ReadInput() {
         ReadKeys(dt, limit);
     if (Pressed(kGearUp)) RequestGearChange(true);
     if (Pressed(kGearDown)) RequestGearChange(false);
+    ReadCombineKeys();
     if (Pressed(kHorn)) g_SoundMgr.PlaySound2D(Machine().m_szHornSound, 1.0f, 0.0f);
-    // A combine's cutting, its pipe (swung out or in) and its unloading.
-    if (Truck* t = m_pVehicle->m_hTruck; t && t->m_bKombajn) {
-        if (Pressed(kMachineAction1)) g_Physics.ToggleCombineHarvesting(m_pVehicle);
-        if (Pressed(kMachineAction2) && !t->m_bStaly) t->m_bPipeOut = !t->m_bPipeOut;
-        if (Pressed(kMachineAction3)) g_Physics.SetCombineUnloading(m_pVehicle, !t->m_bUnloading);
-    }
+    if (Pressed(kNextTrack)) g_MusicPlaylist.Next();
+    if (Pressed(kPreviousTrack)) g_MusicPlaylist.Previous();
     if (Pressed(kCameraMode)) {
         m_uCameraMode = m_uCameraMode >= 3 ? 1 : m_uCameraMode + 1;
         m_fCameraYaw = m_fCameraPitch = 0;
@@ -199,6 +200,22 @@ void CPlayer::ReadInput() {
     const bool anyTask = r && (r->m_bSlalom || r->m_bBaling || r->m_bPloughing || r->m_bPlanting || r->m_bSowing ||
                                r->m_bGrain || r->m_bBaleCollecting || r->m_bMowing || r->m_bGrassMowing);
     if (Pressed(kRespawn) && r && !anyTask && m_fRespawnCooldown < 0 && m_iCountdown < 0) PlaceAtStartPoint(false);
+}
+
+// A combine's own keys: cutting on and off, the unloading pipe out and in, unloading on and off.
+void CPlayer::ReadCombineKeys() {
+    const bool cutting = Pressed(kCombineCutting), pipe = Pressed(kCombinePipe), unloading = Pressed(kCombineUnloading);
+    Truck* t = m_pVehicle->m_hTruck;
+    if (!t || !t->m_bKombajn) return;
+    if (cutting) g_Physics.ToggleCombineHarvesting(m_pVehicle);
+    if (pipe) {
+        t->m_bPipeReturn = t->m_bPipeOut;
+        g_Physics.UpdateCombinePipe(m_pVehicle);
+    }
+    if (unloading) {
+        t->m_bUnloadingStop = t->m_bUnloading;
+        g_Physics.UpdateCombineUnloading(m_pVehicle);
+    }
 }
 
 void CPlayer::ReadController(float limit) {

@@ -25,6 +25,8 @@ constexpr float kNearFarZ = 40.0f;
 constexpr float kQuarterTurn = std::numbers::pi_v<float> / 4;
 constexpr float kZoomWidening = 0.25f;
 constexpr float kSniperFovFactor = 0.35f;
+constexpr DV kStartPosition{1, 1600, -128};
+constexpr float kStartYaw = -std::numbers::pi_v<float>;
 
 void FillChannel(uint16_t (&channel)[256], float gamma) {
     double exponent = 1.0 / std::max(gamma, 0.01f);
@@ -58,7 +60,12 @@ ECamera::ECamera()
       m_fFrameTime(0), m_bZoomRequested(0), m_fZoomAmount(0), m_fFovFactor(1.0f), m_fFrustumHeight(0),
       m_fFrustumWidth(0), m_fListenerTimer(0), m_bMoveActive(0), m_fMoveDuration(0), m_fMoveElapsed(0),
       m_pMoveTarget(nullptr), m_bLookFromActive(0), m_pLookFromObject(nullptr), m_szLookFromSocket{},
-      m_fLookFromTime(0) {}
+      m_fLookFromTime(0) {
+    // Until a world places it, the eye stands high above the origin; the base orientation faces
+    // back along z while the axes still say +z, as nothing has turned the camera yet.
+    m_vPosition = kStartPosition;
+    m_Orientation = EOrientation::EOrientationFromYawPitchRoll(kStartYaw, 0, 0);
+}
 
 ECamera::~ECamera() = default;
 

@@ -19,6 +19,7 @@
 #include "render/EFXMgr.h"
 #include "render/ERenderer.h"
 #include "world/BezierMgr.h"
+#include "world/CRoutesMgr.h"
 #include "world/CutsceneMgr.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
@@ -57,6 +58,7 @@ constexpr float kVisibilityRefreshTime = 0.3f;
 
 // Physics by distance: bodies are parked beyond this camera distance.
 constexpr float kPhysicsDistance = 200.0f;
+constexpr float kBaleFieldPhysicsDistance = 1400.0f;
 constexpr float kTouchDistance = 8.0f;
 constexpr float kRetestMove = 0.1f;
 constexpr float kAlwaysVisibleDistance = 40.0f;
@@ -274,12 +276,14 @@ void EEngineObject::UpdateObject(EObjectSlot* o) {
     o->m_fTimeSinceActions += m_fFrameTime;
     if (o->m_hTruck && o->m_pLinkedObject) FollowMarker(o);
     if (o->m_bPhysicsByDistance && UpdatePhysicsByDistance(o)) return;
+    if (o->m_bFalling) StartFall(o);
     if (!o->m_bNeedsUpdateComputed) ComputeNeedsUpdate(o);
     if (!o->m_bNeedsUpdate) return;
 
     if (o->FX && o->FX[0] && !o->m_pEffectInstance) {
         o->m_pEffectInstance = g_FXMgr.AddFXByName(o->FX, &o->m_vPosition, &o->m_Orientation);
         if (!o->m_pEffectInstance) g_Console.PrintStr3(o->m_szName, " - proba stworzenia FX nie powiodla sie: ", o->FX);
+        else if (o->Type == OT_LIGHT && !o->m_bLightByte) o->m_pEffectInstance->m_bSwitchedOff = 1;
     }
     UpdateObjectSound(o);
     if (ESkinMesh* skin = o->SkinMesh()) skin->UpdateAnimation();
@@ -319,7 +323,10 @@ void EEngineObject::FollowMarker(EObjectSlot* truck) {
 
 // Parks the body of a far object and brings it back when the camera nears; true while parked.
 bool EEngineObject::UpdatePhysicsByDistance(EObjectSlot* o) {
-    if (o->m_fCameraDistance >= kPhysicsDistance) {
+    // Bales lie all over the field the player collects them from: they stay real much farther.
+    const RouteRecord* route = g_RoutesMgr.m_pCurrentRoute;
+    const float parking = route && route->m_bBaleCollecting ? kBaleFieldPhysicsDistance : kPhysicsDistance;
+    if (o->m_fCameraDistance >= parking) {
         if (!o->m_bParked) {
             if (o->m_pPhysicsBody) g_WorldHooks.removeObjectBody(o);
             o->m_pPhysicsBody = nullptr;
@@ -429,6 +436,7 @@ void EEngineObject::UpdateObjectMotion(EObjectSlot* o) {
         o->m_bPositionedCamera = 0;
     }
     g_Engine.SetObjectPosition(o, o->m_vStartPosition + o->m_vMotionOffset, true);
+    if (a->m_uSwing) TurnKnob(o, *a);
 }
 
 void EEngineObject::UpdateTies() {
@@ -453,7 +461,8 @@ void EEngineObject::UpdateTies() {
 // ---- Visibility ------------------------------------------------------------------------------
 
 void EEngineObject::UpdateShadowRange(EObjectSlot* o, float range, uint8_t& rendererByte) {
-    o->m_bInShadowRange = o->m_bVisibleThisFrame && g_ShadowMaps.m_bEnabled &&
+    bool castsShadow = !o->m_bShadowSkip && !(o->m_uFlags & FLAG_NO_SHADOW);
+    o->m_bInShadowRange = o->m_bVisibleThisFrame && g_ShadowMaps.m_bEnabled && castsShadow &&
                           !(o->m_uFlags2 & FLAG2_NO_SHADOW_RANGE) && o->m_fCameraDistance - o->m_fRadius < range;
     if (o->m_bInShadowRange) rendererByte = 1;
 }
@@ -593,6 +602,7 @@ void EEngineObject::FirstUpdate(EObjectSlot* o) {
         g_Console.PrintStr2("Wykryto obiekt helikopter: ", o->m_szName);
         o->m_bHelicopter = 1;
     }
+    if (o->m_pActionParams) PrepareActions(o, *o->m_pActionParams);
 
     if (mesh) {
         if (mesh->m_RigidBodyPhysics.m_uBodyKind != 0 && !o->m_pPhysicsBody)
@@ -601,6 +611,8 @@ void EEngineObject::FirstUpdate(EObjectSlot* o) {
             if (o->m_fRadius < kSmallBodyRadius && (o->m_iViewDistance > 4000 || o->m_iViewDistance < 1))
                 o->m_iViewDistance = kSmallBodyViewDistance;
             ++m_iPhysicsObjects;
+            // Loose props far from the camera need no simulation: they park until it comes near.
+            if (o->m_uFlags2 & FLAG2_PROP) o->m_bPhysicsByDistance = 1;
         }
         if (StrIContains(o->m_szFileName, "podium")) g_Engine.SetObjectFlags(o, FLAG_PODIUM, FLAG_PODIUM);
     }

@@ -81,6 +81,10 @@ private:
     void FollowMarker(EObjectSlot* truck);
     bool UpdatePhysicsByDistance(EObjectSlot* object);
     void TestTouch(EObjectSlot* object);
+    void TurnKnob(EObjectSlot* object, const strActionParams& a);
+    void PrepareActions(EObjectSlot* object, const strActionParams& a);
+    // Puts the knob at its socket on the door, turned with the door's swing; false without the socket.
+    bool PlaceKnob(EObjectSlot* door, EObjectSlot* knob, const char* socket);
     void UpdateTies();
     void UpdateVisibilityPass();
     void UpdateShadowRange(EObjectSlot* object, float range, uint8_t& rendererByte);
@@ -95,6 +99,9 @@ private:
     void RunHandOverAndCamera(EObjectSlot* object, const strActionParams& a, bool fromTouch);
     // The death's replacement mesh in the dying object's place.
     void ReplaceOnDeath(EObjectSlot* object, const strDeathParams& d);
+    // A dead object set falling starts its fall with physics.
+    void StartFall(EObjectSlot* object);
+    void FallWithPhysics(EObjectSlot* object, const DV& push);
 };
 
 extern EEngineObject g_EngineObject;

@@ -2,13 +2,16 @@
 // order, and the dialogue lines it plays.
 #include <bit>
 #include <cstdio>
+#include <numbers>
 
+#include "audio/CSoundCache.h"
 #include "audio/CSoundMgr.h"
 #include "collision/ERigidBodySimulation.h"
 #include "core/EConsole.h"
 #include "core/ESettings.h"
 #include "core/StringHelpers.h"
 #include "platform/os/Random.h"
+#include "render/EFXInstance.h"
 #include "world/ECamera.h"
 #include "world/EEngine.h"
 #include "world/EEngineObject.h"
@@ -22,6 +25,7 @@ constexpr float kDialogueDistance = 40960.0f;
 constexpr float kKickLift = 0.1f;
 constexpr double kPathFadeTime = 2.0;
 constexpr const char* kDialogueFolder = "voices\\Dialogues\\";
+constexpr float kDegrees = std::numbers::pi_v<float> / 180.0f;
 
 // The environment's render switches: which of the block's render states turns which drawing of
 // objects off or on.
@@ -157,6 +161,7 @@ void EEngineObject::RunPointAndLightActions(EObjectSlot* o, const strActionParam
     if (a.m_uLightToggle && o->Type == OT_LIGHT) {
         o->m_bLightByte = o->m_bLightByte ? 0 : 1;
         g_Engine.m_bLightOn[o - &g_Engine.m_Objects[EEngine::kFirstLightSlot]] = o->m_bLightByte;
+        if (o->m_pEffectInstance) o->m_pEffectInstance->m_bSwitchedOff = o->m_bLightByte ? 0 : 1;
     }
     if (a.m_uBlinkingToggle && o->m_pLightBlinking) {
         strLightBlinking& blinking = *o->m_pLightBlinking;
@@ -390,4 +395,43 @@ void EEngineObject::RespawnCharacter(EObjectSlot* o) {
     if (g_Settings.m_iDebug > 0) g_Console.PrintStr2("EngineObject.RespawnCharacter ", a->m_szRespawnCharacter);
     g_Console.PrintStr2("Respawn phase randomised to ", a->m_szRespawnPhases[plat::Random() % 2]);
     ++o->m_iRespawns;
+}
+
+// What an action block will need when it fires: its knob object stands at its socket on this
+// object, and its sounds and dialogue voices are read now rather than in the middle of a run.
+void EEngineObject::PrepareActions(EObjectSlot* o, const strActionParams& a) {
+    if (a.m_szKnobSocket[0])
+        if (EObjectSlot* knob = a.m_szKnobObject[0] ? g_Engine.FindObject(a.m_szKnobObject, true) : nullptr)
+            PlaceKnob(o, knob, a.m_szKnobSocket);
+    for (const char* sound : {a.m_szSoundActivate, a.m_szSoundDeactivate})
+        if (sound[0] && FileExists(sound)) PreloadSound(sound);
+    for (const char* key : a.m_szVoices) {
+        if (!key[0]) continue;
+        char path[160];
+        std::snprintf(path, sizeof path, "%s%s.wav", kDialogueFolder, key);
+        if (FileExists(path)) PreloadSound(path);
+    }
+}
+
+// The second swing turns the knob object the block names, or the object itself without one; a
+// knob on its socket goes round with the swinging door.
+void EEngineObject::TurnKnob(EObjectSlot* o, const strActionParams& a) {
+    EObjectSlot* knob = a.m_szKnobObject[0] ? g_Engine.FindObject(a.m_szKnobObject, true) : nullptr;
+    if (!knob) {
+        o->m_fKnobAngle = o->m_fSwing2Angle;
+        return;
+    }
+    knob->m_fKnobAngle = o->m_fSwing2Angle;
+    if (!a.m_szKnobSocket[0] || !PlaceKnob(o, knob, a.m_szKnobSocket))
+        g_Engine.SetObjectPosition(knob, knob->m_vPosition, true);
+}
+
+bool EEngineObject::PlaceKnob(EObjectSlot* door, EObjectSlot* knob, const char* socket) {
+    DV position;
+    if (!g_Engine.GetObjectSocket(door, socket, &position, nullptr)) return false;
+    EOrientation turned = door->m_Orientation;
+    const DV up = turned.m_Up;
+    turned.RotateAxis(&up, door->m_fSwingAngle * kDegrees);
+    g_Engine.SetObjectTransform(knob, position, turned, false, true);
+    return true;
 }

@@ -118,18 +118,29 @@ void EEngineObject::ReplaceOnDeath(EObjectSlot* o, const strDeathParams& d) {
     if (d.m_bFallWithPhysics) {
         g_Engine.SetObjectFlags(o, 0, FLAG_IN_RENDER_LISTS);
         g_Console.Print("Ustawiam opadanie z fizyka");
-        RigidBodyPhysicsParams params;
-        params.m_uBodyKind = kFallingBodyKind;
-        params.m_fMass = kFallingBodyMass;
-        g_Engine.SetRigidBodyPhysicsParams(replacement, &params);
-        g_Engine.CreateObjectPhysics(replacement, true);
         g_Console.PrintVector("Ustawiam impuls ", d.m_vAddSpeed);
-        g_Engine.PutForceToObject(replacement, d.m_vAddSpeed);
+        FallWithPhysics(replacement, d.m_vAddSpeed);
     }
     if (d.m_bCreatedMeshDisappears) {
         g_Console.PrintFloat("Ustawiam czas znikniecia na ", d.m_fTimeToDisappearCreatedMesh);
         replacement->Mesh()->SetDisappearParams(d.m_bCreatedMeshDisappears, d.m_fTimeToDisappearCreatedMesh);
     }
+}
+
+// A dead object that falls gets a light body of its own and is pushed off with the velocity it
+// died with; the physics carries it from there.
+void EEngineObject::StartFall(EObjectSlot* o) {
+    o->m_bFalling = 0;
+    FallWithPhysics(o, o->m_vFallVelocity);
+}
+
+void EEngineObject::FallWithPhysics(EObjectSlot* o, const DV& push) {
+    RigidBodyPhysicsParams params;
+    params.m_uBodyKind = kFallingBodyKind;
+    params.m_fMass = kFallingBodyMass;
+    g_Engine.SetRigidBodyPhysicsParams(o, &params);
+    g_Engine.CreateObjectPhysics(o, true);
+    g_Engine.PutForceToObject(o, push);
 }
 
 void EEngineObject::TeleportObjectHereOnDeath(EObjectSlot* o) {

@@ -225,6 +225,14 @@ public:
     float m_fSwing2Angle = 0;
     uint8_t m_bSwinging = 0;
     uint8_t m_bSwingDone = 0;
+    // The turn a door's second swing gives its knob (this object, or the knob object it names).
+    float m_fKnobAngle = 0;
+
+    // The extra angles the mesh takes: the turns, the swing about the up axis (a door on its
+    // hinge) and the knob's turn about the front axis.
+    DV MeshExtraAngles() const {
+        return {m_vExtraAngles.x + m_fKnobAngle, m_vExtraAngles.y, m_vExtraAngles.z + m_fSwingAngle};
+    }
 
     // A dead object falling with physics: its velocity and the two timers of the fall.
     uint8_t m_bFalling = 0;

@@ -347,6 +347,7 @@ bool ERigidBodyCharacter::CreateLimbBodies() {
         if (!body) body = g_RigidBodySimulation.AddBody(m_hLimbs[i]);
         if (!body) return false;
         body->m_bCharacterPart = 1;
+        body->m_pOwnerFaces = &m_OwnerFaces;
         body->Activate();
         m_pBodies[i] = body;
     }
@@ -399,6 +400,7 @@ void ERigidBodyCharacter::UpdateFinder() {
     count = static_cast<uint32_t>(end - g_FinderTriangles);
     m_uFinderResult[0] = count;
     m_uFinderResult[1] = count > 0 ? 1 : 0;
+    m_OwnerFaces = {g_FinderTriangles, count};
 }
 
 void ERigidBodyCharacter::ApplyShot() {
@@ -529,5 +531,6 @@ void ERigidBodyCharacter::RemoveAll() {
     for (int i = 0; i < kLimbs; ++i) m_hLimbs[i] = nullptr, m_pBodies[i] = nullptr;
     if (m_pFinder) g_CollisionMgr.RemoveFinder(m_pFinder);
     m_pFinder = nullptr;
+    m_OwnerFaces = {};
     m_bActive = 0;
 }

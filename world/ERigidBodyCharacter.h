@@ -4,6 +4,7 @@
 // turned after the skinned mesh's skeleton, and their pose is copied back onto that skeleton.
 #include <cstdint>
 
+#include "collision/ERigidBodyPhysics.h"
 #include "core/DV.h"
 #include "core/SegmentHit.h"
 
@@ -56,6 +57,8 @@ public:
     ECollisionFinder* m_pFinder = nullptr;
     // The last finder query: the triangles it delivered, and 1 when there were any.
     uint32_t m_uFinderResult[2] = {};
+    // What the last finder query gathered, which every limb's body takes as the world around it.
+    RigidBodyOwnerFaces m_OwnerFaces;
 
     // What the skeleton measured at creation: the boxes' sizes, the lengths of the pelvis and the
     // two lower spine nodes from the root, and of the neck.

@@ -30,6 +30,7 @@ Device::Device(const PresentParameters& parameters, uint32_t behaviourFlags, con
     m_renderStates[RS_ZFUNC] = CMP_LESSEQUAL;
     m_renderStates[RS_ALPHAFUNC] = CMP_ALWAYS;
     m_renderStates[RS_BLENDOP] = BLENDOP_ADD;
+    m_renderStates[RS_MULTISAMPLEANTIALIAS] = 1;
     for (auto& sampler : m_samplerStates) {
         sampler[SAMP_ADDRESSU] = sampler[SAMP_ADDRESSV] = sampler[SAMP_ADDRESSW] = TADDRESS_WRAP;
         sampler[SAMP_MAGFILTER] = sampler[SAMP_MINFILTER] = TEXF_POINT;

@@ -514,6 +514,8 @@ void GlDevice::ApplyDrawStates() {
     uint32_t cull = state(RS_CULLMODE);
     bool culling = cull == CULL_CW || cull == CULL_CCW;
     if (sent.cull != culling) Enable(GL_CULL_FACE, sent.cull = culling);
+    bool multisample = state(RS_MULTISAMPLEANTIALIAS) != 0;
+    if (sent.multisample != multisample) Enable(GL_MULTISAMPLE, sent.multisample = multisample);
     // The game's front faces wind clockwise on screen (a flipped target mirrors the winding);
     // CULL_CCW culls the back faces, CULL_CW the front ones.
     GLenum front = FlippedTarget() ? GL_CCW : GL_CW;

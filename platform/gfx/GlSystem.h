@@ -111,7 +111,7 @@ protected:
 private:
     // The fixed-function states as last sent to GL.
     struct DrawStates {
-        bool depthTest = false, depthMask = true, blend = false, cull = false;
+        bool depthTest = false, depthMask = true, blend = false, cull = false, multisample = true;
         uint32_t depthFunc = 0, blendSource = 0, blendDestination = 0, blendEquation = 0, polygonMode = 0,
                  frontFace = 0, cullFace = 0;
     };

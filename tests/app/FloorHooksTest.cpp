@@ -164,6 +164,12 @@ TEST_F(FloorHooksTest, AMeshSeesTheObjectThatOwnsIt) {
     EXPECT_EQ(g_MeshHooks.objectMesh(&object), nullptr);
     EXPECT_EQ(g_MeshHooks.ownerVisibility(&object), &object);
     EXPECT_EQ(g_MeshHooks.ownerPlacement(&object).position, (DV{1, 2, 3}));
+    // The mesh turns by the object's turns, its swing about the up axis and its knob's turn.
+    object.m_vExtraAngles = {1, 2, 3};
+    object.m_fSwingAngle = 40;
+    object.m_fKnobAngle = 10;
+    const MeshOwnerPlacement placement = g_MeshHooks.ownerPlacement(&object);
+    EXPECT_EQ((DV{placement.extraAngles[0], placement.extraAngles[1], placement.extraAngles[2]}), (DV{11, 2, 43}));
     g_MeshHooks.setOwnerRadius(&object, 7.5f);
     EXPECT_FLOAT_EQ(object.m_fRadius, 7.5f);
 }

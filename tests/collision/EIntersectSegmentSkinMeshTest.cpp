@@ -10,8 +10,10 @@
 #include "collision/EIntersectSegment.h"
 #include "collision/MeshCollision.h"
 #include "core/SegmentHit.h"
+#include "core/FrameFacts.h"
 #include "core/SegmentQuery.h"
 #include "mesh/ESkinMesh.h"
+#include "mesh/ESkinMeshAnimation.h"
 #include "mesh/ESkinMeshMgr.h"
 #include "mesh/MeshHooks.h"
 #include "support/DeviceTest.h"
@@ -51,20 +53,11 @@ protected:
             facts.indices = &Of(o)->indices;
             return facts;
         };
-        skinned::Model post;
-        const int root = post.AddBone("Bip01", -1, {});
         std::string collisions;
-        for (int i = 0; i < 6; ++i) {
-            post.AddBone(std::string("n") + kZones[i], root, {0, 10.0f * i, 0});
+        for (int i = 0; i < 6; ++i)
             collisions += std::string("sphere s") + kZones[i] + "\nnode_name n" + kZones[i] + "\nhit_zone_name " +
                           kZones[i] + "\nradius 2\n";
-        }
-        skinned::Part p;
-        p.name = "post";
-        p.textures = {"post.tga"};
-        p.Limb({0, 0, 0}, {0, 50, 0}, 1, 1, 0, {{root, 1.0f}}, {{root, 1.0f}});
-        post.parts.push_back(p);
-        WriteFile("post\\post.x", post.XText());
+        WriteFile("post\\post.x", Post().XText());
         WriteFile("post\\collisions.txt", collisions);
         m_skin.m_hObject = m_owner.Slot();
         m_owner.skin = &m_skin;
@@ -79,6 +72,18 @@ protected:
         g_MeshHooks = MeshHooks{};
         g_CollisionHooks = CollisionHooks{};
         DeviceTest::TearDown();
+    }
+    // The post: a root and a node every 10 up its side.
+    static skinned::Model Post() {
+        skinned::Model post;
+        const int root = post.AddBone("Bip01", -1, {});
+        for (int i = 0; i < 6; ++i) post.AddBone(std::string("n") + kZones[i], root, {0, 10.0f * i, 0});
+        skinned::Part p;
+        p.name = "post";
+        p.textures = {"post.tga"};
+        p.Limb({0, 0, 0}, {0, 50, 0}, 1, 1, 0, {{root, 1.0f}}, {{root, 1.0f}});
+        post.parts.push_back(p);
+        return post;
     }
     // The engine tells the segment tables of every change of an object's flags.
     void SetFlags(uint32_t flags, uint32_t flags2) {
@@ -151,6 +156,46 @@ TEST_F(EIntersectSegmentSkinMeshTest, FarAwayTheCoarseSwitchHitsTheBoundingSpher
     coarse.m_fCoarseDistance = 5000.0f;
     ASSERT_TRUE(Shoot(10, hit, coarse));
     EXPECT_STREQ(hit.m_szNodeName, "nglowa");
+}
+
+}  // namespace
+
+namespace {
+
+// A character that is not drawn still animates: a query meets it in the pose of its last
+// animation step, not in the one it was last drawn in.
+TEST_F(EIntersectSegmentSkinMeshTest, AnUndrawnCharacterIsHitInItsCurrentPose) {
+    const strSkinMeshAnimation fall = skinned::MakeClip(Post(), "fall", 1.0, 2, [](float t, skinned::Pose& p) {
+        p.angles["Bip01"] = {0, 0, t * 1.5707964f};  // the post tips over to lie along x
+    });
+    std::filesystem::create_directories(Path("post\\animations"));
+    ASSERT_TRUE(Save_Animation_To_Bin_File(&fall, Path("post\\animations\\fall.bin").string().c_str()));
+    // As the engine does: a character's moves reach the segment tables.
+    g_MeshHooks.ownerTransformed = [](EObjectSlot* o, const DV&, const pmath::Quaternion&) {
+        g_IntersectSegment.UpdateEngineObject(o);
+    };
+    m_skin.m_pSkinMeshBase->m_szAnimationNames.push_back("fall");
+    m_skin.SetAnimation("fall", false);
+    SegmentHit hit;
+    ASSERT_TRUE(Shoot(40, hit));  // standing: its "lewa_noga" sphere is 40 up
+    g_FrameFacts.frameTime = 1.0f;
+    m_skin.UpdateAnimation();  // no drawing follows
+    EXPECT_FALSE(Shoot(40, hit)) << "the post lies on the ground now";
+    // Lying along x, the sphere 40 along it is met by a vertical shot through it.
+    bool found = false;
+    for (float x : {60.0f, 140.0f}) {
+        SegmentQuery query;
+        const DV top{x, 20, 0}, bottom{x, -20, 0};
+        query.m_pStart = &top;
+        query.m_pEnd = &bottom;
+        SegmentHit down;
+        if (g_IntersectSegment.Intersect(&query, &down)) {
+            found = true;
+            EXPECT_STREQ(down.m_szNodeName, "nlewa_noga");
+        }
+    }
+    EXPECT_TRUE(found);
+    g_FrameFacts = FrameFacts{};
 }
 
 }  // namespace

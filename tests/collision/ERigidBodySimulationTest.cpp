@@ -8,6 +8,7 @@
 
 #include "RigidBodyTest.h"
 #include "collision/ERigidBodyJointsMgr.h"
+#include "core/ESettings.h"
 #include "mesh/MeshHooks.h"
 
 namespace test {
@@ -462,6 +463,42 @@ TEST_F(RigidBodySimulationTest, ABodyHeldInPlaceThatTouchesNothingIsShakenLooseO
     const Vec3d expected = box->TestCollisions(free) ? box->m_State.x : free.x;
     g_RigidBodySimulation.StepBody(0, 0, h, &advanced);
     EXPECT_NEAR(Length(box->m_State.x - expected), 0.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace test
+
+namespace test {
+namespace {
+
+// A tool run makes no bodies.
+TEST_F(RigidBodySimulationTest, NoBodyIsMadeInAToolRun) {
+    g_Settings.m_bEditor = 1;
+    EXPECT_EQ(AddBox({0, 100, 0}, kBox), nullptr);
+    g_Settings.m_bEditor = 0;
+    EXPECT_NE(AddBox({0, 100, 0}, kBox), nullptr);
+}
+
+// A joint-bound body at rest sleeps after 25 s awake, unless a joint holds it to an object flagged
+// as a general rigid body.
+TEST_F(RigidBodySimulationTest, AJointBoundBodyStaysAwakeWhileJoinedToAGeneralBody) {
+    AddGround(1000);
+    for (const bool general : {false, true}) {
+        SCOPED_TRACE(general ? "joined to a general body" : "joined to a plain body");
+        const float x = general ? 200.0f : -200.0f;
+        ERigidBodyPhysics* door = AddBox({x, kBox / 2, 0}, kBox, 8, general ? "door_g" : "door_p");
+        ERigidBodyPhysics* frame = AddBox({x + kBox + 8, kBox / 2, 0}, kBox, 8, general ? "frame_g" : "frame_p");
+        door->m_Params.m_bJoint = 1;
+        Object(frame->m_hObject).params.m_bGeneral = general ? 1 : 0;
+        Object(door->m_hObject).sockets["hinge"] = {kBox / 2 + 4, 0, 0};
+        Object(frame->m_hObject).sockets["hinge"] = {-kBox / 2 - 4, 0, 0};
+        g_RigidBodyJointsMgr.AddJoint(door->m_hObject, "hinge", frame->m_hObject, "hinge", 0, 0, nullptr, nullptr);
+        Run(0.5);
+        door->Activate();
+        door->m_dAwakeTime = 30;
+        g_RigidBodySimulation.Update(1.0 / 60);
+        EXPECT_EQ(door->m_bActive != 0, general);
+    }
 }
 
 }  // namespace

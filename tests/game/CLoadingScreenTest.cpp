@@ -11,11 +11,13 @@
 #include "core/CCommandMgr.h"
 #include "core/EConsole.h"
 #include "core/EMouse.h"
+#include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "core/FrameFacts.h"
 #include "game/CMainGame.h"
 #include "platform/gfx/NullSystem.h"
 #include "render/CTTFonts.h"
+#include "render/D3DDevice.h"
 #include "render/EConsoleView.h"
 #include "render/EFont.h"
 #include "render/ERenderer.h"
@@ -82,6 +84,29 @@ TEST_F(CLoadingScreenTest, AReleasedMouseButtonClosesTheScreenAndTheGameNeverSee
     EXPECT_EQ(g_Mouse.m_SavedState.m_Buttons[0], 0);
     EXPECT_EQ(g_LoadingScreen.m_bMouseLatch, 0);
     g_LoadingScreen.Close();  // twice is harmless
+}
+
+// A tool run closes the screen at its first update once the world has loaded.
+TEST_F(CLoadingScreenTest, AToolRunClosesTheScreenWithoutAKey) {
+    g_LoadingScreen.Begin("worlds\\farm.w");
+    g_Settings.m_bEditor = 1;
+    g_LoadingScreen.Update();
+    EXPECT_EQ(g_LoadingScreen.m_bActive, 1) << "not while the world loads";
+    g_LoadingScreen.CreateBar();
+    g_LoadingScreen.Update();
+    EXPECT_EQ(g_LoadingScreen.m_bActive, 0);
+    g_Settings.m_bEditor = 0;
+}
+
+// The screen is drawn without multisampling, whatever the frame before left.
+TEST_F(CLoadingScreenTest, TheScreenIsDrawnWithMultisamplingOff) {
+    uint32_t value = 7;
+    g_pd3dDevice->GetRenderState(gfx::RS_MULTISAMPLEANTIALIAS, value);
+    EXPECT_EQ(value, 1u) << "a device starts with it on";
+    g_LoadingScreen.Begin("worlds\\farm.w");
+    g_LoadingScreen.Render();
+    g_pd3dDevice->GetRenderState(gfx::RS_MULTISAMPLEANTIALIAS, value);
+    EXPECT_EQ(value, 0u);
 }
 
 TEST_F(CLoadingScreenTest, TipsAreChosenForTheWorldOnceEnoughOfItHasLoaded) {

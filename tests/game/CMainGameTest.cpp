@@ -10,6 +10,8 @@
 #include "core/EConsole.h"
 #include "core/EDebug.h"
 #include "core/ESettings.h"
+#include "game/CMenu.h"
+#include "render/ESky.h"
 #include "support/ConsoleLogTest.h"
 #include "vehicles/CPlayer.h"
 #include "world/EEngine.h"
@@ -153,6 +155,58 @@ TEST_F(CMainGameTest, TheLevelStartObjectFiresItsActionsAtFrame199) {
     test::ResetGlobal(g_Engine);
     test::ResetGlobal(g_EngineObject);
     test::ResetGlobal(g_GameAI);
+}
+
+}  // namespace
+
+namespace {
+
+// Every run starts with the field haze as its first fog colour, whatever the world said.
+TEST_F(CMainGameTest, EveryWorldStartGivesTheFirstFogSetTheFieldHaze) {
+    g_Sky.SetFogColour(0xFF102030u, 0);
+    g_Sky.SetFogColour(0xFF405060u, 1);
+    g_MainGame.LoadResources();
+    uint32_t first = 0, second = 0;
+    g_Sky.GetFogColour(first, 0);
+    g_Sky.GetFogColour(second, 1);
+    EXPECT_EQ(first & 0xFFFFFFu, (194u << 16) | (173u << 8) | 122u);
+    EXPECT_EQ(second, 0xFF405060u);
+}
+
+// A repair run rewrites the cached meshes once the machine is made; a normal run does not.
+TEST_F(CMainGameTest, ARepairRunSavesTheCachedMeshesAtTheMachineFrame) {
+    for (uint8_t repair : {0, 1}) {
+        g_Settings.m_bRepairMultiData = repair;
+        g_MainGame.OnStartWorld();
+        Frames(99);
+        EXPECT_EQ(Count("EMeshMgr::SaveAllOpts"), 0);
+        Frames(1);
+        EXPECT_EQ(Count("EMeshMgr::SaveAllOpts"), repair) << int(repair);
+    }
+    g_Settings.m_bRepairMultiData = 0;
+}
+
+// Under the start prompt a window takes the keyboard anew each frame, unless the console or the
+// menu holds it; full screen leaves it alone.
+TEST_F(CMainGameTest, TheStartPromptRetakesTheKeyboardInAWindowOnly) {
+    struct Case {
+        uint8_t windowed, console, menu;
+        uint8_t acquired;
+    };
+    const Case cases[] = {{1, 0, 0, 1}, {0, 0, 0, 0}, {1, 1, 0, 0}, {1, 0, 1, 0}};
+    for (const Case& c : cases) {
+        g_Settings.m_bWindowed = c.windowed;
+        g_Console.m_bOpen = c.console;
+        g_Menu.m_bActive = c.menu;
+        g_Engine.m_bKeyboardAcquired = 0;
+        g_MainGame.m_bKeyInputEnabled = 0;
+        g_MainGame.m_uFrameCounter = 230;
+        g_MainGame.Render();
+        EXPECT_EQ(g_Engine.m_bKeyboardAcquired, c.acquired) << int(c.windowed) << int(c.console) << int(c.menu);
+    }
+    g_Engine.ReleaseKeyboard();
+    g_Console.m_bOpen = 0;
+    g_Menu.m_bActive = 0;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "SkinMeshTest.h"
 #include "core/FileCacheManager.h"
 #include "core/FrameFacts.h"
+#include "platform/os/Random.h"
 #include "support/MathSupport.h"
 #include "tools/CharacterModels.h"
 #include "tools/RagDollModel.h"
@@ -547,6 +548,67 @@ TEST_F(ECharacterRagDollTest, AConstraintThroughTheGroundIsPushedOutToJustAboveI
     EXPECT_EQ(c->m_pA->m_uRestart, 1u);
     EXPECT_TRUE(r.IntersectsCollisionTriangles({0, 1, 0}, {0, -1, 0}));
     EXPECT_FALSE(r.IntersectsCollisionTriangles({0, 1, 0}, {0, 0.5f, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// Every one of the sixteen limit tables leaves the standing pose as it is (a rule taken the wrong
+// way round would fold a limb that stands still), and each acts on a pose disturbed at random. The
+// hips are the exception at rest: they lay the model's loose hip particles onto the thigh's top,
+// once, and then keep them there.
+TEST_F(ECharacterRagDollTest, EveryLimitTableKeepsTheRestPoseAndActsOnADisturbedOne) {
+    ASSERT_TRUE(CreateMan());
+    RD& r = Ragdoll();
+    using Limit = void (RD::*)();
+    struct Table {
+        const char* what;
+        Limit limit;
+        bool settlesAtRest;
+    };
+    const Table limits[] = {
+        {"left knee", &RD::LimitLeftKnee, false},          {"right knee", &RD::LimitRightKnee, false},
+        {"left hip", &RD::LimitLeftHip, true},             {"right hip", &RD::LimitRightHip, true},
+        {"left elbow", &RD::LimitLeftElbow, false},        {"right elbow", &RD::LimitRightElbow, false},
+        {"torso", &RD::LimitTorso, false},                 {"head", &RD::LimitHead, false},
+        {"left calf", &RD::LimitLeftCalf, false},          {"left thigh", &RD::LimitLeftThigh, false},
+        {"right calf", &RD::LimitRightCalf, false},        {"right thigh", &RD::LimitRightThigh, false},
+        {"left forearm", &RD::LimitLeftForearm, false},    {"left upper arm", &RD::LimitLeftUpperArm, false},
+        {"right forearm", &RD::LimitRightForearm, false},  {"right upper arm", &RD::LimitRightUpperArm, false},
+    };
+    auto snapshot = [&] {
+        std::vector<DV> at(RD::kMapSize);
+        for (int i = 0; i < RD::kMapSize; ++i) at[i] = *r.m_pMapPositions[i];
+        return at;
+    };
+    auto restore = [&](const std::vector<DV>& at) {
+        for (int i = 0; i < RD::kMapSize; ++i) *r.m_pMapPositions[i] = at[i];
+    };
+    ASSERT_TRUE(m_skin.StartRagDoll());
+    const std::vector<DV> rest = snapshot();
+    plat::SeedRandom(7);
+    for (const auto& [what, limit, settlesAtRest] : limits) {
+        restore(rest);
+        if (settlesAtRest) (r.*limit)();
+        const std::vector<DV> settled = snapshot();
+        (r.*limit)();
+        const std::vector<DV> still = snapshot();
+        for (int i = 0; i < RD::kMapSize; ++i)
+            EXPECT_TRUE(test::Near(still[i], settled[i], 1e-3f)) << what << " moved " << RD::kMapNames[i] << " at rest";
+        bool acted = false;
+        for (int attempt = 0; attempt < 20 && !acted; ++attempt) {
+            for (int i = 0; i < RD::kMapSize; ++i) {
+                auto noise = [] { return static_cast<float>(plat::Random() % 41 - 20); };
+                *r.m_pMapPositions[i] = rest[i] + DV{noise(), noise(), noise()};
+            }
+            const std::vector<DV> disturbed = snapshot();
+            (r.*limit)();
+            const std::vector<DV> after = snapshot();
+            for (int i = 0; i < RD::kMapSize; ++i) acted = acted || !test::Near(after[i], disturbed[i], 1e-4f);
+        }
+        EXPECT_TRUE(acted) << what << " never acted";
+    }
 }
 
 }  // namespace

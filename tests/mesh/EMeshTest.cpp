@@ -9,6 +9,7 @@
 #include "core/EDebug.h"
 #include "core/ESettings.h"
 #include "render/ERenderer.h"
+#include "support/MathSupport.h"
 #include "support/TextureFiles.h"
 #include "support/XFiles.h"
 
@@ -131,6 +132,31 @@ TEST_F(EMeshTest, TheWorldTransformScalesRotatesAndMovesAndItsInverseIsAlwaysCur
     mesh.SetWorldTransform();
     EXPECT_EQ(mesh.m_FinalRotation.y, turn.m_Quaternion.y);
     EXPECT_EQ(owner.rotation.w, turn.m_Quaternion.w);
+}
+
+}  // namespace
+
+namespace {
+
+// Each extra angle turns the mesh about one of its own axes: the first about the front (z), the
+// second about the side (x), the third about the up axis (y); that axis stays where it was and
+// the other two turn a quarter round.
+TEST_F(EMeshTest, EachExtraAngleTurnsTheMeshAboutItsOwnAxis) {
+    WriteFile("box.x", test::kXHeader + test::CubeMesh());
+    test::FakeOwner owner;
+    EMesh mesh;
+    CreateMesh(mesh, owner, "box.x");
+    const DV axes[3] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}};
+    for (int k = 0; k < 3; ++k) {
+        owner.placement.extraAngles[0] = owner.placement.extraAngles[1] = owner.placement.extraAngles[2] = 0.0f;
+        owner.placement.extraAngles[k] = 90.0f;
+        mesh.SetWorldTransform();
+        for (int j = 0; j < 3; ++j) {
+            const DV turned = pmath::TransformDirection(axes[j], mesh.m_WorldMatrix);
+            if (j == k) EXPECT_TRUE(test::Near(turned, axes[j], 1e-5f)) << "angle " << k;
+            else EXPECT_NEAR(pmath::Dot(turned, axes[j]), 0.0f, 1e-5f) << "angle " << k << ", axis " << j;
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // depth test, at most 32 sparks, and the buffers around a device reset.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -140,6 +141,38 @@ TEST_F(EFXMgrDrawTest, QuadsFaceTheCameraLieFlatOrTurnWithTheirOwnFrame) {
     EXPECT_NEAR(b.z, -1, 1e-5f);
 }
 
+// The half size is 0.5 x scale, plus sqrt(distance) x 0.1 for a light sprite beyond 3 and
+// sqrt(distance) x 0.05 for a sprite below the eye beyond 4 (the camera stands at (0, 0, -10)).
+TEST_F(EFXMgrDrawTest, SpritesBelowTheEyeAndFarLightSpritesGrowWithTheSquareRootOfTheirDistance) {
+    struct Case {
+        DV at;
+        bool light;
+        float growth;
+    };
+    const Case cases[] = {
+        {{0, 0, 20}, false, 0.0f},                                   // level with the eye
+        {{0, 30, -10}, false, 0.0f},                                 // above it
+        {{0, -3, -10}, false, 0.0f},                                 // below, but within 4
+        {{0, -30, -10}, false, std::sqrt(30.0f) * 0.05f},            // below and far
+        {{0, -30, -10}, true, std::sqrt(30.0f) * (0.05f + 0.1f)},    // a light sprite takes both
+        {{0, 5, -10}, true, std::sqrt(5.0f) * 0.1f},                 // a light sprite above the eye
+    };
+    g_RenderHooks.effectSegment = [](const EffectSegment&, EffectHit&) { return false; };
+    EFXDefinition& sprite = DefineSprite("puff", "puff.tga");
+    sprite.m_vScale = DV{2, 2, 2};
+    for (const Case& c : cases) {
+        g_FXMgr.Release();
+        sprite.m_bLightSprite = c.light;
+        g_FXMgr.AddFXByName("puff", &c.at, nullptr);
+        Frame();
+        const SpriteBatch& b = g_FXMgr.m_Batches[Texture("puff.tga")][FX_BLEND_NORMAL];
+        ASSERT_EQ(b.m_uCount, 1u) << c.at.y;
+        // The first corner lies half a size along the camera's right (x) from the centre.
+        const SpriteVertex v = reinterpret_cast<const SpriteVertex*>(b.m_pVB->Data())[0];
+        EXPECT_NEAR(v.x - c.at.x, 2.0f * (0.5f + c.growth), 1e-4f) << c.at.y << (c.light ? " light" : "");
+    }
+}
+
 TEST_F(EFXMgrDrawTest, LightSpritesAreDrawnWithoutTheDepthTest) {
     DefineSprite("lamp", "spark.tga").m_bLightSprite = 1;
     DefineSprite("smoke", "puff.tga");
@@ -170,6 +203,16 @@ TEST_F(EFXMgrDrawTest, AHiddenOrFarSpriteIsNotDrawnNorCounted) {
     Frame();
     EXPECT_EQ(g_FXMgr.m_uActiveBatchCount, 0u);
     EXPECT_EQ(g_FXMgr.m_iLiveCount, 0);
+
+    // The glow of a light that is switched off lives on undrawn.
+    g_FXMgr.Release();
+    EFXInstance* glow = g_FXMgr.AddFXByName("smoke", nullptr, nullptr);
+    glow->m_bSwitchedOff = 1;
+    Frame();
+    EXPECT_EQ(g_FXMgr.m_uActiveBatchCount, 0u);
+    glow->m_bSwitchedOff = 0;
+    Frame();
+    EXPECT_EQ(g_FXMgr.m_uActiveBatchCount, 1u);
 }
 
 TEST_F(EFXMgrDrawTest, AtMost32SparksAreFilled) {

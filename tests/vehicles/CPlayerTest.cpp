@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "audio/CMusicPlaylist.h"
+#include "core/CCommandMgr.h"
 #include "core/CoreHooks.h"
 #include "core/EInput.h"
 #include "support/TestSupport.h"
@@ -282,6 +286,55 @@ TEST_F(CPlayerTest, RespawnKeepsTheRoutesLongPathNamesWhole) {
     g_RoutesMgr.m_pCurrentRoute = nullptr;
     EXPECT_EQ(g_Player.m_szStartPath, start);
     EXPECT_EQ(g_Player.m_szOppositePath, opposite);
+}
+
+}  // namespace
+}  // namespace test
+
+namespace test {
+namespace {
+
+// The one-shot keys of the music and of a combine act on their press, once per press.
+TEST_F(CPlayerTest, MusicAndCombineKeysActOncePerPress) {
+    ResetGlobal(g_CommandMgr);
+    ResetGlobal(g_MusicPlaylist);
+    g_MusicPlaylist.m_uCount = 3;
+    m_truck.m_bKombajn = 1;
+    struct Case {
+        uint32_t command;
+        const char* what;
+        std::function<int()> state;
+        std::vector<int> afterPresses;
+    };
+    const Case cases[] = {
+        {40, "next track", [] { return int(g_MusicPlaylist.m_uCurrent); }, {1, 2, 0}},
+        {41, "previous track", [] { return int(g_MusicPlaylist.m_uCurrent); }, {2, 1, 0}},
+        {49, "cutting", [&] { return int(m_truck.m_bMowingOn); }, {1, 0, 1}},
+        {50, "pipe", [&] { return int(m_truck.m_bPipeOut); }, {1, 0, 1}},
+        {51, "unloading", [&] { return int(m_truck.m_bUnloading); }, {1, 0, 1}},
+    };
+    constexpr uint32_t kCode = 57;
+    for (const Case& c : cases) {
+        g_MusicPlaylist.m_uCurrent = 0;
+        g_CommandMgr.m_Bindings[c.command][0] = kCode;
+        for (int expected : c.afterPresses) {
+            g_CommandMgr.m_State[kCode] = 1;
+            g_Player.ReadInput();
+            g_Player.ReadInput();  // held: no second action
+            g_CommandMgr.m_State[kCode] = 0;
+            g_Player.ReadInput();
+            EXPECT_EQ(c.state(), expected) << c.what;
+        }
+        g_CommandMgr.m_Bindings[c.command][0] = 0;
+    }
+    // A machine that is not a combine ignores the combine's keys.
+    m_truck = Truck{};
+    g_CommandMgr.m_Bindings[49][0] = kCode;
+    g_CommandMgr.m_State[kCode] = 1;
+    g_Player.ReadInput();
+    EXPECT_EQ(m_truck.m_bMowingOn, 0);
+    ResetGlobal(g_CommandMgr);
+    ResetGlobal(g_MusicPlaylist);
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ protected:
 TEST_F(DemoMachinesTest, TheTypesAreTheTractorsTheTrailersTheCombineAndTheImplements) {
     const char* const names[] = {"Race Tractor", "Field Tractor", "Farm Trailer", "Grain Trailer",
                                  "Combine Harvester", "Plough", "Seeder", "Potato Planter", "Mower",
-                                 "Round Baler", "Cube Baler", "Loader Tractor"};
+                                 "Round Baler", "Cube Baler", "Loader Tractor", "Intro Tractor"};
     ASSERT_EQ(g_Physics.m_uVehicleCount, std::size(names));
     for (uint32_t i = 0; i < std::size(names); ++i) EXPECT_STREQ(g_Physics.m_Vehicles[i].m_szName, names[i]);
     EXPECT_STREQ(g_Physics.PickRandomVehicle(false, true, 1), "prefabs\\racer\\body_nocenter.x");
@@ -253,7 +253,7 @@ TEST_F(DemoMachinesTest, ThePlayersMachineFollowsItsRecordAndAnUnknownTypeFallsB
         const char* model;
         bool warned;
     } cases[] = {{1, "prefabs\\tractor\\body_nocenter.x", false}, {4, "prefabs\\combine\\body_nocenter.x", false},
-                 {12, "prefabs\\racer\\body_nocenter.x", true},
+                 {13, "prefabs\\racer\\body_nocenter.x", true},
                  {0xFFFFFFFFu, "prefabs\\racer\\body_nocenter.x", true}};
     for (const Case& c : cases) {
         s_machine.m_uVehicleType = c.type;

@@ -42,6 +42,31 @@ TEST_F(DrivingTest, ADroppedMachineComesToRestOnItsWheelsAtTheSuspensionsHeight)
     }
 }
 
+// While the machine drives off a height and lands, every wheel shows within its band of its
+// socket's height in every frame, however far the ground drops away or rises against it, and the
+// band's edge is reached on the way.
+TEST_F(DrivingTest, InMotionEveryWheelStaysWithinItsBandOfItsSocket) {
+    EObjectSlot* tractor = AddObject(kTractorModel, {0, 3, 0}, 0, "tractor");
+    Truck* t = tractor->m_hTruck;
+    ASSERT_NE(t, nullptr);
+    g_Physics.ReleaseTruckControls(tractor);
+    Drive(tractor, 1000);
+    const float band = 0.3f * kWheelRadius;
+    float widest = 0;
+    for (int frame = 0; frame < 150; ++frame) {
+        Step(1);
+        for (int k = 0; k < 4; ++k) {
+            DV socket;
+            ASSERT_TRUE(g_Engine.GetObjectSocket(tractor, t->m_szWheelSockets[k], &socket, nullptr));
+            const float off = std::fabs(t->m_pWheelObjects[k]->m_vPosition.y - socket.y);
+            EXPECT_LE(off, band + 1e-4f) << "frame " << frame << ", wheel " << k;
+            widest = std::max(widest, off);
+        }
+    }
+    EXPECT_GT(widest, band - 1e-3f);
+    EXPECT_GT(tractor->m_vPosition.z, 1.0f);  // it drove on
+}
+
 TEST_F(DrivingTest, FullThrottleAcceleratesTheMachineForwardAlongItsHeading) {
     const float yaw = 0.5f;
     EObjectSlot* tractor = RestingTractor(yaw);

@@ -49,6 +49,15 @@ protected:
     }
 };
 
+TEST_F(ECameraTest, TheCameraStartsHighAboveTheOriginFacingBackAlongZ) {
+    ECamera fresh;
+    EXPECT_EQ(fresh.m_vPosition, (DV{1, 1600, -128}));
+    const EOrientation yaw = EOrientation::EOrientationFromYawPitchRoll(-3.14159265f, 0, 0);
+    EXPECT_NEAR(fresh.m_Orientation.m_Front.z, yaw.m_Front.z, 1e-5f);
+    EXPECT_NEAR(fresh.m_Orientation.m_Front.z, -1.0f, 1e-5f);
+    EXPECT_EQ(fresh.m_vDirection, (DV{0, 0, 1}));
+}
+
 TEST_F(ECameraTest, GammaIsClampedAndHandedToTheDeviceAsARamp) {
     ASSERT_TRUE(CreateDevice());
     struct Case {

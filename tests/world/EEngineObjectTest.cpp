@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "mesh/EMesh.h"
+#include "mesh/MeshParams.h"
+#include "world/CRoutesMgr.h"
 #include "world/EngineFixture.h"
 
 namespace {
@@ -330,6 +332,51 @@ TEST_F(EngineObjects, PhysicsByDistanceParksFarBodiesAndBringsThemBack) {
     EXPECT_EQ(bale->m_bParked, 0);
     EXPECT_EQ(bale->m_uFlags & FLAG_VISIBLE, FLAG_VISIBLE);
     EXPECT_EQ(TakeCalls(), (Lines{"removeObjectBody bale", "createTruckForObject bale", "createObjectBody bale"}));
+
+    // On a bale-collecting route the bales stay real up to 1400 away.
+    RouteRecord collecting{};
+    collecting.m_bBaleCollecting = 1;
+    g_RoutesMgr.m_pCurrentRoute = &collecting;
+    g_Camera.m_vPosition = DV{0, 0, -1000};
+    Pass();
+    EXPECT_EQ(bale->m_bParked, 0);
+    g_Camera.m_vPosition = DV{0, 0, -1200};
+    Pass();
+    EXPECT_EQ(bale->m_bParked, 1);
+    g_RoutesMgr.m_pCurrentRoute = nullptr;
+}
+
+// Loose props that get a body at their first update park by distance; fixed bodies do not.
+TEST_F(EngineObjects, PropsWithABodyParkByDistance) {
+    g_WorldHooks.createObjectBody = [](EObjectSlot* o, const RigidBodyPhysicsParams*) { o->m_pPhysicsBody = o; };
+    WriteFile("prefabs\\obiekty\\beczka01.x", test::kTriangleModel);
+    RigidBodyPhysicsParams body;
+    body.m_uBodyKind = 2;
+    EObjectSlot* barrel = AddMesh("barrel", {}, "prefabs\\obiekty\\beczka01.x");
+    barrel->Mesh()->SetRigidBodyPhysicsParams(&body);
+    EObjectSlot* post = AddMesh("post");
+    post->Mesh()->SetRigidBodyPhysicsParams(&body);
+    g_EngineObject.FirstUpdate(barrel);
+    g_EngineObject.FirstUpdate(post);
+    EXPECT_EQ(barrel->m_bPhysicsByDistance, 1);
+    EXPECT_EQ(post->m_bPhysicsByDistance, 0);
+    barrel->m_pPhysicsBody = post->m_pPhysicsBody = nullptr;
+}
+
+// Only a visible object near enough that casts shadows is in shadow range.
+TEST_F(EngineObjects, TheShadowRangeTakesOnlyObjectsThatCastShadows) {
+    g_EngineObject.OnStartWorld();
+    g_ShadowMaps.m_bEnabled = 1;
+    g_Camera.m_vPosition = DV{0, 0, -10};
+    EObjectSlot* crate = AddMesh("crate");
+    EObjectSlot* ghost = AddMesh("ghost");
+    EObjectSlot* skipped = AddMesh("skipped");
+    g_Engine.SetObjectFlags(ghost, FLAG_NO_SHADOW, FLAG_NO_SHADOW);
+    skipped->m_bShadowSkip = 1;
+    Pass();
+    EXPECT_EQ(crate->m_bInShadowRange, 1);
+    EXPECT_EQ(ghost->m_bInShadowRange, 0);
+    EXPECT_EQ(skipped->m_bInShadowRange, 0);
 }
 
 TEST_F(EngineObjects, ATruckSteersTowardsItsMarkerAndHitchesAfterThreeMarkerUpdates) {
@@ -398,3 +445,46 @@ TEST_F(EngineObjects, TheDirectionPointerFindsItsObjectAndForgetsIt) {
 }
 
 }  // namespace
+
+// A door swings on its hinge (its up axis) with the law that slows it near the target, its knob
+// turns with the second swing, and the actions end only when both have arrived.
+TEST_F(EngineObjects, ADoorSwingsItsMeshAndTurnsItsKnobAndItsActionsEndWhenBothArrive) {
+    EObjectSlot* door = AddMesh("door", DV{10, 0, 0});
+    EObjectSlot* knob = AddMesh("knob", DV{10, 1, 0});
+    door->m_pActionParams = new strActionParams;
+    strActionParams& a = *door->m_pActionParams;
+    a.m_uEnabled = 1;
+    a.m_uSwing = 1;
+    a.m_fSwingAngle = 80;
+    a.m_fSwingSpeed = 100;
+    a.m_uSecondSwing = 1;
+    a.m_fSwing2Speed = 50;
+    a.m_fSwing2Target = 20;
+    std::strcpy(a.m_szKnobObject, "knob");
+    g_Engine.RunAction("door");
+    Pass();
+    // 100 x 0.1 x (1.5 - 0) on the first step.
+    EXPECT_FLOAT_EQ(door->MeshExtraAngles().z, 15.0f);
+    EXPECT_FLOAT_EQ(knob->MeshExtraAngles().x, 5.0f);
+    EXPECT_FLOAT_EQ(door->MeshExtraAngles().x, 0.0f) << "the knob turns, not the door";
+    int passes = 1;
+    while (door->m_bActionsRan && passes < 100) {
+        Pass();
+        ++passes;
+    }
+    EXPECT_GT(passes, 4);
+    EXPECT_FLOAT_EQ(door->MeshExtraAngles().z, 80.0f);
+    EXPECT_FLOAT_EQ(knob->MeshExtraAngles().x, 20.0f);
+    EXPECT_EQ(door->m_bSwitched, 1);
+
+    g_Engine.RunAction("door");  // and closes again
+    for (int i = 0; i < 100 && door->m_bActionsRan; ++i) Pass();
+    EXPECT_FLOAT_EQ(door->MeshExtraAngles().z, 0.0f);
+    EXPECT_FLOAT_EQ(knob->MeshExtraAngles().x, 0.0f);
+
+    // Without a knob object the second swing turns the door itself about its front axis.
+    a.m_szKnobObject[0] = 0;
+    g_Engine.RunAction("door");
+    for (int i = 0; i < 100 && door->m_bActionsRan; ++i) Pass();
+    EXPECT_FLOAT_EQ(door->MeshExtraAngles().x, 20.0f);
+}

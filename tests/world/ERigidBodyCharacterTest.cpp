@@ -520,6 +520,31 @@ TEST_F(RigidBodyCharacter, TheFinderCountsTheTrianglesAroundTheTorso) {
     EXPECT_EQ(m_body.m_uFinderResult[1], 0u);
 }
 
+// Once the character has gathered the world around it, its limbs take those faces rather than
+// asking for their own: the floor it found stays under them after the floor was moved away, until
+// the character gathers again.
+TEST_F(RigidBodyCharacter, TheLimbsTakeTheFacesTheCharacterGathered) {
+    ASSERT_TRUE(m_body.Create(Node(ESkinMesh::BIP01)));
+    WriteFile("m\\floor.x", test::SolidQuad({-100, 0, -100}, {100, 0, -100}, {100, 0, 100}, {-100, 0, 100}));
+    EObjectSlot* floor = AddMesh("floor", {0, 60, 0}, "m\\floor.x");
+    ASSERT_NE(floor, nullptr);
+    m_body.UpdateFinder();
+    ASSERT_EQ(m_body.m_uFinderResult[0], 4u);
+    g_Engine.SetObjectPosition(floor, DV{5000, 5000, 5000}, false);
+    int limbsOnTheFloor = 0;
+    for (ERigidBodyPhysics* limb : m_body.m_pBodies) {
+        limb->TestCollisions(limb->m_State);
+        for (const RigidBodyFace& f : limb->m_Faces) EXPECT_EQ(f.object, floor);
+        limbsOnTheFloor += !limb->m_Faces.empty();
+    }
+    EXPECT_GT(limbsOnTheFloor, 0);
+    m_body.UpdateFinder();
+    for (ERigidBodyPhysics* limb : m_body.m_pBodies) {
+        limb->TestCollisions(limb->m_State);
+        EXPECT_TRUE(limb->m_Faces.empty());
+    }
+}
+
 // Tearing the skinned mesh down releases the body it owns, and no other.
 TEST_F(RigidBodyCharacter, TearingDownTheSkinnedMeshReleasesItsBody) {
     g_MeshHooks.releaseCharacterBody = [](const ESkinMesh* mesh) { ERigidBodyCharacter::ReleaseOwnedBy(mesh); };

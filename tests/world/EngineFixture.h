@@ -106,6 +106,8 @@ protected:
         ResetGlobal(g_Engine);
         ResetGlobal(g_EngineObject);
         ResetGlobal(g_Camera);
+        // The tests place their objects around an eye at the origin, not at the camera's start.
+        g_Camera.m_vPosition = DV{};
         ResetGlobal(g_CollisionMgr);
         ResetGlobal(g_ShadowMaps);
         InstallRecordingWorldHooks();

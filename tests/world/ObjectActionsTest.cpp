@@ -6,11 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "audio/CSoundCache.h"
 #include "mesh/EMesh.h"
 #include "mesh/EMeshSocketsMgr.h"
 #include "mesh/MeshHooks.h"
+#include "render/EFXInstance.h"
 #include "world/ECamera.h"
+#include "tools/SoundSynth.h"
 #include "world/WorldFixture.h"
 
 namespace {
@@ -254,6 +259,52 @@ TEST_F(ObjectActions, TheMinimumIntervalRefusesRunsThatComeTooSoon) {
 }
 
 // The first state and the switched state run their own variants, one after the other.
+// Before its block can fire, a door's knob is put on its socket and the block's sounds and
+// dialogue voices are read into the sound cache.
+TEST_F(ObjectActions, TheFirstUpdatePutsTheKnobOnItsSocketAndReadsTheSoundsAhead) {
+    const std::string wave = synth::Wave(1, 22050, 16, synth::Pcm16(std::vector<float>(100, 0.1f)));
+    WriteFile("sounds\\open.wav", wave);
+    WriteFile("sounds\\shut.wav", wave);
+    WriteFile("voices\\Dialogues\\hello.wav", wave);
+    EObjectSlot* door = AddMesh("door", DV{});
+    GiveSocket(door, "klamka");
+    g_MeshSocketsMgr.m_Files[0].m_Sockets[0].x = 0.5f;
+    g_MeshSocketsMgr.m_Files[0].m_Sockets[0].y = 1.0f;
+    EObjectSlot* knob = AddMesh("knob", DV{50, 0, 0});
+    strActionParams a;
+    a.m_uEnabled = 1;
+    a.m_uSwing = 1;
+    std::strcpy(a.m_szKnobObject, "knob");
+    std::strcpy(a.m_szKnobSocket, "klamka");
+    std::strcpy(a.m_szSoundActivate, "sounds\\open.wav");
+    std::strcpy(a.m_szSoundDeactivate, "sounds\\shut.wav");
+    std::strcpy(a.m_szVoices[2], "hello");
+    g_Engine.SetActionParams(door, &a);
+    DV socket;
+    ASSERT_TRUE(g_Engine.GetObjectSocket(door, "klamka", &socket, nullptr));
+    ASSERT_NE(socket, knob->m_vPosition);
+    g_EngineObject.FirstUpdate(door);
+    EXPECT_EQ(knob->m_vPosition, socket);
+    for (const char* file : {"sounds\\open.wav", "sounds\\shut.wav", "voices\\Dialogues\\hello.wav"})
+        EXPECT_TRUE(g_SoundCache.IsCached(file)) << file;
+    ClearSoundCache();
+}
+
+// A lamp's glow goes out and comes back with the lamp.
+TEST_F(ObjectActions, SwitchingALightSwitchesItsEffectToo) {
+    EObjectSlot* lamp = Trigger("lamp", false, [](strActionParams& a) { a.m_uLightToggle = 1; });
+    EFXInstance glow;
+    lamp->m_pEffectInstance = &glow;
+    g_Engine.RunAction("lamp");
+    EXPECT_EQ(lamp->m_bLightByte, 0);
+    EXPECT_EQ(glow.m_bSwitchedOff, 1);
+    lamp->m_bActionsRan = 0;
+    g_Engine.RunAction("lamp");
+    EXPECT_EQ(lamp->m_bLightByte, 1);
+    EXPECT_EQ(glow.m_bSwitchedOff, 0);
+    lamp->m_pEffectInstance = nullptr;
+}
+
 TEST_F(ObjectActions, TheStatesTakeTurnsWithTheirOwnVariables) {
     Trigger("switch", false, [](strActionParams& a) {
         std::strcpy(a.m_szDefaultSet, "lamp_on");

@@ -2,6 +2,7 @@
 // hurt what they reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -134,6 +135,27 @@ TEST_F(ObjectDeath, AFallWithoutAReplacementSetsTheObjectFalling) {
     g_EngineObject.HandleDeath(crate);
     EXPECT_EQ(crate->m_bFalling, 1);
     EXPECT_EQ(crate->m_vFallVelocity, (DV{0, 3, 1}));
+
+    // The next object pass starts the fall: a light body, pushed off with that velocity.
+    static DV push;
+    g_WorldHooks.applyImpulseToObject = [](EObjectSlot* o, const DV& impulse) {
+        test::Record("applyImpulseToObject " + test::Name(o));
+        push = impulse;
+    };
+    g_WorldHooks.createObjectBody = [](EObjectSlot* o, const RigidBodyPhysicsParams*) {
+        test::Record("createObjectBody " + test::Name(o));
+        o->m_pPhysicsBody = o;
+    };
+    TakeCalls();
+    g_EngineObject.Update();
+    EXPECT_EQ(crate->m_bFalling, 0);
+    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysics.m_uBodyKind, 2u);
+    EXPECT_EQ(crate->Mesh()->m_RigidBodyPhysics.m_fMass, 4.0f);
+    const std::vector<std::string> calls = TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "createObjectBody crate"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "applyImpulseToObject crate"), calls.end());
+    EXPECT_EQ(push, (DV{0, 3, 1}));
+    crate->m_pPhysicsBody = nullptr;
 }
 
 TEST_F(ObjectDeath, AKillTargetDiesAtOnceOrAfterItsDelay) {

@@ -373,7 +373,7 @@ void InstallCutsceneHooks() {
     };
     h.physicsUpdate = [] { g_Physics.Update(); };
     // The menu opens on its main page.
-    h.openMenu = [] { g_Menu.m_bActive = 1; };
+    h.openMenu = [] { Menu::LoadResources(10, true); };
 }
 
 void InstallVehiclesHooks() {

@@ -197,9 +197,11 @@ void CMenu::BuyShopMachine() {
     g_ProfileMgr.UpdateCurrentMachine();
     ++p.m_Achievements.m_uMachinesBought;
     g_ProfileMgr.CountOwnedMachines();
+    // The first machine's driver is set before the profile is written, so the file never holds
+    // a driver that does not exist.
+    if (static_cast<int32_t>(p.m_uDriver) < 0) p.m_uDriver = 0;
     Save();
     m_iShopIndex = -1;
-    if (static_cast<int32_t>(p.m_uDriver) < 0) p.m_uDriver = 0;
     ShowPage(40);
 }
 

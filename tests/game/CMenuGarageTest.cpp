@@ -358,6 +358,23 @@ TEST_F(CMenuGarageTest, WithoutAnOwnedTractorTheSelectionStaysNone) {
     EXPECT_EQ(g_ProfileMgr.CurrentMachine(), nullptr);
 }
 
+TEST_F(CMenuGarageTest, TheShopKeepsAPlayerWithoutATractorUntilOneIsBought) {
+    constexpr uint32_t kEscape = 27;
+    Farmer(21000, {kCombineDE});  // a combine is no tractor
+    g_Menu.m_iShopIndex = -1;
+    g_Menu.NextShopMachine();
+    Open(42);
+    EXPECT_TRUE(g_Menu.FindItem(5)->m_bDisabled);
+    g_Menu.OnKeyDown(kEscape);
+    EXPECT_EQ(g_Menu.m_uPage, 42u);
+    Click(512, 650);  // buy
+    ASSERT_EQ(g_Menu.m_uPage, 40u);
+    Open(42);
+    EXPECT_FALSE(g_Menu.FindItem(5)->m_bDisabled);
+    g_Menu.OnKeyDown(kEscape);
+    EXPECT_EQ(g_Menu.m_uPage, 40u);
+}
+
 TEST_F(CMenuGarageTest, TheGaragesButtonsLeadToItsPages) {
     ProfileRecord& p = Farmer(30000, {kField});
     Open(40);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -326,6 +327,12 @@ TEST_F(CMenuGarageTest, ARouteTakesOnlyTheMachinesThatFitItsTaskAndCountry) {
     g_Menu.PrevMachine(true, false, false);
     EXPECT_EQ(g_ProfileMgr.m_pCurrentProfile->m_iSelectedMachine, kRacer);
     EXPECT_EQ(Saved().m_iSelectedMachine, kRacer);
+    // Nothing fits: the selection stays and the profile is not written again.
+    std::filesystem::remove(Path("save\\0.prf"));
+    g_Menu.m_uCountry = 0;
+    g_Menu.NextMachine(false, false, true);
+    EXPECT_EQ(g_ProfileMgr.m_pCurrentProfile->m_iSelectedMachine, kRacer);
+    EXPECT_FALSE(Exists("save\\0.prf"));
 }
 
 TEST_F(CMenuGarageTest, TheRoutePageStepsToACombineForAHarvestAndBackToATractorAfter) {

@@ -73,8 +73,11 @@ void CMenu::ShowSalePage() {
     if (const VehicleType* type = TypeOf(slot))
         PricedMachineLine(*type, Profile().m_Machines[slot].m_uPrice / 2, line, sizeof line);
     AddItem(MenuItem::kText, line, 512, 180, 1, true, -1, false, false, false);
-    if (Profile().m_uOwnedCount >= 2) AddItem(MenuItem::kButton, Text(">G59"), 512, 640, 1, true, 0, false, false, false);
-    else AddItem(MenuItem::kText, Text(">G80"), 512, 640, 1, true, -1, false, false, false);
+    // The last machine is never sold: the page says so instead of offering the sale.
+    if (Profile().m_uOwnedCount >= 2)
+        AddItem(MenuItem::kButton, Text(">G59"), 512, 640, 1, true, 0, false, false, false);
+    else
+        AddItem(MenuItem::kText, Text(">G80"), 512, 640, 1, true, -1, false, false, false);
     AddItem(MenuItem::kButton, Text(">G03"), 312, 580, 1, true, 0, false, false, false);
     AddItem(MenuItem::kButton, Text(">G04"), 712, 580, 1, true, 0, false, false, false);
     AddItem(MenuItem::kButton, Text(">MBack"), 512, 700, 1, true, 0, false, false, false);

@@ -53,7 +53,7 @@ CMenu::CMenu()
       m_fCursorX(0), m_fCursorY(0), m_bButtonDown(0), m_bButtonDownLast(0), m_bWaitForRelease(0), m_fFrameTime(0),
       m_fClock(0), m_szMessageCaption{}, m_szMessageText{}, m_uSliderCount(0), m_Sliders{}, m_fGamma(1.0f / 3),
       m_fAppliedGamma(-1), m_szResultLines{}, m_uResultPlace(0), m_iSelectedRoute(-1), m_iSelectedMachine(-1),
-      m_iShopIndex(0), m_bRouteList(0), m_uTileCount(0), m_Tiles{}, m_iSelectedTile(-1), m_szRouteInfo{},
+      m_iShopIndex(0), m_uCountry(0), m_bRouteList(0), m_uTileCount(0), m_Tiles{}, m_iSelectedTile(-1), m_szRouteInfo{},
       m_iOfferedSlot(-1), m_iDeleteSlot(-1), m_iEntrySlot(-1), m_szEntryName{}, m_iEntryCursor(0), m_bCapturing(0),
       m_bCaptureLatch(0), m_iCaptureRow(-1), m_iCaptureColumn(0), m_fCreditsScroll(768), m_fShowcaseYaw{},
       m_fEffectTimer(0) {}
@@ -141,7 +141,8 @@ void CMenu::ClearMessage() {
 void CMenu::ShowPage(uint32_t pageId) {
     ClearItems();
     g_Engine.ReleaseKeyboard();
-    EnsureTractorSelected();
+    // The profiles, the difficulty and the route page choose the machine themselves.
+    if (pageId != 9 && pageId != 11 && pageId != 12) EnsureTractorSelected();
     m_bRouteList = 0;
     m_uPage = pageId;
     ShowPageItems(pageId);
@@ -200,7 +201,10 @@ void CMenu::ShowPageItems(uint32_t pageId) {
             SetBackButton(kBackIcon, Text(">MBack"), 10);
             break;
         case 40: ShowGaragePage(); break;
+        case 41: ShowOwnedPage(); break;
         case 42: ShowShopPage(); break;
+        case 43: ShowSalePage(); break;
+        case 52: ShowUpgradesPage(); break;
         case 60: ShowAchievementsPage(); break;
         case 70: ShowOptionsPage(); break;
         case 73: ShowControlsPage(); break;
@@ -217,6 +221,7 @@ void CMenu::ShowPageItems(uint32_t pageId) {
 
 void CMenu::ShowRoutePage() {
     m_bWaitForRelease = 1;
+    FitMachineToRoute();
     AddItem(MenuItem::kText, Text(">M73"), 512, 16, kTitleScale, true, -1, false, false, false);
     for (int i = 0; i < 3; ++i)
         AddItem(MenuItem::kText, m_szRouteInfo[i], 512, 80.0f + 28.0f * i, 1, true, -1, false, false, false);
@@ -269,8 +274,8 @@ void CMenu::HandlePageSelection(uint32_t id) {
             break;
         case 12:
             if (id == 5) StartRace(m_iSelectedRoute);
-            else if (id == 6) NextMachine(-1);
-            else if (id == 7) NextMachine(1);
+            else if (id == 6) StepMachineForRoute(-1);
+            else if (id == 7) StepMachineForRoute(1);
             else if (id == 8) ShowPage(30);
             break;
         case 13:
@@ -300,17 +305,10 @@ void CMenu::HandlePageSelection(uint32_t id) {
             if (id == 0) ShowPage(10);
             break;
         case 40:
-            if (id == 3) ShowPage(42);
-            else if (id == 5) ShowPage(10);
-            break;
+        case 41:
         case 42:
-            if (id == 2) BuyShopMachine();
-            else if (id == 3 || id == 4) {
-                m_iShopIndex += id == 3 ? -1 : 1;
-                NextShopMachine();
-                ShowPage(42);
-            } else if (id == 5) ShowPage(40);
-            break;
+        case 43:
+        case 52: HandleGarageSelection(id); break;
         case 60:
             if (id == 11) ShowPage(10);
             break;
@@ -347,8 +345,7 @@ void CMenu::OnKeyDown(uint32_t key) {
         if (!m_bSceneMode) {
             CloseMenu();
         } else if (m_bBackButton) {
-            const bool ownsTractor = g_ProfileMgr.m_pCurrentProfile->m_uOwnedCount > 0;
-            if (m_uPage == 42 && !ownsTractor) return;
+            if (m_uPage == 42 && !HasOwnedTractor()) return;
             g_CommandMgr.SaveKeys();
             ShowPage(m_uBackPage);
         } else if (m_uPage == 9) {
@@ -458,8 +455,8 @@ void CMenu::Render() {
         DrawBackground();
     }
     if (m_uPage == 73) DrawControlsPage();
-    if (m_uPage == 12) DrawMachineLine(180);
-    if (m_uPage == 40) DrawMachineLine(80);
+    if (m_uPage == 12) DrawMachineLine();
+    if (m_uPage == 40 || m_uPage == 41 || m_uPage == 52) DrawMachineStats();
     if (m_uPage == 9) DrawNameEntry();
     if (m_uPage == 30) DrawRouteGrid();
     DrawItems();

@@ -111,12 +111,30 @@ public:
     // The result page's lines, place and picture, given by the player's run end before page 14.
     void SetResult(const char* const lines[3], uint32_t place, const char* picture);
 
-    // Machines (the least the profiles need: the shop's first tractor and the route page's choice).
+    // Machines: the choice for a route, the owned machines, the shop, the sale and the upgrades.
+    // The route's needs pick the machines that fit it; the selection is saved with the profile.
+    void NextMachine(bool needTractor, bool needCombine, bool needLoader);
+    void PrevMachine(bool needTractor, bool needCombine, bool needLoader);
+    // The selected route's needs, then the selection stepped onto a machine that fits it.
+    void FitMachineToRoute();
+    // The route page's previous (-1) and next (+1) machine among those that fit the route.
+    void StepMachineForRoute(int step);
     void EnsureTractorSelected();
+    bool HasOwnedTractor() const;
+    bool IsMachineForSale() const;
     void NextShopMachine();
-    void NextMachine(int step);
+    void PrevShopMachine();
     void BuyShopMachine();
-    void DrawMachineLine(float y);
+    void SellSelectedMachine();
+    // Steps the selection through the owned machines (step +1 or -1).
+    void StepOwnedMachine(int step);
+    // Upgrade offers 1..5 of the upgrades page; whether one is offered now.
+    bool UpgradeOffered(int offer) const;
+    void BuyUpgrade(int offer);
+    void NextDriver();
+    void NextSkin();
+    void DrawMachineLine();
+    void DrawMachineStats();
 
     // Content pages.
     void BuildRouteGrid();
@@ -183,6 +201,8 @@ public:
     int32_t m_iSelectedRoute;
     int32_t m_iSelectedMachine;
     int32_t m_iShopIndex;
+    // The player's country (0 DE, 1 FR, 2 UK, 3 US): combines and loaders are chosen by it.
+    uint32_t m_uCountry;
     uint8_t m_bRouteList;
     uint32_t m_uTileCount;
     RouteTile m_Tiles[kMaxTiles];
@@ -206,7 +226,15 @@ public:
 private:
     void ShowPageItems(uint32_t pageId);
     void ShowGaragePage();
+    void ShowOwnedPage();
     void ShowShopPage();
+    void ShowSalePage();
+    void ShowUpgradesPage();
+    void HandleGarageSelection(uint32_t id);
+    void StepMachine(int step, bool needTractor, bool needCombine, bool needLoader);
+    void RouteNeeds(bool& needTractor, bool& needCombine, bool& needLoader) const;
+    bool MachineFits(int slot, bool needTractor, bool needCombine, bool needLoader) const;
+    void StepShop(int step);
     void ShowRoutePage();
     void ShowResultPage();
     void HandlePageSelection(uint32_t id);

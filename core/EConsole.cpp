@@ -124,7 +124,10 @@ EConsole::EConsole()
     SetVariable("quit", 0.0f, 0);
 }
 
-EConsole::~EConsole() { FreeVariables(); }
+EConsole::~EConsole() {
+    FreeVariables();
+    if (this == &g_Console) s_bGoneAtExit = true;
+}
 
 bool EConsole::BackupConsoleEnabled() const {
     float value = 0;

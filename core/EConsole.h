@@ -44,6 +44,9 @@ public:
 
     EConsole();
     virtual ~EConsole();
+    // True once the game's console is destroyed at exit: what later destructors would report has
+    // nowhere to go then.
+    static bool GoneAtExit() { return s_bGoneAtExit; }
 
     // Start-up: with BackupConsole set, the previous log is first copied to its dated name; in
     // every case it is deleted, and from now on prints are appended to a fresh "!console.txt".
@@ -221,6 +224,7 @@ public:
     const char* m_szLoadingPicture;
 
 private:
+    static inline bool s_bGoneAtExit = false;
     static const char* S(const char* s) { return s ? s : ""; }
     void PrintFormatted(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void ScrollOutput();

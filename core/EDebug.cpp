@@ -73,7 +73,8 @@ void EDebug::RemoveAlloc(const char* tag) {
     if (slot < 0) {
         char line[kTagLength + 64];
         std::snprintf(line, sizeof line, "Remove %s nie ma odpowiednika!", tag);
-        g_Console.Print(line);
+        // Globals freed at exit may come after the console.
+        if (!EConsole::GoneAtExit()) g_Console.Print(line);
         return;
     }
     // The slot stays in use at 0, so a balanced tag still shows in the dump.

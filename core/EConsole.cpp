@@ -122,6 +122,8 @@ EConsole::EConsole()
     // before anything can change the current directory. The log and every report file go there.
     plat::StartDirectory();
     SetVariable("quit", 0.0f, 0);
+    // Tests rebuild the game's console in place.
+    if (this == &g_Console) s_bGoneAtExit = false;
 }
 
 EConsole::~EConsole() {

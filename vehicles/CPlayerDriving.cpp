@@ -204,9 +204,10 @@ void CPlayer::ReadInput() {
 
 // A combine's own keys: cutting on and off, the unloading pipe out and in, unloading on and off.
 void CPlayer::ReadCombineKeys() {
-    const bool cutting = Pressed(kCombineCutting), pipe = Pressed(kCombinePipe), unloading = Pressed(kCombineUnloading);
+    // Another machine's work keys are the implement's, read with its instructions.
     Truck* t = m_pVehicle->m_hTruck;
     if (!t || !t->m_bKombajn) return;
+    const bool cutting = Pressed(kCombineCutting), pipe = Pressed(kCombinePipe), unloading = Pressed(kCombineUnloading);
     if (cutting) g_Physics.ToggleCombineHarvesting(m_pVehicle);
     if (pipe) {
         t->m_bPipeReturn = t->m_bPipeOut;

@@ -35,6 +35,8 @@ constexpr const char* kKeyR = "[R]:";
 constexpr const char* kKeyF = "[F]:";
 constexpr const char* kKeyV = "[V]:";
 constexpr const char* kNoKey = " ";
+constexpr uint32_t kWorkCommand = 49;
+constexpr uint32_t kBaleCommand = 50;
 constexpr float kZoneSeconds = 5.0f;
 constexpr float kOffRouteDistance = 20.0f;
 constexpr float kOffRouteSeconds = 3.0f;
@@ -92,12 +94,18 @@ bool RoofCandidate(EObjectSlot* candidate, EObjectSlot* vehicle) {
 
 void CPlayer::ShowInstructions() {
     if (!m_pVehicle || !m_pVehicle->m_hTruck) return;
-    const Truck& t = *m_pVehicle->m_hTruck;
+    Truck& t = *m_pVehicle->m_hTruck;
     const RouteRecord* route = Route();
-    const Truck* implement = m_pImplement ? m_pImplement->m_hTruck : nullptr;
+    // The combine reads its own keys with its driving; for other machines R and F work what they
+    // carry. Each key acts once per press, whatever line it shows.
+    const bool workKey = !t.m_bKombajn && Pressed(kWorkCommand);
+    const bool baleKey = !t.m_bKombajn && Pressed(kBaleCommand);
     if (route && route->m_bBaleCollecting && t.m_bTur) {
-        if (t.m_iFrontLoaderState == 1) Instruction(kKeyR, ">I34");
-        if (t.m_iFrontLoaderState == 4) Instruction(kKeyR, ">I35");
+        const int32_t loader = t.m_iFrontLoaderState;
+        if (loader == 1) Instruction(kKeyR, ">I34");
+        if (loader == 4) Instruction(kKeyR, ">I35");
+        if (workKey && (loader == 1 || loader == 4))
+            g_Physics.ToggleFrontLoader(m_fFrameTime, m_pVehicle, loader == 1);
     }
     if (t.m_bKombajn) {
         Instruction(kKeyR, t.m_bMowingOn ? ">I06" : ">I05");
@@ -105,30 +113,37 @@ void CPlayer::ShowInstructions() {
         if (t.m_bStaly || t.m_bPipeOut) Instruction(kKeyV, t.m_bUnloading ? ">I10" : ">I09");
         return;
     }
-    if (!route || !implement) return;
-    const Truck& i = *implement;
+    if (!route || !m_pImplement || !m_pImplement->m_hTruck) return;
+    Truck& i = *m_pImplement->m_hTruck;
     if (route->m_bBaling) {
         Instruction(kKeyR, i.m_bMowingOn ? ">I30" : ">I29");
-        if (i.m_iBaleState == -1 && !i.m_pBaleInFlight && i.m_dBaleFill > 0.8)
-            Instruction(m_fSpeed <= 2.0f ? kKeyF : kNoKey, m_fSpeed <= 2.0f ? ">I19" : ">I18");
+        // The line offers R to set the baler working or stop it.
+        if (workKey && i.m_bPrasa) i.m_bMowingOn = !i.m_bMowingOn;
+        if (i.m_iBaleState == -1 && !i.m_pBaleInFlight && i.m_dBaleFill > 0.8) {
+            const bool slow = m_fSpeed <= 2.0f;
+            Instruction(slow ? kKeyF : kNoKey, slow ? ">I19" : ">I18");
+            if (slow && baleKey) g_Physics.StartBale(m_pImplement);
+        }
         return;
     }
-    auto lift = [](int32_t state, const char* raised, const char* lowered) {
+    auto lift = [this, workKey](int32_t state, const char* raised, const char* lowered,
+                                void (Physics::*toggle)(EObjectSlot*)) {
         if (state == 4) Instruction(kKeyR, raised);
         if (state == 1) Instruction(kKeyR, lowered);
+        if (workKey) (g_Physics.*toggle)(m_pImplement);
     };
-    if (route->m_bPloughing) return lift(i.m_iPloughLiftState, ">I21", ">I20");
+    if (route->m_bPloughing) return lift(i.m_iPloughLiftState, ">I21", ">I20", &Physics::TogglePloughLift);
     if (route->m_bPlanting) {
-        lift(i.m_iPlanterLiftState, ">I31", ">I32");
+        lift(i.m_iPlanterLiftState, ">I31", ">I32", &Physics::TogglePlanterLift);
         if (i.m_fPlanterFactor <= 0.2f) Instruction(kNoKey, ">I33");
         return;
     }
     if (route->m_bSowing) {
-        lift(i.m_iSeederLiftState, ">I39", ">I38");
+        lift(i.m_iSeederLiftState, ">I39", ">I38", &Physics::ToggleSeederLift);
         if (i.m_fSeederFactor <= 0.2f) Instruction(kNoKey, ">I40");
         return;
     }
-    if (route->m_bGrassMowing) return lift(i.m_iMowerSoundState, ">I36", ">I37");
+    if (route->m_bGrassMowing) return lift(i.m_iMowerSoundState, ">I36", ">I37", &Physics::UpdateMowerSound);
     if (!route->m_bSlalom && !route->m_bGrain && m_fSpeed < 4.0f) Instruction(kKeyR, ">I12");
 }
 

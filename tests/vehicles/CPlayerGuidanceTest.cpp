@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CCommandMgr.h"
 #include "core/ESettings.h"
 #include "core/ETextMgr.h"
 #include "vehicles/FieldWorkFixture.h"
@@ -217,6 +218,67 @@ TEST_F(CPlayerGuidance, TheInstructionsFollowTheMachinesState) {
     EXPECT_EQ(g_Instructions, (std::vector<std::string>{"[R]:I31", " I33"}));
     std::filesystem::remove(Path("scripts\\text_keys.txt"));
     g_TextMgr.Load();
+}
+
+// R on a field route works the implement the instruction names, once per press: the lifts start
+// down from raised and up from lowered and a moving lift ignores it, the mower's step starts it
+// moving, the baler starts and stops; a combine's R is its own, read with its driving.
+TEST_F(CPlayerGuidance, TheWorkKeyTogglesTheImplementOncePerPress) {
+    struct Case {
+        const char* what;
+        uint8_t RouteRecord::*route;
+        const char* implement;
+        uint8_t Truck::*kind;
+        int32_t Truck::*state;
+        int32_t before, afterPress;
+    };
+    const Case cases[] = {
+        {"plough down", &RouteRecord::m_bPloughing, "plug", &Truck::m_bPlug, &Truck::m_iPloughLiftState, 4, 3},
+        {"plough up", &RouteRecord::m_bPloughing, "plug", &Truck::m_bPlug, &Truck::m_iPloughLiftState, 1, 2},
+        {"plough moving", &RouteRecord::m_bPloughing, "plug", &Truck::m_bPlug, &Truck::m_iPloughLiftState, 3, 3},
+        {"planter down", &RouteRecord::m_bPlanting, "sadzarka", &Truck::m_bSadzarka, &Truck::m_iPlanterLiftState, 4,
+         3},
+        {"seeder up", &RouteRecord::m_bSowing, "siewnik", &Truck::m_bSiewnik, &Truck::m_iSeederLiftState, 1, 2},
+        {"mower down", &RouteRecord::m_bGrassMowing, "kosa", &Truck::m_bKosa, &Truck::m_iMowerSoundState, 4, 3},
+        {"mower up", &RouteRecord::m_bGrassMowing, "kosa", &Truck::m_bKosa, &Truck::m_iMowerSoundState, 1, 2},
+    };
+    constexpr uint32_t kCode = 57;
+    g_CommandMgr.m_Bindings[49][0] = kCode;
+    for (const Case& c : cases) {
+        m_Route = RouteRecord{};
+        Task(c.route);
+        EObjectSlot* implement = Machine(c.implement);
+        Couple(implement);
+        Truck& t = *implement->m_hTruck;
+        t.*c.kind = 1;
+        t.*c.state = c.before;
+        g_Player.ShowInstructions();
+        EXPECT_EQ(t.*c.state, c.before) << c.what << ": no key, no change";
+        g_CommandMgr.m_State[kCode] = 1;
+        g_Player.ShowInstructions();
+        EXPECT_EQ(t.*c.state, c.afterPress) << c.what;
+        g_Player.ShowInstructions();  // held: no second toggle
+        EXPECT_EQ(t.*c.state, c.afterPress) << c.what << ": held";
+        g_CommandMgr.m_State[kCode] = 0;
+        g_Player.ShowInstructions();
+    }
+    m_Route = RouteRecord{};
+    Task(&RouteRecord::m_bBaling);
+    EObjectSlot* baler = Machine("prasa");
+    Couple(baler);
+    baler->m_hTruck->m_bPrasa = 1;
+    for (int expected : {1, 0}) {
+        g_CommandMgr.m_State[kCode] = 1;
+        g_Player.ShowInstructions();
+        g_CommandMgr.m_State[kCode] = 0;
+        g_Player.ShowInstructions();
+        EXPECT_EQ(baler->m_hTruck->m_bMowingOn, expected) << "baler";
+    }
+    m_VehicleTruck.m_bKombajn = 1;
+    g_CommandMgr.m_State[kCode] = 1;
+    g_Player.ShowInstructions();
+    EXPECT_EQ(m_VehicleTruck.m_bMowingOn, 0) << "the combine's key is read with its driving";
+    test::ResetGlobal(g_CommandMgr);
 }
 
 }  // namespace

@@ -257,6 +257,9 @@ void CPlayer::PlaceAtStartPoint(bool atStart) {
     g_Engine.SetObjectPosition(m_pVehicle, position, false);
     g_Engine.SetObjectOrientation(m_pVehicle, orientation);
     g_Physics.TeleportTruck(m_pVehicle, &position, &orientation.m_Quaternion);
+    // Put back while the run is under way (back to the start, turned over, off the route or out of
+    // the zone), the machine drives on: the countdown that would release it again is long over.
+    if (m_bDrivingEnabled && m_iCountdown < 0) g_Physics.ReleaseTruckControls(m_pVehicle);
     m_fSpeed = 0;
     m_vPosition = m_vPrevPosition = position;
     m_Orientation = orientation;

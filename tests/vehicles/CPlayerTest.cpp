@@ -274,6 +274,23 @@ TEST_F(CPlayerTest, TheCountdownReleasesTheMachineAfterThreeSeconds) {
     EXPECT_EQ(enabledAt, 12);  // three seconds after the first frame
 }
 
+// A machine put back during the run drives on; put in place before the countdown ends, it waits
+// for the countdown to release it.
+TEST_F(CPlayerTest, AMachinePutBackDuringTheRunDrivesOn) {
+    struct Case {
+        uint8_t drivingEnabled;
+        int32_t countdown;
+        uint8_t releasedAfter;
+    } cases[] = {{1, -1, 1}, {0, 4, 0}, {0, -1, 0}};
+    for (const Case& c : cases) {
+        m_truck.m_bReleased = 1;
+        g_Player.m_bDrivingEnabled = c.drivingEnabled;
+        g_Player.m_iCountdown = c.countdown;
+        g_Player.PlaceAtStartPoint(false);
+        EXPECT_EQ(m_truck.m_bReleased, c.releasedAfter) << int(c.drivingEnabled) << " " << c.countdown;
+    }
+}
+
 // The player keeps the route's path names whole, however long: a name cut short names no path.
 TEST_F(CPlayerTest, RespawnKeepsTheRoutesLongPathNamesWhole) {
     RouteRecord route{};

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "BenchGame.h"
 #include "app/D3DMain.h"
 #include "app/EFocusMgr.h"
 #include "app/FloorHooks.h"
@@ -50,34 +51,7 @@ void LoopPass() {
 // and the countdown until the machine is released; false when it was not.
 bool StartGame() {
     g_dir = std::make_unique<test::TempDir>();
-    test::CopyGameTo(g_dir->path());
-    test::WriteWholeFile(g_dir->path() / "input.txt", kScript);
-    plat::SetStartDirectory(g_dir->path());
-    plat::BackendChoice choice;
-    choice.video = plat::VideoBackend::Null;
-    choice.audio = plat::AudioBackend::Null;
-    choice.input = plat::InputBackend::Script;
-    choice.inputScript = (g_dir->path() / "input.txt").string();
-    choice.clock = plat::ClockBackend::Fixed;
-    choice.fixedFramesPerSecond = 60;
-    plat::SetBackends(choice);
-
-    InstallFloorHooks();
-    g_Console.ExecFile("qv.cfg");
-    plat::RegisterWindowClass({"game frame bench", WndProc});
-    plat::WindowDesc desc;
-    desc.className = "game frame bench";
-    desc.title = "game frame bench";
-    desc.caption = true;
-    desc.width = 800;
-    desc.height = 600;
-    g_hWnd = plat::CreateMainWindow(desc);
-    g_pD3D = gfx::CreateSystem();
-    g_Input.Init();
-    g_RoutesMgr.Load();
-    g_D3DMain.Create(g_hWnd);
-    if (!g_D3DMain.m_bCreated) return false;
-    g_FocusMgr.SetOnFocus();
+    if (!bench::StartGameIn(g_dir->path(), kScript, plat::VideoBackend::Null, "game frame bench")) return false;
     g_MainGame.Start();
     for (int i = 0; i < kWarmUpFrames; ++i) LoopPass();
     return g_Player.m_pVehicle && g_Player.m_bDrivingEnabled;

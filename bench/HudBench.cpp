@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "BenchGame.h"
 #include "app/D3DMain.h"
 #include "app/EFocusMgr.h"
 #include "app/FloorHooks.h"
@@ -78,34 +79,8 @@ public:
 
 private:
     Race() {
-        test::CopyGameTo(m_dir.path());
-        test::WriteWholeFile(m_dir.path() / "input.txt", kScript);
-        plat::SetStartDirectory(m_dir.path());
-        plat::BackendChoice choice;
-        choice.video = plat::VideoBackend::Gl;
-        choice.audio = plat::AudioBackend::Null;
-        choice.input = plat::InputBackend::Script;
-        choice.inputScript = (m_dir.path() / "input.txt").string();
-        choice.clock = plat::ClockBackend::Fixed;
-        choice.fixedFramesPerSecond = 60;
-        plat::SetBackends(choice);
-        InstallFloorHooks();
-        g_Console.ExecFile("qv.cfg");
-        plat::RegisterWindowClass({"hud bench", WndProc});
-        plat::WindowDesc desc;
-        desc.className = "hud bench";
-        desc.title = "hud bench";
-        desc.caption = true;
-        desc.width = 800;
-        desc.height = 600;
-        g_hWnd = plat::CreateMainWindow(desc);
-        g_pD3D = gfx::CreateSystem();
-        g_Input.Init();
-        g_RoutesMgr.Load();
-        g_D3DMain.Create(g_hWnd);
-        if (!g_D3DMain.m_bCreated) return;
+        if (!bench::StartGameIn(m_dir.path(), kScript, plat::VideoBackend::Gl, "hud bench")) return;
         m_started = true;
-        g_FocusMgr.SetOnFocus();
         g_MainGame.Start();
         for (int i = 0; i < kWarmUpFrames; ++i) Frame();
         m_ready = g_Player.m_pVehicle && g_Player.m_bDrivingEnabled && g_AutoMap.m_pTexture;

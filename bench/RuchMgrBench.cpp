@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "BenchGame.h"
 #include "app/D3DMain.h"
 #include "app/EFocusMgr.h"
 #include "app/FloorHooks.h"
@@ -66,33 +67,7 @@ double Frame(bool timeOpponents) {
 }
 
 bool StartRace(const std::filesystem::path& dir) {
-    test::CopyGameTo(dir);
-    test::WriteWholeFile(dir / "input.txt", kScript);
-    plat::SetStartDirectory(dir);
-    plat::BackendChoice choice;
-    choice.video = plat::VideoBackend::Null;
-    choice.audio = plat::AudioBackend::Null;
-    choice.input = plat::InputBackend::Script;
-    choice.inputScript = (dir / "input.txt").string();
-    choice.clock = plat::ClockBackend::Fixed;
-    choice.fixedFramesPerSecond = 60;
-    plat::SetBackends(choice);
-    InstallFloorHooks();
-    g_Console.ExecFile("qv.cfg");
-    plat::RegisterWindowClass({"race bench", WndProc});
-    plat::WindowDesc desc;
-    desc.className = "race bench";
-    desc.title = "race bench";
-    desc.caption = true;
-    desc.width = 800;
-    desc.height = 600;
-    g_hWnd = plat::CreateMainWindow(desc);
-    g_pD3D = gfx::CreateSystem();
-    g_Input.Init();
-    g_RoutesMgr.Load();
-    g_D3DMain.Create(g_hWnd);
-    if (!g_D3DMain.m_bCreated) return false;
-    g_FocusMgr.SetOnFocus();
+    if (!bench::StartGameIn(dir, kScript, plat::VideoBackend::Null, "race bench")) return false;
     g_MainGame.Start();
     for (int i = 0; i < kWarmUpFrames; ++i) {
         Pump();
